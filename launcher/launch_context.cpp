@@ -1,0 +1,146 @@
+// The run's record, its paths, and the run sequence.
+#include "launcher/launch_context.h"
+
+#include "launcher/backdrop_window.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(STARTUPINFOA) == 68, "the 32-bit start-up record");
+#endif
+
+namespace {
+
+constexpr const char* kConfigFileName = "Kavelo2.ini";
+constexpr const char* kDefaultApplication = "PROJECTOR.EXE";
+constexpr const char* kMutexName = "KAVELO2";
+constexpr const char* kNoSuitableModeText =
+    "This application failed to find a suitable screen resolution and/or color depth.\r";
+constexpr const char* kNoSuitableModeCaption = "Kavelo2";
+
+// Takes the single-instance mutex for the rest of the process. False when another launcher
+// holds it. The handle is not inheritable, so the application does not keep it alive.
+bool ClaimSingleInstance() {
+  SECURITY_ATTRIBUTES attributes;
+  std::memset(&attributes, 0, sizeof(attributes));
+  attributes.nLength = sizeof(attributes);
+  attributes.lpSecurityDescriptor = nullptr;
+  attributes.bInheritHandle = FALSE;
+  CreateMutexA(&attributes, TRUE, kMutexName);
+  return GetLastError() != static_cast<DWORD>(ERROR_ALREADY_EXISTS);
+}
+
+// Covers the larger of the old and the new screen with the black window before the switch.
+void ShowBackdrop(LaunchContext& context, const DEVMODEA& chosen, HINSTANCE instance,
+                  int showCommand) {
+  DWORD width = std::max(context.currentMode.dmPelsWidth, chosen.dmPelsWidth);
+  DWORD height = std::max(context.currentMode.dmPelsHeight, chosen.dmPelsHeight);
+  RegisterBackdropClass(instance);
+  context.backdropWindow =
+      CreateBackdropWindow(instance, static_cast<int>(width), static_cast<int>(height));
+  if (context.backdropWindow != nullptr) ShowWindow(context.backdropWindow, showCommand);
+}
+
+}  // namespace
+
+bool DeriveProgramPaths(const char* modulePath, PathText& programDirectory,
+                        PathText& programBaseName, PathText& configPath,
+                        PathText& applicationPath) {
+  // Scan back from the end to the last backslash; the base name ends at the first dot after
+  // it. Position 0 is never examined, so a path without a backslash is all directory.
+  std::string_view module(modulePath);
+  std::string_view directory = module;
+  std::string_view baseName;
+  if (module.size() >= 2) {
+    size_t dot = module.size();
+    for (size_t i = module.size() - 1; i >= 1; --i) {
+      if (module[i] == '.') {
+        dot = i;
+      } else if (module[i] == '\\') {
+        directory = module.substr(0, i + 1);
+        baseName = module.substr(i + 1, dot - (i + 1));
+        break;
+      }
+    }
+  }
+  PathText directoryField, baseNameField, configField, applicationField;
+  if (!ComposePath(directoryField, {directory}) || !ComposePath(baseNameField, {baseName}) ||
+      !ComposePath(configField, {directory, kConfigFileName}) ||
+      !ComposePath(applicationField, {directory, kDefaultApplication})) {
+    return false;
+  }
+  std::memcpy(programDirectory, directoryField, kPathCapacity);
+  std::memcpy(programBaseName, baseNameField, kPathCapacity);
+  std::memcpy(configPath, configField, kPathCapacity);
+  std::memcpy(applicationPath, applicationField, kPathCapacity);
+  return true;
+}
+
+bool ResolveApplicationPath(const char* programDirectory, const char* value,
+                            PathText& applicationPath) {
+  // Only a colon in second place makes a value absolute; the check never reads past the end.
+  bool hasDrive = value[0] != '\0' && value[1] == ':';
+  if (hasDrive) return ComposePath(applicationPath, {value});
+  return ComposePath(applicationPath, {programDirectory, value});
+}
+
+LaunchContext::LaunchContext(const char* modulePath)
+    : processInfo(),
+      startupInfo(),
+      modeChanged(false),
+      strictMode(false),
+      backdropEnabled(false),
+      currentMode(),
+      modeCatalogue(),
+      backdropWindow(nullptr),
+      programDirectory(),
+      configPath(),
+      programBaseName(),
+      applicationPath(),
+      criteria() {
+  startupInfo.cb = sizeof(startupInfo);
+  // The query gets a zero-filled record; when it fails the record stays all zero.
+  DEVMODEA mode;
+  std::memset(&mode, 0, sizeof(mode));
+  if (EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) currentMode = mode;
+  DeriveProgramPaths(modulePath, programDirectory, programBaseName, configPath, applicationPath);
+}
+
+int RunLauncher(HINSTANCE instance, int showCommand) {
+  char modulePath[kPathCapacity];
+  DWORD length = GetModuleFileNameA(nullptr, modulePath, kPathCapacity - 1);
+  if (length == 0 || length >= kPathCapacity - 1) return 0;
+
+  // A directory too long for the files beside it ends the run as silently as an over-long
+  // module path: no path is ever cut short.
+  std::unique_ptr<LaunchContext> context(new (std::nothrow) LaunchContext(modulePath));
+  if (!context || !context->HasPaths()) return 0;
+
+  if (!ClaimSingleInstance()) return 0;
+
+  context->EnumerateModes();
+  int result = 0;
+  if (context->LoadConfiguration(context->configPath) >= 1) {
+    DWORD fieldMask = 0;
+    int index = context->SelectMode(fieldMask);
+    if (index < 0) {
+      if (context->strictMode) {
+        MessageBoxA(nullptr, kNoSuitableModeText, kNoSuitableModeCaption, MB_OK);
+      } else {
+        result = context->LaunchApplication(context->applicationPath);
+      }
+    } else {
+      if (context->backdropEnabled) {
+        ShowBackdrop(*context, context->modeCatalogue[static_cast<size_t>(index)], instance,
+                     showCommand);
+      }
+      result = context->ApplyMode(index, fieldMask);
+    }
+    if (result >= 1) context->WaitForApplication();
+  }
+  context->RestoreMode();
+  return 0;
+}

@@ -1,0 +1,67 @@
+// The launcher's one record per run, and the run itself.
+#pragma once
+
+#include "launcher/config_file.h"
+#include "launcher/mode_selection.h"
+#include "launcher/path_text.h"
+#include "platform/win32_api.h"
+
+// Derives the run's paths from the launcher's module path: the directory with its trailing
+// backslash, the file name up to its first dot, and the two files beside it. False when one of
+// them does not fit its field; the fields are then left as they were.
+bool DeriveProgramPaths(const char* modulePath, PathText& programDirectory,
+                        PathText& programBaseName, PathText& configPath,
+                        PathText& applicationPath);
+
+// Sets `applicationPath` from a PATH value: a value with a drive colon in second place as it
+// stands, any other behind `programDirectory`. False, and nothing changed, when it does not fit.
+bool ResolveApplicationPath(const char* programDirectory, const char* value,
+                            PathText& applicationPath);
+
+class LaunchContext {
+ public:
+  // Builds the record from the module path: the current display mode and the derived paths.
+  // When the paths do not fit, all four stay empty and HasPaths() is false.
+  explicit LaunchContext(const char* modulePath);
+  LaunchContext(const LaunchContext&) = delete;
+  LaunchContext& operator=(const LaunchContext&) = delete;
+
+  bool HasPaths() const { return configPath[0] != '\0'; }
+
+  // Configuration file (config_file.cpp). Answers the number of criteria.
+  int LoadConfiguration(const char* firstCandidate);
+  // Applies the entries of decoded text in file order; answers the number of criteria.
+  int ApplyConfigurationText(char* text);
+  // Applies one accepted entry by its kind. False when a PATH value does not fit.
+  bool ApplyEntry(const ModeCriterion& entry);
+
+  // Display modes (mode_selection.cpp).
+  int EnumerateModes();
+  int SelectMode(DWORD& fieldMask) const;
+
+  // Mode switch (mode_switch.cpp).
+  int ApplyMode(int index, DWORD fieldMask);
+  bool NotifyTaskbar(DWORD bitsPerPixel, DWORD width, DWORD height);
+  void RestoreMode();
+
+  // Application (app_launch.cpp).
+  int LaunchApplication(const char* path);
+  void WaitForApplication();
+
+  PROCESS_INFORMATION processInfo;
+  STARTUPINFOA startupInfo;
+  bool modeChanged;
+  bool strictMode;
+  bool backdropEnabled;
+  DEVMODEA currentMode;
+  ModeCatalogue modeCatalogue;
+  HWND backdropWindow;
+  PathText programDirectory;
+  PathText configPath;
+  PathText programBaseName;
+  PathText applicationPath;
+  CriteriaList criteria;
+};
+
+// The whole life of the launcher: the body of WinMain. Always answers 0.
+int RunLauncher(HINSTANCE instance, int showCommand);

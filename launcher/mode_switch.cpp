@@ -1,0 +1,71 @@
+// Switching into the chosen mode, telling the taskbar, and returning to the registry mode.
+#include "launcher/mode_switch.h"
+
+#include "launcher/launch_context.h"
+
+namespace {
+
+constexpr const char* kCouldNotSet = "Kavelo2 couldn't set this setting";
+
+struct SwitchFailure {
+  LONG result;
+  SwitchFailureMessage message;
+};
+
+constexpr SwitchFailure kSwitchFailures[] = {
+    {DISP_CHANGE_RESTART, {kCouldNotSet, "Kavelo Error: DISP_CHANGE_RESTART"}},
+    {DISP_CHANGE_FAILED,
+     {"Your graphics card failed to change the settings.", "Kavelo Error: DISP_CHANGE_FAILED"}},
+    {DISP_CHANGE_BADMODE,
+     {"The graphics mode requested is not supported.", "Kavelo Error: DISP_CHANGE_BADMODE"}},
+    {DISP_CHANGE_NOTUPDATED,
+     {"The mode could not be written to the registry.", "Kavelo Error: DISP_CHANGE_NOTUPDATED"}},
+    {DISP_CHANGE_BADFLAGS, {kCouldNotSet, "Kavelo Error: DISP_CHANGE_BADFLAGS"}},
+    {DISP_CHANGE_BADPARAM, {kCouldNotSet, "Kavelo Error: DISP_CHANGE_BADPARAM"}},
+};
+
+}  // namespace
+
+const SwitchFailureMessage* FindSwitchFailureMessage(LONG result) {
+  for (const SwitchFailure& failure : kSwitchFailures) {
+    if (failure.result == result) return &failure.message;
+  }
+  return nullptr;
+}
+
+LPARAM DisplayChangeLParam(DWORD width, DWORD height) {
+  DWORD packed = (width & 0xFFFFu) | ((height & 0xFFFFu) << 16);
+  return static_cast<LPARAM>(packed);
+}
+
+int LaunchContext::ApplyMode(int index, DWORD fieldMask) {
+  // The platform looks only at the fields the criteria constrained: the enumerated bits are
+  // replaced, not merged.
+  DEVMODEA& mode = modeCatalogue[static_cast<size_t>(index)];
+  mode.dmFields = fieldMask;
+  LONG result = ChangeDisplaySettingsA(&mode, 0);
+  if (result == DISP_CHANGE_SUCCESSFUL) {
+    // Marked before the start, so that the display is restored even if the start fails.
+    modeChanged = true;
+    NotifyTaskbar(mode.dmBitsPerPel, mode.dmPelsWidth, mode.dmPelsHeight);
+  }
+  if (result == DISP_CHANGE_SUCCESSFUL || !strictMode) return LaunchApplication(applicationPath);
+  if (const SwitchFailureMessage* message = FindSwitchFailureMessage(result)) {
+    MessageBoxA(nullptr, message->text, message->caption, MB_OK);
+  }
+  return 0;
+}
+
+bool LaunchContext::NotifyTaskbar(DWORD bitsPerPixel, DWORD width, DWORD height) {
+  // An empty title, not a null one: only a taskbar window without a title matches.
+  HWND taskbar = FindWindowA("Shell_TrayWnd", "");
+  if (taskbar == nullptr) return false;
+  PostMessageA(taskbar, WM_DISPLAYCHANGE, static_cast<WPARAM>(bitsPerPixel),
+               DisplayChangeLParam(width, height));
+  return true;
+}
+
+void LaunchContext::RestoreMode() {
+  // The switch was never written to the registry, so a null record returns to the mode there.
+  if (modeChanged) ChangeDisplaySettingsA(nullptr, 0);
+}

@@ -1,0 +1,306 @@
+// The one portability header of both programs.
+//
+// On Windows it is <windows.h>. Everywhere else it declares exactly the part of the Win32 API
+// that the programs use, with the platform's names, values and 32-bit field sizes, so that the
+// same sources build on a development host against the simulated platform of the unit tests.
+#pragma once
+
+#ifdef _WIN32
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#else  // host build: the declarations below are served by the simulated platform
+
+#include <stddef.h>
+#include <stdint.h>
+#include <wchar.h>
+
+#define WINAPI
+#define CALLBACK
+#define CONST const
+
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef unsigned short WORD;
+typedef uint32_t DWORD;
+typedef int32_t LONG;
+typedef unsigned int UINT;
+typedef intptr_t LONG_PTR;
+typedef uintptr_t UINT_PTR;
+typedef UINT_PTR WPARAM;
+typedef LONG_PTR LPARAM;
+typedef LONG_PTR LRESULT;
+typedef unsigned short ATOM;
+typedef char CHAR;
+typedef wchar_t WCHAR;  // only ever handed UTF-16 code units by the simulated file search
+typedef char* LPSTR;
+typedef const char* LPCSTR;
+typedef const WCHAR* LPCWSTR;
+typedef void* LPVOID;
+
+typedef void* HANDLE;
+struct HWND__ { int unused; };
+typedef HWND__* HWND;
+struct HINSTANCE__ { int unused; };
+typedef HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
+typedef void* HGDIOBJ;
+typedef HGDIOBJ HBRUSH;
+typedef HANDLE HICON;
+typedef HICON HCURSOR;
+typedef HANDLE HDC;
+typedef HANDLE HMENU;
+
+#define TRUE 1
+#define FALSE 0
+#define MAX_PATH 260
+#define INFINITE 0xFFFFFFFFu
+#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+#define MAKEINTRESOURCEA(i) ((LPSTR)(UINT_PTR)(WORD)(i))
+#define LOWORD(l) ((WORD)(((UINT_PTR)(l)) & 0xffff))
+#define HIWORD(l) ((WORD)((((UINT_PTR)(l)) >> 16) & 0xffff))
+
+// Errors, waits and process creation.
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_NO_MORE_FILES 18L
+#define ERROR_ALREADY_EXISTS 183L
+#define WAIT_OBJECT_0 0x00000000u
+#define WAIT_FAILED 0xFFFFFFFFu
+#define NORMAL_PRIORITY_CLASS 0x00000020u
+
+// Display settings.
+#define ENUM_CURRENT_SETTINGS ((DWORD)-1)
+#define DM_BITSPERPEL 0x00040000u
+#define DM_PELSWIDTH 0x00080000u
+#define DM_PELSHEIGHT 0x00100000u
+#define DM_DISPLAYFLAGS 0x00200000u
+#define DM_DISPLAYFREQUENCY 0x00400000u
+#define DISP_CHANGE_SUCCESSFUL 0
+#define DISP_CHANGE_RESTART 1
+#define DISP_CHANGE_FAILED (-1)
+#define DISP_CHANGE_BADMODE (-2)
+#define DISP_CHANGE_NOTUPDATED (-3)
+#define DISP_CHANGE_BADFLAGS (-4)
+#define DISP_CHANGE_BADPARAM (-5)
+#define DISP_CHANGE_BADDUALVIEW (-6)
+
+// Windows, messages and painting.
+#define MB_OK 0x00000000u
+#define IDOK 1
+#define WM_DESTROY 0x0002u
+#define WM_PAINT 0x000Fu
+#define WM_QUIT 0x0012u
+#define WM_ERASEBKGND 0x0014u
+#define WM_DISPLAYCHANGE 0x007Eu
+#define CS_VREDRAW 0x0001u
+#define CS_HREDRAW 0x0002u
+#define WS_EX_LEFT 0x00000000u
+#define WS_POPUP 0x80000000u
+#define WS_VISIBLE 0x10000000u
+#define SW_SHOWNORMAL 1
+#define BLACK_BRUSH 4
+#define IDC_ARROW MAKEINTRESOURCEA(32512)
+#define QS_ALLINPUT 0x04FFu
+#define PM_REMOVE 0x0001u
+
+typedef struct _FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+} FILETIME;
+
+typedef struct _SECURITY_ATTRIBUTES {
+  DWORD nLength;
+  LPVOID lpSecurityDescriptor;
+  BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES;
+
+typedef struct _STARTUPINFOA {
+  DWORD cb;
+  LPSTR lpReserved;
+  LPSTR lpDesktop;
+  LPSTR lpTitle;
+  DWORD dwX;
+  DWORD dwY;
+  DWORD dwXSize;
+  DWORD dwYSize;
+  DWORD dwXCountChars;
+  DWORD dwYCountChars;
+  DWORD dwFillAttribute;
+  DWORD dwFlags;
+  WORD wShowWindow;
+  WORD cbReserved2;
+  BYTE* lpReserved2;
+  HANDLE hStdInput;
+  HANDLE hStdOutput;
+  HANDLE hStdError;
+} STARTUPINFOA;
+
+typedef struct _PROCESS_INFORMATION {
+  HANDLE hProcess;
+  HANDLE hThread;
+  DWORD dwProcessId;
+  DWORD dwThreadId;
+} PROCESS_INFORMATION;
+
+// The display-mode record in the platform's full form, panning fields included. The two unions
+// of the platform's record appear here under the names of their first members; the offsets and
+// the size (156 bytes) are the platform's.
+typedef struct _devicemodeA {
+  BYTE dmDeviceName[32];
+  WORD dmSpecVersion;
+  WORD dmDriverVersion;
+  WORD dmSize;
+  WORD dmDriverExtra;
+  DWORD dmFields;
+  short dmOrientation;
+  short dmPaperSize;
+  short dmPaperLength;
+  short dmPaperWidth;
+  short dmScale;
+  short dmCopies;
+  short dmDefaultSource;
+  short dmPrintQuality;
+  short dmColor;
+  short dmDuplex;
+  short dmYResolution;
+  short dmTTOption;
+  short dmCollate;
+  BYTE dmFormName[32];
+  WORD dmLogPixels;
+  DWORD dmBitsPerPel;
+  DWORD dmPelsWidth;
+  DWORD dmPelsHeight;
+  DWORD dmDisplayFlags;
+  DWORD dmDisplayFrequency;
+  DWORD dmICMMethod;
+  DWORD dmICMIntent;
+  DWORD dmMediaType;
+  DWORD dmDitherType;
+  DWORD dmReserved1;
+  DWORD dmReserved2;
+  DWORD dmPanningWidth;
+  DWORD dmPanningHeight;
+} DEVMODEA;
+
+typedef struct tagRECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+} RECT;
+
+typedef struct tagPOINT {
+  LONG x;
+  LONG y;
+} POINT;
+
+typedef struct tagPAINTSTRUCT {
+  HDC hdc;
+  BOOL fErase;
+  RECT rcPaint;
+  BOOL fRestore;
+  BOOL fIncUpdate;
+  BYTE rgbReserved[32];
+} PAINTSTRUCT;
+
+typedef struct tagMSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT pt;
+} MSG;
+
+typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+
+typedef struct tagWNDCLASSEXA {
+  UINT cbSize;
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCSTR lpszMenuName;
+  LPCSTR lpszClassName;
+  HICON hIconSm;
+} WNDCLASSEXA;
+
+typedef struct _WIN32_FIND_DATAW {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwReserved0;
+  DWORD dwReserved1;
+  WCHAR cFileName[MAX_PATH];
+  WCHAR cAlternateFileName[14];
+} WIN32_FIND_DATAW;
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// Processes, synchronisation and errors.
+DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
+HANDLE WINAPI CreateMutexA(SECURITY_ATTRIBUTES* lpMutexAttributes, BOOL bInitialOwner, LPCSTR lpName);
+DWORD WINAPI GetLastError(void);
+BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
+                           SECURITY_ATTRIBUTES* lpProcessAttributes,
+                           SECURITY_ATTRIBUTES* lpThreadAttributes, BOOL bInheritHandles,
+                           DWORD dwCreationFlags, LPVOID lpEnvironment, LPCSTR lpCurrentDirectory,
+                           STARTUPINFOA* lpStartupInfo, PROCESS_INFORMATION* lpProcessInformation);
+DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+BOOL WINAPI CloseHandle(HANDLE hObject);
+
+// Display settings.
+BOOL WINAPI EnumDisplaySettingsA(LPCSTR lpszDeviceName, DWORD iModeNum, DEVMODEA* lpDevMode);
+LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* lpDevMode, DWORD dwFlags);
+
+// Windows, messages and painting.
+int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
+HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName);
+BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* lpwcx);
+HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName,
+                            DWORD dwStyle, int X, int Y, int nWidth, int nHeight,
+                            HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam);
+BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
+BOOL WINAPI UpdateWindow(HWND hWnd);
+HDC WINAPI BeginPaint(HWND hWnd, PAINTSTRUCT* lpPaint);
+BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint);
+BOOL WINAPI GetClientRect(HWND hWnd, RECT* lpRect);
+int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
+HGDIOBJ WINAPI GetStockObject(int i);
+HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
+LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+void WINAPI PostQuitMessage(int nExitCode);
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOOL fWaitAll,
+                                       DWORD dwMilliseconds, DWORD dwWakeMask);
+BOOL WINAPI PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
+                         UINT wRemoveMsg);
+LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
+
+// File search.
+HANDLE WINAPI FindFirstFileW(LPCWSTR lpFileName, WIN32_FIND_DATAW* lpFindFileData);
+BOOL WINAPI FindNextFileW(HANDLE hFindFile, WIN32_FIND_DATAW* lpFindFileData);
+BOOL WINAPI FindClose(HANDLE hFindFile);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif  // _WIN32

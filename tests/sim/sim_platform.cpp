@@ -1,0 +1,267 @@
+// The launcher's platform calls, served from the script in Sim() and recorded there.
+#include "tests/sim/sim_platform.h"
+
+#include <cstring>
+
+namespace {
+
+SimPlatform g_sim;
+
+// Windows procedures of registered classes, found again by class name when a window is made.
+WNDPROC g_backdropProcedure = nullptr;
+
+HDC FakeDc() { return reinterpret_cast<HDC>(static_cast<UINT_PTR>(0x5001)); }
+
+void Log(const char* call) { g_sim.calls.emplace_back(call); }
+
+bool AllZero(const void* data, size_t size) {
+  const unsigned char* bytes = static_cast<const unsigned char*>(data);
+  for (size_t i = 0; i < size; ++i) {
+    if (bytes[i] != 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+SimPlatform& Sim() { return g_sim; }
+
+void ResetSim() {
+  g_sim = SimPlatform();
+  g_backdropProcedure = nullptr;
+}
+
+DEVMODEA SimMode(DWORD width, DWORD height, DWORD bitsPerPel, DWORD frequency) {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof(DEVMODEA);
+  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
+  mode.dmBitsPerPel = bitsPerPel;
+  mode.dmPelsWidth = width;
+  mode.dmPelsHeight = height;
+  mode.dmDisplayFrequency = frequency;
+  return mode;
+}
+
+HWND SimBackdropHandle() { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x2001)); }
+HANDLE SimProcessHandle() { return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1001)); }
+HANDLE SimThreadHandle() { return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1002)); }
+
+extern "C" {
+
+DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR lpFilename, DWORD nSize) {
+  Log("GetModuleFileNameA");
+  if (g_sim.moduleFails || nSize == 0) return 0;
+  // Like the platform: a path that does not fit is cut, terminated, and answered with nSize.
+  size_t length = g_sim.modulePath.size();
+  size_t copied = length < nSize ? length : nSize - 1;
+  std::memcpy(lpFilename, g_sim.modulePath.data(), copied);
+  lpFilename[copied] = '\0';
+  return length < nSize ? static_cast<DWORD>(length) : nSize;
+}
+
+HANDLE WINAPI CreateMutexA(SECURITY_ATTRIBUTES* attributes, BOOL initialOwner, LPCSTR name) {
+  Log("CreateMutexA");
+  SimMutexCall call{};
+  call.attributesGiven = attributes != nullptr;
+  if (attributes) call.attributes = *attributes;
+  call.initialOwner = initialOwner;
+  call.name = name ? name : "";
+  g_sim.mutexCalls.push_back(call);
+  g_sim.lastError = g_sim.mutexAlreadyExists ? static_cast<DWORD>(ERROR_ALREADY_EXISTS) : 0;
+  return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1101));
+}
+
+DWORD WINAPI GetLastError(void) { return g_sim.lastError; }
+
+BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
+                           SECURITY_ATTRIBUTES* processAttributes,
+                           SECURITY_ATTRIBUTES* threadAttributes, BOOL inheritHandles,
+                           DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
+                           STARTUPINFOA* startupInfo, PROCESS_INFORMATION* processInformation) {
+  Log("CreateProcessA");
+  SimProcessStart start{};
+  start.applicationNameNull = applicationName == nullptr;
+  start.applicationName = applicationName ? applicationName : "";
+  start.commandLineNull = commandLine == nullptr;
+  start.processAttributes = processAttributes;
+  start.threadAttributes = threadAttributes;
+  start.inheritHandles = inheritHandles;
+  start.creationFlags = creationFlags;
+  start.environment = environment;
+  start.currentDirectoryNull = currentDirectory == nullptr;
+  if (startupInfo) start.startupInfo = *startupInfo;
+  start.startupInfoPointer = startupInfo;
+  start.processInformationPointer = processInformation;
+  g_sim.processStarts.push_back(start);
+  if (g_sim.processStartFails) {
+    g_sim.lastError = g_sim.processStartError;
+    return FALSE;
+  }
+  processInformation->hProcess = SimProcessHandle();
+  processInformation->hThread = SimThreadHandle();
+  processInformation->dwProcessId = 0x4D2;
+  processInformation->dwThreadId = 0x4D3;
+  return TRUE;
+}
+
+DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  Log("WaitForSingleObject");
+  g_sim.waits.push_back({handle, milliseconds});
+  return handle == SimProcessHandle() ? WAIT_OBJECT_0 : WAIT_FAILED;
+}
+
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL, DWORD milliseconds,
+                                       DWORD) {
+  Log("MsgWaitForMultipleObjects");
+  // The process ends once every message that was to arrive meanwhile has been taken.
+  HANDLE handle = count > 0 ? handles[0] : nullptr;
+  g_sim.waits.push_back({handle, milliseconds});
+  if (handle != SimProcessHandle()) return WAIT_FAILED;
+  return g_sim.arrivingMessages.empty() ? WAIT_OBJECT_0 : WAIT_OBJECT_0 + count;
+}
+
+BOOL WINAPI PeekMessageA(MSG* message, HWND, UINT, UINT, UINT removal) {
+  Log("PeekMessageA");
+  if (g_sim.arrivingMessages.empty()) return FALSE;
+  *message = g_sim.arrivingMessages.front();
+  if (removal & PM_REMOVE) g_sim.arrivingMessages.pop_front();
+  return TRUE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* message) {
+  Log("DispatchMessageA");
+  g_sim.dispatched.push_back(message->message);
+  if (message->hwnd == nullptr || g_backdropProcedure == nullptr) return 0;
+  return g_backdropProcedure(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+BOOL WINAPI CloseHandle(HANDLE handle) {
+  Log("CloseHandle");
+  g_sim.closedHandles.push_back(handle);
+  return handle != nullptr;
+}
+
+BOOL WINAPI EnumDisplaySettingsA(LPCSTR deviceName, DWORD modeNumber, DEVMODEA* mode) {
+  Log("EnumDisplaySettingsA");
+  g_sim.enumCalls.push_back({deviceName == nullptr, modeNumber, AllZero(mode, sizeof(*mode))});
+  if (modeNumber == ENUM_CURRENT_SETTINGS) {
+    if (g_sim.currentModeResult) *mode = g_sim.currentMode;
+    return g_sim.currentModeResult;
+  }
+  if (modeNumber >= g_sim.modes.size()) return FALSE;
+  const SimModeAnswer& answer = g_sim.modes[modeNumber];
+  *mode = answer.mode;
+  return answer.result;
+}
+
+LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
+  Log("ChangeDisplaySettingsA");
+  SimModeChange change{};
+  change.hasMode = mode != nullptr;
+  if (mode) change.mode = *mode;
+  change.flags = flags;
+  g_sim.modeChanges.push_back(change);
+  return g_sim.changeResult;
+}
+
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  Log("MessageBoxA");
+  g_sim.messageBoxes.push_back({owner, text ? text : "", caption ? caption : "", type});
+  return IDOK;
+}
+
+HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
+  Log("FindWindowA");
+  g_sim.findWindowQueries.push_back(std::string(className ? className : "(null)") + "|" +
+                                    (windowName ? windowName : "(null)"));
+  return g_sim.taskbar;
+}
+
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Log("PostMessageA");
+  g_sim.posted.push_back({window, message, wParam, lParam});
+  return TRUE;
+}
+
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
+  Log("RegisterClassExA");
+  g_sim.registeredClasses.push_back(
+      {*windowClass, windowClass->lpszMenuName ? windowClass->lpszMenuName : "",
+       windowClass->lpszClassName ? windowClass->lpszClassName : ""});
+  if (g_sim.registerResult != 0) g_backdropProcedure = windowClass->lpfnWndProc;
+  return g_sim.registerResult;
+}
+
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
+                            HINSTANCE instance, LPVOID param) {
+  Log("CreateWindowExA");
+  g_sim.createdWindows.push_back({exStyle, className ? className : "", title == nullptr, style, x,
+                                  y, width, height, parent, menu, instance, param});
+  if (g_sim.windowCreationFails || g_backdropProcedure == nullptr) return nullptr;
+  return SimBackdropHandle();
+}
+
+BOOL WINAPI ShowWindow(HWND window, int command) {
+  Log("ShowWindow");
+  g_sim.showCalls.emplace_back(window, command);
+  return FALSE;
+}
+
+BOOL WINAPI UpdateWindow(HWND window) {
+  Log("UpdateWindow");
+  // Like the platform, the window procedure paints the window before UpdateWindow returns.
+  if (window == nullptr || g_backdropProcedure == nullptr) return FALSE;
+  g_backdropProcedure(window, WM_PAINT, 0, 0);
+  return TRUE;
+}
+
+HDC WINAPI BeginPaint(HWND, PAINTSTRUCT* paint) {
+  Log("BeginPaint");
+  *paint = PAINTSTRUCT{};
+  paint->hdc = FakeDc();
+  ++g_sim.paintsOpen;
+  return paint->hdc;
+}
+
+BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT*) {
+  Log("EndPaint");
+  --g_sim.paintsOpen;
+  return TRUE;
+}
+
+BOOL WINAPI GetClientRect(HWND window, RECT* rect) {
+  Log("GetClientRect");
+  *rect = RECT{};
+  if (window != SimBackdropHandle() || g_sim.createdWindows.empty()) return FALSE;
+  rect->right = g_sim.createdWindows.back().width;
+  rect->bottom = g_sim.createdWindows.back().height;
+  return TRUE;
+}
+
+int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
+  Log("FillRect");
+  g_sim.fills.push_back({dc, *rect, brush});
+  return 1;
+}
+
+HGDIOBJ WINAPI GetStockObject(int object) {
+  return reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(0x3000 + object));
+}
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR name) {
+  return reinterpret_cast<HCURSOR>(0x40000 + reinterpret_cast<UINT_PTR>(name));
+}
+
+LRESULT WINAPI DefWindowProcA(HWND, UINT message, WPARAM, LPARAM) {
+  Log("DefWindowProcA");
+  g_sim.defaultHandled.push_back(message);
+  return 0;
+}
+
+void WINAPI PostQuitMessage(int exitCode) {
+  Log("PostQuitMessage");
+  g_sim.quitCodes.push_back(exitCode);
+}
+
+}  // extern "C"

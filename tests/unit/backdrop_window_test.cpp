@@ -1,0 +1,180 @@
+// The black backdrop window: its class, its creation, its painting, and the wait that keeps it
+// serviced while the application runs.
+#include "launcher/backdrop_window.h"
+#include "tests/unit/launcher_fixture.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+HINSTANCE Instance() { return reinterpret_cast<HINSTANCE>(static_cast<UINT_PTR>(0x400000)); }
+
+// The calls among `names` in the order they were made.
+std::vector<std::string> CallsAmong(std::initializer_list<const char*> names) {
+  std::vector<std::string> calls;
+  for (const std::string& call : Sim().calls) {
+    for (const char* name : names) {
+      if (call == name) calls.push_back(call);
+    }
+  }
+  return calls;
+}
+
+class Backdrop : public LauncherTest {};
+
+TEST_F(Backdrop, TheClassIsABlackArrowCursorClassWithoutIcons) {
+  RegisterBackdropClass(Instance());
+  ASSERT_EQ(Sim().registeredClasses.size(), 1u);
+  const SimRegisteredClass& registered = Sim().registeredClasses[0];
+  const WNDCLASSEXA& c = registered.fields;
+  EXPECT_EQ(c.cbSize, sizeof(WNDCLASSEXA));
+  EXPECT_EQ(c.style, 3u);
+  EXPECT_EQ(c.lpfnWndProc, &BackdropWindowProc);
+  EXPECT_EQ(c.cbClsExtra, 0);
+  EXPECT_EQ(c.cbWndExtra, 0);
+  EXPECT_EQ(c.hInstance, Instance());
+  EXPECT_EQ(c.hIcon, nullptr);
+  EXPECT_EQ(c.hIconSm, nullptr);
+  EXPECT_EQ(c.hCursor, LoadCursorA(nullptr, IDC_ARROW));
+  EXPECT_EQ(c.hbrBackground, GetStockObject(BLACK_BRUSH));
+  EXPECT_EQ(registered.menuName, "Kavelo2");
+  EXPECT_EQ(registered.className, "Kavelo2WindowClass");
+}
+
+TEST_F(Backdrop, TheWindowIsABorderlessUntitledPopupAtTheOrigin) {
+  RegisterBackdropClass(Instance());
+  EXPECT_EQ(CreateBackdropWindow(Instance(), 1024, 768), SimBackdropHandle());
+  ASSERT_EQ(Sim().createdWindows.size(), 1u);
+  const SimCreatedWindow& w = Sim().createdWindows[0];
+  EXPECT_EQ(w.exStyle, WS_EX_LEFT);
+  EXPECT_EQ(w.className, "Kavelo2WindowClass");
+  EXPECT_TRUE(w.titleNull);
+  EXPECT_EQ(w.style, WS_POPUP | WS_VISIBLE);
+  EXPECT_EQ(w.x, 0);
+  EXPECT_EQ(w.y, 0);
+  EXPECT_EQ(w.width, 1024);
+  EXPECT_EQ(w.height, 768);
+  EXPECT_EQ(w.parent, nullptr);
+  EXPECT_EQ(w.menu, nullptr);
+  EXPECT_EQ(w.instance, Instance());
+  EXPECT_EQ(w.param, nullptr);
+  EXPECT_EQ(Sim().showCalls, (std::vector<std::pair<HWND, int>>{{SimBackdropHandle(), SW_SHOWNORMAL}}));
+  // UpdateWindow paints it black at once.
+  EXPECT_EQ(CallsAmong({"ShowWindow", "UpdateWindow", "FillRect"}),
+            (std::vector<std::string>{"ShowWindow", "UpdateWindow", "FillRect"}));
+}
+
+TEST_F(Backdrop, PaintAndEraseFillTheWholeClientAreaBlack) {
+  RegisterBackdropClass(Instance());
+  HWND window = CreateBackdropWindow(Instance(), 800, 600);
+  Sim().fills.clear();
+  for (UINT message : {WM_PAINT, WM_ERASEBKGND}) {
+    EXPECT_EQ(BackdropWindowProc(window, message, 0x1234, 0), 0);
+  }
+  ASSERT_EQ(Sim().fills.size(), 2u);
+  for (const SimFill& fill : Sim().fills) {
+    EXPECT_EQ(fill.rect.left, 0);
+    EXPECT_EQ(fill.rect.top, 0);
+    EXPECT_EQ(fill.rect.right, 800);
+    EXPECT_EQ(fill.rect.bottom, 600);
+    EXPECT_EQ(fill.brush, GetStockObject(BLACK_BRUSH));
+    // Erasing uses its own paint pair, not the DC that came with the message.
+    EXPECT_NE(fill.dc, reinterpret_cast<HDC>(static_cast<UINT_PTR>(0x1234)));
+  }
+  EXPECT_EQ(Sim().paintsOpen, 0);
+  EXPECT_TRUE(Sim().defaultHandled.empty());
+
+  EXPECT_EQ(BackdropWindowProc(window, WM_DESTROY, 0, 0), 0);
+  EXPECT_EQ(Sim().quitCodes, std::vector<int>{0});
+  BackdropWindowProc(window, WM_DISPLAYCHANGE, 32, 0);
+  EXPECT_EQ(Sim().defaultHandled, std::vector<UINT>{WM_DISPLAYCHANGE});
+}
+
+struct ScreenSize {
+  DWORD width, height;
+};
+
+struct SizeCase {
+  ScreenSize current;
+  ScreenSize chosen;
+  int width, height;
+};
+
+class BackdropSize : public LauncherTest, public ::testing::WithParamInterface<SizeCase> {};
+
+TEST_P(BackdropSize, CoversTheLargerOfTheOldAndTheNewScreen) {
+  const SizeCase& c = GetParam();
+  Sim().currentMode = SimMode(c.current.width, c.current.height, 32, 60);
+  AddModes({SimMode(c.chosen.width, c.chosen.height, 32, 60)});
+  WriteConfig("WIDTH:" + std::to_string(c.chosen.width) + "\nBACKDROP:1\n");
+  const int showCommand = 7;  // SW_SHOWMINNOACTIVE
+  RunLauncher(Instance(), showCommand);
+  ASSERT_EQ(Sim().createdWindows.size(), 1u);
+  EXPECT_EQ(Sim().createdWindows[0].width, c.width);
+  EXPECT_EQ(Sim().createdWindows[0].height, c.height);
+  // Up before the switch, and the launcher's own show command comes last.
+  EXPECT_EQ(CallsAmong({"RegisterClassExA", "CreateWindowExA", "ShowWindow", "UpdateWindow",
+                        "ChangeDisplaySettingsA"}),
+            (std::vector<std::string>{"RegisterClassExA", "CreateWindowExA", "ShowWindow",
+                                      "UpdateWindow", "ShowWindow", "ChangeDisplaySettingsA",
+                                      "ChangeDisplaySettingsA"}));
+  ASSERT_EQ(Sim().showCalls.size(), 2u);
+  EXPECT_EQ(Sim().showCalls[1].second, showCommand);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, BackdropSize,
+                         ::testing::Values(SizeCase{{1024, 768}, {640, 480}, 1024, 768},
+                                           SizeCase{{640, 480}, {800, 600}, 800, 600},
+                                           // An unknown current mode leaves the chosen size.
+                                           SizeCase{{0, 0}, {640, 480}, 640, 480}));
+
+TEST_F(Backdrop, NothingIsRegisteredOrCreatedWithoutAChosenModeOrWithoutTheEntry) {
+  for (const char* config : {"WIDTH:123\nBACKDROP:1\n", "WIDTH:640\nBACKDROP:0\n"}) {
+    ResetSim();
+    Sim().modulePath = ProgramPath("Kavelo2.exe");
+    AddModes({SimMode(640, 480, 32, 60)});
+    WriteConfig(config);
+    RunLauncher(Instance(), SW_SHOWNORMAL);
+    EXPECT_TRUE(Sim().registeredClasses.empty()) << config;
+    EXPECT_TRUE(Sim().createdWindows.empty()) << config;
+    EXPECT_EQ(Sim().processStarts.size(), 1u) << config;
+  }
+}
+
+TEST_F(Backdrop, AFailedCreationLetsTheRunGoOnWithoutOne) {
+  Sim().windowCreationFails = true;
+  AddModes({SimMode(640, 480, 32, 60)});
+  WriteConfig("WIDTH:640\nBACKDROP:1\n");
+  RunLauncher(Instance(), SW_SHOWNORMAL);
+  EXPECT_EQ(Sim().createdWindows.size(), 1u);
+  EXPECT_TRUE(Sim().showCalls.empty());
+  EXPECT_EQ(Sim().processStarts.size(), 1u);
+  EXPECT_EQ(Sim().modeChanges.size(), 2u);
+}
+
+TEST_F(Backdrop, TheWaitDispatchesWhatArrivesUntilTheProcessEnds) {
+  AddModes({SimMode(640, 480, 32, 60)});
+  WriteConfig("WIDTH:640\nBACKDROP:1\n");
+  auto arriving = [](UINT message) {
+    MSG m{};
+    m.hwnd = SimBackdropHandle();
+    m.message = message;
+    return m;
+  };
+  // A quit message among them does not end the wait.
+  Sim().arrivingMessages = {arriving(WM_PAINT), arriving(WM_QUIT), arriving(WM_ERASEBKGND)};
+  Sim().arrivingMessages[1].hwnd = nullptr;
+  RunLauncher(Instance(), SW_SHOWNORMAL);
+  EXPECT_EQ(Sim().dispatched, (std::vector<UINT>{WM_PAINT, WM_QUIT, WM_ERASEBKGND}));
+  EXPECT_TRUE(Sim().arrivingMessages.empty());
+  for (const SimWait& wait : Sim().waits) {
+    EXPECT_EQ(wait.handle, SimProcessHandle());
+    EXPECT_EQ(wait.milliseconds, INFINITE);
+  }
+  EXPECT_EQ(Sim().closedHandles, std::vector<HANDLE>{SimProcessHandle()});
+  // The restore follows the wait; the window is never destroyed.
+  EXPECT_EQ(Sim().calls.back(), "ChangeDisplaySettingsA");
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+// What the launcher's unit tests share: a fresh simulated platform, a program folder of real
+// files, and the stored form of a configuration.
+#pragma once
+
+#include "launcher/launch_context.h"
+#include "tests/sim/sim_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+// The stored form of plain configuration text.
+inline std::string Encode(std::string text) {
+  DecodeConfigBuffer(text.data(), text.size());
+  return text;
+}
+
+class LauncherTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetSim();
+    char pattern[] = "/tmp/kavelo2-unit-XXXXXX";
+    folder_ = mkdtemp(pattern);
+    // The launcher sees a Windows path; its last backslash lands inside the real folder, so
+    // "Kavelo2.ini" beside it is the host file "<folder>/\Kavelo2.ini".
+    Sim().modulePath = folder_ + "/\\Kavelo2.exe";
+    Sim().currentMode = SimMode(1024, 768, 32, 60);
+  }
+
+  void TearDown() override {
+    std::string command = "rm -rf '" + folder_ + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+
+  // The launcher's Windows-style path of a file beside it.
+  std::string ProgramPath(const std::string& name) const { return folder_ + "/\\" + name; }
+
+  void WriteFile(const std::string& name, const std::string& bytes) const {
+    std::FILE* file = std::fopen(ProgramPath(name).c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+    std::fclose(file);
+  }
+
+  void WriteConfig(const std::string& plainText, const std::string& name = "Kavelo2.ini") const {
+    WriteFile(name, Encode(plainText));
+  }
+
+  void AddModes(std::initializer_list<DEVMODEA> modes) const {
+    for (const DEVMODEA& mode : modes) Sim().modes.push_back({TRUE, mode});
+  }
+
+  std::string folder_;
+};
