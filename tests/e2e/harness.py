@@ -1,0 +1,278 @@
+"""What the end-to-end tests need to run the launcher under Wine and see what it did.
+
+The environment comes from two variables that the test registration sets:
+    KAVELO_E2E_BIN   folder of the cross-built programs (Kavelo2.exe and the helper programs)
+    KAVELO_E2E_WORK  folder of the running Wine environment (see wine_env.py) and of the runs
+
+Each test works in a folder of its own, WORK/runs/<test>/: the installation (launcher,
+configuration, stand-in application) in install/, and the records of the helpers beside it.
+
+CTest sets all of this up (label e2e). By hand, from this folder:
+    python3 wine_env.py start --work /tmp/e2e
+    KAVELO_E2E_BIN=<build>/bin KAVELO_E2E_WORK=/tmp/e2e python3 -m unittest -v test_launch
+    python3 wine_env.py stop --work /tmp/e2e
+"""
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+from dataclasses import dataclass, field
+from pathlib import Path
+
+import wine_env
+
+BIN = Path(os.environ.get("KAVELO_E2E_BIN", "")).resolve()
+WORK = Path(os.environ.get("KAVELO_E2E_WORK", "")).resolve()
+
+REGISTRY_MODE = "1024x768x32@60"
+LAUNCHER = "Kavelo2.exe"
+STANDIN = "standin_app.exe"
+
+# The launcher's message boxes as (caption, text); \r is one carriage return.
+MISSING_FILE_BOX = ("Kavelo2 Error", "Kavelo2 failed to find an '.ini' file.")
+NO_MODE_BOX = ("Kavelo2",
+               "This application failed to find a suitable screen resolution and/or color depth.\r")
+
+
+def missing_application_box(path):
+    return ("Kavelo2 Error", f"Kavelo2 failed to launch '{path}'\r\r"
+                             "Either the application is in the wrong place or its name is wrong.")
+
+
+# Generous limits: a launcher run takes about a second; these only stop a hung run.
+RUN_TIMEOUT = 30
+READY_TIMEOUT = 15
+
+
+def encode_config(text):
+    """The stored form of a configuration: every byte whose offset is not a multiple of 3 is
+    complemented. The transform is its own inverse."""
+    data = text.encode("latin-1") if isinstance(text, str) else bytes(text)
+    return bytes(b if i % 3 == 0 else b ^ 0xFF for i, b in enumerate(data))
+
+
+def win_path(path):
+    """The Windows name of a host path, as Wine's drive Z: shows it."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def unescape(text):
+    """Undoes the helpers' escaping of backslash, CR, LF and blank."""
+    out, i = [], 0
+    while i < len(text):
+        if text[i] == "\\" and i + 1 < len(text):
+            out.append({"\\": "\\", "r": "\r", "n": "\n", "s": " "}.get(text[i + 1], text[i + 1]))
+            i += 2
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out)
+
+
+def _environment(extra=None):
+    state = wine_env.read_state(WORK)
+    if state is None:
+        raise RuntimeError(f"no Wine environment in {WORK}: run wine_env.py start first")
+    env = wine_env.wine_environment(state["prefix"], state["display"])
+    env.update(extra or {})
+    return env
+
+
+def start_windows_program(exe, *args, cwd=None, env=None):
+    """Starts a Windows program under Wine; its output goes to /dev/null (GUI programs print
+    nothing, and a pipe could be held open by Wine's own background processes)."""
+    return subprocess.Popen(["wine", str(exe), *map(str, args)], cwd=cwd, env=_environment(env),
+                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+
+
+def run_console_program(exe, *args, timeout=RUN_TIMEOUT):
+    """Runs a console program under Wine and returns (status, output text). The output goes
+    through a file, not a pipe, for the same reason as above."""
+    with tempfile.TemporaryFile() as output:
+        status = subprocess.run(["wine", str(exe), *map(str, args)], env=_environment(),
+                                stdin=subprocess.DEVNULL, stdout=output,
+                                stderr=subprocess.DEVNULL, timeout=timeout, check=False).returncode
+        output.seek(0)
+        return status, output.read().decode("latin-1").strip()
+
+
+def wait_for_exit(process, timeout=RUN_TIMEOUT):
+    """Waits for a started program; a program that hangs is ended so that it cannot hold the
+    single-instance mutex or the display into the next test."""
+    try:
+        return process.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+        raise AssertionError(f"program did not end within {timeout} s: {process.args}") from None
+
+
+def end_if_running(process):
+    """Ends a program that a failed test left running, before it holds the desktop into the next."""
+    if process.poll() is None:
+        process.kill()
+        process.wait()
+
+
+def current_mode():
+    return run_console_program(BIN / "display_mode.exe", "get")[1]
+
+
+def reset_mode():
+    """Returns the desktop to its registry mode; retried, since a return issued right after a
+    switch can be dropped."""
+    for _ in range(5):
+        run_console_program(BIN / "display_mode.exe", "reset")
+        mode = current_mode()
+        if mode == REGISTRY_MODE:
+            return mode
+        time.sleep(0.2)
+    return mode
+
+
+def read_records(path):
+    """The stand-in's records: blocks of key=value lines between 'begin' and 'end'."""
+    records, record = [], None
+    if not Path(path).exists():
+        return records
+    for line in Path(path).read_text(encoding="latin-1").splitlines():
+        if line == "begin":
+            record = {}
+        elif line == "end" and record is not None:
+            records.append(record)
+            record = None
+        elif record is not None and "=" in line:
+            key, value = line.split("=", 1)
+            record[key] = unescape(value)
+    return records
+
+
+@dataclass
+class DesktopObservations:
+    """What desktop_watch saw: message boxes as (caption, text), posted notices as
+    (wParam, lParam)."""
+    boxes: list = field(default_factory=list)
+    notices: list = field(default_factory=list)
+
+
+class DesktopWatch:
+    """Runs desktop_watch for the duration of a with-block: it plays the taskbar and records and
+    dismisses message boxes. The observations are complete once the block has ended."""
+
+    def __init__(self, folder):
+        self.record = Path(folder) / "desktop_watch.txt"
+        self.observed = DesktopObservations()
+        self.process = None
+
+    def __enter__(self):
+        for stale in (self.record, Path(f"{self.record}.stop")):
+            stale.unlink(missing_ok=True)
+        self.process = start_windows_program(BIN / "desktop_watch.exe", win_path(self.record),
+                                             RUN_TIMEOUT * 4)
+        deadline = time.monotonic() + READY_TIMEOUT
+        while not self._lines() or not self._lines()[0].startswith("ready"):
+            if time.monotonic() > deadline or self.process.poll() is not None:
+                self.process.kill()
+                raise RuntimeError("desktop_watch did not start")
+            time.sleep(0.02)
+        if self._lines()[0] != "ready found_self=1":
+            self.__exit__(None, None, None)
+            raise RuntimeError("the launcher would not find desktop_watch's taskbar window")
+        return self.observed
+
+    def __exit__(self, *exc):
+        Path(f"{self.record}.stop").touch()
+        wait_for_exit(self.process, READY_TIMEOUT)
+        for line in self._lines():
+            kind, _, rest = line.partition(" ")
+            values = dict(word.split("=", 1) for word in rest.split() if "=" in word)
+            if kind == "box":
+                self.observed.boxes.append((unescape(values["caption"]), unescape(values["text"])))
+            elif kind == "notice":
+                self.observed.notices.append((int(values["wparam"]), int(values["lparam"], 16)))
+        return False
+
+    def _lines(self):
+        return self.record.read_text(encoding="latin-1").splitlines() if self.record.exists() else []
+
+
+class Installation:
+    """A fresh folder with the launcher, its configuration files and stand-in applications."""
+
+    def __init__(self, root, launcher_name=LAUNCHER):
+        self.root = Path(root)
+        if self.root.exists():
+            shutil.rmtree(self.root)
+        self.folder = self.root / "install"
+        self.folder.mkdir(parents=True)
+        self.launcher = self.folder / launcher_name
+        shutil.copy(BIN / LAUNCHER, self.launcher)
+        self.start_records = self.root / "starts.txt"
+
+    def write(self, name, content):
+        """Writes a file into the installation: text is stored encoded, bytes as they are."""
+        path = self.folder / name
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_bytes(encode_config(content) if isinstance(content, str) else content)
+        return path
+
+    def add_application(self, relative="PROJECTOR.EXE", base=None):
+        """Copies the stand-in application to a place in (or, with base, outside) the installation."""
+        path = Path(base or self.folder) / relative
+        path.parent.mkdir(parents=True, exist_ok=True)
+        shutil.copy(BIN / STANDIN, path)
+        return path
+
+    def start(self, cwd=None, run_ms=600):
+        """Starts the launcher with the given current directory (default: its own folder)."""
+        env = {"KAVELO_TEST_RECORD": win_path(self.start_records), "KAVELO_TEST_RUN_MS": str(run_ms)}
+        return start_windows_program(self.launcher, cwd=cwd or self.folder, env=env)
+
+    def run(self, cwd=None, run_ms=600):
+        """Runs the launcher to its end; returns (exit status, seconds taken)."""
+        began = time.monotonic()
+        status = wait_for_exit(self.start(cwd, run_ms))
+        return status, time.monotonic() - began
+
+    def starts(self):
+        """One record per start of a stand-in application."""
+        return read_records(self.start_records)
+
+
+@dataclass
+class LaunchResult:
+    status: int
+    seconds: float
+    boxes: list
+    notices: list
+    starts: list
+    mode_after: str
+
+
+def launch(installation, cwd=None, run_ms=600):
+    """Runs the launcher once under a desktop watch and gathers everything it did."""
+    with DesktopWatch(installation.root) as observed:
+        status, seconds = installation.run(cwd, run_ms)
+    return LaunchResult(status, seconds, observed.boxes, observed.notices, installation.starts(),
+                        current_mode())
+
+
+class EndToEndTest(unittest.TestCase):
+    """Base of the end-to-end tests: every test starts from the registry mode, in a folder of its
+    own."""
+
+    def setUp(self):
+        self.start_from_registry_mode()
+
+    def start_from_registry_mode(self):
+        self.assertEqual(reset_mode(), REGISTRY_MODE, "the desktop did not return to its registry mode")
+
+    def installation(self, name=None, launcher_name=LAUNCHER):
+        """A fresh installation folder named after the test (and the given sub-case name)."""
+        folder = self.id().rsplit(".", 2)[-2:] + ([name] if name else [])
+        slug = re.sub(r"[^A-Za-z0-9]+", "_", "-".join(folder))
+        return Installation(WORK / "runs" / slug, launcher_name)
