@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# The demo: builds the Windows programs and runs them under Wine, showing what they do.
+#
+#   bash tools/demo.sh                 installs what is missing, builds, and runs the demo on your
+#                                      display (its own Xvfb when there is none)
+#   bash tools/demo.sh --ci [--bin DIR] [--out DIR]
+#                                      no build, always its own Xvfb, nothing on your screen
+#
+# --bin DIR runs the programs in DIR instead of building them.
+# It makes a sample folder with Kavelo2.exe, PROJECTOR.EXE and a Kavelo2.ini that kavelo2-config
+# encodes from samples/Kavelo2.txt, checks that file against the display, runs the launcher and
+# prints the display mode before, during and after; a screenshot taken while PROJECTOR.EXE runs
+# goes to OUT/demo-screenshot.png. Then Lisko lists a sample music folder. Wine runs in a prefix
+# of its own (OUT/wine) with a 1024x768 virtual desktop, whose modes the launcher can switch.
+# Defaults: --bin build/windows/bin, --out build/demo. Exits non-zero when a step fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+ci=false
+build=true
+bin=$root/build/windows/bin
+out=$root/build/demo
+while [ $# -gt 0 ]; do
+  case $1 in
+    --ci) ci=true; build=false ;;
+    --bin) bin=$(realpath -m "$2"); build=false; shift ;;
+    --out) out=$(realpath -m "$2"); shift ;;
+    *) echo "usage: tools/demo.sh [--ci] [--bin DIR] [--out DIR]" >&2; exit 2 ;;
+  esac
+  shift
+done
+
+step() { printf '\n== %s\n' "$*"; }
+fail() { echo "demo: $*" >&2; exit 1; }
+
+step "Dependencies"
+bash tools/install-deps.sh
+if ! command -v import >/dev/null; then
+  # The screenshot is taken with ImageMagick's import.
+  sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends imagemagick
+fi
+
+if $build; then
+  step "Build"
+  cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake >/dev/null
+  cmake --build build/windows -j "$(nproc)"
+fi
+for program in Kavelo2.exe PROJECTOR.EXE kavelo2-config.exe Lisko.exe display_mode.exe; do
+  [ -f "$bin/$program" ] || fail "$bin/$program is missing: build the Windows programs first"
+done
+
+step "Wine"
+mkdir -p "$out"
+work=$out/wine
+own_display=false
+if $ci || [ -z "${DISPLAY:-}" ]; then
+  own_display=true
+  # Own Xvfb and prefix, set up and torn down by the end-to-end tests' helper.
+  python3 tests/e2e/wine_env.py start --work "$work"
+  trap 'python3 tests/e2e/wine_env.py stop --work "$work" >/dev/null' EXIT
+  eval "$(python3 -c 'import json, shlex, sys; s = json.load(open(sys.argv[1]))
+print("export DISPLAY=" + shlex.quote(s["display"]), "WINEPREFIX=" + shlex.quote(s["prefix"]))' \
+    "$work/wine_env.json")"
+else
+  # Your display: the prefix's virtual desktop opens as one 1024x768 window on it.
+  export WINEPREFIX=$work/wineprefix
+  python3 -c 'import os, sys; from pathlib import Path; sys.path.insert(0, "tests/e2e")
+import wine_env
+prefix = Path(os.environ["WINEPREFIX"])
+wine_env.prepare_prefix(prefix, wine_env.wine_environment(prefix, os.environ["DISPLAY"]))'
+  trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # The server and the desktop start with their output closed, so captured calls return at once.
+  wineserver -p >/dev/null 2>&1 || true
+  timeout 120 wine cmd /c exit >/dev/null 2>&1
+fi
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+echo "DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
+
+# Runs a console program; Wine's line ends are dropped.
+run() { timeout 60 wine "$@" </dev/null 2>&1 | tr -d '\r'; }
+mode() { run "$bin/display_mode.exe" get; }
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+step "Sample folder $out/show"
+show=$out/show
+rm -rf "$show"
+mkdir -p "$show"
+cp "$bin/Kavelo2.exe" "$bin/PROJECTOR.EXE" "$show/"
+timeout 60 wine "$bin/kavelo2-config.exe" encode <samples/Kavelo2.txt >"$show/Kavelo2.ini"
+echo "Kavelo2.ini, encoded by kavelo2-config from samples/Kavelo2.txt:"
+sed 's/^/  /' samples/Kavelo2.txt
+ls -l "$show"
+
+step "What the launcher will make of it (kavelo2-config check --modes display)"
+run "$bin/kavelo2-config.exe" check "$(winpath "$show/Kavelo2.ini")" --modes display
+
+step "Launcher run"
+run "$bin/display_mode.exe" reset >/dev/null
+before=$(mode)
+echo "mode before:  $before"
+(cd "$show" && exec timeout 60 wine Kavelo2.exe </dev/null >/dev/null 2>&1) &
+launcher=$!
+during=$before
+for _ in $(seq 100); do
+  during=$(mode)
+  [ "$during" != "$before" ] && break
+  kill -0 "$launcher" 2>/dev/null || break
+  sleep 0.1
+done
+echo "mode during:  $during"
+# PROJECTOR.EXE is up right after the switch; give it a moment to paint.
+sleep 1.5
+screenshot=$out/demo-screenshot.png
+rm -f "$screenshot"
+if $own_display; then
+  import -window root "$screenshot"
+else
+  # Only the desktop's window, not the rest of your screen.
+  import -window "Default - Wine desktop" "$screenshot"
+fi
+wait "$launcher" || fail "the launcher did not end normally"
+after=$(mode)
+echo "mode after:   $after"
+echo "screenshot:   $screenshot"
+[ -s "$screenshot" ] || fail "no screenshot"
+[ "$during" != "$before" ] || fail "the launcher did not switch the display mode"
+[ "$after" = "$before" ] || fail "the display did not return to $before"
+
+step "Lisko on a sample music folder ($out/music)"
+music=$out/music
+rm -rf "$music"
+mkdir -p "$music/UserMP3s" "$music/fsxml" "$music/run"
+for song in "01 Morning Light.mp3" "02 Harbour Walk.mp3" "03 Evening Tide.mp3" "Live & Loud.mp3"; do
+  : >"$music/UserMP3s/$song"
+done
+(cd "$music/run" && run "$bin/Lisko.exe")
+tr -d '\r' <"$music/fsxml/usermp3.xml"
+
+step "Done"
