@@ -9,12 +9,23 @@ else()
 endif()
 
 # The Windows programs are self-contained: the runtimes are linked in statically, so that each
-# program imports system DLLs only, and unused code is dropped from the result.
+# program imports system DLLs only, and unused code is dropped from the result. (With MSVC the
+# static runtime is chosen by CMAKE_MSVC_RUNTIME_LIBRARY in the top-level CMakeLists.txt.)
 add_library(kavelo_windows_program INTERFACE)
 if(WIN32 AND NOT MSVC)
   target_compile_options(kavelo_windows_program INTERFACE -ffunction-sections -fdata-sections)
   target_link_options(kavelo_windows_program INTERFACE
     -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
-elseif(MSVC)
-  set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>" PARENT_SCOPE)
+endif()
+
+# Host builds can run everything under AddressSanitizer and UndefinedBehaviorSanitizer; any
+# finding ends the program (tools/run-sanitizers.sh).
+option(KAVELO2_SANITIZE "Build the host code with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(KAVELO2_SANITIZE)
+  if(WIN32 OR MSVC)
+    message(FATAL_ERROR "KAVELO2_SANITIZE is for the host build")
+  endif()
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined)
 endif()
