@@ -22,20 +22,6 @@ constexpr Keyword kKeywords[] = {
     {"BACKDROP", EntryKind::Backdrop},
 };
 
-EntryKind KindOfKey(const char* key) {
-  for (const Keyword& keyword : kKeywords) {
-    if (std::strcmp(key, keyword.key) == 0) return keyword.kind;
-  }
-  return EntryKind::None;
-}
-
-// Upper-cases a to z only, whatever the locale.
-void UppercaseAscii(char* text) {
-  for (char* c = text; *c != '\0'; ++c) {
-    if (*c >= 'a' && *c <= 'z') *c = static_cast<char>(*c - 'a' + 'A');
-  }
-}
-
 bool IsNumberBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
 // The value of `c` as a digit in `base`, or -1.
@@ -48,6 +34,19 @@ int DigitValue(char c, unsigned base) {
 }
 
 }  // namespace
+
+EntryKind KindOfKey(const char* key) {
+  for (const Keyword& keyword : kKeywords) {
+    if (std::strcmp(key, keyword.key) == 0) return keyword.kind;
+  }
+  return EntryKind::None;
+}
+
+void UppercaseAscii(char* text) {
+  for (char* c = text; *c != '\0'; ++c) {
+    if (*c >= 'a' && *c <= 'z') *c = static_cast<char>(*c - 'a' + 'A');
+  }
+}
 
 const char* EntryKeyword(EntryKind kind) {
   for (const Keyword& keyword : kKeywords) {

@@ -28,6 +28,12 @@ enum class EntryKind : int32_t {
 // The keyword of a kind ("WIDTH", ...), or "" for EntryKind::None.
 const char* EntryKeyword(EntryKind kind);
 
+// The kind whose keyword equals the whole upper-cased key, or EntryKind::None.
+EntryKind KindOfKey(const char* key);
+
+// Upper-cases the letters a to z in place and nothing else, whatever the locale.
+void UppercaseAscii(char* text);
+
 // One parsed entry. Only the four mode kinds reach the context's criteria.
 struct ModeCriterion {
   EntryKind kind = EntryKind::None;

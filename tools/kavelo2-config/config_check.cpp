@@ -37,19 +37,13 @@ std::string Shown(const std::string& text) {
 
 std::string Quoted(const std::string& text) { return "\"" + Shown(text) + "\""; }
 
+// Keys hold no NUL: the launcher's walk ends the text at the first one.
 std::string UpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  UppercaseAscii(text.data());
   return text;
 }
 
-EntryKind KindOfKeyword(const std::string& key) {
-  for (EntryKind kind : kAllKinds) {
-    if (key == EntryKeyword(kind)) return kind;
-  }
-  return EntryKind::None;
-}
+EntryKind KindOfKeyword(const std::string& key) { return KindOfKey(key.c_str()); }
 
 size_t EditDistance(const std::string& a, const std::string& b) {
   std::vector<size_t> row(b.size() + 1);
