@@ -15,6 +15,8 @@
 // is one word of the line and compares byte for byte.
 #include <windows.h>
 
+#include "unix_time.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -42,15 +44,6 @@ std::string Escape(const std::string& text) {
     else out += c;
   }
   return out;
-}
-
-long long UnixTimeMs() {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER ticks;
-  ticks.LowPart = now.dwLowDateTime;
-  ticks.HighPart = now.dwHighDateTime;
-  return static_cast<long long>(ticks.QuadPart / 10000ULL) - 11644473600000LL;
 }
 
 void WriteLine(const std::string& line) {

@@ -8,6 +8,8 @@
 // and LF (\\, \r, \n) so that each stays on one line and is compared byte for byte.
 #include <windows.h>
 
+#include "unix_time.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -53,16 +55,6 @@ class Record {
  private:
   std::string text_;
 };
-
-// Milliseconds since 1970, the clock the host's test scripts read too.
-long long UnixTimeMs() {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER ticks;
-  ticks.LowPart = now.dwLowDateTime;
-  ticks.HighPart = now.dwHighDateTime;
-  return static_cast<long long>(ticks.QuadPart / 10000ULL) - 11644473600000LL;
-}
 
 std::string EnvironmentValue(const char* name) {
   char buffer[2048];
