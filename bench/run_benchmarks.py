@@ -32,13 +32,10 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 import wine_env  # noqa: E402
+from harness import encode_config, win_path  # noqa: E402
 
 RUNS = 5
 LAUNCH_RUNS = 9
-
-
-def win_path(path):
-    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
 
 class Wine:
@@ -114,8 +111,7 @@ def launcher(wine, args, work):
     shutil.copy(Path(args.bench_bin) / "launch_floor.exe", folder)
     # No mode is 123 pixels wide: the launcher enumerates, reads, selects nothing and starts the
     # application in the current mode.
-    text = b"WIDTH:123\r\n"
-    (folder / "Kavelo2.ini").write_bytes(bytes(b if i % 3 == 0 else b ^ 0xFF for i, b in enumerate(text)))
+    (folder / "Kavelo2.ini").write_bytes(encode_config("WIDTH:123\r\n"))
     record = folder / "starts.txt"
     env = {"KAVELO_TEST_RECORD": win_path(record), "KAVELO_TEST_RUN_MS": "0"}
     application = win_path(folder / "PROJECTOR.EXE")

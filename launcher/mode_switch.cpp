@@ -1,11 +1,15 @@
 // Switching into the chosen mode, telling the taskbar, and returning to the registry mode.
 #include "launcher/mode_switch.h"
 
-#include "launcher/launch_context.h"
-
 namespace {
 
 constexpr const char* kCouldNotSet = "Kavelo2 couldn't set this setting";
+
+// The message and caption a strict run shows for a failed switch.
+struct SwitchFailureMessage {
+  const char* text;
+  const char* caption;
+};
 
 struct SwitchFailure {
   LONG result;
@@ -24,8 +28,7 @@ constexpr SwitchFailure kSwitchFailures[] = {
     {DISP_CHANGE_BADPARAM, {kCouldNotSet, "Kavelo Error: DISP_CHANGE_BADPARAM"}},
 };
 
-}  // namespace
-
+// The message of a failed switch, or null when the result has no message of its own.
 const SwitchFailureMessage* FindSwitchFailureMessage(LONG result) {
   for (const SwitchFailure& failure : kSwitchFailures) {
     if (failure.result == result) return &failure.message;
@@ -33,10 +36,13 @@ const SwitchFailureMessage* FindSwitchFailureMessage(LONG result) {
   return nullptr;
 }
 
+// WM_DISPLAYCHANGE's lParam: the low 16 bits of the width, then the low 16 bits of the height.
 LPARAM DisplayChangeLParam(DWORD width, DWORD height) {
   DWORD packed = (width & 0xFFFFu) | ((height & 0xFFFFu) << 16);
   return static_cast<LPARAM>(packed);
 }
+
+}  // namespace
 
 int LaunchContext::ApplyMode(int index, DWORD fieldMask) {
   // The platform looks only at the fields the criteria constrained: the enumerated bits are

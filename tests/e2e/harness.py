@@ -89,15 +89,19 @@ def start_windows_program(exe, *args, cwd=None, env=None):
                             stderr=subprocess.DEVNULL)
 
 
-def run_console_program(exe, *args, timeout=RUN_TIMEOUT):
-    """Runs a console program under Wine and returns (status, output text). The output goes
-    through a file, not a pipe, for the same reason as above."""
-    with tempfile.TemporaryFile() as output:
-        status = subprocess.run(["wine", str(exe), *map(str, args)], env=_environment(),
-                                stdin=subprocess.DEVNULL, stdout=output,
-                                stderr=subprocess.DEVNULL, timeout=timeout, check=False).returncode
-        output.seek(0)
-        return status, output.read().decode("latin-1").strip()
+def run_console(exe, *args, cwd=None, stdin=b"", timeout=RUN_TIMEOUT):
+    """Runs a console program under Wine and returns (status, standard output, standard error),
+    both as bytes. The streams go through files, not pipes, for the same reason as above."""
+    with tempfile.TemporaryFile() as given, tempfile.TemporaryFile() as out, \
+            tempfile.TemporaryFile() as err:
+        given.write(stdin)
+        given.seek(0)
+        status = subprocess.run(["wine", str(exe), *map(str, args)], cwd=cwd, env=_environment(),
+                                stdin=given, stdout=out, stderr=err, timeout=timeout,
+                                check=False).returncode
+        out.seek(0)
+        err.seek(0)
+        return status, out.read(), err.read()
 
 
 def wait_for_exit(process, timeout=RUN_TIMEOUT):
@@ -119,14 +123,14 @@ def end_if_running(process):
 
 
 def current_mode():
-    return run_console_program(BIN / "display_mode.exe", "get")[1]
+    return run_console(BIN / "display_mode.exe", "get")[1].decode("latin-1").strip()
 
 
 def reset_mode():
     """Returns the desktop to its registry mode; retried, since a return issued right after a
     switch can be dropped."""
     for _ in range(5):
-        run_console_program(BIN / "display_mode.exe", "reset")
+        run_console(BIN / "display_mode.exe", "reset")
         mode = current_mode()
         if mode == REGISTRY_MODE:
             return mode

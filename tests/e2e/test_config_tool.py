@@ -1,11 +1,8 @@
 """kavelo2-config.exe under Wine: the live display catalogue of the 1024x768 desktop, checks
 against it that agree with what the launcher then does, exit statuses and byte-exact streams."""
-import subprocess
-import tempfile
 import unittest
 
 import harness
-import wine_env
 
 TOOL = harness.BIN / "kavelo2-config.exe"
 
@@ -16,20 +13,9 @@ DESKTOP_MODES = [f"{size}x{bits}@60" for bits in (32, 16, 8) for size in SIZES]
 
 
 def run_tool(*args, stdin=b""):
-    """Runs the tool under Wine; returns (status, standard output bytes, standard error text).
-    The streams go through files: Wine's background processes could hold a pipe open."""
-    state = wine_env.read_state(harness.WORK)
-    env = wine_env.wine_environment(state["prefix"], state["display"])
-    with tempfile.TemporaryFile() as given, tempfile.TemporaryFile() as out, \
-            tempfile.TemporaryFile() as err:
-        given.write(stdin)
-        given.seek(0)
-        status = subprocess.run(["wine", str(TOOL), *map(str, args)], env=env, stdin=given,
-                                stdout=out, stderr=err, timeout=harness.RUN_TIMEOUT,
-                                check=False).returncode
-        out.seek(0)
-        err.seek(0)
-        return status, out.read(), err.read().decode("latin-1")
+    """Runs the tool under Wine; returns (status, standard output bytes, standard error text)."""
+    status, out, err = harness.run_console(TOOL, *args, stdin=stdin)
+    return status, out, err.decode("latin-1")
 
 
 class ConfigToolTest(harness.EndToEndTest):

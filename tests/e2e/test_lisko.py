@@ -8,16 +8,12 @@ in any order; every byte is still checked.
 import itertools
 import re
 import shutil
-import subprocess
-import tempfile
 import unittest
 from pathlib import Path
 
 import harness
-import wine_env
 
 LISKO = "Lisko.exe"
-RUN_TIMEOUT = 30
 
 HEADER = b"<mp3s>\r\n"
 FOOTER = b"</mp3s>\r\n"
@@ -28,21 +24,6 @@ OLD_LIST = HEADER + b"\t<filename>an old song with a long name.mp3</filename>\r\
 def entry_line(name):
     """One entry line as stored: the name's bytes, with each line feed stored as CR LF."""
     return b"\t<filename>" + name.replace(b"\n", b"\r\n") + b"</filename>\r\n"
-
-
-def run_lisko(program, cwd):
-    """Runs Lisko with the given current directory; returns (exit status, printed bytes)."""
-    state = wine_env.read_state(harness.WORK)
-    if state is None:
-        raise RuntimeError(f"no Wine environment in {harness.WORK}: run wine_env.py start first")
-    env = wine_env.wine_environment(state["prefix"], state["display"])
-    # The output goes through a file: a pipe could be held open by Wine's background processes.
-    with tempfile.TemporaryFile() as output:
-        status = subprocess.run(["wine", str(program)], cwd=cwd, env=env, stdin=subprocess.DEVNULL,
-                                stdout=output, stderr=subprocess.DEVNULL, timeout=RUN_TIMEOUT,
-                                check=False).returncode
-        output.seek(0)
-        return status, output.read()
 
 
 def all_paths(root):
@@ -77,7 +58,9 @@ class Layout:
             (self.music / name).mkdir()
 
     def run_lisko(self, cwd=None):
-        return run_lisko(self.program, cwd or self.run)
+        """Runs Lisko from run/ (or cwd); returns (exit status, printed bytes)."""
+        status, printed, _ = harness.run_console(self.program, cwd=cwd or self.run)
+        return status, printed
 
     def stored(self):
         return self.list_path.read_bytes()

@@ -10,7 +10,6 @@ The random files come from fixed seeds, so a failure names a file that can be ma
 """
 import random
 import shutil
-import subprocess
 import time
 import unittest
 

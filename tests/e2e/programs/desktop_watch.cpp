@@ -15,7 +15,7 @@
 // is one word of the line and compares byte for byte.
 #include <windows.h>
 
-#include "unix_time.h"
+#include "record_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -33,18 +33,6 @@ std::FILE* g_record = nullptr;
 std::string g_stopPath;
 DWORD g_deadline = 0;
 std::vector<HWND> g_boxesSeen;  // recorded once each, dismissed again until they are gone
-
-std::string Escape(const std::string& text) {
-  std::string out;
-  for (const char c : text) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else if (c == ' ') out += "\\s";
-    else out += c;
-  }
-  return out;
-}
 
 void WriteLine(const std::string& line) {
   std::fputs(line.c_str(), g_record);

@@ -4,11 +4,11 @@
 // milliseconds (default 600) and exits with status 0. It inherits the launcher's environment,
 // so the variables reach it through the launcher; without KAVELO_TEST_RECORD it records nothing.
 //
-// A record is a block of key=value lines between "begin" and "end"; values escape backslash, CR
-// and LF (\\, \r, \n) so that each stays on one line and is compared byte for byte.
+// A record is a block of key=value lines between "begin" and "end"; values are escaped as in
+// record_text.h, so that each stays on one line and is compared byte for byte.
 #include <windows.h>
 
-#include "unix_time.h"
+#include "record_text.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,17 +17,6 @@
 namespace {
 
 constexpr DWORD kDefaultRunMs = 600;  // a restore issued right after a switch can be dropped
-
-std::string Escape(const std::string& text) {
-  std::string out;
-  for (const char c : text) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else out += c;
-  }
-  return out;
-}
 
 class Record {
  public:
