@@ -34,7 +34,7 @@ sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 import wine_env  # noqa: E402
 from harness import encode_config, win_path  # noqa: E402
 
-RUNS = 5
+RUNS = 15
 LAUNCH_RUNS = 9
 
 

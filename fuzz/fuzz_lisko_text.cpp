@@ -40,8 +40,10 @@ size_t TextLength(const Units& units) {
 }
 
 void CheckNarrowName(const Units& name) {
-  std::string narrowed = NarrowName(name.data(), name.size());
-  Require(narrowed.size() == name.size(), "one byte per unit");
+  std::string narrowed(name.size() + 1, '\x5A');
+  char* end = NarrowName(name.data(), name.size(), &narrowed[0]);
+  Require(end == &narrowed[0] + name.size(), "one byte per unit");
+  Require(narrowed.back() == '\x5A', "nothing written past the name");
   for (size_t i = 0; i < name.size(); ++i) {
     Require(static_cast<unsigned char>(narrowed[i]) == (name[i] & 0xFF), "the unit's low byte");
   }

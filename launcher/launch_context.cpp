@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
 
@@ -109,6 +110,34 @@ LaunchContext::LaunchContext(const char* modulePath)
   DeriveProgramPaths(modulePath, programDirectory, programBaseName, configPath, applicationPath);
 }
 
+namespace {
+
+// Steps 4 to 10 of the run: modes, configuration, selection, the optional backdrop, the switch
+// with the start, and the wait.
+void RunSteps(LaunchContext& context, HINSTANCE instance, int showCommand) {
+  context.EnumerateModes();
+  if (context.LoadConfiguration(context.configPath) < 1) return;
+  DWORD fieldMask = 0;
+  int index = context.SelectMode(fieldMask);
+  int result = 0;
+  if (index < 0) {
+    if (context.strictMode) {
+      MessageBoxA(nullptr, kNoSuitableModeText, kNoSuitableModeCaption, MB_OK);
+    } else {
+      result = context.LaunchApplication(context.applicationPath);
+    }
+  } else {
+    if (context.backdropEnabled) {
+      ShowBackdrop(context, context.modeCatalogue[static_cast<size_t>(index)], instance,
+                   showCommand);
+    }
+    result = context.ApplyMode(index, fieldMask);
+  }
+  if (result >= 1) context.WaitForApplication();
+}
+
+}  // namespace
+
 int RunLauncher(HINSTANCE instance, int showCommand) {
   char modulePath[kPathCapacity];
   DWORD length = GetModuleFileNameA(nullptr, modulePath, kPathCapacity - 1);
@@ -121,25 +150,12 @@ int RunLauncher(HINSTANCE instance, int showCommand) {
 
   if (!ClaimSingleInstance()) return 0;
 
-  context->EnumerateModes();
-  int result = 0;
-  if (context->LoadConfiguration(context->configPath) >= 1) {
-    DWORD fieldMask = 0;
-    int index = context->SelectMode(fieldMask);
-    if (index < 0) {
-      if (context->strictMode) {
-        MessageBoxA(nullptr, kNoSuitableModeText, kNoSuitableModeCaption, MB_OK);
-      } else {
-        result = context->LaunchApplication(context->applicationPath);
-      }
-    } else {
-      if (context->backdropEnabled) {
-        ShowBackdrop(*context, context->modeCatalogue[static_cast<size_t>(index)], instance,
-                     showCommand);
-      }
-      result = context->ApplyMode(index, fieldMask);
-    }
-    if (result >= 1) context->WaitForApplication();
+  // The lists and texts of the run grow through the standard library, which throws when memory
+  // runs out. The run is then given up where it stands, without a box of its own (showing one
+  // could need memory too): the display still goes back and the status is still 0.
+  try {
+    RunSteps(*context, instance, showCommand);
+  } catch (const std::exception&) {
   }
   context->RestoreMode();
   return 0;

@@ -7,7 +7,9 @@
 #include "musiclist/lisko.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
+#include <exception>
 #include <fstream>
 
 namespace {
@@ -15,15 +17,36 @@ namespace {
 const WCHAR kMusicFolder[] = L"../UserMP3s/";
 const WCHAR kPatternSuffix[] = L"\\*";
 const char kListFile[] = "../fsxml/usermp3.xml";
+const char kLineStart[] = "\t<filename>";
+const char kLineEnd[] = "</filename>\n";
+
+// A name holds at most the units of the search record's field.
+constexpr size_t kNameField = sizeof(WIN32_FIND_DATAW::cFileName) / sizeof(WCHAR);
+constexpr size_t kLineCapacity = (sizeof(kLineStart) - 1) + kNameField + (sizeof(kLineEnd) - 1);
+
+// The list file's stream buffer, given to the stream before the file is opened: the stream then
+// hands the file to the platform in a few large writes rather than in one every few entries, and
+// allocates no buffer of its own. The job runs once per process.
+constexpr size_t kStreamBufferSize = 64 * 1024;
+char g_streamBuffer[kStreamBufferSize];
+
+char* Append(char* end, const char* text, size_t length) {
+  std::memcpy(end, text, length);
+  return end + length;
+}
 
 void WriteEntry(std::ofstream& list, const WIN32_FIND_DATAW& entry) {
   // Every name that begins with a full stop is left out: ".", ".." and hidden names alike.
   if (entry.cFileName[0] == L'.') return;
   // A name ends at its terminator, and never past the record's field.
-  const size_t field = sizeof(entry.cFileName) / sizeof(entry.cFileName[0]);
-  size_t length = field;
-  MeasureUnits(entry.cFileName, field, &length);
-  list << "\t<filename>" << NarrowName(entry.cFileName, length) << "</filename>\n";
+  size_t length = kNameField;
+  MeasureUnits(entry.cFileName, kNameField, &length);
+  // The line is built whole and handed to the stream in one write.
+  char line[kLineCapacity];
+  char* end = Append(line, kLineStart, sizeof(kLineStart) - 1);
+  end = NarrowName(entry.cFileName, length, end);
+  end = Append(end, kLineEnd, sizeof(kLineEnd) - 1);
+  list.write(line, end - line);
 }
 
 // Everything after the pattern buffer has been obtained. The stream is closed when it goes out
@@ -31,7 +54,9 @@ void WriteEntry(std::ofstream& list, const WIN32_FIND_DATAW& entry) {
 void ListFolder(const WCHAR* musicFolder, WCHAR* pattern) {
   // Opening in plain output mode creates or empties the file before anything can fail. A failed
   // open is not looked at: the stream then drops every write and the job runs on unchanged.
-  std::ofstream list(kListFile);
+  std::ofstream list;
+  list.rdbuf()->pubsetbuf(g_streamBuffer, kStreamBufferSize);
+  list.open(kListFile);
 
   size_t folderLength = 0;
   if (!MeasureUnits(musicFolder, kPatternCapacity, &folderLength)) {
@@ -69,12 +94,11 @@ void ListFolder(const WCHAR* musicFolder, WCHAR* pattern) {
 
 }  // namespace
 
-std::string NarrowName(const WCHAR* name, size_t units) {
-  std::string narrowed(units, '\0');
+char* NarrowName(const WCHAR* name, size_t units, char* narrowed) {
   for (size_t i = 0; i < units; ++i) {
     narrowed[i] = static_cast<char>(static_cast<unsigned char>(name[i] & 0xFF));
   }
-  return narrowed;
+  return narrowed + units;
 }
 
 bool MeasureUnits(const WCHAR* text, size_t bound, size_t* length) {
@@ -115,7 +139,13 @@ void WriteFolderList(const WCHAR* musicFolder) {
     std::wprintf(L"Not enough memory for the search pattern.\n");
     return;
   }
-  ListFolder(musicFolder, pattern);
+  // The job throws nothing of its own. Should the standard library throw for want of memory, the
+  // job ends where it stands: the stream is closed as it is unwound, so the list file holds what
+  // was written so far, and the process still ends normally.
+  try {
+    ListFolder(musicFolder, pattern);
+  } catch (const std::exception&) {
+  }
   std::free(pattern);
 }
 

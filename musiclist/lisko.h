@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 
 #include "platform/win32_api.h"
 
@@ -18,9 +17,10 @@ void WriteMusicList();
 // same. WriteMusicList calls it with the built-in folder.
 void WriteFolderList(const WCHAR* musicFolder);
 
-// The low 8 bits of each of the `units` UTF-16 units of `name`, one byte per unit: nothing is
-// replaced, escaped or dropped, zero bytes and line feeds included.
-std::string NarrowName(const WCHAR* name, size_t units);
+// Writes the low 8 bits of each of the `units` UTF-16 units of `name` into `narrowed`, one byte
+// per unit (so `narrowed` holds at least `units` bytes): nothing is replaced, escaped or dropped,
+// zero bytes and line feeds included. Answers the end of what was written.
+char* NarrowName(const WCHAR* name, size_t units, char* narrowed);
 
 // Bounded text operations over UTF-16 units; each examines or writes at most `bound` or
 // `capacity` units.

@@ -20,24 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/sim/failing_allocator.h"
 #include "tests/sim/sim_platform.h"
 
 namespace fs = std::filesystem;
-
-// The test program is linked with --wrap=malloc: every malloc lands here, and a test can make the
-// next request for the pattern buffer fail.
-namespace {
-bool g_failNextPatternBuffer = false;
-}
-
-extern "C" void* __real_malloc(size_t size);
-extern "C" void* __wrap_malloc(size_t size) {
-  if (g_failNextPatternBuffer && size == kPatternCapacity * sizeof(WCHAR)) {
-    g_failNextPatternBuffer = false;
-    return nullptr;
-  }
-  return __real_malloc(size);
-}
 
 namespace {
 
@@ -71,6 +57,7 @@ struct Outcome {
   std::vector<std::string> calls;
   std::vector<std::string> patterns;  // the search patterns, ASCII only
   int closeCount = 0;
+  size_t allocations = 0;  // counted when the job started a count
 };
 
 std::string Ascii(const std::u16string& text) {
@@ -109,9 +96,11 @@ class LiskoTest : public ::testing::Test {
     if (child == 0) {
       if (std::freopen(printedPath.c_str(), "w", stdout) == nullptr) _exit(90);
       job();
+      const size_t allocations = StopAllocationCount();
       std::fflush(stdout);
       std::ofstream report(reportPath);
       report << "close " << Sim().fileSearch.closeCount << '\n';
+      report << "allocations " << allocations << '\n';
       for (const std::string& call : Sim().calls) report << "call " << call << '\n';
       for (const std::u16string& pattern : Sim().fileSearch.patterns)
         report << "pattern " << Ascii(pattern) << '\n';
@@ -129,6 +118,7 @@ class LiskoTest : public ::testing::Test {
       const size_t blank = line.find(' ');
       const std::string kind = line.substr(0, blank), value = line.substr(blank + 1);
       if (kind == "close") outcome.closeCount = std::stoi(value);
+      if (kind == "allocations") outcome.allocations = std::stoul(value);
       if (kind == "call") outcome.calls.push_back(value);
       if (kind == "pattern") outcome.patterns.push_back(value);
     }
@@ -311,14 +301,46 @@ TEST_F(LiskoTest, LeavesTheOldListAloneWhenThePatternBufferCannotBeHad) {
   WriteFile(ListPath(), kLongOldList);
   Sim().fileSearch.entries = {u".", u"..", u"a.mp3"};
 
+  // The pattern buffer is the job's first allocation.
   const Outcome outcome = Run([] {
-    g_failNextPatternBuffer = true;
+    StartAllocationCount(1);
     WriteMusicList();
   });
 
   EXPECT_EQ(outcome.printed, "Not enough memory for the search pattern.\n");
   EXPECT_EQ(outcome.written, kLongOldList);
   EXPECT_TRUE(outcome.calls.empty());
+}
+
+// Whichever allocation of the job fails, the process ends normally, and the list file holds a
+// beginning of what a run with enough memory writes (none at all when the pattern buffer fails).
+TEST_F(LiskoTest, EndsNormallyWhicheverAllocationFails) {
+  const std::vector<std::u16string> entries = {u".", u"..", u"a.mp3", u"b.mp3"};
+  Sim().fileSearch.entries = entries;
+  const Outcome clean = Run([] {
+    StartAllocationCount(0);
+    WriteMusicList();
+  });
+  ASSERT_GE(clean.allocations, 1u);
+
+  for (size_t failAt = 1; failAt <= clean.allocations; ++failAt) {
+    SCOPED_TRACE("allocation " + std::to_string(failAt) + " of " +
+                 std::to_string(clean.allocations));
+    ResetSim();
+    fs::remove(ListPath());
+    Sim().fileSearch.entries = entries;
+
+    const Outcome outcome = Run([failAt] {
+      StartAllocationCount(failAt);
+      WriteMusicList();
+    });
+
+    EXPECT_EQ(clean.written.compare(0, outcome.written.size(), outcome.written), 0);
+    EXPECT_TRUE(outcome.printed.empty() ||
+                outcome.printed == "Not enough memory for the search pattern.\n");
+    // A search that was started is closed.
+    EXPECT_EQ(outcome.closeCount, outcome.patterns.empty() ? 0 : 1);
+  }
 }
 
 // The folder name must fit the pattern buffer with its terminator: 129 units at most. A name

@@ -23,7 +23,7 @@ extern "C" {
 HANDLE WINAPI FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* record) {
   SimPlatform& sim = Sim();
   SimFileSearch& search = sim.fileSearch;
-  sim.calls.emplace_back("FindFirstFileW");
+  SimCall recording("FindFirstFileW");
   std::u16string asked;
   for (const WCHAR* unit = pattern; *unit != 0; ++unit)
     asked.push_back(static_cast<char16_t>(*unit));
@@ -42,7 +42,7 @@ HANDLE WINAPI FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* record) {
 BOOL WINAPI FindNextFileW(HANDLE handle, WIN32_FIND_DATAW* record) {
   SimPlatform& sim = Sim();
   SimFileSearch& search = sim.fileSearch;
-  sim.calls.emplace_back("FindNextFileW");
+  SimCall recording("FindNextFileW");
   if (handle != SearchHandle() || search.closeCount > 0) {
     sim.lastError = static_cast<DWORD>(ERROR_INVALID_HANDLE);
     return FALSE;
@@ -57,7 +57,7 @@ BOOL WINAPI FindNextFileW(HANDLE handle, WIN32_FIND_DATAW* record) {
 
 BOOL WINAPI FindClose(HANDLE handle) {
   SimPlatform& sim = Sim();
-  sim.calls.emplace_back("FindClose");
+  SimCall recording("FindClose");
   if (handle != SearchHandle()) {
     sim.lastError = static_cast<DWORD>(ERROR_INVALID_HANDLE);
     return FALSE;

@@ -12,7 +12,7 @@ WNDPROC g_backdropProcedure = nullptr;
 
 HDC FakeDc() { return reinterpret_cast<HDC>(static_cast<UINT_PTR>(0x5001)); }
 
-void Log(const char* call) { g_sim.calls.emplace_back(call); }
+int g_recording = 0;  // SimCall objects alive
 
 bool AllZero(const void* data, size_t size) {
   const unsigned char* bytes = static_cast<const unsigned char*>(data);
@@ -25,6 +25,15 @@ bool AllZero(const void* data, size_t size) {
 }  // namespace
 
 SimPlatform& Sim() { return g_sim; }
+
+SimCall::SimCall(const char* name) {
+  ++g_recording;
+  g_sim.calls.emplace_back(name);
+}
+
+SimCall::~SimCall() { --g_recording; }
+
+bool SimIsRecording() { return g_recording > 0; }
 
 void ResetSim() {
   g_sim = SimPlatform();
@@ -49,7 +58,7 @@ HANDLE SimThreadHandle() { return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>
 extern "C" {
 
 DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR lpFilename, DWORD nSize) {
-  Log("GetModuleFileNameA");
+  SimCall recording("GetModuleFileNameA");
   if (g_sim.moduleFails || nSize == 0) return 0;
   // Like the platform: a path that does not fit is cut, terminated, and answered with nSize.
   size_t length = g_sim.modulePath.size();
@@ -60,7 +69,7 @@ DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR lpFilename, DWORD nSize) {
 }
 
 HANDLE WINAPI CreateMutexA(SECURITY_ATTRIBUTES* attributes, BOOL initialOwner, LPCSTR name) {
-  Log("CreateMutexA");
+  SimCall recording("CreateMutexA");
   SimMutexCall call{};
   call.attributesGiven = attributes != nullptr;
   if (attributes) call.attributes = *attributes;
@@ -78,7 +87,7 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
                            SECURITY_ATTRIBUTES* threadAttributes, BOOL inheritHandles,
                            DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
                            STARTUPINFOA* startupInfo, PROCESS_INFORMATION* processInformation) {
-  Log("CreateProcessA");
+  SimCall recording("CreateProcessA");
   SimProcessStart start{};
   start.applicationNameNull = applicationName == nullptr;
   start.applicationName = applicationName ? applicationName : "";
@@ -105,44 +114,53 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-  Log("WaitForSingleObject");
+  SimCall recording("WaitForSingleObject");
   g_sim.waits.push_back({handle, milliseconds});
   return handle == SimProcessHandle() ? WAIT_OBJECT_0 : WAIT_FAILED;
 }
 
 DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL, DWORD milliseconds,
                                        DWORD) {
-  Log("MsgWaitForMultipleObjects");
-  // The process ends once every message that was to arrive meanwhile has been taken.
+  SimCall recording("MsgWaitForMultipleObjects");
   HANDLE handle = count > 0 ? handles[0] : nullptr;
   g_sim.waits.push_back({handle, milliseconds});
   if (handle != SimProcessHandle()) return WAIT_FAILED;
-  return g_sim.arrivingMessages.empty() ? WAIT_OBJECT_0 : WAIT_OBJECT_0 + count;
+  if (g_sim.queuedMessages.empty()) {
+    // The process ends once every batch that was to arrive meanwhile has arrived and been taken.
+    if (g_sim.arrivingBatches.empty()) return WAIT_OBJECT_0;
+    const std::vector<MSG>& batch = g_sim.arrivingBatches.front();
+    g_sim.queuedMessages.insert(g_sim.queuedMessages.end(), batch.begin(), batch.end());
+    g_sim.arrivingBatches.pop_front();
+  }
+  return WAIT_OBJECT_0 + count;
 }
 
 BOOL WINAPI PeekMessageA(MSG* message, HWND, UINT, UINT, UINT removal) {
-  Log("PeekMessageA");
-  if (g_sim.arrivingMessages.empty()) return FALSE;
-  *message = g_sim.arrivingMessages.front();
-  if (removal & PM_REMOVE) g_sim.arrivingMessages.pop_front();
+  SimCall recording("PeekMessageA");
+  if (g_sim.queuedMessages.empty()) return FALSE;
+  *message = g_sim.queuedMessages.front();
+  if (removal & PM_REMOVE) g_sim.queuedMessages.pop_front();
   return TRUE;
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* message) {
-  Log("DispatchMessageA");
-  g_sim.dispatched.push_back(message->message);
+  {
+    SimCall recording("DispatchMessageA");
+    g_sim.dispatched.push_back(message->message);
+  }
+  // The window procedure is the program's own code again.
   if (message->hwnd == nullptr || g_backdropProcedure == nullptr) return 0;
   return g_backdropProcedure(message->hwnd, message->message, message->wParam, message->lParam);
 }
 
 BOOL WINAPI CloseHandle(HANDLE handle) {
-  Log("CloseHandle");
+  SimCall recording("CloseHandle");
   g_sim.closedHandles.push_back(handle);
   return handle != nullptr;
 }
 
 BOOL WINAPI EnumDisplaySettingsA(LPCSTR deviceName, DWORD modeNumber, DEVMODEA* mode) {
-  Log("EnumDisplaySettingsA");
+  SimCall recording("EnumDisplaySettingsA");
   g_sim.enumCalls.push_back({deviceName == nullptr, modeNumber, AllZero(mode, sizeof(*mode))});
   if (modeNumber == ENUM_CURRENT_SETTINGS) {
     if (g_sim.currentModeResult) *mode = g_sim.currentMode;
@@ -155,7 +173,7 @@ BOOL WINAPI EnumDisplaySettingsA(LPCSTR deviceName, DWORD modeNumber, DEVMODEA* 
 }
 
 LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
-  Log("ChangeDisplaySettingsA");
+  SimCall recording("ChangeDisplaySettingsA");
   SimModeChange change{};
   change.hasMode = mode != nullptr;
   if (mode) change.mode = *mode;
@@ -165,26 +183,26 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
 }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-  Log("MessageBoxA");
+  SimCall recording("MessageBoxA");
   g_sim.messageBoxes.push_back({owner, text ? text : "", caption ? caption : "", type});
   return IDOK;
 }
 
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
-  Log("FindWindowA");
+  SimCall recording("FindWindowA");
   g_sim.findWindowQueries.push_back(std::string(className ? className : "(null)") + "|" +
                                     (windowName ? windowName : "(null)"));
   return g_sim.taskbar;
 }
 
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Log("PostMessageA");
+  SimCall recording("PostMessageA");
   g_sim.posted.push_back({window, message, wParam, lParam});
   return TRUE;
 }
 
 ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
-  Log("RegisterClassExA");
+  SimCall recording("RegisterClassExA");
   g_sim.registeredClasses.push_back(
       {*windowClass, windowClass->lpszMenuName ? windowClass->lpszMenuName : "",
        windowClass->lpszClassName ? windowClass->lpszClassName : ""});
@@ -195,7 +213,7 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x,
                             int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param) {
-  Log("CreateWindowExA");
+  SimCall recording("CreateWindowExA");
   g_sim.createdWindows.push_back({exStyle, className ? className : "", title == nullptr, style, x,
                                   y, width, height, parent, menu, instance, param});
   if (g_sim.windowCreationFails || g_backdropProcedure == nullptr) return nullptr;
@@ -203,13 +221,13 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
 }
 
 BOOL WINAPI ShowWindow(HWND window, int command) {
-  Log("ShowWindow");
+  SimCall recording("ShowWindow");
   g_sim.showCalls.emplace_back(window, command);
   return FALSE;
 }
 
 BOOL WINAPI UpdateWindow(HWND window) {
-  Log("UpdateWindow");
+  { SimCall recording("UpdateWindow"); }
   // Like the platform, the window procedure paints the window before UpdateWindow returns.
   if (window == nullptr || g_backdropProcedure == nullptr) return FALSE;
   g_backdropProcedure(window, WM_PAINT, 0, 0);
@@ -217,7 +235,7 @@ BOOL WINAPI UpdateWindow(HWND window) {
 }
 
 HDC WINAPI BeginPaint(HWND, PAINTSTRUCT* paint) {
-  Log("BeginPaint");
+  SimCall recording("BeginPaint");
   *paint = PAINTSTRUCT{};
   paint->hdc = FakeDc();
   ++g_sim.paintsOpen;
@@ -225,13 +243,13 @@ HDC WINAPI BeginPaint(HWND, PAINTSTRUCT* paint) {
 }
 
 BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT*) {
-  Log("EndPaint");
+  SimCall recording("EndPaint");
   --g_sim.paintsOpen;
   return TRUE;
 }
 
 BOOL WINAPI GetClientRect(HWND window, RECT* rect) {
-  Log("GetClientRect");
+  SimCall recording("GetClientRect");
   *rect = RECT{};
   if (window != SimBackdropHandle() || g_sim.createdWindows.empty()) return FALSE;
   rect->right = g_sim.createdWindows.back().width;
@@ -240,7 +258,7 @@ BOOL WINAPI GetClientRect(HWND window, RECT* rect) {
 }
 
 int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
-  Log("FillRect");
+  SimCall recording("FillRect");
   g_sim.fills.push_back({dc, *rect, brush});
   return 1;
 }
@@ -254,13 +272,13 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR name) {
 }
 
 LRESULT WINAPI DefWindowProcA(HWND, UINT message, WPARAM, LPARAM) {
-  Log("DefWindowProcA");
+  SimCall recording("DefWindowProcA");
   g_sim.defaultHandled.push_back(message);
   return 0;
 }
 
 void WINAPI PostQuitMessage(int exitCode) {
-  Log("PostQuitMessage");
+  SimCall recording("PostQuitMessage");
   g_sim.quitCodes.push_back(exitCode);
 }
 

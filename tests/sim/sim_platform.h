@@ -141,7 +141,11 @@ struct SimPlatform {
   std::vector<int> quitCodes;
   std::vector<UINT> defaultHandled;  // messages handed to DefWindowProcA
   std::vector<UINT> dispatched;      // messages dispatched to the window procedure
-  std::deque<MSG> arrivingMessages;  // messages that arrive while the application runs
+  // What arrives while the application runs, batch by batch. A wait with messages still queued
+  // answers "messages"; otherwise it queues the next batch and answers "messages", and once the
+  // batches are used up it answers the process's end.
+  std::deque<std::vector<MSG>> arrivingBatches;
+  std::deque<MSG> queuedMessages;  // arrived and not yet taken
 
   SimFileSearch fileSearch;
 };
@@ -149,6 +153,17 @@ struct SimPlatform {
 // The one simulated platform of the test process; Reset() puts it back to its defaults.
 SimPlatform& Sim();
 void ResetSim();
+
+// Held by every simulated call while it records: it logs the call by name, and what the
+// simulated platform allocates meanwhile is its own, not the program's (SimIsRecording).
+class SimCall {
+ public:
+  explicit SimCall(const char* name);
+  ~SimCall();
+  SimCall(const SimCall&) = delete;
+  SimCall& operator=(const SimCall&) = delete;
+};
+bool SimIsRecording();
 
 // A display-mode record as a driver would fill it in.
 DEVMODEA SimMode(DWORD width, DWORD height, DWORD bitsPerPel, DWORD frequency);

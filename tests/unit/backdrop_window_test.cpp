@@ -163,11 +163,12 @@ TEST_F(Backdrop, TheWaitDispatchesWhatArrivesUntilTheProcessEnds) {
     return m;
   };
   // A quit message among them does not end the wait.
-  Sim().arrivingMessages = {arriving(WM_PAINT), arriving(WM_QUIT), arriving(WM_ERASEBKGND)};
-  Sim().arrivingMessages[1].hwnd = nullptr;
+  MSG quit = arriving(WM_QUIT);
+  quit.hwnd = nullptr;
+  Sim().arrivingBatches = {{arriving(WM_PAINT), quit, arriving(WM_ERASEBKGND)}};
   RunLauncher(Instance(), SW_SHOWNORMAL);
   EXPECT_EQ(Sim().dispatched, (std::vector<UINT>{WM_PAINT, WM_QUIT, WM_ERASEBKGND}));
-  EXPECT_TRUE(Sim().arrivingMessages.empty());
+  EXPECT_TRUE(Sim().arrivingBatches.empty() && Sim().queuedMessages.empty());
   for (const SimWait& wait : Sim().waits) {
     EXPECT_EQ(wait.handle, SimProcessHandle());
     EXPECT_EQ(wait.milliseconds, INFINITE);

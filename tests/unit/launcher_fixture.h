@@ -20,9 +20,14 @@ inline std::string Encode(std::string text) {
 class LauncherTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetSim();
     char pattern[] = "/tmp/kavelo2-unit-XXXXXX";
     folder_ = mkdtemp(pattern);
+    ResetPlatform();
+  }
+
+  // A fresh simulated platform for a launcher in the test's folder, the display at 1024 x 768.
+  void ResetPlatform() const {
+    ResetSim();
     // The launcher sees a Windows path; its last backslash lands inside the real folder, so
     // "Kavelo2.ini" beside it is the host file "<folder>/\Kavelo2.ini".
     Sim().modulePath = folder_ + "/\\Kavelo2.exe";

@@ -68,6 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
         SelectionCase{"Freq85WithoutSuchAModeIsIgnoredWithoutItsBit",
                       {{800, 600, 32, 60}, {640, 480, 32, 60}, {640, 480, 32, 75}},
                       "WIDTH:640;FREQ:85", 1, W},
+        SelectionCase{"AnExactMatchAtTheFirstPositionKeepsTheFrequencyBit",
+                      {{640, 480, 32, 75}, {640, 480, 32, 60}}, "WIDTH:640;FREQ:75", 0, W | F},
         SelectionCase{"ALateExactMatchBeatsAnEarlierRelaxedOne",
                       {{640, 480, 24, 85}, {640, 480, 32, 60}, {640, 480, 32, 85}},
                       "DEPTH:32;FREQ:85", 2, B | F},

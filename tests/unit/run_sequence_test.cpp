@@ -146,6 +146,45 @@ TEST_F(RunSequence, TheWaitHasNoTimeLimitAndClosesTheProcessHandle) {
   EXPECT_EQ(Sim().closedHandles.back(), nullptr);
 }
 
+// The mask of a mode that the strict pass found first in the catalogue, frequency bit included,
+// is what the switch gets.
+TEST_F(RunSequence, TheSwitchGetsTheFieldMaskOfTheChosenMode) {
+  WriteConfig("WIDTH:640\nFREQ:75\n");
+  AddModes({SimMode(640, 480, 32, 75), SimMode(640, 480, 32, 60)});
+  RunLauncher(nullptr, SW_SHOWNORMAL);
+  ASSERT_EQ(Sim().modeChanges.size(), 2u);
+  EXPECT_EQ(Sim().modeChanges[0].mode.dmFields, 0x00480000u);
+  EXPECT_EQ(Sim().modeChanges[0].mode.dmDisplayFrequency, 75u);
+}
+
+// Messages arrive in batches while the application runs: each is dispatched, and only the
+// process's end ends the wait; the handle is closed after the last wait, once.
+TEST_F(RunSequence, TheWaitGoesOnThroughEveryBatchOfMessages) {
+  auto arriving = [](UINT message) {
+    MSG m{};
+    m.message = message;
+    return m;
+  };
+  Sim().arrivingBatches = {{arriving(WM_PAINT)},
+                           {arriving(WM_ERASEBKGND), arriving(WM_QUIT)},
+                           {arriving(WM_DISPLAYCHANGE)}};
+  LaunchContext context(ProgramPath("Kavelo2.exe").c_str());
+  ASSERT_EQ(context.LaunchApplication(context.applicationPath), 1);
+  context.WaitForApplication();
+
+  EXPECT_EQ(Sim().dispatched, (std::vector<UINT>{WM_PAINT, WM_ERASEBKGND, WM_QUIT, WM_DISPLAYCHANGE}));
+  EXPECT_EQ(Sim().waits.size(), 4u);
+  std::vector<std::string> waitsAndCloses;
+  for (const std::string& call : Sim().calls) {
+    if (call == "MsgWaitForMultipleObjects" || call == "CloseHandle") waitsAndCloses.push_back(call);
+  }
+  EXPECT_EQ(waitsAndCloses,
+            (std::vector<std::string>{"MsgWaitForMultipleObjects", "MsgWaitForMultipleObjects",
+                                      "MsgWaitForMultipleObjects", "MsgWaitForMultipleObjects",
+                                      "CloseHandle"}));
+  EXPECT_EQ(Sim().closedHandles, std::vector<HANDLE>{SimProcessHandle()});
+}
+
 TEST_F(RunSequence, TheLaunchFailureQuotesThePath) {
   EXPECT_EQ(LaunchFailureText("C:\\Show\\PROJECTOR.EXE"),
             "Kavelo2 failed to launch 'C:\\Show\\PROJECTOR.EXE'\r\rEither the application is in "
