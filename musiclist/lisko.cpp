@@ -26,9 +26,8 @@ constexpr size_t kLineCapacity = (sizeof(kLineStart) - 1) + kNameField + (sizeof
 
 // The list file's stream buffer, given to the stream before the file is opened: the stream then
 // hands the file to the platform in a few large writes rather than in one every few entries, and
-// allocates no buffer of its own. The job runs once per process.
+// allocates no buffer of its own.
 constexpr size_t kStreamBufferSize = 64 * 1024;
-char g_streamBuffer[kStreamBufferSize];
 
 char* Append(char* end, const char* text, size_t length) {
   std::memcpy(end, text, length);
@@ -52,10 +51,12 @@ void WriteEntry(std::ofstream& list, const WIN32_FIND_DATAW& entry) {
 // Everything after the pattern buffer has been obtained. The stream is closed when it goes out
 // of scope on the ways out that end the job early.
 void ListFolder(const WCHAR* musicFolder, WCHAR* pattern) {
+  // The buffer is declared first, so that it outlives the stream that writes from it.
+  char streamBuffer[kStreamBufferSize];
+  std::ofstream list;
+  list.rdbuf()->pubsetbuf(streamBuffer, kStreamBufferSize);
   // Opening in plain output mode creates or empties the file before anything can fail. A failed
   // open is not looked at: the stream then drops every write and the job runs on unchanged.
-  std::ofstream list;
-  list.rdbuf()->pubsetbuf(g_streamBuffer, kStreamBufferSize);
   list.open(kListFile);
 
   size_t folderLength = 0;
