@@ -1,16 +1,18 @@
 #!/usr/bin/env python3
 """Measures Lisko and the launcher and writes bench/RESULTS.md (tools/run-benchmarks.sh runs it).
 
-    run_benchmarks.py --windows-bin DIR --bench-bin DIR --host-bench EXE --peak-rss EXE --work DIR
-                      [--output FILE]
+    run_benchmarks.py --windows-bin DIR --bench-bin DIR --host-bench EXE --process-usage EXE --work DIR
+                      [--output FILE] [--compare-lisko EXE]
 
 Under Wine (a private environment from tests/e2e/wine_env.py, 1024x768 virtual desktop):
 - Lisko on 100,000 entries against find_loop.exe, the bare FindFirstFileW/FindNextFileW loop over
-  the same folder, and against Lisko without a list file to write, each timed inside Wine by
-  time_run.exe (CreateProcessA to the end), alternated, median of fifteen;
+  the same folder, and against Lisko without a list file to write: the wall time inside Wine by
+  time_run.exe (CreateProcessA to the end) and the CPU time of the program's own process (wait4
+  in the host helper process_usage), alternated, median of fifteen; with --compare-lisko, another
+  build of Lisko (an earlier one, say) takes part in the same rounds;
 - peak memory of Lisko (and of the bare loop) at 1,000 and at 100,000 entries: under Wine a
   Windows process is the Unix process that `wine PROGRAM` started, so its peak resident set
-  (ru_maxrss from wait4 in the small helper peak_rss, the kernel's VmHWM) is the program's peak
+  (ru_maxrss from wait4 in the small helper process_usage, the kernel's VmHWM) is the program's peak
   working set, Wine's own libraries included;
 - the launcher: from the moment the host starts `wine PROGRAM` to the stand-in application's own
   first clock reading, for the stand-in started directly, for launch_floor.exe without and with
@@ -43,20 +45,21 @@ class Wine:
         state = wine_env.read_state(work)
         self.env = wine_env.wine_environment(state["prefix"], state["display"])
 
-    def run(self, program, *args, cwd=None, env=None, peak_rss=None):
-        """Runs a Windows program; answers its output. With peak_rss (the host helper), answers
-        (output, peak resident kB of its process) instead."""
+    def run(self, program, *args, cwd=None, env=None, usage=None):
+        """Runs a Windows program; answers its output. With usage (the host helper
+        process_usage), answers (output, {"peak_rss_kb": kB, "cpu_ms": ms} of its process)
+        instead."""
         command = ["wine", str(program), *map(str, args)]
-        if peak_rss:
-            command.insert(0, peak_rss)
+        if usage:
+            command.insert(0, usage)
         result = subprocess.run(command, cwd=cwd, env={**self.env, **(env or {})},
                                 stdin=subprocess.DEVNULL, capture_output=True, check=False)
         output = result.stdout.decode("latin-1").strip()
-        if not peak_rss:
+        if not usage:
             return output
-        peak = [line for line in result.stderr.decode("latin-1").splitlines()
-                if line.startswith("peak_rss_kb=")]
-        return output, int(peak[-1].split("=")[1])
+        line = [line for line in result.stderr.decode("latin-1").splitlines()
+                if line.startswith("peak_rss_kb=")][-1]
+        return output, {key: float(value) for key, value in (word.split("=") for word in line.split())}
 
 
 def music_layout(root, entries):
@@ -94,14 +97,19 @@ def lisko(wine, args, work):
     timed = {"Lisko.exe": (lisko_exe, run_100k),
              "find_loop.exe": (loop_exe, run_100k),
              "Lisko.exe without a list file": (lisko_exe, without_list_folder(run_100k))}
+    if args.compare_lisko:
+        timed["compared Lisko"] = (Path(args.compare_lisko), run_100k)
     times = {name: [] for name in timed}
+    cpu = {name: [] for name in timed}
     time_run = Path(args.bench_bin) / "time_run.exe"
     for _ in range(RUNS + 1):  # the first round warms the caches and is dropped
         for name, (program, run) in timed.items():
             output = wine.run(time_run, win_path(program), cwd=run)
             times[name].append(float(output.split("ms=")[-1]))
+            cpu[name].append(wine.run(program, cwd=run, usage=args.process_usage)[1]["cpu_ms"])
     for name in times:
         results[f"time_{name}"] = statistics.median(times[name][1:])
+        results[f"cpu_{name}"] = statistics.median(cpu[name][1:])
     listed = (run_100k.parent / "fsxml" / "usermp3.xml").read_bytes().count(b"<filename>")
     if listed != 100_000:
         raise RuntimeError(f"Lisko listed {listed} entries of 100,000")
@@ -109,7 +117,8 @@ def lisko(wine, args, work):
     for entries, run in ((1_000, run_1k), (100_000, run_100k)):
         for name, program in programs.items():
             results[f"peak_{name}_{entries}"] = max(
-                wine.run(program, cwd=run, peak_rss=args.peak_rss)[1] for _ in range(3))
+                int(wine.run(program, cwd=run, usage=args.process_usage)[1]["peak_rss_kb"])
+                for _ in range(3))
     host_run = work / "host" / "run"
     (work / "host" / "fsxml").mkdir(parents=True, exist_ok=True)
     host_run.mkdir(exist_ok=True)
@@ -170,17 +179,20 @@ def machine():
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for option in ("--windows-bin", "--bench-bin", "--host-bench", "--peak-rss", "--work", "--output"):
-        parser.add_argument(option, required=option != "--output")
+    for option in ("--windows-bin", "--bench-bin", "--host-bench", "--process-usage", "--work"):
+        parser.add_argument(option, required=True)
+    parser.add_argument("--output")
+    parser.add_argument("--compare-lisko", help="another Lisko.exe to time in the same rounds")
     args = parser.parse_args()
-    for name in ("windows_bin", "bench_bin", "host_bench", "peak_rss"):
-        setattr(args, name, str(Path(getattr(args, name)).resolve()))
+    for name in ("windows_bin", "bench_bin", "host_bench", "process_usage", "compare_lisko"):
+        if getattr(args, name):
+            setattr(args, name, str(Path(getattr(args, name)).resolve()))
     work = Path(args.work).resolve()
     wine = Wine(work)
     measured_lisko = lisko(wine, args, work)
     measured_launch = launcher(wine, args, work)
     facts = program_facts(args)
-    report = render(measured_lisko, measured_launch, facts)
+    report = render(measured_lisko, measured_launch, facts, args.compare_lisko)
     print(report)
     if args.output:
         Path(args.output).write_text(report)
@@ -189,14 +201,15 @@ def main():
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll"}
 
 
-def goals(ratio, lisko_growth, loop_growth, peak, own, facts):
+def goals(ratio, cpu_ratio, lisko_growth, loop_growth, peak, own, facts):
     """One line per goal: met, or missed by how much."""
     def verdict(met):
         return "met" if met else "MISSED"
     lisko_own = [peak[f"peak_Lisko.exe_{n}"] - peak[f"peak_find_loop.exe_{n}"] for n in (1000, 100000)]
     foreign = sorted({dll for _, _, dlls in facts for dll in dlls if dll.lower() not in SYSTEM_DLLS})
     return [
-        f"- Lisko within 1.05x of the bare loop: {verdict(ratio <= 1.05)} ({ratio:.2f}x).",
+        f"- Lisko within 1.05x of the bare loop: {verdict(ratio <= 1.05)} ({ratio:.2f}x wall time, "
+        f"{cpu_ratio:.2f}x CPU time).",
         f"- Lisko's peak memory within 1 MB between 1,000 and 100,000 entries: "
         f"{verdict(lisko_growth <= 1024)} as measured ({lisko_growth} kB). The bare loop grows by "
         f"{loop_growth} kB too: the growth is Wine's (its directory search keeps the folder's "
@@ -208,10 +221,13 @@ def goals(ratio, lisko_growth, loop_growth, peak, own, facts):
     ]
 
 
-def render(lisko_results, launch, facts):
+def render(lisko_results, launch, facts, compared):
     lisko_ms = lisko_results["time_Lisko.exe"]
     loop_ms = lisko_results["time_find_loop.exe"]
     no_list_ms = lisko_results["time_Lisko.exe without a list file"]
+    lisko_cpu = lisko_results["cpu_Lisko.exe"]
+    loop_cpu = lisko_results["cpu_find_loop.exe"]
+    no_list_cpu = lisko_results["cpu_Lisko.exe without a list file"]
     peak = {key: value for key, value in lisko_results.items() if key.startswith("peak_")}
     host = dict(word.split("=") for word in lisko_results["host"].split())
     floor = launch["floor: mode enumeration + CreateProcessA"]
@@ -226,19 +242,27 @@ def render(lisko_results, launch, facts):
         "",
         "## Lisko, 100,000 entries",
         "",
-        "| Run | Time | Ratio |",
-        "|---|---|---|",
-        f"| Wine: Lisko.exe | {lisko_ms:.0f} ms | {lisko_ms / loop_ms:.2f}x |",
-        f"| Wine: bare FindFirstFileW/FindNextFileW loop (find_loop.exe) | {loop_ms:.0f} ms | 1.00x |",
-        f"| Wine: Lisko.exe without a list file (no ../fsxml/) | {no_list_ms:.0f} ms | {no_list_ms / loop_ms:.2f}x |",
-        f"| Host, simulated search: the job | {float(host['job_ms']):.1f} ms | {float(host['ratio']):.2f}x |",
-        f"| Host, simulated search: bare loop | {float(host['bare_ms']):.1f} ms | 1.00x |",
+        "| Run | Wall time | Ratio | CPU time | Ratio |",
+        "|---|---|---|---|---|",
+        *(f"| Wine: {label} | {lisko_results['time_' + name]:.0f} ms | "
+          f"{lisko_results['time_' + name] / loop_ms:.2f}x | {lisko_results['cpu_' + name]:.0f} ms | "
+          f"{lisko_results['cpu_' + name] / loop_cpu:.2f}x |"
+          for name, label in (("Lisko.exe", "Lisko.exe"),
+                              ("find_loop.exe", "bare FindFirstFileW/FindNextFileW loop (find_loop.exe)"),
+                              ("Lisko.exe without a list file", "Lisko.exe without a list file (no ../fsxml/)"),
+                              *((("compared Lisko", f"compared: {Path(compared).name}"),) if compared else ()))),
+        f"| Host, simulated search: the job | {float(host['job_ms']):.1f} ms | {float(host['ratio']):.2f}x | | |",
+        f"| Host, simulated search: bare loop | {float(host['bare_ms']):.1f} ms | 1.00x | | |",
         "",
-        "Under Wine each time runs from CreateProcessA to the end of the process (time_run.exe inside",
-        f"Wine), median of {RUNS} rounds after a warm-up round, the three runs alternating within each",
-        "round; the list file was checked to hold 100,000 lines. Without a list file the job does all",
-        "its work but its stream drops the output: the difference to Lisko.exe is the list file's",
-        f"writing ({lisko_ms - no_list_ms:.0f} ms here), the runtime's text-mode output and the file system.",
+        "Under Wine the wall time runs from CreateProcessA to the end of the process (time_run.exe",
+        "inside Wine); the CPU time is the program's own process, user and system (process_usage on",
+        "the host), which other work on the machine barely moves. Each is the median of "
+        f"{RUNS} rounds after",
+        "a warm-up round, the programs alternating within each round; the list file was",
+        "checked to hold 100,000 lines. Without a list file the job does all its work but its stream",
+        "drops the output, so the difference to Lisko.exe is the list file's writing: the runtime's",
+        f"text-mode output and the file system ({lisko_ms - no_list_ms:.0f} ms wall, "
+        f"{lisko_cpu - no_list_cpu:.0f} ms CPU here).",
         "On the host the folder search is the simulated one, which costs almost nothing, so the ratio",
         "there is the job's own cost per entry (narrowing, stream output) against an in-memory loop.",
         "",
@@ -250,7 +274,7 @@ def render(lisko_results, launch, facts):
         f"| find_loop.exe | {peak['peak_find_loop.exe_1000']} kB | {peak['peak_find_loop.exe_100000']} kB | {loop_growth} kB |",
         "",
         "Peak resident set of the Windows process (under Wine the process that `wine PROGRAM`",
-        "starts is the program itself; ru_maxrss from wait4 in the host helper peak_rss), highest of",
+        "starts is the program itself; ru_maxrss from wait4 in the host helper process_usage), highest of",
         "three runs. It includes Wine's own libraries and Wine's directory buffers, which the bare",
         "loop shows on its own.",
         "",
@@ -268,7 +292,7 @@ def render(lisko_results, launch, facts):
         "",
         "## Goals",
         "",
-        *goals(lisko_ms / loop_ms, lisko_growth, loop_growth, peak, own, facts),
+        *goals(lisko_ms / loop_ms, lisko_cpu / loop_cpu, lisko_growth, loop_growth, peak, own, facts),
         "",
         "## Programs",
         "",

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Measures Lisko and the launcher (a report, not a test) and writes bench/RESULTS.md:
-#   tools/run-benchmarks.sh            about two minutes after the builds
+#   tools/run-benchmarks.sh [--compare-lisko EXE]      about three minutes after the builds
+# (--compare-lisko times another build of Lisko.exe, an earlier one say, in the same rounds)
 # Builds the Windows programs (build/windows), the benchmarks' own Windows programs
 # (build/bench-windows) and host programs (build/bench-host), then runs bench/run_benchmarks.py
 # in a private Wine environment (build/bench/work) that it stops again at the end.
@@ -21,5 +22,5 @@ work="$root/build/bench/work"
 trap 'python3 -B tests/e2e/wine_env.py stop --work "$work" >/dev/null 2>&1 || true' EXIT
 python3 -B tests/e2e/wine_env.py start --work "$work"
 python3 -B bench/run_benchmarks.py --windows-bin build/windows/bin --bench-bin build/bench-windows/bin \
-  --host-bench build/bench-host/bin/host_lisko_bench --peak-rss build/bench-host/bin/peak_rss \
-  --work "$work" --output bench/RESULTS.md
+  --host-bench build/bench-host/bin/host_lisko_bench --process-usage build/bench-host/bin/process_usage \
+  --work "$work" --output bench/RESULTS.md "$@"
