@@ -144,6 +144,10 @@ struct SimPlatform {
   std::deque<MSG> arrivingMessages;  // messages that arrive while the application runs
 
   SimFileSearch fileSearch;
+
+  // Files: MoveFileExA renames on the host unless it is told to fail with this code.
+  DWORD moveError = 0;
+  std::vector<DWORD> moveFlags;
 };
 
 // The one simulated platform of the test process; Reset() puts it back to its defaults.
