@@ -2,9 +2,14 @@
 // written back as one entry per kind.
 #include "tools/kavelo2-settings/settings_document.h"
 
+#include "launcher/launch_context.h"
 #include "tools/kavelo2-config/config_check.h"
+#include "tools/kavelo2-config/mode_notation.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -50,7 +55,42 @@ const std::vector<ValueChoice>& SettingsDocument::List(EntryKind kind) const {
   return lists[ListIndex(kind)];
 }
 
-void SettingsDocument::Load(const FileText& file, const ModeCatalogue& catalogue) {
+void SettingsDocument::EnumerateDisplay() {
+  // The launcher's enumeration; the context's paths play no part in it.
+  LaunchContext context("C:\\Kavelo2.exe");
+  context.EnumerateModes();
+  catalogue = context.modeCatalogue;
+}
+
+bool SettingsDocument::Open(const std::string& folderPath, const std::string& name, std::string& reason) {
+  std::FILE* file = std::fopen((folderPath + name).c_str(), "rb");
+  if (file == nullptr) {
+    if (errno != ENOENT) {
+      reason = "It cannot be opened: " + std::string(std::strerror(errno)) + ".";
+      return false;
+    }
+    folder = folderPath;
+    fileName = name;
+    Load(MissingFileText());
+    return true;
+  }
+  std::string bytes;
+  char chunk[4096];
+  size_t count;
+  while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, count);
+  bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) {
+    reason = "It cannot be read.";
+    return false;
+  }
+  folder = folderPath;
+  fileName = name;
+  Load(ReadFileText(bytes));
+  return true;
+}
+
+void SettingsDocument::Load(const FileText& file) {
   form = file.form;
   formDescription = file.description;
   readLimitNote = DescribeReadLimit(file.text);
@@ -165,6 +205,27 @@ SaveOutcome SettingsDocument::Save() {
     formDescription = "Stored form, " + std::to_string(text.size()) + " bytes.";
   }
   return outcome;
+}
+
+bool SettingsDocument::IsChanged() const {
+  return ComposeText() != savedText || form == FileForm::Plain || form == FileForm::Utf16;
+}
+
+int SettingsDocument::ChosenMode() const {
+  LaunchContext context("C:\\Kavelo2.exe");
+  context.modeCatalogue = catalogue;
+  std::string text = ComposeText() + "\r";
+  if (context.ApplyConfigurationText(text.data()) == 0) return -1;
+  DWORD fieldMask = 0;
+  int index = context.SelectMode(fieldMask);
+  return index < 0 ? -1 : index;
+}
+
+std::string DescribeTrial(const std::string& launcher, const DEVMODEA& before, const DEVMODEA* during,
+                          const DEVMODEA& after) {
+  return launcher + " ran. Display before: " + FormatMode(before) + "; while it ran: " +
+         (during != nullptr ? FormatMode(*during) : std::string("not switched")) + "; after: " +
+         FormatMode(after) + ".";
 }
 
 std::string SettingsDocument::WindowTitle() const {

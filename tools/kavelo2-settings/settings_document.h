@@ -29,6 +29,7 @@ struct UnshownEntry {
 };
 
 struct SettingsDocument {
+  ModeCatalogue catalogue;  // the display's modes, as the launcher enumerates them
   std::string folder;    // the launcher's folder in Windows form, ending in a backslash
   std::string fileName;  // the configuration file's name in that folder
   FileForm form = FileForm::Missing;
@@ -41,8 +42,15 @@ struct SettingsDocument {
   std::string application;  // the PATH value as shown; "" writes no PATH entry
   std::vector<UnshownEntry> unshown;
 
+  // Fills `catalogue` with the launcher's own enumeration of the display's modes.
+  void EnumerateDisplay();
+
+  // Opens `fileName` in `folder` (the launcher's folder, ending in a separator): a file that
+  // does not exist yet starts empty. False, with the reason, when the file cannot be read.
+  bool Open(const std::string& folderPath, const std::string& name, std::string& reason);
+
   // Replaces everything with `file`'s settings; `catalogue` gives the values the lists offer.
-  void Load(const FileText& file, const ModeCatalogue& catalogue);
+  void Load(const FileText& file);
 
   // The list of one of the four mode kinds.
   std::vector<ValueChoice>& List(EntryKind kind);
@@ -58,8 +66,11 @@ struct SettingsDocument {
   // Saves the stored form of ComposeText() as folder + fileName, unless SaveRefusal() objects.
   SaveOutcome Save();
 
-  // Changed since it was loaded or last saved.
-  bool IsChanged() const { return ComposeText() != savedText; }
+  // Changed since it was loaded or last saved, or loaded from a form the launcher cannot read.
+  bool IsChanged() const;
+
+  // The catalogue position of the mode the launcher picks with ComposeText(), or -1.
+  int ChosenMode() const;
 
   // "Kavelo2.ini - Kavelo2 Settings", with a leading "*" while changed.
   std::string WindowTitle() const;
@@ -70,6 +81,11 @@ struct SettingsDocument {
 // The PATH value for an application path: relative when the path lies inside `folder` (a
 // Windows folder ending in a backslash), otherwise as given.
 std::string StoredApplicationPath(const std::string& folder, const std::string& path);
+
+// What trying the configuration showed: the display mode before, while the launcher ran (null
+// when it did not switch) and after.
+std::string DescribeTrial(const std::string& launcher, const DEVMODEA& before, const DEVMODEA* during,
+                          const DEVMODEA& after);
 
 // The launcher that reads `configName` when tried: the one whose base name matches the file,
 // then Kavelo2.exe. The caller starts the first that exists.

@@ -30,10 +30,11 @@ std::string Utf16(const std::string& text, bool bigEndian, bool marker) {
 SettingsDocument Loaded(const std::string& text) {
   SettingsDocument document;
   document.folder = "C:\\Games\\Old\\";
+  document.catalogue = Display();
   FileText file;
   file.form = FileForm::Stored;
   file.text = text;
-  document.Load(file, Display());
+  document.Load(file);
   return document;
 }
 
@@ -92,6 +93,11 @@ TEST(SettingsFileForms, EdgeFiles) {
   FileText empty = ReadFileText("");
   EXPECT_EQ(empty.form, FileForm::Stored);
   EXPECT_EQ(empty.text, "");
+  // Text never encoded is plain; loading it leaves the document to be saved in the stored form.
+  SettingsDocument document;
+  document.Load(ReadFileText("WIDTH:640\n"));
+  EXPECT_EQ(document.form, FileForm::Plain);
+  EXPECT_TRUE(document.IsChanged());
   // A stored file with nothing the launcher accepts either way stays the stored form.
   EXPECT_EQ(ReadFileText(StoredForm("hello")).form, FileForm::Stored);
   // UTF-16 characters that 8-bit text cannot hold become '?', and the user is told.
@@ -263,6 +269,21 @@ TEST(SettingsDocumentCompose, RefusesTextTheLauncherCannotRead) {
   }
 }
 
+TEST(SettingsDocumentCompose, TheModeTheLauncherPicks) {
+  struct Case {
+    const char* text;
+    int mode;
+  };
+  const Case cases[] = {
+      {"", -1},                           // no criterion: the launcher stops before choosing
+      {"WIDTH:800\nHEIGHT:600", 1},       // the first of two in enumeration order
+      {"WIDTH:800\nFREQ:75", 3},          // the exact pass wins over an earlier relaxed match
+      {"WIDTH:800\nDEPTH:24", 1},         // the relaxed pass lets 32 bits stand in for 24
+      {"WIDTH:1152", -1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Loaded(c.text).ChosenMode(), c.mode) << c.text;
+}
+
 TEST(SettingsDocumentCompose, TitleAndLauncher) {
   SettingsDocument document = Loaded("WIDTH:640\n");
   document.fileName = "Kavelo2.ini";
@@ -271,6 +292,12 @@ TEST(SettingsDocumentCompose, TitleAndLauncher) {
   EXPECT_EQ(document.WindowTitle(), "*Kavelo2.ini - Kavelo2 Settings");
   EXPECT_EQ(LauncherCandidates("Kavelo2.ini"), (std::vector<std::string>{"Kavelo2.exe"}));
   EXPECT_EQ(LauncherCandidates("Second.ini"), (std::vector<std::string>{"Second.exe", "Kavelo2.exe"}));
+  DEVMODEA before = SimMode(1024, 768, 32, 60), during = SimMode(640, 480, 16, 60);
+  EXPECT_EQ(DescribeTrial("Kavelo2.exe", before, &during, before),
+            "Kavelo2.exe ran. Display before: 1024x768x32@60; while it ran: 640x480x16@60; after: "
+            "1024x768x32@60.");
+  EXPECT_NE(DescribeTrial("Kavelo2.exe", before, nullptr, before).find("while it ran: not switched"),
+            std::string::npos);
 }
 
 class SettingsSaveTest : public ::testing::Test {
@@ -356,6 +383,25 @@ TEST_F(SettingsSaveTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
     EXPECT_FALSE(Exists(PendingSavePath(c.folder + "Kavelo2.ini")));
     EXPECT_TRUE(document_.IsChanged());
   }
+}
+
+TEST_F(SettingsSaveTest, OpensEachFormAndReopensWhatItSaved) {
+  std::string reason;
+  ASSERT_TRUE(document_.Open(folder_, "Kavelo2.ini", reason)) << reason;
+  EXPECT_EQ(document_.form, FileForm::Missing);
+  EXPECT_EQ(document_.ComposeText(), "");
+
+  Write(Utf16("HEIGHT:480\r\nBACKDROP:1\r\n", false, true));
+  ASSERT_TRUE(document_.Open(folder_, "Kavelo2.ini", reason)) << reason;
+  EXPECT_EQ(document_.form, FileForm::Utf16);
+  EXPECT_EQ(Selected(document_, EntryKind::Height), (std::vector<int32_t>{480}));
+  EXPECT_TRUE(document_.backdrop);
+  // Saving turns it into the stored form, which opens to the same settings.
+  ASSERT_TRUE(document_.Save().saved);
+  ASSERT_TRUE(document_.Open(folder_, "Kavelo2.ini", reason)) << reason;
+  EXPECT_EQ(document_.form, FileForm::Stored);
+  EXPECT_EQ(document_.ComposeText(), "HEIGHT:480\r\nBACKDROP:1\r\n");
+  EXPECT_FALSE(document_.IsChanged());
 }
 
 }  // namespace

@@ -1,0 +1,59 @@
+// The explanation pane: the checker's report on the stored form that saving writes, preceded by
+// what was found in the file and followed by the entries the dialog cannot show.
+#include "tools/kavelo2-settings/settings_explain.h"
+
+#include "tools/kavelo2-config/config_check.h"
+
+#include <cstdio>
+
+namespace {
+
+// The checker reads a file: hand it the bytes through a temporary one.
+CheckOutcome CheckBytes(const std::string& bytes, const CheckOptions& options) {
+  CheckOutcome outcome;
+  std::FILE* file = std::tmpfile();
+  if (file == nullptr) {
+    outcome.status = 2;
+    outcome.report = "(the check needs a temporary file, which cannot be created)\n";
+    return outcome;
+  }
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::rewind(file);
+  outcome = CheckConfiguration(file, options);
+  std::fclose(file);
+  return outcome;
+}
+
+// Line feeds become CR LF, as a multi-line edit control needs them.
+std::string WithCrLf(const std::string& text) {
+  std::string shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) shown += '\r';
+    shown += text[i];
+  }
+  return shown;
+}
+
+}  // namespace
+
+std::string ExplainDocument(const SettingsDocument& document) {
+  std::string text = document.formDescription + "\n";
+  if (!document.readLimitNote.empty()) text += "In the file: " + document.readLimitNote + ".\n";
+  std::string refusal = document.SaveRefusal();
+  if (!refusal.empty()) text += "Saving is refused: " + refusal + "\n";
+
+  if (!document.unshown.empty()) {
+    text += "\nEntries of the file that the lists cannot show:\n";
+    for (const UnshownEntry& entry : document.unshown) {
+      text += "  \"" + entry.entry + "\": " + entry.note + "\n";
+    }
+  }
+
+  CheckOptions options;
+  options.inputName = document.fileName;
+  options.programDirectory = document.folder;
+  options.modeSource = ModeSource::Display;
+  text += "\nWhat the launcher does with the file that saving writes:\n";
+  text += CheckBytes(StoredForm(document.ComposeText()), options).report;
+  return WithCrLf(text);
+}
