@@ -41,6 +41,7 @@ FILES = [
     ("sample/Kavelo2.ini", "source", "samples/Kavelo2.ini"),
 ]
 GUIDE = ("user-guide.txt", "source", "docs/user-guide.md")
+FILE_ATTRIBUTE_ARCHIVE = 0x20
 # 2000-01-01, for sources without a commit date.
 FALLBACK_DATE = 946684800
 
@@ -65,14 +66,15 @@ def release_date(source, given):
 
 
 def write_zip(path, top, entries, epoch):
-    """Entries in the given order, each with the same date, no Unix attributes, deflated."""
+    """Entries in the given order, each with the same date and the DOS archive attribute only
+    (no Unix owner or permissions), deflated."""
     # A zip holds dates from 1980 on, in local time of no particular zone: UTC is used.
     date = time.gmtime(max(epoch, 315532800))[:6]
     with zipfile.ZipFile(path, "w") as archive:
         for name, data in entries:
             info = zipfile.ZipInfo(f"{top}/{name}", date_time=date)
             info.create_system = 0
-            info.external_attr = 0
+            info.external_attr = FILE_ATTRIBUTE_ARCHIVE
             info.compress_type = zipfile.ZIP_DEFLATED
             archive.writestr(info, data, compresslevel=9)
 

@@ -12,7 +12,7 @@ import textwrap
 
 WIDTH = 100
 UNDERLINES = {1: "=", 2: "-"}
-TABLE_DIVIDER = re.compile(r"^\|?\s*:?-{3,}:?\s*(\|\s*:?-{3,}:?\s*)*\|?$")
+TABLE_DIVIDER = re.compile(r"^\|?\s*:?-+:?\s*(\|\s*:?-+:?\s*)*\|?$")
 
 
 def inline(text):
@@ -21,7 +21,7 @@ def inline(text):
     text = re.sub(r"\[([^\]]+)\]\((#[^)]*)\)", r"\1", text)
     text = re.sub(r"\[([^\]]+)\]\(([^)]+)\)", r"\1 (\2)", text)
     text = re.sub(r"`([^`]*)`", r"\1", text)
-    text = re.sub(r"\*\*([^*]+)\*\*", r"\1", text)
+    text = text.replace("**", "")  # strong emphasis, which may span lines
     return re.sub(r"\\([\\`*_|#\[\]()])", r"\1", text)
 
 
