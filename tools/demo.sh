@@ -48,8 +48,11 @@ if $build; then
   cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake >/dev/null
   cmake --build build/windows -j "$(nproc)"
 fi
-for program in Kavelo2.exe PROJECTOR.EXE kavelo2-config.exe Lisko.exe display_mode.exe; do
-  [ -f "$bin/$program" ] || fail "$bin/$program is missing: build the Windows programs first"
+# display_mode.exe is a test helper: it lies in test-programs/ beside bin/.
+display_mode=$(dirname "$bin")/test-programs/display_mode.exe
+for program in "$bin/Kavelo2.exe" "$bin/PROJECTOR.EXE" "$bin/kavelo2-config.exe" "$bin/Lisko.exe" \
+               "$display_mode"; do
+  [ -f "$program" ] || fail "$program is missing: build the Windows programs first"
 done
 
 step "Wine"
@@ -82,7 +85,7 @@ echo "DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
 
 # Runs a console program; Wine's line ends are dropped.
 run() { timeout 60 wine "$@" </dev/null 2>&1 | tr -d '\r'; }
-mode() { run "$bin/display_mode.exe" get; }
+mode() { run "$display_mode" get; }
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 step "Sample folder $out/show"
@@ -99,7 +102,7 @@ step "What the launcher will make of it (kavelo2-config check --modes display)"
 run "$bin/kavelo2-config.exe" check "$(winpath "$show/Kavelo2.ini")" --modes display
 
 step "Launcher run"
-run "$bin/display_mode.exe" reset >/dev/null
+run "$display_mode" reset >/dev/null
 before=$(mode)
 echo "mode before:  $before"
 (cd "$show" && exec timeout 60 wine Kavelo2.exe </dev/null >/dev/null 2>&1) &
