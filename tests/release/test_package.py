@@ -15,7 +15,8 @@ ROOT = Path(__file__).resolve().parents[2]
 BIN = Path(os.environ.get("KAVELO2_WINDOWS_BIN", ""))
 TOP = "Kavelo2-2.0.0-win32/"
 PROGRAMS = {"Kavelo2.exe": "Kavelo2.exe", "Lisko.exe": "Lisko.exe",
-            "kavelo2-config.exe": "kavelo2-config.exe", "sample/PROJECTOR.EXE": "PROJECTOR.EXE"}
+            "kavelo2-config.exe": "kavelo2-config.exe", "Kavelo2Settings.exe": "Kavelo2Settings.exe",
+            "sample/PROJECTOR.EXE": "PROJECTOR.EXE"}
 TEXT_FILES = ["user-guide.txt", "SHA256SUMS", "sample/Kavelo2.txt"]
 
 

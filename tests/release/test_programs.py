@@ -13,9 +13,9 @@ import pe_image
 import xp_imports
 
 BIN = Path(os.environ.get("KAVELO2_WINDOWS_BIN", ""))
-SHIPPED = ["Kavelo2.exe", "Lisko.exe", "kavelo2-config.exe", "PROJECTOR.EXE"]
-WITH_MANIFEST = ["Kavelo2.exe", "kavelo2-config.exe"]
-WITH_VERSION_BLOCK = ["Kavelo2.exe", "Lisko.exe", "kavelo2-config.exe"]
+SHIPPED = ["Kavelo2.exe", "Lisko.exe", "kavelo2-config.exe", "Kavelo2Settings.exe", "PROJECTOR.EXE"]
+WITH_MANIFEST = ["Kavelo2.exe", "kavelo2-config.exe", "Kavelo2Settings.exe"]
+WITH_VERSION_BLOCK = ["Kavelo2.exe", "Lisko.exe", "kavelo2-config.exe", "Kavelo2Settings.exe"]
 
 VISTA = "{e2011457-1546-43c5-a5fe-008deee3d3f0}"
 WINDOWS_7 = "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"
@@ -65,7 +65,8 @@ class ManifestTest(unittest.TestCase):
 
     def test_launcher_and_tool_carry_one_manifest_and_lisko_none(self):
         self.assertIsNotNone(manifest("Kavelo2.exe"))
-        self.assertEqual(manifest("kavelo2-config.exe"), manifest("Kavelo2.exe"))
+        for program in WITH_MANIFEST:
+            self.assertEqual(manifest(program), manifest("Kavelo2.exe"), program)
         self.assertIsNone(manifest("Lisko.exe"))
 
     def test_manifest_runs_as_invoker_in_the_form_windows_xp_reads(self):

@@ -14,7 +14,7 @@ Windows XP ships (msvcrt 7.0, the toolchain's default __MSVCRT_VERSION__ 0x700).
 KERNEL32 = {
     "CloseHandle": "2000", "CreateMutexA": "XP", "CreateProcessA": "XP",
     "CreateSemaphoreW": "XP", "DeleteCriticalSection": "XP", "EnterCriticalSection": "XP",
-    "FindClose": "XP", "FindFirstFileW": "XP", "FindNextFileW": "XP", "FormatMessageA": "XP",
+    "FindClose": "XP", "GetFileAttributesA": "XP", "MoveFileExA": "XP", "FindFirstFileW": "XP", "FindNextFileW": "XP", "FormatMessageA": "XP",
     "FreeLibrary": "XP", "GetCurrentThreadId": "XP", "GetFullPathNameA": "XP",
     "GetLastError": "XP", "GetModuleFileNameA": "XP", "GetModuleHandleA": "XP",
     "GetModuleHandleW": "XP", "GetProcAddress": "XP", "GetStartupInfoA": "XP",
@@ -27,7 +27,13 @@ KERNEL32 = {
 }
 
 USER32 = {
-    "BeginPaint": "2000", "ChangeDisplaySettingsA": "2000", "CreateWindowExA": "2000",
+    "BeginPaint": "2000", "CheckDlgButton": "2000", "CreateDialogParamA": "2000",
+    "EnableMenuItem": "2000", "EnableWindow": "2000", "GetDlgItem": "2000", "GetMenu": "2000",
+    "GetWindowLongA": "2000", "GetWindowTextA": "2000", "GetWindowTextLengthA": "2000",
+    "IsDialogMessageA": "2000", "IsDlgButtonChecked": "2000", "LoadAcceleratorsA": "2000",
+    "LoadImageA": "2000", "SendDlgItemMessageA": "2000", "SendMessageA": "2000",
+    "SetDlgItemTextA": "2000", "SetFocus": "2000", "SetWindowTextA": "2000",
+    "TranslateAcceleratorA": "2000", "ChangeDisplaySettingsA": "2000", "CreateWindowExA": "2000",
     "DefWindowProcA": "2000", "DestroyWindow": "2000", "DispatchMessageA": "2000",
     "DrawTextA": "2000", "EndPaint": "2000", "EnumDisplaySettingsA": "2000", "FillRect": "2000",
     "FindWindowA": "2000", "GetClientRect": "2000", "GetMessageA": "2000",
@@ -44,15 +50,19 @@ GDI32 = {
     "SetTextColor": "2000",
 }
 
+# The settings dialog's common dialog and dropped files (Kavelo2Settings.exe).
+COMDLG32 = {"GetOpenFileNameA": "2000"}
+SHELL32 = {"DragAcceptFiles": "XP", "DragFinish": "XP", "DragQueryFileA": "XP"}
+
 MSVCRT = set("""
-    __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __p__wcmdln
+    __argc __p___argv __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __p__wcmdln
     __set_app_type __setusermatherr __wgetmainargs __winitenv _amsg_exit _cexit _close _errno
     _fdopen _fileno _fstat64 _initterm _iob _lock _lseeki64 _onexit _read _setmode _unlock
     _wfopen _write abort atoi calloc exit fclose ferror fflush fopen fprintf fputc fputs fputwc
     fread free fwprintf fwrite isspace iswctype localeconv malloc memchr memcmp memcpy memmove
-    memset realloc setlocale setvbuf signal strchr strcmp strcoll strerror strftime strlen
-    strncmp strspn strxfrm towlower towupper vfprintf wcscoll wcsftime wcslen wcsxfrm
+    memset realloc remove rewind setlocale setvbuf signal strchr strcmp strcoll strerror strftime strlen
+    strncmp strspn strxfrm tmpfile towlower towupper vfprintf wcscoll wcsftime wcslen wcsxfrm
 """.split())
 
 ALLOWED = {"KERNEL32.DLL": set(KERNEL32), "USER32.DLL": set(USER32), "GDI32.DLL": set(GDI32),
-           "MSVCRT.DLL": MSVCRT}
+           "COMDLG32.DLL": set(COMDLG32), "SHELL32.DLL": set(SHELL32), "MSVCRT.DLL": MSVCRT}

@@ -32,6 +32,7 @@ PROGRAMS = [
     ("Kavelo2.exe", "bin", "Kavelo2.exe"),
     ("Lisko.exe", "bin", "Lisko.exe"),
     ("kavelo2-config.exe", "bin", "kavelo2-config.exe"),
+    ("Kavelo2Settings.exe", "bin", "Kavelo2Settings.exe"),
     ("sample/PROJECTOR.EXE", "bin", "PROJECTOR.EXE"),
 ]
 # The sample files go out byte for byte (the launcher reads every byte of Kavelo2.ini;
