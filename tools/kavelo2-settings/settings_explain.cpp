@@ -37,23 +37,29 @@ std::string WithCrLf(const std::string& text) {
 }  // namespace
 
 std::string ExplainDocument(const SettingsDocument& document) {
-  std::string text = document.formDescription + "\n";
-  if (!document.readLimitNote.empty()) text += "In the file: " + document.readLimitNote + ".\n";
+  CheckOptions options;
+  options.inputName = document.fileName;
+  options.programDirectory = document.folder;
+  options.modeSource = ModeSource::Display;
+  std::string report = CheckBytes(StoredForm(document.ComposeText()), options).report;
+
+  // The checker's verdict first: it is what the user looks for.
+  std::string text;
+  for (size_t start = 0; start < report.size();) {
+    size_t end = report.find('\n', start);
+    end = end == std::string::npos ? report.size() : end + 1;
+    if (report.compare(start, 7, "result:") == 0) text += report.substr(start, end - start);
+    start = end;
+  }
   std::string refusal = document.SaveRefusal();
   if (!refusal.empty()) text += "Saving is refused: " + refusal + "\n";
-
+  if (!document.readLimitNote.empty()) text += "In the file as it is: " + document.readLimitNote + ".\n";
   if (!document.unshown.empty()) {
     text += "\nEntries of the file that the lists cannot show:\n";
     for (const UnshownEntry& entry : document.unshown) {
       text += "  \"" + entry.entry + "\": " + entry.note + "\n";
     }
   }
-
-  CheckOptions options;
-  options.inputName = document.fileName;
-  options.programDirectory = document.folder;
-  options.modeSource = ModeSource::Display;
-  text += "\nWhat the launcher does with the file that saving writes:\n";
-  text += CheckBytes(StoredForm(document.ComposeText()), options).report;
+  text += "\nThe file that saving writes, entry by entry:\n" + report;
   return WithCrLf(text);
 }
