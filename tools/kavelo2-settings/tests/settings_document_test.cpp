@@ -3,6 +3,7 @@
 #include "launcher/config_file.h"
 #include "tests/sim/sim_platform.h"
 #include "tools/kavelo2-settings/settings_document.h"
+#include "tools/kavelo2-settings/settings_explain.h"
 
 #include <gtest/gtest.h>
 
@@ -298,6 +299,23 @@ TEST(SettingsDocumentCompose, TitleAndLauncher) {
             "1024x768x32@60.");
   EXPECT_NE(DescribeTrial("Kavelo2.exe", before, nullptr, before).find("while it ran: not switched"),
             std::string::npos);
+}
+
+TEST(SettingsExplanation, VerdictFirstThenWhatTheListsCannotShowThenTheChecksReport) {
+  ResetSim();
+  for (const DEVMODEA& mode : Display()) Sim().modes.push_back({TRUE, mode});
+  SettingsDocument document = Loaded("WIDTH:800\nHEIGHT:600\nCOLOR:16\n");
+  document.fileName = "Kavelo2.ini";
+  std::string pane = ExplainDocument(document);
+  EXPECT_EQ(pane.rfind("result: the launcher switches to 800x600", 0), 0u) << pane;
+  size_t unshown = pane.find("\"COLOR:16\": the launcher ignores it; saving leaves it out\r\n");
+  size_t entries = pane.find("line 1: WIDTH:800\r\n");
+  EXPECT_LT(unshown, entries) << pane;
+  EXPECT_NE(pane.find("selection: mode 1, 800x600x32@60"), std::string::npos) << pane;
+  EXPECT_EQ(pane.find("Saving is refused"), std::string::npos);
+
+  document.application = std::string(kConfigReadLimit, 'a');
+  EXPECT_NE(ExplainDocument(document).find("Saving is refused: The configuration is"), std::string::npos);
 }
 
 class SettingsSaveTest : public ::testing::Test {
