@@ -39,7 +39,7 @@ struct CheckOutcome {
   int status = kRunsAsWritten;        // one of the exit statuses above
   std::string report;                 // for standard output, one line per "\n"
   std::string error;                  // one line for standard error when the status is not 0
-  std::vector<CheckFinding> findings; // in report order; empty exactly when the status is 0
+  std::vector<CheckFinding> findings; // in report order; empty when the status is 0 or 2
 };
 
 // Checks the bytes of a file as read from disk (the stored form, or plain text with
