@@ -82,7 +82,7 @@ class SettingsTest(harness.EndToEndTest):
 
             self.assertEqual(drive("selected", "modes"), ["6. 640x480x32@60"])
             explanation = text("explanation")
-            self.assertIn("selection: mode 5, 640x480x32@60, in the strict pass", explanation)
+            self.assertIn("selection: mode 6 of 27: 640x480x32@60, in the strict pass", explanation)
             self.assertIn("result: the launcher switches to 640x480", explanation)
             SCREENSHOT.parent.mkdir(parents=True, exist_ok=True)
             display = wine_env.read_state(harness.WORK)["display"]

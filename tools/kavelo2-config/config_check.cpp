@@ -377,10 +377,17 @@ int CountAcceptedEntries(const std::string& plainText) {
   return accepted;
 }
 
-bool LooksLikeUtf16(const std::string& bytes) {
-  if (bytes.size() < 2) return false;
-  if (bytes.size() % 2 == 0 && (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0)) {
-    return true;
+Utf16Order DetectUtf16(const std::string& bytes, size_t* markLength) {
+  if (markLength != nullptr) *markLength = 0;
+  if (bytes.size() < 2) return Utf16Order::None;
+  if (bytes.size() % 2 == 0) {
+    Utf16Order marked = bytes.compare(0, 2, "\xFF\xFE") == 0   ? Utf16Order::LittleEndian
+                        : bytes.compare(0, 2, "\xFE\xFF") == 0 ? Utf16Order::BigEndian
+                                                                : Utf16Order::None;
+    if (marked != Utf16Order::None) {
+      if (markLength != nullptr) *markLength = 2;
+      return marked;
+    }
   }
   // Text of the ANSI range in UTF-16 has a NUL in every pair, always on the same side.
   size_t pairs = bytes.size() / 2, lowFirst = 0, highFirst = 0;
@@ -388,8 +395,12 @@ bool LooksLikeUtf16(const std::string& bytes) {
     if (bytes[i] != '\0' && bytes[i + 1] == '\0') ++lowFirst;
     if (bytes[i] == '\0' && bytes[i + 1] != '\0') ++highFirst;
   }
-  return lowFirst * 2 > pairs || highFirst * 2 > pairs;
+  if (lowFirst * 2 > pairs) return Utf16Order::LittleEndian;
+  if (highFirst * 2 > pairs) return Utf16Order::BigEndian;
+  return Utf16Order::None;
 }
+
+bool LooksLikeUtf16(const std::string& bytes) { return DetectUtf16(bytes) != Utf16Order::None; }
 
 std::string DescribeReadLimit(const std::string& plainText, bool* losesEntries) {
   if (losesEntries != nullptr) *losesEntries = false;

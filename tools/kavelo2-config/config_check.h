@@ -53,7 +53,10 @@ CheckOutcome CheckConfiguration(std::FILE* file, const CheckOptions& options);
 // The stored form of a file and its plain text cannot both read well, which tells them apart.
 int CountAcceptedEntries(const std::string& plainText);
 
-// True for text saved as UTF-16, in either byte order, with or without its byte order mark.
+// The byte order of text saved as UTF-16, with or without its byte order mark (whose length, 2
+// or 0, goes to `markLength`); None for any other text.
+enum class Utf16Order { None, LittleEndian, BigEndian };
+Utf16Order DetectUtf16(const std::string& bytes, size_t* markLength = nullptr);
 bool LooksLikeUtf16(const std::string& bytes);
 
 // For plain text longer than the launcher reads, one sentence naming the entry that the limit

@@ -6,39 +6,13 @@
 
 namespace {
 
-enum class ByteOrder { None, Little, Big };
-
-// UTF-16 by its marker, or, without one, by a zero byte in every unit's high half (ASCII text).
-ByteOrder Utf16Order(const std::string& bytes, size_t& start) {
-  start = 0;
-  if (bytes.size() >= 2) {
-    unsigned char first = static_cast<unsigned char>(bytes[0]);
-    unsigned char second = static_cast<unsigned char>(bytes[1]);
-    start = 2;
-    if (first == 0xFF && second == 0xFE) return ByteOrder::Little;
-    if (first == 0xFE && second == 0xFF) return ByteOrder::Big;
-    start = 0;
-  }
-  if (bytes.size() < 2 || bytes.size() % 2 != 0) return ByteOrder::None;
-  bool lowZero = true, highZero = true, lowText = false, highText = false;
-  for (size_t i = 0; i < bytes.size(); i += 2) {
-    lowZero = lowZero && bytes[i] == '\0';
-    highZero = highZero && bytes[i + 1] == '\0';
-    lowText = lowText || bytes[i] != '\0';
-    highText = highText || bytes[i + 1] != '\0';
-  }
-  if (highZero && lowText) return ByteOrder::Little;
-  if (lowZero && highText) return ByteOrder::Big;
-  return ByteOrder::None;
-}
-
 // UTF-16 units as 8-bit text: units below 256 keep their value, the others become '?'.
-std::string NarrowUtf16(const std::string& bytes, size_t start, ByteOrder order, size_t& replaced) {
+std::string NarrowUtf16(const std::string& bytes, size_t start, Utf16Order order, size_t& replaced) {
   std::string text;
   replaced = 0;
   for (size_t i = start; i + 1 < bytes.size(); i += 2) {
-    unsigned low = static_cast<unsigned char>(bytes[order == ByteOrder::Little ? i : i + 1]);
-    unsigned high = static_cast<unsigned char>(bytes[order == ByteOrder::Little ? i + 1 : i]);
+    unsigned low = static_cast<unsigned char>(bytes[order == Utf16Order::LittleEndian ? i : i + 1]);
+    unsigned high = static_cast<unsigned char>(bytes[order == Utf16Order::LittleEndian ? i + 1 : i]);
     if (high == 0) {
       text += static_cast<char>(low);
     } else {
@@ -67,8 +41,8 @@ FileText MissingFileText() {
 FileText ReadFileText(const std::string& bytes) {
   FileText file;
   size_t start = 0;
-  ByteOrder order = Utf16Order(bytes, start);
-  if (order != ByteOrder::None) {
+  Utf16Order order = DetectUtf16(bytes, &start);
+  if (order != Utf16Order::None) {
     size_t replaced = 0;
     file.form = FileForm::Utf16;
     file.text = NarrowUtf16(bytes, start, order, replaced);

@@ -4,25 +4,7 @@
 
 #include "tools/kavelo2-config/config_check.h"
 
-#include <cstdio>
-
 namespace {
-
-// The checker reads a file: hand it the bytes through a temporary one.
-CheckOutcome CheckBytes(const std::string& bytes, const CheckOptions& options) {
-  CheckOutcome outcome;
-  std::FILE* file = std::tmpfile();
-  if (file == nullptr) {
-    outcome.status = 2;
-    outcome.report = "(the check needs a temporary file, which cannot be created)\n";
-    return outcome;
-  }
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::rewind(file);
-  outcome = CheckConfiguration(file, options);
-  std::fclose(file);
-  return outcome;
-}
 
 // Line feeds become CR LF, as a multi-line edit control needs them.
 std::string WithCrLf(const std::string& text) {
@@ -41,7 +23,7 @@ std::string ExplainDocument(const SettingsDocument& document) {
   options.inputName = document.fileName;
   options.programDirectory = document.folder;
   options.modeSource = ModeSource::Display;
-  std::string report = CheckBytes(StoredForm(document.ComposeText()), options).report;
+  std::string report = CheckConfigurationText(StoredForm(document.ComposeText()), options).report;
 
   // The checker's verdict first: it is what the user looks for.
   std::string text;

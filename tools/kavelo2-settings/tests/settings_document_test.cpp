@@ -311,7 +311,8 @@ TEST(SettingsExplanation, VerdictFirstThenWhatTheListsCannotShowThenTheChecksRep
   size_t unshown = pane.find("\"COLOR:16\": the launcher ignores it; saving leaves it out\r\n");
   size_t entries = pane.find("line 1: WIDTH:800\r\n");
   EXPECT_LT(unshown, entries) << pane;
-  EXPECT_NE(pane.find("selection: mode 1, 800x600x32@60"), std::string::npos) << pane;
+  std::string selection = "selection: mode 2 of " + std::to_string(Display().size()) + ": 800x600x32@60";
+  EXPECT_NE(pane.find(selection), std::string::npos) << pane;
   EXPECT_EQ(pane.find("Saving is refused"), std::string::npos);
 
   document.application = std::string(kConfigReadLimit, 'a');
