@@ -14,10 +14,10 @@ Windows XP ships (msvcrt 7.0, the toolchain's default __MSVCRT_VERSION__ 0x700).
 KERNEL32 = {
     "CloseHandle": "2000", "CreateMutexA": "XP", "CreateProcessA": "XP",
     "CreateSemaphoreW": "XP", "DeleteCriticalSection": "XP", "EnterCriticalSection": "XP",
-    "FindClose": "XP", "GetFileAttributesA": "XP", "MoveFileExA": "XP", "FindFirstFileW": "XP", "FindNextFileW": "XP", "FormatMessageA": "XP",
+    "FindClose": "XP", "GetConsoleMode": "2000", "GetConsoleProcessList": "XP", "GetFileAttributesA": "XP", "MoveFileExA": "XP", "FindFirstFileW": "XP", "FindNextFileW": "XP", "FormatMessageA": "XP",
     "FreeLibrary": "XP", "GetCurrentThreadId": "XP", "GetFullPathNameA": "XP",
     "GetLastError": "XP", "GetModuleFileNameA": "XP", "GetModuleHandleA": "XP",
-    "GetModuleHandleW": "XP", "GetProcAddress": "XP", "GetStartupInfoA": "XP",
+    "GetModuleHandleW": "XP", "GetProcAddress": "XP", "GetStdHandle": "2000", "GetStartupInfoA": "XP",
     "GetStartupInfoW": "XP", "InitializeCriticalSection": "XP", "IsDBCSLeadByteEx": "2000",
     "LeaveCriticalSection": "XP", "LoadLibraryA": "XP", "LoadLibraryW": "XP", "LocalFree": "XP",
     "MultiByteToWideChar": "2000", "ReleaseSemaphore": "XP", "SetLastError": "XP",
@@ -57,11 +57,11 @@ SHELL32 = {"DragAcceptFiles": "XP", "DragFinish": "XP", "DragQueryFileA": "XP"}
 MSVCRT = set("""
     __argc __p___argv __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __p__wcmdln
     __set_app_type __setusermatherr __wgetmainargs __winitenv _amsg_exit _cexit _close _errno
-    _fdopen _fileno _fstat64 _initterm _iob _lock _lseeki64 _onexit _read _setmode _unlock
+    _fdopen _fileno _getch _fstat64 _initterm _iob _lock _lseeki64 _onexit _read _setmode _unlock
     _wfopen _write abort atoi calloc exit fclose ferror fflush fopen fprintf fputc fputs fputwc
     fread free fwprintf fwrite isspace iswctype localeconv malloc memchr memcmp memcpy memmove
-    memset realloc remove rewind setlocale setvbuf signal strchr strcmp strcoll strerror strftime strlen
-    strncmp strspn strxfrm tmpfile towlower towupper vfprintf wcscoll wcsftime wcslen wcsxfrm
+    memset realloc remove setlocale setvbuf signal strchr strcmp strcoll strerror strftime strlen
+    strncmp strspn strxfrm towlower towupper vfprintf wcscoll wcsftime wcslen wcsxfrm
 """.split())
 
 ALLOWED = {"KERNEL32.DLL": set(KERNEL32), "USER32.DLL": set(USER32), "GDI32.DLL": set(GDI32),
