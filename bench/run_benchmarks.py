@@ -132,7 +132,8 @@ def launcher(wine, args, work):
     shutil.rmtree(folder, ignore_errors=True)
     folder.mkdir(parents=True)
     shutil.copy(Path(args.windows_bin) / "Kavelo2.exe", folder)
-    shutil.copy(Path(args.windows_bin) / "standin_app.exe", folder / "PROJECTOR.EXE")
+    helpers = Path(args.windows_bin).parent / "test-programs"
+    shutil.copy(helpers / "standin_app.exe", folder / "PROJECTOR.EXE")
     shutil.copy(Path(args.bench_bin) / "launch_floor.exe", folder)
     # No mode is 123 pixels wide: the launcher enumerates, reads, selects nothing and starts the
     # application in the current mode.

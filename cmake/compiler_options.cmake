@@ -1,28 +1,34 @@
-# Warnings are errors on every toolchain; compiler-specific flags live only here.
+# Warnings are errors on every toolchain (MinGW-w64 for Windows, GCC or Clang on the host);
+# compiler-specific flags live only here.
 add_library(kavelo_options INTERFACE)
-if(MSVC)
-  target_compile_options(kavelo_options INTERFACE /W4 /WX /permissive- /utf-8)
-  target_compile_definitions(kavelo_options INTERFACE _CRT_SECURE_NO_WARNINGS)
-else()
-  target_compile_options(kavelo_options INTERFACE
-    -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wcast-qual -Wformat=2 -Werror)
-endif()
+target_compile_options(kavelo_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wcast-qual -Wformat=2 -Werror)
 
 # The Windows programs are self-contained: the runtimes are linked in statically, so that each
-# program imports system DLLs only, and unused code is dropped from the result. (With MSVC the
-# static runtime is chosen by CMAKE_MSVC_RUNTIME_LIBRARY in the top-level CMakeLists.txt.)
+# program imports system DLLs only, and unused code is dropped from the result.
+#
+# PE header: ASLR (--dynamicbase, which keeps the relocations) and DEP (--nxcompat) stay on;
+# --tsaware tells a Remote Desktop / Terminal Server session that the programs keep their
+# settings per user, so Windows does not map their file and registry access to shared copies.
+#
+# The same sources give the same bytes in any folder: no time stamp in the PE header
+# (the header checksum is then fixed as well), and build paths that reach the objects
+# (debug info, __FILE__ in runtime headers) are rewritten to fixed names.
 add_library(kavelo_windows_program INTERFACE)
-if(WIN32 AND NOT MSVC)
-  target_compile_options(kavelo_windows_program INTERFACE -ffunction-sections -fdata-sections)
+if(WIN32)
+  target_compile_options(kavelo_windows_program INTERFACE
+    -ffunction-sections -fdata-sections
+    -ffile-prefix-map=${PROJECT_SOURCE_DIR}=src -ffile-prefix-map=${PROJECT_BINARY_DIR}=build)
   target_link_options(kavelo_windows_program INTERFACE
-    -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
+    -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections
+    -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware -Wl,--no-insert-timestamp)
 endif()
 
 # Host builds can run everything under AddressSanitizer and UndefinedBehaviorSanitizer; any
 # finding ends the program (tools/run-sanitizers.sh).
 option(KAVELO2_SANITIZE "Build the host code with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 if(KAVELO2_SANITIZE)
-  if(WIN32 OR MSVC)
+  if(WIN32)
     message(FATAL_ERROR "KAVELO2_SANITIZE is for the host build")
   endif()
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all

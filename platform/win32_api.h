@@ -75,6 +75,9 @@ typedef HANDLE HMENU;
 #define WAIT_OBJECT_0 0x00000000u
 #define WAIT_FAILED 0xFFFFFFFFu
 #define NORMAL_PRIORITY_CLASS 0x00000020u
+#define ERROR_ACCESS_DENIED 5L
+#define MOVEFILE_REPLACE_EXISTING 0x00000001u
+#define MOVEFILE_WRITE_THROUGH 0x00000008u
 
 // Display settings.
 #define ENUM_CURRENT_SETTINGS ((DWORD)-1)
@@ -293,6 +296,9 @@ DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOO
 BOOL WINAPI PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
                          UINT wRemoveMsg);
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
+
+// Files.
+BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags);
 
 // File search.
 HANDLE WINAPI FindFirstFileW(LPCWSTR lpFileName, WIN32_FIND_DATAW* lpFindFileData);

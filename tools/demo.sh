@@ -10,8 +10,10 @@
 # It makes a sample folder with Kavelo2.exe, PROJECTOR.EXE and a Kavelo2.ini that kavelo2-config
 # encodes from samples/Kavelo2.txt, checks that file against the display, runs the launcher and
 # prints the display mode before, during and after; a screenshot taken while PROJECTOR.EXE runs
-# goes to OUT/demo-screenshot.png. Then Lisko lists a sample music folder. Wine runs in a prefix
-# of its own (OUT/wine) with a 1024x768 virtual desktop, whose modes the launcher can switch.
+# goes to OUT/demo-screenshot.png. Kavelo2Settings.exe then opens the same folder and explains the
+# file (its screenshot goes to OUT/settings-screenshot.png). Then Lisko lists a sample music
+# folder. Wine runs in a prefix of its own (OUT/wine) with a 1024x768 virtual desktop, whose modes
+# the launcher can switch.
 # Defaults: --bin build/windows/bin, --out build/demo. Exits non-zero when a step fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,8 +50,12 @@ if $build; then
   cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake >/dev/null
   cmake --build build/windows -j "$(nproc)"
 fi
-for program in Kavelo2.exe PROJECTOR.EXE kavelo2-config.exe Lisko.exe display_mode.exe; do
-  [ -f "$bin/$program" ] || fail "$bin/$program is missing: build the Windows programs first"
+# display_mode.exe and dialog_driver.exe are test helpers: they lie in test-programs/ beside bin/.
+display_mode=$(dirname "$bin")/test-programs/display_mode.exe
+dialog_driver=$(dirname "$bin")/test-programs/dialog_driver.exe
+for program in "$bin/Kavelo2.exe" "$bin/PROJECTOR.EXE" "$bin/kavelo2-config.exe" "$bin/Lisko.exe" \
+               "$bin/Kavelo2Settings.exe" "$display_mode" "$dialog_driver"; do
+  [ -f "$program" ] || fail "$program is missing: build the Windows programs first"
 done
 
 step "Wine"
@@ -82,14 +88,14 @@ echo "DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
 
 # Runs a console program; Wine's line ends are dropped.
 run() { timeout 60 wine "$@" </dev/null 2>&1 | tr -d '\r'; }
-mode() { run "$bin/display_mode.exe" get; }
+mode() { run "$display_mode" get; }
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 step "Sample folder $out/show"
 show=$out/show
 rm -rf "$show"
 mkdir -p "$show"
-cp "$bin/Kavelo2.exe" "$bin/PROJECTOR.EXE" "$show/"
+cp "$bin/Kavelo2.exe" "$bin/PROJECTOR.EXE" "$bin/Kavelo2Settings.exe" "$show/"
 timeout 60 wine "$bin/kavelo2-config.exe" encode <samples/Kavelo2.txt >"$show/Kavelo2.ini"
 echo "Kavelo2.ini, encoded by kavelo2-config from samples/Kavelo2.txt:"
 sed 's/^/  /' samples/Kavelo2.txt
@@ -99,7 +105,7 @@ step "What the launcher will make of it (kavelo2-config check --modes display)"
 run "$bin/kavelo2-config.exe" check "$(winpath "$show/Kavelo2.ini")" --modes display
 
 step "Launcher run"
-run "$bin/display_mode.exe" reset >/dev/null
+run "$display_mode" reset >/dev/null
 before=$(mode)
 echo "mode before:  $before"
 (cd "$show" && exec timeout 60 wine Kavelo2.exe </dev/null >/dev/null 2>&1) &
@@ -129,6 +135,26 @@ echo "screenshot:   $screenshot"
 [ -s "$screenshot" ] || fail "no screenshot"
 [ "$during" != "$before" ] || fail "the launcher did not switch the display mode"
 [ "$after" = "$before" ] || fail "the display did not return to $before"
+
+step "Kavelo2 Settings on the same folder"
+(cd "$show" && exec timeout 60 wine Kavelo2Settings.exe </dev/null >/dev/null 2>&1) &
+settings=$!
+run "$dialog_driver" find >/dev/null || fail "the settings dialog did not appear"
+# The driver escapes backslash, CR, LF and blank; the pane's first line is the verdict.
+run "$dialog_driver" text explanation | python3 -c 'import re, sys
+text = re.sub(r"\\(.)", lambda m: {"r": "\r", "n": "\n", "s": " "}.get(m[1], m[1]), sys.stdin.read().strip())
+print(text.split("\r\n")[0])'
+settings_screenshot=$out/settings-screenshot.png
+rm -f "$settings_screenshot"
+if $own_display; then
+  import -window root "$settings_screenshot"
+else
+  import -window "Default - Wine desktop" "$settings_screenshot"
+fi
+run "$dialog_driver" click cancel >/dev/null
+wait "$settings" || fail "Kavelo2 Settings did not end normally"
+echo "screenshot:   $settings_screenshot"
+[ -s "$settings_screenshot" ] || fail "no screenshot of the settings dialog"
 
 step "Lisko on a sample music folder ($out/music)"
 music=$out/music

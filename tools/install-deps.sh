@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, with apt-get, and only what is missing, so that a
 # second run (or a machine that has everything) neither updates package lists nor downloads.
-#   - MinGW-w64 i686 (posix threads) cross-compiles the 32-bit Windows programs;
+#   - MinGW-w64 i686 (win32 threads) cross-compiles the 32-bit Windows programs;
 #   - cmake, g++, make and googletest build and run the host's unit tests;
 #   - wine (32-bit), Xvfb and xauth run the Windows programs headless for the end-to-end tests;
 #   - python3 drives the end-to-end tests;
 #   - clang builds the sanitizer and fuzzing runs (tools/run-sanitizers.sh, tools/run-fuzz.sh);
-#   - imagemagick takes the demo's screenshot, zip packs the release.
+#   - imagemagick takes the demo's screenshot;
+#   - osslsigncode and openssl sign the release's programs (and make the signing test's certificate).
 set -euo pipefail
 
 packages=(
-  g++-mingw-w64-i686-posix mingw-w64-tools
+  g++-mingw-w64-i686-win32 mingw-w64-tools
   wine wine32:i386 wine64 xvfb xauth
   cmake make g++ googletest libgtest-dev
   python3 clang-14 libclang-rt-14-dev
-  imagemagick zip
+  imagemagick osslsigncode openssl
 )
 
 installed() {

@@ -1,7 +1,8 @@
 """What the end-to-end tests need to run the launcher under Wine and see what it did.
 
 The environment comes from two variables that the test registration sets:
-    KAVELO_E2E_BIN   folder of the cross-built programs (Kavelo2.exe and the helper programs)
+    KAVELO_E2E_BIN   folder of the cross-built programs that ship (Kavelo2.exe, Lisko.exe, ...);
+                     the helper programs lie in test-programs/ beside it
     KAVELO_E2E_WORK  folder of the running Wine environment (see wine_env.py) and of the runs
 
 Each test works in a folder of its own, WORK/runs/<test>/: the installation (launcher,
@@ -25,6 +26,7 @@ from pathlib import Path
 import wine_env
 
 BIN = Path(os.environ.get("KAVELO_E2E_BIN", "")).resolve()
+HELPERS = BIN.parent / "test-programs"
 WORK = Path(os.environ.get("KAVELO_E2E_WORK", "")).resolve()
 
 REGISTRY_MODE = "1024x768x32@60"
@@ -123,14 +125,14 @@ def end_if_running(process):
 
 
 def current_mode():
-    return run_console(BIN / "display_mode.exe", "get")[1].decode("latin-1").strip()
+    return run_console(HELPERS / "display_mode.exe", "get")[1].decode("latin-1").strip()
 
 
 def reset_mode():
     """Returns the desktop to its registry mode; retried, since a return issued right after a
     switch can be dropped."""
     for _ in range(5):
-        run_console(BIN / "display_mode.exe", "reset")
+        run_console(HELPERS / "display_mode.exe", "reset")
         mode = current_mode()
         if mode == REGISTRY_MODE:
             return mode
@@ -175,7 +177,7 @@ class DesktopWatch:
     def __enter__(self):
         for stale in (self.record, Path(f"{self.record}.stop")):
             stale.unlink(missing_ok=True)
-        self.process = start_windows_program(BIN / "desktop_watch.exe", win_path(self.record),
+        self.process = start_windows_program(HELPERS / "desktop_watch.exe", win_path(self.record),
                                              RUN_TIMEOUT * 4)
         deadline = time.monotonic() + READY_TIMEOUT
         while not self._lines() or not self._lines()[0].startswith("ready"):
@@ -228,7 +230,7 @@ class Installation:
         """Copies the stand-in application to a place in (or, with base, outside) the installation."""
         path = Path(base or self.folder) / relative
         path.parent.mkdir(parents=True, exist_ok=True)
-        shutil.copy(BIN / STANDIN, path)
+        shutil.copy(HELPERS / STANDIN, path)
         return path
 
     def start(self, cwd=None, run_ms=600):

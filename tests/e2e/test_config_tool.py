@@ -23,28 +23,34 @@ class ConfigToolTest(harness.EndToEndTest):
     def test_modes_lists_the_desktop_catalogue(self):
         status, out, err = run_tool("modes")
         self.assertEqual((status, err), (0, ""))
-        self.assertEqual(out.decode().split("\n"), DESKTOP_MODES + [""])
+        numbered = [f"mode {n} of 27: {mode}" for n, mode in enumerate(DESKTOP_MODES, 1)]
+        self.assertEqual(out.decode().split("\n"), numbered + [""])
 
     def test_check_against_the_display_agrees_with_the_launcher(self):
-        # (case, plain text, what the tool says, the mode the application sees or None when
-        #  nothing starts); the tool's status is 0 exactly when something starts.
+        # (case, plain text, what the tool says, its exit status, the mode the application sees
+        #  or None when nothing starts)
         cases = [
             ("strict pass", "WIDTH:800\r\nHEIGHT:600\r\n",
-             "mode 7, 800x600x32@60, in the strict pass", "800x600"),
+             "mode 8 of 27: 800x600x32@60, in the strict pass", 0, "800x600"),
             ("24 bits stand in for 32", "WIDTH:640\r\nHEIGHT:480\r\nDEPTH:24\r\n",
-             "mode 5, 640x480x32@60, in the relaxed pass", "640x480"),
+             "mode 6 of 27: 640x480x32@60, in the relaxed pass", 0, "640x480"),
             ("frequency relaxed", "WIDTH:640\r\nHEIGHT:480\r\nFREQ:75\r\n",
-             "mode 5, 640x480x32@60, in the relaxed pass, FieldMask 0x00180000", "640x480"),
+             "mode 6 of 27: 640x480x32@60, in the relaxed pass, FieldMask 0x00180000", 0, "640x480"),
+            # The desktop goes on reporting 32 bits after a 16-bit switch: the request is what
+            # can be seen, in the taskbar's notice.
+            ("16 bits", "WIDTH:640\r\nHEIGHT:480\r\nDEPTH:16\r\n",
+             "mode 15 of 27: 640x480x16@60, in the strict pass", 0, "640x480"),
             # Only the width is named: the desktop keeps its height and refuses 640x768.
             ("width alone", "WIDTH:640\r\n",
-             "asks for 640x768 at 32 bits, which the display will most likely refuse", "1024x768"),
+             "asks for 640x768 at 32 bits, which the display will most likely refuse", 3, "1024x768"),
             ("width alone and strict", "WIDTH:640\r\nSTRICT:1\r\n",
-             "the display will most likely refuse 640x768 at 32 bits", None),
+             "the display will most likely refuse 640x768 at 32 bits", 1, None),
             ("no mode, application in the current mode", "WIDTH:1280\r\n",
-             "selection: no mode fits", "1024x768"),
-            ("no mode and strict", "WIDTH:1280\r\nSTRICT:1\r\n", "selection: no mode fits", None),
+             "selection: no mode fits, in either pass: the display offers no width 1280; the nearest "
+             "size it offers is 1024x768", 3, "1024x768"),
+            ("no mode and strict", "WIDTH:1280\r\nSTRICT:1\r\n", "selection: no mode fits", 1, None),
         ]
-        for case, text, selection, seen in cases:
+        for case, text, selection, expected_status, seen in cases:
             with self.subTest(case):
                 self.start_from_registry_mode()
                 installation = self.installation(case)
@@ -52,7 +58,7 @@ class ConfigToolTest(harness.EndToEndTest):
                 installation.add_application()
                 status, out, err = run_tool("check", harness.win_path(config), "--modes", "display")
                 self.assertIn(selection, out.decode())
-                self.assertEqual(status, 0 if seen else 1, err)
+                self.assertEqual(status, expected_status, err)
 
                 result = harness.launch(installation)
                 if seen is None:
@@ -62,6 +68,8 @@ class ConfigToolTest(harness.EndToEndTest):
                     self.assertEqual(len(result.starts), 1)
                     start = result.starts[0]
                     self.assertEqual(f"{start['mode_width']}x{start['mode_height']}", seen)
+                if case == "16 bits":
+                    self.assertEqual(result.notices, [(16, 640 | 480 << 16)])
 
     def test_exit_statuses_and_one_error_line(self):
         folder = harness.WORK / "runs" / "config_tool_statuses"
@@ -70,14 +78,20 @@ class ConfigToolTest(harness.EndToEndTest):
             "good.ini": harness.encode_config("WIDTH:800\r\n"),
             "plain.ini": b"WIDTH:800\r\nHEIGHT:600\r\n",
             "empty.ini": b"",
+            "ignored.ini": harness.encode_config("WIDTH:800\r\nHEIGHT :600\r\n"),
+            "elsewhere.ini": harness.encode_config("WIDTH:800\r\nPATH:GAME.EXE\r\n"),
         }
         for name, content in files.items():
             (folder / name).write_bytes(content)
+        (folder / "PROJECTOR.EXE").write_bytes(b"")
         # (case, arguments, status, text in the error line)
         cases = [
             ("runs", ["check", folder / "good.ini"], 0, None),
             ("missing file", ["check", folder / "absent.ini"], 2, "cannot open"),
             ("plain text", ["check", folder / "plain.ini"], 1, "encode it first"),
+            ("ignored entry", ["check", folder / "ignored.ini"], 3, "but not as the file says"),
+            ("missing application", ["check", folder / "elsewhere.ini"], 1,
+             "there is no file " + harness.win_path(folder / "GAME.EXE")),
             ("empty file", ["check", folder / "empty.ini"], 1, "the file is empty"),
             ("usage", ["frobnicate"], 2, "unknown command"),
         ]
@@ -91,6 +105,17 @@ class ConfigToolTest(harness.EndToEndTest):
                 else:
                     self.assertEqual(len(err.splitlines()), 1, err)
                     self.assertIn(error, err)
+
+    def test_a_lone_file_argument_is_checked_against_the_display(self):
+        # What dropping the file on the program gives; with no console of its own the tool ends
+        # at once rather than wait for a key.
+        installation = self.installation()
+        config = installation.write("Kavelo2.ini", "WIDTH:800\r\nHEIGHT:600\r\n")
+        installation.add_application()
+        status, out, err = run_tool(harness.win_path(config))
+        self.assertEqual((status, err), (0, ""))
+        self.assertIn("modes: 27, from the display\nselection: mode 8 of 27: 800x600x32@60", out.decode())
+        self.assertNotIn("Press any key", out.decode())
 
     def test_streams_carry_bytes_unchanged(self):
         # Every byte value, line ends included: no newline translation on either stream.

@@ -1,6 +1,7 @@
 // The launcher's platform calls, served from the script in Sim() and recorded there.
 #include "tests/sim/sim_platform.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -280,6 +281,15 @@ LRESULT WINAPI DefWindowProcA(HWND, UINT message, WPARAM, LPARAM) {
 void WINAPI PostQuitMessage(int exitCode) {
   SimCall recording("PostQuitMessage");
   g_sim.quitCodes.push_back(exitCode);
+}
+
+// A rename on the host's file system, or the scripted failure, which leaves both files as they were.
+BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
+  SimCall recording("MoveFileExA");
+  g_sim.moveFlags.push_back(flags);
+  if (g_sim.moveError == 0 && std::rename(existing, target) == 0) return TRUE;
+  g_sim.lastError = g_sim.moveError != 0 ? g_sim.moveError : static_cast<DWORD>(ERROR_ACCESS_DENIED);
+  return FALSE;
 }
 
 }  // extern "C"

@@ -148,6 +148,10 @@ struct SimPlatform {
   std::deque<MSG> queuedMessages;  // arrived and not yet taken
 
   SimFileSearch fileSearch;
+
+  // Files: MoveFileExA renames on the host unless it is told to fail with this code.
+  DWORD moveError = 0;
+  std::vector<DWORD> moveFlags;
 };
 
 // The one simulated platform of the test process; Reset() puts it back to its defaults.

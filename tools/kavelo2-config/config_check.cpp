@@ -1,10 +1,13 @@
 // `check`: the launcher's own reading, walk, parsing and selection, with a report of each step.
-// The decisions are all the launcher's (ReadConfigBuffer, WalkConfigEntries, ParseEntry,
-// ApplyEntry, SelectMode); this file only explains them.
+// The decisions are all the launcher's (WalkConfigEntries, ParseEntry, ApplyEntry, SelectMode);
+// this file explains them and weighs what they mean for the run.
 #include "tools/kavelo2-config/config_check.h"
 
 #include "launcher/launch_context.h"
+#include "tools/kavelo2-config/entry_notes.h"
+#include "tools/kavelo2-config/machine_paths.h"
 #include "tools/kavelo2-config/mode_notation.h"
+#include "tools/kavelo2-config/selection_report.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,138 +17,11 @@ namespace {
 
 constexpr const char* kNoSuitableModeText =
     "This application failed to find a suitable screen resolution and/or color depth.";
-constexpr EntryKind kAllKinds[] = {EntryKind::Width,  EntryKind::Height, EntryKind::Depth,
-                                   EntryKind::Freq,   EntryKind::Strict, EntryKind::Path,
-                                   EntryKind::Backdrop};
 
-// Entry text as it can be shown on one line: bytes outside printable ASCII become \xNN.
-std::string Shown(const std::string& text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string shown;
-  for (char c : text) {
-    unsigned char byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7F) {
-      shown += c;
-    } else {
-      shown += "\\x";
-      shown += kHex[byte >> 4];
-      shown += kHex[byte & 0xF];
-    }
-  }
-  return shown;
-}
-
-std::string Quoted(const std::string& text) { return "\"" + Shown(text) + "\""; }
-
-// Keys hold no NUL: the launcher's walk ends the text at the first one.
-std::string UpperAscii(std::string text) {
-  UppercaseAscii(text.data());
-  return text;
-}
-
-EntryKind KindOfKeyword(const std::string& key) { return KindOfKey(key.c_str()); }
-
-size_t EditDistance(const std::string& a, const std::string& b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
-// The keyword that an unrecognised key was most likely meant to be, with the reason, or "".
-std::string KeyHint(const std::string& key) {
-  std::string upper = UpperAscii(key);
-  if (upper.empty()) return "the key is empty";
-  std::string squeezed;
-  for (char c : upper) {
-    if (c != ' ' && c != '\t') squeezed += c;
-  }
-  if (squeezed != upper && KindOfKeyword(squeezed) != EntryKind::None) {
-    return "a blank belongs to the key; write \"" + squeezed + ":\"";
-  }
-  if (upper.compare(0, 3, "\xEF\xBB\xBF") == 0 && KindOfKeyword(upper.substr(3)) != EntryKind::None) {
-    return "the text starts with a UTF-8 byte order mark; save it without one";
-  }
-  for (EntryKind kind : kAllKinds) {
-    std::string keyword = EntryKeyword(kind);
-    size_t allowed = keyword.size() <= 4 ? 1 : 2;
-    if (EditDistance(upper, keyword) <= allowed || upper.compare(0, keyword.size(), keyword) == 0) {
-      return "did you mean " + keyword + "?";
-    }
-  }
-  return "";
-}
-
-// For an entry without a colon that starts with a keyword ("WIDTH 800", "WIDTH=800"): the
-// entry as it was meant, or "".
-std::string ColonHint(const std::string& entry) {
-  std::string upper = UpperAscii(entry);
-  for (EntryKind kind : kAllKinds) {
-    std::string keyword = EntryKeyword(kind);
-    if (upper.compare(0, keyword.size(), keyword) != 0) continue;
-    size_t value = keyword.size();
-    while (value < entry.size() && (entry[value] == ' ' || entry[value] == '\t' || entry[value] == '='))
-      ++value;
-    return "write " + Quoted(keyword + ":" + entry.substr(value));
-  }
-  return "";
-}
-
-// Explains what the launcher's list reading left out of a value: numbers read in octal, text
-// after a number, and where the list stops. The numbers themselves come from ParseEntry.
-std::vector<std::string> ListNotes(const std::string& value) {
-  std::vector<std::string> notes;
-  const char* cursor = value.c_str();
-  for (;;) {
-    int32_t number = 0;
-    const char* end = ReadInteger(cursor, number);
-    const char* comma = std::strchr(cursor, ',');
-    const char* elementEnd = comma != nullptr ? comma : cursor + std::strlen(cursor);
-    std::string element(cursor, elementEnd);
-    if (end != nullptr) {
-      const char* digits = cursor + std::strspn(cursor, " \t\v\f+-");
-      if (digits[0] == '0' && digits[1] >= '0' && digits[1] <= '7') {
-        notes.push_back(Quoted(std::string(digits, end)) + " is octal: " + std::to_string(number));
-      }
-      if (end < elementEnd) {
-        notes.push_back(Quoted(std::string(end, elementEnd)) + " after " + std::to_string(number) +
-                        " is ignored");
-      }
-    }
-    if (comma == nullptr) {
-      if (end == nullptr && element.find_first_not_of(" \t\v\f") != std::string::npos) {
-        notes.push_back(Quoted(element) + " reads no number and is ignored");
-      }
-      return notes;
-    }
-    if (end == nullptr) {
-      std::string where = element.empty() ? std::string("an empty element") : Quoted(element);
-      notes.push_back("the list stops at " + where + ", which reads no number; " +
-                      Quoted(comma + 1) + " is not read");
-      return notes;
-    }
-    cursor = comma + 1;
-  }
-}
-
-std::string JoinValues(const std::vector<int32_t>& values) {
-  std::string text;
-  for (int32_t value : values) text += (text.empty() ? "" : ", ") + std::to_string(value);
-  return text;
-}
-
-std::string DescribeCriterion(const ModeCriterion& criterion) {
-  std::string keyword = EntryKeyword(criterion.kind);
-  if (criterion.values.empty()) return keyword + " with an empty list";
-  return keyword + " " + JoinValues(criterion.values);
+// The stored form of plain text, or the plain text of the stored form: the one transform.
+std::string Transformed(std::string bytes) {
+  DecodeConfigBuffer(bytes.data(), bytes.size());
+  return bytes;
 }
 
 // Lines are counted as an editor counts them: CR LF, LF and CR each end one.
@@ -166,24 +42,82 @@ int CountEntries(std::string text) {
   return count;
 }
 
-std::string FieldMaskNames(DWORD mask) {
-  static const struct {
-    DWORD bit;
-    const char* name;
-  } kBits[] = {{DM_PELSWIDTH, "DM_PELSWIDTH"},
-               {DM_PELSHEIGHT, "DM_PELSHEIGHT"},
-               {DM_BITSPERPEL, "DM_BITSPERPEL"},
-               {DM_DISPLAYFREQUENCY, "DM_DISPLAYFREQUENCY"}};
-  char hex[16];
-  std::snprintf(hex, sizeof(hex), "0x%08X", static_cast<unsigned>(mask));
-  std::string names;
-  for (const auto& bit : kBits) {
-    if (mask & bit.bit) names += (names.empty() ? "" : " | ") + std::string(bit.name);
-  }
-  return std::string(hex) + (names.empty() ? "" : " (" + names + ")");
+bool IsPathBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A problem: one report line, and the finding that the verdict and a dialog read.
+void Flag(CheckOutcome& outcome, int status, int line, const char* indent, const std::string& text) {
+  outcome.report += indent + text + "\n";
+  outcome.findings.push_back({status, line, text});
 }
 
-// The effect of an accepted entry on the settings, as one line.
+// The run ends without starting the application.
+CheckOutcome Stop(CheckOutcome outcome, const std::string& reason) {
+  Flag(outcome, kFails, 0, "result: ", "the launcher stops: " + reason);
+  return outcome;
+}
+
+// The run goes on as the file says (unless a finding above says otherwise).
+CheckOutcome Go(CheckOutcome outcome, const std::string& what) {
+  outcome.report += "result: the launcher " + what + "\n";
+  return outcome;
+}
+
+// The run starts the application, but not as the file says.
+CheckOutcome GoOtherwise(CheckOutcome outcome, const std::string& what) {
+  Flag(outcome, kRunsOtherwise, 0, "result: ", "the launcher " + what);
+  return outcome;
+}
+
+// The exit status and the one error line follow from the findings: a run that stops or fails
+// outweighs one that goes otherwise, and the stop itself is the line to tell.
+CheckOutcome Verdict(CheckOutcome outcome) {
+  const std::string stops = "the launcher stops: ";
+  auto stop = std::find_if(outcome.findings.begin(), outcome.findings.end(),
+                           [&stops](const CheckFinding& finding) { return finding.text.rfind(stops, 0) == 0; });
+  if (stop != outcome.findings.end()) {
+    outcome.status = kFails;
+    outcome.error = "the launcher would stop: " + stop->text.substr(stops.size());
+    return outcome;
+  }
+  for (int status : {kFails, kRunsOtherwise}) {
+    auto first = std::find_if(outcome.findings.begin(), outcome.findings.end(),
+                              [status](const CheckFinding& finding) { return finding.status == status; });
+    if (first == outcome.findings.end()) continue;
+    outcome.status = status;
+    std::string where = first->line > 0 ? "line " + std::to_string(first->line) + ": " : "";
+    std::string text = first->text.rfind("problem: ", 0) == 0 ? first->text.substr(9) : first->text;
+    outcome.error = (status == kFails ? "the launcher will fail to start the application: "
+                                      : "the launcher starts the application, but not as the file says: ") +
+                    where + text;
+    return outcome;
+  }
+  outcome.status = kRunsAsWritten;
+  return outcome;
+}
+
+// What a file name means for finding it: the launcher reads "Kavelo2.ini" beside it, or its
+// own name up to the first dot with ".ini".
+std::string FileNameNote(const std::string& inputName) {
+  size_t slash = inputName.find_last_of("/\\");
+  std::string name = slash == std::string::npos ? inputName : inputName.substr(slash + 1);
+  std::string upper = UpperAscii(name);
+  if (upper == "KAVELO2.INI") return "";
+  size_t dot = upper.find('.');
+  if (dot != std::string::npos && upper.substr(dot) == ".INI") {
+    return "note: the launcher reads this file only when it is named " + Shown(name.substr(0, dot)) +
+           ".exe and no Kavelo2.ini lies beside it\n";
+  }
+  return "note: no launcher reads a file of this name: it reads Kavelo2.ini, or its own name with "
+         ".ini\n";
+}
+
+// The command that encodes a plain-text file in place.
+std::string EncodeCommand(const std::string& inputName) {
+  if (inputName.empty()) return "kavelo2-config encode PLAIN.txt Kavelo2.ini";
+  return "kavelo2-config encode \"" + inputName + "\" \"" + inputName + "\"";
+}
+
+// The accepted effect of an entry on the settings, as one line.
 std::string DescribeAccepted(const ModeCriterion& entry, bool applied, const LaunchContext& context) {
   std::string keyword = EntryKeyword(entry.kind);
   switch (entry.kind) {
@@ -192,8 +126,7 @@ std::string DescribeAccepted(const ModeCriterion& entry, bool applied, const Lau
         return "PATH, but the path does not fit in 1023 characters: the application stays " +
                Shown(context.applicationPath);
       }
-      return "PATH, application " + Shown(context.applicationPath) +
-             (entry.text.compare(0, 1, " ") == 0 ? " (the blank at the start belongs to the path)" : "");
+      return "PATH, application " + Shown(context.applicationPath);
     case EntryKind::Strict:
     case EntryKind::Backdrop:
       if (!entry.values.empty() && entry.values[0] > 0) {
@@ -214,65 +147,79 @@ std::string DescribeAccepted(const ModeCriterion& entry, bool applied, const Lau
   }
 }
 
-// Why ParseEntry did not accept an entry. `kind` is what ParseEntry found for the key.
-std::string DescribeIgnored(const std::string& entry, EntryKind kind) {
-  size_t colon = entry.find(':');
-  if (colon == std::string::npos) {
-    std::string hint = ColonHint(entry);
-    return "no colon" + (hint.empty() ? "" : " (" + hint + ")");
+// The PATH entry that counts: the last accepted one.
+struct PathEntry {
+  bool present = false;
+  int line = 0;
+  std::string value;  // with the launcher's slashes turned into backslashes
+};
+
+// The launcher's walk, parse and apply (LaunchContext::ApplyConfigurationText), entry by entry,
+// with a report of each. `text` is the plain text as a whole, for line numbers.
+int ReportEntries(const std::string& read, const std::string& text, LaunchContext& context,
+                  PathEntry& path, CheckOutcome& outcome) {
+  std::vector<char> buffer(read.begin(), read.end());
+  buffer.push_back('\r');
+  buffer.push_back('\0');
+  int accepted = 0;
+  WalkConfigEntries(buffer.data(), [&](char* entry) {
+    std::string original = entry;
+    int line = LineOf(text, static_cast<size_t>(entry - buffer.data()));
+    outcome.report += "line " + std::to_string(line) + ": " + Shown(original) + "\n";
+    ModeCriterion criterion;
+    if (!criterion.ParseEntry(entry)) {
+      Flag(outcome, kRunsOtherwise, line, "  ", "ignored: " + DescribeIgnored(original, criterion.kind));
+      return;
+    }
+    ++accepted;
+    bool applied = context.ApplyEntry(criterion);
+    std::string accepting = "accepted: " + DescribeAccepted(criterion, applied, context);
+    if (applied) {
+      outcome.report += "  " + accepting + "\n";
+    } else {
+      Flag(outcome, kRunsOtherwise, line, "  ", accepting);
+    }
+    if (criterion.kind == EntryKind::Path) {
+      if (applied) path = {true, line, criterion.text};
+      return;
+    }
+    for (const std::string& note : ListNotes(original.substr(original.find(':') + 1), criterion.kind)) {
+      Flag(outcome, kRunsOtherwise, line, "    ", "note: " + note);
+    }
+  });
+  return accepted;
+}
+
+// Where the text the launcher reads ends early: at a NUL byte in the bytes read, or at the
+// 998-byte limit of a longer text. Each loses entries only when text that counts lies beyond.
+void ReportEndOfText(const std::string& read, const std::string& text, CheckOutcome& outcome) {
+  size_t nul = read.find('\0');
+  if (nul != std::string::npos) {
+    size_t runStart = nul;
+    while (runStart > 0 && !IsEntrySeparator(read[runStart - 1])) --runStart;
+    std::string sentence = "the text ends at a NUL byte at offset " + std::to_string(nul) +
+                           "; nothing after it is read";
+    if (runStart < nul) {
+      sentence += ", and " + Quoted(read.substr(runStart, nul - runStart)) + ", which runs into it, is dropped";
+    }
+    std::string after = read.substr(nul + 1);
+    after.erase(std::remove(after.begin(), after.end(), '\0'), after.end());
+    bool loses = runStart < nul || CountEntries(after) > 0;
+    int line = LineOf(read, nul);
+    if (loses) {
+      Flag(outcome, kRunsOtherwise, line, ("line " + std::to_string(line) + ": ").c_str(), sentence);
+    } else {
+      outcome.report += "line " + std::to_string(line) + ": " + sentence + "\n";
+    }
   }
-  std::string key = entry.substr(0, colon);
-  if (kind == EntryKind::None) {
-    std::string hint = KeyHint(key);
-    return "unknown key " + Quoted(UpperAscii(key)) + (hint.empty() ? "" : " (" + hint + ")");
+  bool loses = false;
+  std::string limit = DescribeReadLimit(text, &loses);
+  if (limit.empty()) return;
+  if (loses) {
+    Flag(outcome, kRunsOtherwise, 0, "", limit);
+  } else {
+    outcome.report += limit + "\n";
   }
-  if (colon + 1 == entry.size()) return "the value is empty";
-  return "the list reads no number";
-}
-
-// What a file name means for finding it: the launcher reads "Kavelo2.ini" beside it, or its
-// own name up to the first dot with ".ini".
-std::string FileNameNote(const std::string& inputName) {
-  size_t slash = inputName.find_last_of("/\\");
-  std::string name = slash == std::string::npos ? inputName : inputName.substr(slash + 1);
-  std::string upper = UpperAscii(name);
-  if (upper == "KAVELO2.INI") return "";
-  size_t dot = upper.find('.');
-  if (dot != std::string::npos && upper.substr(dot) == ".INI") {
-    return "note: the launcher reads this file only when it is named " + Shown(name.substr(0, dot)) +
-           ".exe and no Kavelo2.ini lies beside it\n";
-  }
-  return "note: no launcher reads a file of this name: it reads Kavelo2.ini, or its own name with "
-         ".ini\n";
-}
-
-// The text decoding gives for stored bytes that lie at `offset` and after in the file.
-std::string DecodeAt(const std::string& stored, size_t offset) {
-  std::string padded(offset, '\0');
-  padded += stored;
-  DecodeConfigBuffer(padded.data(), padded.size());
-  return padded.substr(offset);
-}
-
-std::string ReadRest(std::FILE* file) {
-  std::string rest;
-  char chunk[4096];
-  size_t count;
-  while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) rest.append(chunk, count);
-  return rest;
-}
-
-CheckOutcome Stop(CheckOutcome outcome, const std::string& reason) {
-  outcome.status = 1;
-  outcome.report += "result: the launcher stops: " + reason + "\n";
-  outcome.error = "the launcher would stop: " + reason;
-  return outcome;
-}
-
-CheckOutcome Go(CheckOutcome outcome, const std::string& what) {
-  outcome.status = 0;
-  outcome.report += "result: the launcher " + what + "\n";
-  return outcome;
 }
 
 // The criteria, flags and application that the entries left in the context.
@@ -290,92 +237,45 @@ std::string DescribeSettings(const LaunchContext& context) {
   return text;
 }
 
-// What the switch asks the display for. The platform takes every field that the FieldMask
-// leaves out from the mode in force, which is known when the display's own catalogue is checked
-// (`current`); without it only the named fields are told. `offered` is false when the display
-// lists no mode of the size and depth asked for: the switch will then most likely be refused.
-struct SwitchRequest {
-  std::string text;
-  bool offered = true;
-};
-
-SwitchRequest DescribeSwitch(DWORD fieldMask, const DEVMODEA& chosen, const DEVMODEA* current,
-                             const ModeCatalogue& catalogue) {
-  SwitchRequest request;
-  bool namesWidth = (fieldMask & DM_PELSWIDTH) != 0;
-  bool namesHeight = (fieldMask & DM_PELSHEIGHT) != 0;
-  bool namesBits = (fieldMask & DM_BITSPERPEL) != 0;
-  std::vector<std::string> parts;
-  if (current != nullptr) {
-    DEVMODEA asked = *current;
-    if (namesWidth) asked.dmPelsWidth = chosen.dmPelsWidth;
-    if (namesHeight) asked.dmPelsHeight = chosen.dmPelsHeight;
-    if (namesBits) asked.dmBitsPerPel = chosen.dmBitsPerPel;
-    parts.push_back(std::to_string(asked.dmPelsWidth) + "x" + std::to_string(asked.dmPelsHeight));
-    parts.push_back(std::to_string(asked.dmBitsPerPel) + " bits");
-    request.offered = std::any_of(catalogue.begin(), catalogue.end(), [&asked](const DEVMODEA& mode) {
-      return mode.dmPelsWidth == asked.dmPelsWidth && mode.dmPelsHeight == asked.dmPelsHeight &&
-             mode.dmBitsPerPel == asked.dmBitsPerPel;
-    });
-  } else {
-    if (namesWidth && namesHeight) {
-      parts.push_back(std::to_string(chosen.dmPelsWidth) + "x" + std::to_string(chosen.dmPelsHeight));
-    } else if (namesWidth) {
-      parts.push_back("width " + std::to_string(chosen.dmPelsWidth));
-    } else if (namesHeight) {
-      parts.push_back("height " + std::to_string(chosen.dmPelsHeight));
-    }
-    if (namesBits) parts.push_back(std::to_string(chosen.dmBitsPerPel) + " bits");
-  }
-  if (fieldMask & DM_DISPLAYFREQUENCY) parts.push_back(std::to_string(chosen.dmDisplayFrequency) + " Hz");
-  for (const std::string& part : parts) request.text += (request.text.empty() ? "" : " at ") + part;
-  if (request.text.empty()) request.text = "the mode in force";
-  return request;
-}
-
-// The launcher's walk, parse and apply (LaunchContext::ApplyConfigurationText), entry by entry,
-// with a report of each. Answers the number of accepted entries.
-int ReportEntries(const char* buffer, size_t count, LaunchContext& context, std::string& report) {
-  std::string read(buffer, count);
-  std::vector<char> text(buffer, buffer + count + 2);
-  int accepted = 0;
-  WalkConfigEntries(text.data(), [&](char* entry) {
-    std::string original = entry;
-    size_t offset = static_cast<size_t>(entry - text.data());
-    report += "line " + std::to_string(LineOf(read, offset)) + ": " + Shown(original) + "\n";
-    ModeCriterion criterion;
-    if (!criterion.ParseEntry(entry)) {
-      report += "  ignored: " + DescribeIgnored(original, criterion.kind) + "\n";
+// The application the launcher will start: a PATH value with blanks around it, an empty one or
+// one naming a folder never starts, nor does a file this machine does not hold (checked where
+// the launcher's folder lies on this machine).
+void CheckApplication(const LaunchContext& context, const PathEntry& path, CheckOutcome& outcome) {
+  auto problem = [&](const std::string& text) { Flag(outcome, kFails, path.line, "  ", "problem: " + text); };
+  std::string application = Shown(context.applicationPath);
+  if (path.present) {
+    size_t first = path.value.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+      problem("the PATH value is empty, so the launcher would start its own folder: write \"PATH:\" "
+              "and the application's file, e.g. \"PATH:PROJECTOR.EXE\"");
       return;
     }
-    ++accepted;
-    bool applied = context.ApplyEntry(criterion);
-    report += "  accepted: " + DescribeAccepted(criterion, applied, context) + "\n";
-    if (criterion.kind != EntryKind::Path) {
-      for (const std::string& note : ListNotes(original.substr(original.find(':') + 1))) {
-        report += "    note: " + note + "\n";
-      }
+    std::string trimmed = path.value.substr(first, path.value.find_last_not_of(" \t") + 1 - first);
+    if (trimmed != path.value) {
+      problem(std::string(IsPathBlank(path.value[0]) ? "a blank at the start" : "a blank at the end") +
+              " of the PATH value belongs to the path: write " + Quoted("PATH:" + trimmed));
+      return;
     }
-  });
-  return accepted;
-}
-
-// Where the text the launcher reads ends early: at a NUL byte in the bytes read, or at the
-// 998-byte limit of a longer file (`fullText` is the whole file's text).
-void ReportEndOfText(const std::string& read, const std::string& fullText, std::string& report) {
-  size_t nul = read.find('\0');
-  if (nul != std::string::npos) {
-    size_t runStart = nul;
-    while (runStart > 0 && !IsEntrySeparator(read[runStart - 1])) --runStart;
-    report += "line " + std::to_string(LineOf(read, nul)) + ": the text ends at a NUL byte (offset " +
-              std::to_string(nul) + "); nothing after it is read";
-    if (runStart < nul) {
-      report += ", and " + Quoted(read.substr(runStart, nul - runStart)) + ", which runs into it, is dropped";
+    if (trimmed.back() == '\\') {
+      problem("PATH names a folder, " + application + ": name the application's file in it, e.g. " +
+              Quoted("PATH:" + trimmed + "GAME.EXE"));
+      return;
     }
-    report += "\n";
   }
-  std::string limit = DescribeReadLimit(fullText);
-  if (!limit.empty()) report += limit + "\n";
+  switch (ProbePath(context.applicationPath)) {
+    case PathKind::Folder:
+      problem(application + " is a folder: name the application's file" +
+              (path.present ? " after \"PATH:\"" : " in a PATH entry"));
+      break;
+    case PathKind::Missing:
+      problem("there is no file " + application + " on this machine: " +
+              (path.present ? "write where the application lies after \"PATH:\""
+                            : "put the application there, or name it in a PATH entry"));
+      break;
+    case PathKind::File:
+    case PathKind::Unknown:
+      break;
+  }
 }
 
 // Which mode SelectMode picks from the context's catalogue, in which pass, and what the launcher
@@ -386,18 +286,20 @@ CheckOutcome ReportSelection(const LaunchContext& context, bool knowsCurrentMode
   DWORD fieldMask = 0;
   int index = context.SelectMode(fieldMask);
   if (index < 0) {
-    outcome.report += "selection: no mode fits, in either pass\n";
+    std::string offer = NearestOffer(context.criteria, context.modeCatalogue);
+    outcome.report += "selection: no mode fits, in either pass: " + offer + "\n";
     if (context.strictMode) {
       return Stop(outcome, "STRICT is on, so it shows \"" + std::string(kNoSuitableModeText) +
                                "\" and starts nothing");
     }
-    return Go(outcome, "starts " + application + " in the current display mode, without a backdrop");
+    return GoOtherwise(outcome, "starts " + application +
+                                    " in the current display mode, without a backdrop: no mode fits; " + offer);
   }
   DWORD strictMask = 0;
   bool strictPass = StrictPass(context.modeCatalogue, context.criteria, strictMask) >= 0;
   const DEVMODEA& chosen = context.modeCatalogue[static_cast<size_t>(index)];
-  outcome.report += "selection: mode " + std::to_string(index) + ", " + FormatMode(chosen) + ", in the " +
-                    (strictPass ? "strict pass" : "relaxed pass") + ", FieldMask " +
+  outcome.report += "selection: " + DescribeCatalogueEntry(context.modeCatalogue, static_cast<size_t>(index)) +
+                    ", in the " + (strictPass ? "strict pass" : "relaxed pass") + ", FieldMask " +
                     FieldMaskNames(fieldMask) + "\n";
   if (!strictPass) {
     outcome.report += "  (no mode passes every criterion exactly; the relaxed pass lets 24 and 32 "
@@ -428,8 +330,39 @@ CheckOutcome ReportSelection(const LaunchContext& context, bool knowsCurrentMode
                              ", and with STRICT on the launcher then shows the platform's error and "
                              "starts nothing");
   }
-  return Go(outcome, backdrop + "asks for " + request.text + ", which the display will most likely "
-                     "refuse, and starts " + application + " in the current display mode");
+  return GoOtherwise(outcome, backdrop + "asks for " + request.text + ", which the display will most likely "
+                              "refuse, and starts " + application + " in the current display mode");
+}
+
+// Everything after the header: entries, settings, application and selection of plain text.
+CheckOutcome CheckText(const std::string& text, const CheckOptions& options, LaunchContext& context,
+                       CheckOutcome outcome, bool wrongForm) {
+  std::string read = text.substr(0, kConfigReadLimit);
+  PathEntry path;
+  ReportEntries(read, text, context, path, outcome);
+  ReportEndOfText(read, text, outcome);
+  outcome.report += "\n" + DescribeSettings(context);
+  CheckApplication(context, path, outcome);
+
+  if (wrongForm) {
+    return Stop(outcome, options.plain ? "this text is in the stored form: check it without --plain"
+                                       : "this file is plain text: encode it first, with " +
+                                             EncodeCommand(options.inputName));
+  }
+  if (context.criteria.empty()) return Stop(outcome, "no WIDTH, HEIGHT, DEPTH or FREQ entry (no message)");
+  if (options.modeSource == ModeSource::None) {
+    return Go(outcome, "picks the first mode of the display's catalogue that fits (check one with "
+                       "--modes) and starts " + Shown(context.applicationPath));
+  }
+  if (options.modeSource == ModeSource::Display) {
+    context.EnumerateModes();
+  } else {
+    context.modeCatalogue = options.modes;
+  }
+  outcome.report += "\nmodes: " + std::to_string(context.modeCatalogue.size()) +
+                    (options.modeSource == ModeSource::Display ? ", from the display" : ", as given") +
+                    "\n";
+  return ReportSelection(context, options.modeSource == ModeSource::Display, outcome);
 }
 
 }  // namespace
@@ -444,7 +377,33 @@ int CountAcceptedEntries(const std::string& plainText) {
   return accepted;
 }
 
-std::string DescribeReadLimit(const std::string& plainText) {
+Utf16Order DetectUtf16(const std::string& bytes, size_t* markLength) {
+  if (markLength != nullptr) *markLength = 0;
+  if (bytes.size() < 2) return Utf16Order::None;
+  if (bytes.size() % 2 == 0) {
+    Utf16Order marked = bytes.compare(0, 2, "\xFF\xFE") == 0   ? Utf16Order::LittleEndian
+                        : bytes.compare(0, 2, "\xFE\xFF") == 0 ? Utf16Order::BigEndian
+                                                                : Utf16Order::None;
+    if (marked != Utf16Order::None) {
+      if (markLength != nullptr) *markLength = 2;
+      return marked;
+    }
+  }
+  // Text of the ANSI range in UTF-16 has a NUL in every pair, always on the same side.
+  size_t pairs = bytes.size() / 2, lowFirst = 0, highFirst = 0;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    if (bytes[i] != '\0' && bytes[i + 1] == '\0') ++lowFirst;
+    if (bytes[i] == '\0' && bytes[i + 1] != '\0') ++highFirst;
+  }
+  if (lowFirst * 2 > pairs) return Utf16Order::LittleEndian;
+  if (highFirst * 2 > pairs) return Utf16Order::BigEndian;
+  return Utf16Order::None;
+}
+
+bool LooksLikeUtf16(const std::string& bytes) { return DetectUtf16(bytes) != Utf16Order::None; }
+
+std::string DescribeReadLimit(const std::string& plainText, bool* losesEntries) {
+  if (losesEntries != nullptr) *losesEntries = false;
   if (plainText.size() <= kConfigReadLimit) return "";
   std::string sentence = "the launcher reads only the first " + std::to_string(kConfigReadLimit) +
                          " of " + std::to_string(plainText.size()) + " bytes";
@@ -467,65 +426,54 @@ std::string DescribeReadLimit(const std::string& plainText) {
                 (unread == 1 ? " entry" : " entries") + (cut ? " after it" : " after that") +
                 (unread == 1 ? " is" : " are") + " never read";
   }
+  if (losesEntries != nullptr) *losesEntries = cut || unread > 0;
   return sentence;
 }
 
-CheckOutcome CheckConfiguration(std::FILE* file, const CheckOptions& options) {
+CheckOutcome CheckConfigurationText(const std::string& bytes, const CheckOptions& options) {
   CheckOutcome outcome;
   std::string modulePath = options.programDirectory + "Kavelo2.exe";
   LaunchContext context(modulePath.c_str());
   if (!context.HasPaths()) {
-    outcome.status = 2;
+    outcome.status = kUsageOrIoError;
     outcome.error = "the program directory is too long for the launcher's paths";
     return outcome;
   }
 
-  // The launcher's own read: at most 998 bytes, closed by CR and NUL, decoded. Plain text is
-  // what decoding its stored form would give, so the decoding is undone for it. The rest of the
-  // file is read only to tell what the limit cuts.
-  char buffer[kConfigBufferSize];
-  size_t count = ReadConfigBuffer(file, buffer);
-  if (options.plain) DecodeConfigBuffer(buffer, count);
-  std::string rest = ReadRest(file);
-  std::string name = options.inputName.empty() ? "standard input" : options.inputName;
-  if (std::ferror(file)) {
-    outcome.status = 2;
-    outcome.error = "cannot read " + name;
-    return outcome;
-  }
-  std::string read(buffer, count);
-
-  outcome.report += name + ": " + std::to_string(count + rest.size()) + " bytes, " +
+  std::string name = options.inputName.empty() ? "the text" : options.inputName;
+  outcome.report += name + ": " + std::to_string(bytes.size()) + " bytes, " +
                     (options.plain ? "plain text" : "stored form, decoded") + "\n";
   if (!options.inputName.empty() && !options.plain) outcome.report += FileNameNote(options.inputName);
   outcome.report += "program directory: " + Shown(context.programDirectory) + "\n\n";
-  if (count == 0) return Stop(outcome, "the file is empty, so it reads no byte (no message)");
+  if (bytes.empty()) return Verdict(Stop(outcome, "the file is empty, so it reads no byte (no message)"));
 
-  int accepted = ReportEntries(buffer, count, context, outcome.report);
-  ReportEndOfText(read, read + (options.plain ? rest : DecodeAt(rest, count)), outcome.report);
-  outcome.report += "\n" + DescribeSettings(context);
+  // Plain text is what the launcher's decoding gives; a text saved as UTF-16 reads well in no
+  // form, and a file in the other form reads well only the other way round.
+  std::string text = options.plain ? bytes : Transformed(bytes);
+  std::string other = Transformed(text);
+  if (LooksLikeUtf16(text) || LooksLikeUtf16(other)) {
+    return Verdict(Stop(outcome, "the file was saved as Unicode (UTF-16): save it as ANSI"));
+  }
+  bool wrongForm = CountAcceptedEntries(text) == 0 && CountAcceptedEntries(other) > 0;
+  if (wrongForm) {
+    outcome.report += options.plain ? "this text is in the stored form, not plain text; decoded, it reads:\n"
+                                    : "this file is plain text, not the stored form: the launcher finds no "
+                                      "entry in it; as plain text it reads:\n";
+    text = other;
+  }
+  return Verdict(CheckText(text, options, context, outcome, wrongForm));
+}
 
-  if (context.criteria.empty()) {
-    // A file that reads well the other way round was most likely stored in the wrong form.
-    std::string otherReading = read;
-    DecodeConfigBuffer(otherReading.data(), otherReading.size());
-    if (accepted == 0 && CountAcceptedEntries(otherReading) > 0) {
-      return Stop(outcome, options.plain ? "this file looks encoded: check it without --plain"
-                                         : "this file looks like plain text: encode it first");
-    }
-    return Stop(outcome, "no WIDTH, HEIGHT, DEPTH or FREQ entry (no message)");
+CheckOutcome CheckConfiguration(std::FILE* file, const CheckOptions& options) {
+  std::string bytes;
+  char chunk[4096];
+  size_t count;
+  while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, count);
+  if (std::ferror(file)) {
+    CheckOutcome outcome;
+    outcome.status = kUsageOrIoError;
+    outcome.error = "cannot read " + (options.inputName.empty() ? "standard input" : options.inputName);
+    return outcome;
   }
-  if (options.modeSource == ModeSource::None) {
-    return Go(outcome, "picks the first mode of the display's catalogue that fits (check one with "
-                       "--modes) and starts " + Shown(context.applicationPath));
-  }
-  if (options.modeSource == ModeSource::Display) {
-    context.EnumerateModes();
-  } else {
-    context.modeCatalogue = options.modes;
-  }
-  outcome.report += "\nmodes: " + std::to_string(context.modeCatalogue.size()) +
-                    (options.modeSource == ModeSource::Display ? ", from the display" : ", as given") +
-                    "\n";
-  return ReportSelection(context, options.modeSource == ModeSource::Display, outcome);
+  return CheckConfigurationText(bytes, options);
 }

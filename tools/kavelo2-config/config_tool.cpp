@@ -3,6 +3,7 @@
 
 #include "launcher/launch_context.h"
 #include "tools/kavelo2-config/config_check.h"
+#include "tools/kavelo2-config/machine_paths.h"
 #include "tools/kavelo2-config/mode_notation.h"
 
 #include <cerrno>
@@ -11,14 +12,10 @@
 
 #ifndef _WIN32
 #include "tests/sim/sim_platform.h"
-
-#include <climits>
 #endif
 
 namespace {
 
-constexpr int kGoesOn = 0;
-constexpr int kUsageOrIoError = 2;
 
 constexpr const char* kUsage =
     "usage: kavelo2-config COMMAND ...\n"
@@ -27,7 +24,11 @@ constexpr const char* kUsage =
     "  check [IN] [--plain] [--program-dir DIR] [--modes LIST|display]\n"
     "                     what the launcher makes of a stored file (or of plain text with\n"
     "                     --plain), entry by entry, and which display mode it picks\n"
-    "  modes              the display's modes, in the order the launcher lists them\n"
+    "  modes              the display's modes, numbered in the order the launcher lists them\n"
+#ifdef _WIN32
+    "  FILE               a file alone (as dropping it on the program gives):\n"
+    "                     check FILE --modes display\n"
+#endif
     "IN and OUT default to standard input and output; \"-\" names them too.\n"
     "DIR is the launcher's folder (default: the folder of IN).\n"
     "LIST is WIDTHxHEIGHTxBITS@HZ,... in enumeration order, e.g. 640x480x32@60,800x600x24@75;\n"
@@ -36,11 +37,23 @@ constexpr const char* kUsage =
     "On this host the display is simulated: KAVELO2_SIM_MODES holds its catalogue as a LIST\n"
     "(default: the 27 modes of a 1024x768 desktop).\n"
 #endif
-    "Exit status: 0 the launcher starts the application, 1 the file makes it stop,\n"
-    "2 usage or I/O error.\n";
+    "Exit status of check:\n"
+    "  0  the launcher starts the application as the file says\n"
+    "  1  the launcher stops, or it will fail to start the application\n"
+    "  2  usage or I/O error\n"
+    "  3  the launcher starts the application, but not as the file says (an ignored entry, a switch\n"
+    "     the display will likely refuse, no fitting mode without STRICT)\n"
+    "encode, decode and modes answer 0 when done and 2 on a usage or I/O error.\n";
 
 int Fail(const ToolStreams& streams, const std::string& message) {
   std::fprintf(streams.err, "kavelo2-config: %s\n", message.c_str());
+  return kUsageOrIoError;
+}
+
+// Without a file to read, a console user would wait for a prompt that never comes: say how the
+// tool is used instead.
+int Usage(const ToolStreams& streams) {
+  std::fputs(kUsage, streams.err);
   return kUsageOrIoError;
 }
 
@@ -69,14 +82,6 @@ bool ReadAll(std::FILE* file, std::string& data) {
 
 // The display is the real one.
 bool PrepareDisplay(std::string&) { return true; }
-
-// The full Windows path of a folder, with its trailing backslash.
-std::string FullFolder(const std::string& folder) {
-  char full[kPathCapacity];
-  DWORD length = GetFullPathNameA(folder.c_str(), kPathCapacity, full, nullptr);
-  std::string path = length > 0 && length < kPathCapacity ? std::string(full, length) : folder;
-  return path.back() == '\\' ? path : path + "\\";
-}
 
 #else
 
@@ -112,31 +117,14 @@ bool PrepareDisplay(std::string& error) {
   return true;
 }
 
-// A host folder as Wine shows it to Windows programs: on drive Z:, with backslashes.
-std::string FullFolder(const std::string& folder) {
-  char full[PATH_MAX];
-  std::string path = realpath(folder.c_str(), full) != nullptr ? full : folder;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  path = "Z:" + path;
-  return path.back() == '\\' ? path : path + "\\";
-}
-
 #endif
 
 // The launcher's folder: as given, or the folder that holds the input.
 std::string ProgramDirectory(const std::string& given, const std::string& input) {
-  if (given.empty()) {
-    size_t slash = input.find_last_of("/\\");
-    return FullFolder(IsStandardStream(input) || slash == std::string::npos ? std::string(".")
-                                                                           : input.substr(0, slash + 1));
-  }
-  std::string folder = given;
-  for (char& c : folder) {
-    if (c == '/') c = '\\';
-  }
-  return folder.back() == '\\' ? folder : folder + "\\";
+  if (!given.empty()) return FullFolder(given);
+  size_t slash = input.find_last_of("/\\");
+  return FullFolder(IsStandardStream(input) || slash == std::string::npos ? std::string(".")
+                                                                         : input.substr(0, slash + 1));
 }
 
 // encode and decode: the one transform, which is its own inverse.
@@ -145,6 +133,13 @@ int Transform(bool encode, const std::vector<std::string>& args, const ToolStrea
   std::string inName = args.size() > 1 ? args[1] : "";
   std::string outName = args.size() > 2 ? args[2] : "";
 
+  if (encode && IsStandardStream(outName) && streams.console.outIsConsole) {
+    return UsageError(streams, "the stored form is not text for a console: name an output file, e.g. "
+                               "kavelo2-config encode IN Kavelo2.ini");
+  }
+  if (!encode && IsStandardStream(inName) && args.size() < 2 && streams.console.inIsInteractive) {
+    return Usage(streams);
+  }
   std::FILE* in = IsStandardStream(inName) ? streams.in : std::fopen(inName.c_str(), "rb");
   if (in == nullptr) return Fail(streams, CannotOpen(inName));
   std::string data;
@@ -158,14 +153,16 @@ int Transform(bool encode, const std::vector<std::string>& args, const ToolStrea
   const std::string& stored = encode ? data : input;
   std::string shownName = IsStandardStream(inName) ? "the input" : "\"" + inName + "\"";
   // Since the transform undoes itself, encoding a stored file yields its plain text: say so.
-  if (CountAcceptedEntries(plain) == 0 && CountAcceptedEntries(stored) > 0) {
+  if (LooksLikeUtf16(plain) || LooksLikeUtf16(stored)) {
+    Warn(streams, shownName + " was saved as Unicode (UTF-16): save it as ANSI");
+  } else if (CountAcceptedEntries(plain) == 0 && CountAcceptedEntries(stored) > 0) {
     Warn(streams, shownName + (encode ? " looks encoded already: encoding it gives plain text"
                                       : " looks like plain text: decoding it gives bytes the "
                                         "launcher cannot use"));
   }
   if (plain.empty()) Warn(streams, "the text is empty: the launcher reads no byte and stops");
   size_t nul = plain.find('\0');
-  if (nul < kConfigReadLimit) {
+  if (nul < kConfigReadLimit && !LooksLikeUtf16(plain) && !LooksLikeUtf16(stored)) {
     Warn(streams, "the text holds a NUL byte at offset " + std::to_string(nul) +
                       ": the launcher reads nothing after it");
   }
@@ -177,7 +174,7 @@ int Transform(bool encode, const std::vector<std::string>& args, const ToolStrea
   bool written = std::fwrite(data.data(), 1, data.size(), out) == data.size();
   written = (out != streams.out ? std::fclose(out) == 0 : std::fflush(out) == 0) && written;
   if (!written) return Fail(streams, "cannot write \"" + outName + "\"");
-  return kGoesOn;
+  return kRunsAsWritten;
 }
 
 int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
@@ -213,6 +210,7 @@ int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
       inputGiven = true;
     }
   }
+  if (!inputGiven && streams.console.inIsInteractive) return Usage(streams);
   std::string error;
   if (options.modeSource == ModeSource::Display && !PrepareDisplay(error)) return Fail(streams, error);
 
@@ -224,7 +222,7 @@ int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
   if (file != streams.in) std::fclose(file);
   std::fputs(outcome.report.c_str(), streams.out);
   std::fflush(streams.out);
-  if (outcome.status != kGoesOn) std::fprintf(streams.err, "kavelo2-config: %s\n", outcome.error.c_str());
+  if (outcome.status != kRunsAsWritten) std::fprintf(streams.err, "kavelo2-config: %s\n", outcome.error.c_str());
   return outcome.status;
 }
 
@@ -237,17 +235,33 @@ int Modes(const std::vector<std::string>& args, const ToolStreams& streams) {
   context.EnumerateModes();
   std::fputs(FormatCatalogue(context.modeCatalogue).c_str(), streams.out);
   std::fflush(streams.out);
-  return kGoesOn;
+  return kRunsAsWritten;
+}
+
+bool IsCommand(const std::string& word) {
+  for (const char* command : {"encode", "decode", "check", "modes", "help", "--help", "-h"}) {
+    if (word == command) return true;
+  }
+  return false;
 }
 
 }  // namespace
 
-int RunConfigTool(const std::vector<std::string>& args, const ToolStreams& streams) {
+std::vector<std::string> ExpandDroppedFile(const std::vector<std::string>& args) {
+  if (args.size() != 1 || IsCommand(args[0]) || IsStandardStream(args[0]) || args[0][0] == '-') return args;
+  std::FILE* file = std::fopen(args[0].c_str(), "rb");
+  if (file == nullptr) return args;
+  std::fclose(file);
+  return {"check", args[0], "--modes", "display"};
+}
+
+int RunConfigTool(const std::vector<std::string>& given, const ToolStreams& streams) {
+  std::vector<std::string> args = streams.console.acceptsDroppedFile ? ExpandDroppedFile(given) : given;
   if (args.empty()) return UsageError(streams, "no command given");
   const std::string& command = args[0];
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsage, streams.out);
-    return kGoesOn;
+    return kRunsAsWritten;
   }
   if (command == "encode" || command == "decode") return Transform(command == "encode", args, streams);
   if (command == "check") return Check(args, streams);

@@ -5,20 +5,32 @@
 //   kavelo2-config decode [IN [OUT]]     the stored form to plain text
 //   kavelo2-config check [IN] [--plain] [--program-dir DIR] [--modes LIST|display]
 //   kavelo2-config modes                 the display's modes as the launcher lists them
+//   kavelo2-config FILE                  on Windows: check FILE --modes display
 //
-// Exit status 0 when the launcher would go on to start the application (and for every command
-// that did its job), 1 when the file makes the launcher stop, 2 for usage and I/O errors.
+// The exit statuses are those of config_check.h; every command that did its job answers 0.
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+// What the tool knows of the console it runs in; all false where there is none, and on the host.
+struct ToolConsole {
+  bool acceptsDroppedFile = false;  // a lone file argument means `check FILE --modes display`
+  bool inIsInteractive = false;     // standard input is a console a user types into
+  bool outIsConsole = false;        // standard output is shown on a console
+};
+
 struct ToolStreams {
   std::FILE* in;
   std::FILE* out;
   std::FILE* err;
+  ToolConsole console;
 };
+
+// The command line a lone argument stands for when a file was dropped on the program: `check
+// FILE --modes display` for a file that opens and is no command; otherwise `args` unchanged.
+std::vector<std::string> ExpandDroppedFile(const std::vector<std::string>& args);
 
 // Runs one command line (without the program name) and answers the exit status.
 int RunConfigTool(const std::vector<std::string>& args, const ToolStreams& streams);

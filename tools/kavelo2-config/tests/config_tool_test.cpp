@@ -1,9 +1,11 @@
 // kavelo2-config on the host: whole command lines run in process against real files, with the
 // launcher's own decoder and reader as the reference.
 #include "launcher/config_file.h"
+#include "tools/kavelo2-config/config_check.h"
 #include "tools/kavelo2-config/config_tool.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -71,13 +73,14 @@ class ConfigToolTest : public ::testing::Test {
     return file ? ReadStream(file) : std::string();
   }
 
-  static ToolRun Run(const std::vector<std::string>& args, const std::string& input = "") {
+  static ToolRun Run(const std::vector<std::string>& args, const std::string& input = "",
+                     ToolConsole console = {}) {
     std::FILE* in = std::tmpfile();
     std::fwrite(input.data(), 1, input.size(), in);
     std::rewind(in);
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    int status = RunConfigTool(args, {in, out, err});
+    int status = RunConfigTool(args, {in, out, err, console});
     std::fclose(in);
     return {status, ReadStream(out), ReadStream(err)};
   }
@@ -166,6 +169,7 @@ TEST_F(ConfigToolTest, EncodeWarnsAboutWhatTheLauncherWillNotRead) {
 struct EntryCase {
   const char* name;
   std::string text;
+  int status;
   std::vector<std::string> expected;  // each must appear in the report
 };
 
@@ -175,75 +179,196 @@ void PrintTo(const EntryCase& c, std::ostream* os) { *os << c.name; }
 class CheckEntries : public ConfigToolTest, public ::testing::WithParamInterface<EntryCase> {};
 
 TEST_P(CheckEntries, ReportsWhatTheLauncherMakesOfEachEntry) {
-  // A WIDTH entry first keeps every case runnable, so the status is 0 throughout.
+  // A WIDTH entry first keeps every case runnable; C:\Show is on no drive of this machine, so
+  // the application's file is not looked for.
   ToolRun run = Check("WIDTH:800\n" + GetParam().text);
-  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.status, GetParam().status) << run.out << run.err;
+  EXPECT_EQ(LineCount(run.err), run.status == 0 ? 0u : 1u) << run.err;
   for (const std::string& expected : GetParam().expected) {
     EXPECT_NE(run.out.find(expected), std::string::npos) << "missing: " << expected << "\n" << run.out;
   }
 }
 
+const char* const kKeys = "the keys are WIDTH, HEIGHT, DEPTH, FREQ, STRICT, PATH and BACKDROP";
+
 INSTANTIATE_TEST_SUITE_P(
     Check, CheckEntries,
     ::testing::Values(
-        EntryCase{"BlankAfterKey", "Width :640\n",
+        EntryCase{"BlankAfterKey", "Width :640\n", 3,
                   {"line 2: Width :640", "ignored: unknown key \"WIDTH \" (a blank belongs to the "
                                          "key; write \"WIDTH:\")"}},
-        EntryCase{"BlankBeforeKey", " HEIGHT:480\n", {"a blank belongs to the key; write \"HEIGHT:\""}},
-        EntryCase{"LowerCaseKeys", "height:480\nDepth:32\n",
+        EntryCase{"BlankBeforeKey", " HEIGHT:480\n", 3, {"a blank belongs to the key; write \"HEIGHT:\""}},
+        EntryCase{"LowerCaseKeys", "height:480\nDepth:32\n", 0,
                   {"accepted: HEIGHT 480", "accepted: DEPTH 32", "  2. HEIGHT 480\n  3. DEPTH 32\n"}},
-        EntryCase{"Misspelt", "HIEGHT:480\nFREQUENCY:60\n",
-                  {"unknown key \"HIEGHT\" (did you mean HEIGHT?)",
-                   "unknown key \"FREQUENCY\" (did you mean FREQ?)"}},
-        EntryCase{"UnknownKey", "COLOUR:32\n", {"ignored: unknown key \"COLOUR\"\n"}},
-        EntryCase{"EmptyKey", ":640\n", {"unknown key \"\" (the key is empty)"}},
-        EntryCase{"NoColon", "HEIGHT 480\nHEIGHT=480\nhello\n",
+        EntryCase{"Misspelt", "HIEGHT:480\nFREQUENCY:60\n", 3,
+                  {"unknown key \"HIEGHT\" (did you mean HEIGHT? " + std::string(kKeys) + ")",
+                   "unknown key \"FREQUENCY\" (did you mean FREQ?"}},
+        EntryCase{"UnknownKeyListsTheKeys", "COLOUR:32\n", 3,
+                  {"ignored: unknown key \"COLOUR\" (" + std::string(kKeys) + ")\n"}},
+        EntryCase{"EmptyKey", ":640\n", 3, {"unknown key \"\" (the key is empty; " + std::string(kKeys)}},
+        EntryCase{"NoColon", "HEIGHT 480\nHEIGHT=480\nhello\n", 3,
                   {"ignored: no colon (write \"HEIGHT:480\")", "line 3: HEIGHT=480\n  ignored: no colon (write \"HEIGHT:480\")",
                    "line 4: hello\n  ignored: no colon\n"}},
-        EntryCase{"EmptyValue", "HEIGHT:\n", {"ignored: the value is empty"}},
-        EntryCase{"NoNumber", "HEIGHT:abc\n", {"ignored: the list reads no number"}},
-        EntryCase{"EmptyListAccepted", "HEIGHT:abc,640\n",
+        EntryCase{"EmptyValue", "HEIGHT:\n", 3, {"ignored: the value is empty"}},
+        EntryCase{"NoNumber", "HEIGHT:abc\n", 3, {"ignored: the list reads no number\n"}},
+        EntryCase{"StrictYes", "STRICT:yes\nBACKDROP:on\n", 3,
+                  {"ignored: the list reads no number (write \"STRICT:1\" to turn STRICT on; without "
+                   "it, it stays off)",
+                   "write \"BACKDROP:1\" to turn BACKDROP on"}},
+        EntryCase{"EmptyListAccepted", "HEIGHT:abc,640\n", 3,
                   {"accepted: HEIGHT with an empty list: this criterion rejects every mode",
                    "note: the list stops at \"abc\", which reads no number; \"640\" is not read",
                    "2. HEIGHT with an empty list"}},
-        EntryCase{"EmptyElementStopsTheList", "HEIGHT:600,,800\n",
+        EntryCase{"EmptyElementStopsTheList", "HEIGHT:600,,800\n", 3,
                   {"accepted: HEIGHT 600\n",
                    "note: the list stops at an empty element, which reads no number; \"800\" is "
                    "not read"}},
-        EntryCase{"TextAfterANumber", "HEIGHT:600x480,800\n",
-                  {"accepted: HEIGHT 600, 800", "note: \"x480\" after 600 is ignored"}},
-        EntryCase{"OctalAndHex", "HEIGHT:0640,0x280\n",
-                  {"accepted: HEIGHT 416, 640", "note: \"0640\" is octal: 416"}},
-        EntryCase{"TrailingJunkElement", "HEIGHT:600,abc\n",
+        EntryCase{"TextAfterANumber", "HEIGHT:600x480,800\n", 3,
+                  {"accepted: HEIGHT 600, 800", "note: \"x480\" after 600 is ignored\n"}},
+        EntryCase{"WidthWrittenAsASize", "WIDTH:800x600\n", 3,
+                  {"note: \"x600\" after 800 is ignored: write HEIGHT:600 as an entry of its own"}},
+        EntryCase{"WidthWrittenAsAMode", "WIDTH:800x600x32@60\n", 3,
+                  {"write HEIGHT:600, DEPTH:32 and FREQ:60 as entries of their own"}},
+        EntryCase{"LeadingZeroReadAsOctal", "FREQ:075\n", 3,
+                  {"accepted: FREQ 61", "note: read as octal: 075 is 61; write 75 without the leading zero"}},
+        EntryCase{"OctalAndHex", "HEIGHT:0640,0x280\n", 3,
+                  {"accepted: HEIGHT 416, 640", "note: read as octal: 0640 is 416"}},
+        EntryCase{"LeadingZeroBeforeAnEight", "DEPTH:08,016\n", 3,
+                  {"accepted: DEPTH 0, 14", "note: \"8\" after 0 is ignored", "016 is 14"}},
+        EntryCase{"OctalThatReadsTheSame", "FREQ:07\nDEPTH:0x20\nHEIGHT:600 \n", 0, {"accepted: FREQ 7"}},
+        EntryCase{"TrailingJunkElement", "HEIGHT:600,abc\n", 3,
                   {"accepted: HEIGHT 600", "note: \"abc\" reads no number and is ignored"}},
-        EntryCase{"FreqEmptyList", "FREQ:,60\n",
+        EntryCase{"FreqEmptyList", "FREQ:,60\n", 3,
                   {"FREQ with an empty list: every mode fails it in the strict pass, and the "
                    "relaxed pass ignores it"}},
-        EntryCase{"StrictOnlyAbove0", "STRICT:0\nBACKDROP:-1\n",
+        EntryCase{"StrictOnlyAbove0", "STRICT:0\nBACKDROP:-1\n", 0,
                   {"STRICT 0, no effect", "BACKDROP -1, no effect", "STRICT: off", "BACKDROP: off"}},
-        EntryCase{"StrictStaysOn", "STRICT:1\nSTRICT:0\n", {"STRICT 1, turns STRICT on", "STRICT: on"}},
-        EntryCase{"PathWithDrive", "PATH:D:/Apps/show.exe\n",
+        EntryCase{"StrictStaysOn", "STRICT:1\nSTRICT:0\n", 0, {"STRICT 1, turns STRICT on", "STRICT: on"}},
+        EntryCase{"PathWithDrive", "PATH:D:/Apps/show.exe\n", 0,
                   {"accepted: PATH, application D:\\Apps\\show.exe", "application: D:\\Apps\\show.exe"}},
-        EntryCase{"PathWithoutDrive", "PATH:media/show.exe\n",
+        EntryCase{"PathWithoutDrive", "PATH:media/show.exe\n", 0,
                   {"application C:\\Show\\media\\show.exe"}},
-        EntryCase{"PathWithBlank", "PATH: C:/show.exe\n",
-                  {"application C:\\Show\\ C:\\show.exe (the blank at the start belongs to the path)"}},
-        EntryCase{"EmptyPath", "PATH:\n", {"application: C:\\Show\\\n"}},
-        EntryCase{"LastPathCounts", "PATH:a.exe\nPATH:b.exe\n", {"application: C:\\Show\\b.exe"}},
-        EntryCase{"DefaultApplication", "", {"application: C:\\Show\\PROJECTOR.EXE"}},
-        EntryCase{"SemicolonsAndLineEnds", "HEIGHT:600;DEPTH:32\r\r\n\nFREQ:60",
+        EntryCase{"PathWithBlankAtTheStart", "PATH: C:/Games/GAME.EXE\n", 1,
+                  {"application C:\\Show\\ C:\\Games\\GAME.EXE\n",
+                   "  problem: a blank at the start of the PATH value belongs to the path: write "
+                   "\"PATH:C:\\Games\\GAME.EXE\""}},
+        EntryCase{"PathWithBlankAtTheEnd", "PATH:C:/Games/GAME.EXE \n", 1,
+                  {"a blank at the end of the PATH value belongs to the path: write \"PATH:C:\\Games\\GAME.EXE\""}},
+        EntryCase{"EmptyPath", "PATH:\n", 1,
+                  {"application: C:\\Show\\\n  problem: the PATH value is empty, so the launcher would "
+                   "start its own folder: write \"PATH:\" and the application's file"}},
+        EntryCase{"PathNamingAFolder", "PATH:C:/Games/\n", 1,
+                  {"problem: PATH names a folder, C:\\Games\\: name the application's file in it, e.g. "
+                   "\"PATH:C:\\Games\\GAME.EXE\""}},
+        EntryCase{"OnlyTheLastPathCounts", "PATH: a.exe\nPATH:b.exe\n", 0, {"application: C:\\Show\\b.exe"}},
+        EntryCase{"DefaultApplication", "", 0, {"application: C:\\Show\\PROJECTOR.EXE"}},
+        EntryCase{"SemicolonsAndLineEnds", "HEIGHT:600;DEPTH:32\r\r\n\nFREQ:60", 0,
                   {"line 2: HEIGHT:600", "line 2: DEPTH:32", "line 5: FREQ:60"}},
-        EntryCase{"ByteOrderMark", "\xEF\xBB\xBFHEIGHT:600\n", {"UTF-8 byte order mark"}},
-        EntryCase{"UnprintableBytes", "PATH:\tx\x80\n", {"line 2: PATH:\\x09x\\x80"}},
-        EntryCase{"NulEndsTheText", std::string("HEIGHT:600\nDEPTH:3\0" "2\nFREQ:60\n", 29),
-                  {"line 3: the text ends at a NUL byte (offset 28); nothing after it is read, "
+        EntryCase{"ByteOrderMark", "\xEF\xBB\xBFHEIGHT:600\n", 3, {"UTF-8 byte order mark; save it as ANSI"}},
+        EntryCase{"UnprintableBytes", "PATH:\tx\x80\n", 1, {"line 2: PATH:\\x09x\\x80", "a blank at the start"}},
+        EntryCase{"NulEndsTheText", std::string("HEIGHT:600\nDEPTH:3\0" "2\nFREQ:60\n", 29), 3,
+                  {"line 3: the text ends at a NUL byte at offset 28; nothing after it is read, "
                    "and \"DEPTH:3\", which runs into it, is dropped",
                    "criteria, in order:\n  1. WIDTH 800\n  2. HEIGHT 600\nSTRICT"}},
-        EntryCase{"ReadLimitCutsAnEntry", std::string(979, ';') + "HEIGHT:600\nDEPTH:32\n",
+        EntryCase{"NulAfterTheLastEntry", std::string("HEIGHT:600\n\0\0", 13), 0,
+                  {"the text ends at a NUL byte at offset 21; nothing after it is read\n"}},
+        EntryCase{"ReadLimitCutsAnEntry", std::string(979, ';') + "HEIGHT:600\nDEPTH:32\n", 3,
                   {"accepted: HEIGHT 60\n",
                    "the launcher reads only the first 998 of 1009 bytes: line 2 \"HEIGHT:600\" is "
-                   "cut to \"HEIGHT:60\", and 1 entry after it is never read"}}),
+                   "cut to \"HEIGHT:60\", and 1 entry after it is never read"}},
+        EntryCase{"ReadLimitCutsOnlySeparators", "HEIGHT:600\n" + std::string(1000, '\n'), 0,
+                  {"the launcher reads only the first 998 of 1021 bytes\n"}}),
     [](const ::testing::TestParamInfo<EntryCase>& entry) { return std::string(entry.param.name); });
+
+// Where the launcher stops reading: after 998 bytes, and at a NUL among them. Each boundary is
+// tried on both sides, for `check` and for `encode`.
+TEST_F(ConfigToolTest, ReadLimitAndNulBoundaries) {
+  const std::string entry = "WIDTH:800\n";
+  auto textOf = [&entry](size_t size) { return entry + std::string(size - entry.size(), '\n'); };
+  auto withNulAt = [&textOf](size_t offset) {
+    std::string text = textOf(1010);
+    text[offset] = '\0';
+    return text;
+  };
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* said;     // by both tools
+    const char* notSaid;  // by neither
+  };
+  const std::vector<Case> cases = {
+      {"998 bytes", textOf(998), "", "reads only"},
+      {"999 bytes", textOf(999), "the launcher reads only the first 998 of 999 bytes", "NUL"},
+      {"NUL at 997", withNulAt(997), "NUL byte at offset 997", "never read"},
+      {"NUL at 998", withNulAt(998), "the launcher reads only the first 998 of 1010 bytes", "NUL"},
+  };
+  for (const Case& c : cases) {
+    ToolRun check = Check(c.text);
+    ToolRun encode = Run({"encode", Write("in.txt", c.text), Path("out.ini")});
+    EXPECT_EQ(check.status, 0) << c.name << "\n" << check.err;
+    EXPECT_EQ(encode.status, 0) << c.name;
+    for (const std::string& said : {check.out, encode.err}) {
+      EXPECT_NE(said.find(c.said), std::string::npos) << c.name << "\n" << said;
+      EXPECT_EQ(said.find(c.notSaid), std::string::npos) << c.name << "\n" << said;
+    }
+  }
+}
+
+// --- check: encodings ----------------------------------------------------------------------
+
+std::string Utf16(const std::string& text, bool bigEndian, bool marked) {
+  std::string bytes = marked ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+  for (char c : text) {
+    bytes += bigEndian ? std::string(1, '\0') + c : std::string(1, c) + '\0';
+  }
+  return bytes;
+}
+
+TEST_F(ConfigToolTest, TextSavedAsUtf16IsRecognisedInEitherByteOrder) {
+  const std::string text = "WIDTH:800\r\nHEIGHT:600\r\n";
+  for (bool bigEndian : {false, true}) {
+    for (bool marked : {false, true}) {
+      std::string bytes = Utf16(text, bigEndian, marked);
+      std::string name = std::string(bigEndian ? "big" : "little") + (marked ? " with" : " without") + " marker";
+      for (const std::vector<std::string>& args :
+           {std::vector<std::string>{"check", Write("saved.ini", bytes)},
+            std::vector<std::string>{"check", "--plain", Path("saved.ini")},
+            std::vector<std::string>{"check", Write("encoded.ini", LauncherTransform(bytes))}}) {
+        ToolRun run = Run(args);
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_EQ(run.err, "kavelo2-config: the launcher would stop: the file was saved as Unicode "
+                           "(UTF-16): save it as ANSI\n") << name;
+        EXPECT_EQ(run.out.find("line 1"), std::string::npos) << name << "\n" << run.out;
+      }
+      ToolRun encode = Run({"encode", Write("in.txt", bytes), Path("out.ini")});
+      EXPECT_EQ(encode.err, "kavelo2-config: warning: \"" + Path("in.txt") +
+                                "\" was saved as Unicode (UTF-16): save it as ANSI\n") << name;
+    }
+  }
+}
+
+TEST_F(ConfigToolTest, PlainTextWhereTheStoredFormBelongsIsShownAsPlainText) {
+  std::string file = Write("Kavelo2.ini", "WIDTH:800\r\nCOLOR:32\r\n");
+  ToolRun run = Run({"check", file, "--program-dir", "C:\\Show"});
+  EXPECT_EQ(run.status, 1);
+  // Said first, then the entries as plain text, then the command that mends it.
+  EXPECT_NE(run.out.find("\n\nthis file is plain text, not the stored form: the launcher finds no entry "
+                         "in it; as plain text it reads:\nline 1: WIDTH:800\n  accepted: WIDTH 800\n"),
+            std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("ignored: unknown key \"COLOR\""), std::string::npos) << run.out;
+  std::string command = "kavelo2-config encode \"" + file + "\" \"" + file + "\"";
+  EXPECT_EQ(run.err, "kavelo2-config: the launcher would stop: this file is plain text: encode it "
+                     "first, with " + command + "\n");
+
+  // The command does what it says.
+  EXPECT_EQ(Run({"encode", file, file}).status, 0);
+  EXPECT_EQ(Run({"check", file, "--program-dir", "C:\\Show"}).status, 3);  // COLOR is ignored
+
+  ToolRun plain = Run({"check", "--plain", Write("stored.ini", LauncherTransform("WIDTH:800\n"))});
+  EXPECT_NE(plain.out.find("this text is in the stored form, not plain text; decoded, it reads:\nline 1: WIDTH:800\n"),
+            std::string::npos) << plain.out;
+  EXPECT_NE(plain.err.find("check it without --plain"), std::string::npos);
+}
 
 TEST_F(ConfigToolTest, FileNamesTheLauncherLooksFor) {
   std::string stored = LauncherTransform("WIDTH:800\n");
@@ -284,37 +409,45 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SelectionCase{"FirstFitInEnumerationOrder", "WIDTH:800\nHEIGHT:600\n",
                       "640x480x32@60,800x600x32@60,800x600x32@75", 0,
-                      "selection: mode 1, 800x600x32@60, in the strict pass, FieldMask 0x00180000 "
+                      "selection: mode 2 of 3: 800x600x32@60, in the strict pass, FieldMask 0x00180000 "
                       "(DM_PELSWIDTH | DM_PELSHEIGHT)\n"},
         SelectionCase{"FrequencyBitInTheStrictPass", "WIDTH:800\nDEPTH:32\nFREQ:75\n",
                       "800x600x32@60 800x600x32@75", 0,
-                      "mode 1, 800x600x32@75, in the strict pass, FieldMask 0x004C0000 "
+                      "mode 2 of 2: 800x600x32@75, in the strict pass, FieldMask 0x004C0000 "
                       "(DM_PELSWIDTH | DM_BITSPERPEL | DM_DISPLAYFREQUENCY)"},
         SelectionCase{"Depth32TakesA24BitMode", "WIDTH:800\nDEPTH:32\n", "800x600x16@60,800x600x24@60", 0,
-                      "mode 1, 800x600x24@60, in the relaxed pass, FieldMask 0x000C0000"},
+                      "mode 2 of 2: 800x600x24@60, in the relaxed pass, FieldMask 0x000C0000"},
         SelectionCase{"Depth24TakesA32BitMode", "WIDTH:800\nDEPTH:24\n", "800x600x32@60", 0,
-                      "mode 0, 800x600x32@60, in the relaxed pass"},
-        SelectionCase{"Depth16HasNoStandIn", "WIDTH:800\nDEPTH:16\n", "800x600x24@60,800x600x32@60", 0,
+                      "selection: mode 1 of 1: 800x600x32@60, in the relaxed pass"},
+        SelectionCase{"Depth16HasNoStandIn", "WIDTH:800\nDEPTH:16\n", "800x600x24@60,800x600x32@60", 3,
                       "result: the launcher starts C:\\Show\\PROJECTOR.EXE in the current display "
-                      "mode, without a backdrop"},
+                      "mode, without a backdrop: no mode fits; the display offers 800x600 only at 24 "
+                      "and 32 bits\n"},
+        SelectionCase{"NearestSizeWhenNoneFits", "WIDTH:1280\nHEIGHT:1024\n",
+                      "640x480x32@60,1024x768x32@60,1920x1440x32@60", 3,
+                      "selection: no mode fits, in either pass: the display offers no 1280x1024; the "
+                      "nearest size it offers is 1024x768\n"},
+        SelectionCase{"DepthTheDisplayLacks", "DEPTH:16\n", "800x600x32@60,800x600x8@60,640x480x8@60", 3,
+                      "the display offers only 32 and 8 bits\n"},
         SelectionCase{"NoModeWithStrictStops", "WIDTH:800\nDEPTH:16\nSTRICT:1\n", "800x600x32@60", 1,
                       "result: the launcher stops: STRICT is on, so it shows \"This application "
                       "failed to find a suitable screen resolution and/or color depth.\""},
         SelectionCase{"MissingFrequencyIsRelaxed", "WIDTH:800\nFREQ:85\n", "800x600x32@60,800x600x32@75", 0,
-                      "mode 0, 800x600x32@60, in the relaxed pass, FieldMask 0x00080000 (DM_PELSWIDTH)"},
+                      "mode 1 of 2: 800x600x32@60, in the relaxed pass, FieldMask 0x00080000 (DM_PELSWIDTH)"},
         SelectionCase{"LateExactBeatsEarlyRelaxed", "WIDTH:800\nDEPTH:32\n",
-                      "800x600x24@60,1024x768x32@60,800x600x32@60", 0, "mode 2, 800x600x32@60, in the strict pass"},
+                      "800x600x24@60,1024x768x32@60,800x600x32@60", 0, "mode 3 of 3: 800x600x32@60, in the strict pass"},
         SelectionCase{"RelaxedTakesTheFirstOfEqualStandIns", "DEPTH:32\nFREQ:75\n",
-                      "800x600x24@75,800x600x32@60", 0, "mode 0, 800x600x24@75, in the relaxed pass"},
+                      "800x600x24@75,800x600x32@60", 0, "mode 1 of 2: 800x600x24@75, in the relaxed pass"},
         SelectionCase{"TwoWidthCriteriaMustBothPass", "WIDTH:800\nWIDTH:1024\n", "800x600x32@60,1024x768x32@60",
-                      0, "selection: no mode fits, in either pass"},
+                      3, "selection: no mode fits, in either pass"},
         SelectionCase{"OneListAcceptsEither", "WIDTH:1024,800\n", "800x600x32@60,1024x768x32@60", 0,
-                      "selection: mode 0, 800x600x32@60, in the strict pass"},
+                      "selection: mode 1 of 2: 800x600x32@60, in the strict pass"},
         SelectionCase{"DuplicateModesFirstWins", "WIDTH:800\n", "640x480x8@60,800x600x8@60,800x600x8@60", 0,
-                      "selection: mode 1, 800x600x8@60"},
+                      "selection: mode 2 of 3: 800x600x8@60"},
         SelectionCase{"EmptyCatalogue", "WIDTH:800\nSTRICT:1\n", "", 1, "modes: 0, as given"},
-        SelectionCase{"EmptyWidthListFitsNothing", "WIDTH:abc,800\n", "800x600x32@60", 0,
-                      "selection: no mode fits"},
+        SelectionCase{"EmptyWidthListFitsNothing", "WIDTH:abc,800\n", "800x600x32@60", 3,
+                      "selection: no mode fits, in either pass: WIDTH with an empty list fits no mode"},
+        SelectionCase{"EmptyCatalogueLenient", "WIDTH:800\n", "", 3, "the display offers no mode at all"},
         SelectionCase{"BackdropComesBeforeTheSwitch", "WIDTH:640\nHEIGHT:480\nBACKDROP:1\n",
                       "640x480x32@60", 0,
                       "result: the launcher covers the screen with its black backdrop, switches to "
@@ -324,22 +457,44 @@ INSTANTIATE_TEST_SUITE_P(
                       "result: the launcher switches to width 640 and starts"}),
     [](const ::testing::TestParamInfo<SelectionCase>& selection) { return std::string(selection.param.name); });
 
-TEST_F(ConfigToolTest, DisplayCatalogueIsTheSimulatedOne) {
+TEST_F(ConfigToolTest, DisplayCatalogueIsTheSimulatedOneNumberedFrom1) {
   // By default the 27 modes of the 1024x768 desktop, 32, 16 and 8 bits.
   ToolRun modes = Run({"modes"});
   EXPECT_EQ(modes.status, 0);
   EXPECT_EQ(LineCount(modes.out), 27u);
-  EXPECT_EQ(modes.out.substr(0, 28), "320x200x32@60\n320x240x32@60\n");
-  EXPECT_NE(modes.out.find("\n1024x768x32@60\n320x200x16@60\n"), std::string::npos);
+  EXPECT_EQ(modes.out.substr(0, 56), "mode 1 of 27: 320x200x32@60\nmode 2 of 27: 320x240x32@60\n");
+  EXPECT_NE(modes.out.find("\nmode 8 of 27: 800x600x32@60\n"), std::string::npos);
+  EXPECT_NE(modes.out.find("\nmode 9 of 27: 1024x768x32@60\nmode 10 of 27: 320x200x16@60\n"), std::string::npos);
+
+  // The same numbers in the selection line.
+  ToolRun check = Check("WIDTH:800\nHEIGHT:600\n", {"--modes", "display"});
+  EXPECT_NE(check.out.find("selection: mode 8 of 27: 800x600x32@60, in the strict pass"), std::string::npos)
+      << check.out;
 
   setenv("KAVELO2_SIM_MODES", "640x480x32@60, 800x600x16@75", 1);
-  EXPECT_EQ(Run({"modes"}).out, "640x480x32@60\n800x600x16@75\n");
-  ToolRun check = Check("WIDTH:800\n", {"--modes", "display"});
-  EXPECT_NE(check.out.find("modes: 2, from the display\nselection: mode 1, 800x600x16@75"), std::string::npos)
+  EXPECT_EQ(Run({"modes"}).out, "mode 1 of 2: 640x480x32@60\nmode 2 of 2: 800x600x16@75\n");
+  check = Check("WIDTH:800\n", {"--modes", "display"});
+  EXPECT_NE(check.out.find("modes: 2, from the display\nselection: mode 2 of 2: 800x600x16@75"), std::string::npos)
       << check.out;
-  // The output of modes is a list that --modes takes back.
-  EXPECT_NE(Check("WIDTH:800\n", {"--modes", Run({"modes"}).out}).out.find("selection: mode 1"),
-            std::string::npos);
+}
+
+// The notation takes exactly WIDTHxHEIGHTxBITS@HZ, in --modes and in the simulated catalogue.
+TEST_F(ConfigToolTest, ModeNotationRejectsAnythingElse) {
+  const std::vector<std::string> bad = {"640x480x32@60Hz", "640x480x32@6O", "640x480x32", "640x480@60",
+                                        "640X480x32@60", "-640x480x32@60", "640x480x32@60@60", "x480x32@60",
+                                        "640x480x32@99999999999"};
+  std::string stored = Write("Kavelo2.ini", LauncherTransform("WIDTH:640\n"));
+  for (const std::string& mode : bad) {
+    ToolRun listed = Run({"check", stored, "--modes", "800x600x32@60," + mode});
+    EXPECT_EQ(listed.status, 2) << mode;
+    EXPECT_EQ(listed.err, "kavelo2-config: \"" + mode + "\" is not a mode (write WIDTHxHEIGHTxBITS@HZ) (see "
+                          "kavelo2-config --help)\n");
+    setenv("KAVELO2_SIM_MODES", mode.c_str(), 1);
+    EXPECT_EQ(Run({"modes"}).status, 2) << mode;
+    EXPECT_EQ(Run({"check", stored, "--modes", "display"}).status, 2) << mode;
+    unsetenv("KAVELO2_SIM_MODES");
+  }
+  EXPECT_EQ(Check("WIDTH:640\n", {"--modes", " 640x480x32@60,,800x600x32@60\n"}).status, 0);
 }
 
 TEST_F(ConfigToolTest, FieldsTheSwitchLeavesOutComeFromTheModeInForce) {
@@ -350,7 +505,7 @@ TEST_F(ConfigToolTest, FieldsTheSwitchLeavesOutComeFromTheModeInForce) {
     const char* expected;
   };
   const std::vector<Case> cases = {
-      {"WIDTH:640\n", 0,
+      {"WIDTH:640\n", 3,
        "note: the switch names no height, so the display keeps its current one; it does not offer "
        "640x768 at 32 bits (add a HEIGHT entry)\nresult: the launcher asks for 640x768 at 32 bits, "
        "which the display will most likely refuse, and starts C:\\Show\\PROJECTOR.EXE in the "
@@ -376,6 +531,7 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
   std::mt19937 random(5);
   std::string noise;
   for (int i = 0; i < 700; ++i) noise += static_cast<char>(random() & 0xFF);
+  Write("PROJECTOR.EXE", "");  // the default application, beside the files checked here
   struct Case {
     const char* name;
     std::vector<std::string> args;
@@ -388,13 +544,17 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
       {"random bytes", {"check", Write("noise.ini", noise)}, 1,
        "the launcher would stop: no WIDTH, HEIGHT, DEPTH or FREQ entry"},
       {"plain text", {"check", Write("plain.ini", "WIDTH:800\r\nHEIGHT:600\r\n")}, 1,
-       "this file looks like plain text: encode it first"},
+       "this file is plain text: encode it first, with kavelo2-config encode \""},
       {"stored form with --plain", {"check", "--plain", Path("good.ini")}, 1,
-       "this file looks encoded: check it without --plain"},
+       "this text is in the stored form: check it without --plain"},
       {"plain text with --plain", {"check", "--plain", Path("plain.ini")}, 0, ""},
       {"empty file", {"check", Write("empty.ini", "")}, 1, "the file is empty"},
       {"no mode entry", {"check", Write("flags.ini", LauncherTransform("PATH:x.exe\nSTRICT:1\nBACKDROP:1\n"))},
        1, "no WIDTH, HEIGHT, DEPTH or FREQ entry"},
+      {"ignored entry", {"check", Write("ignored.ini", LauncherTransform("WIDTH :800\nHEIGHT:600\n"))}, 3,
+       "the launcher starts the application, but not as the file says: line 1: ignored: unknown key \"WIDTH \""},
+      {"a stop outweighs an ignored entry", {"check", Write("both.ini", LauncherTransform("COLOR:8\n"))}, 1,
+       "the launcher would stop: no WIDTH"},
       {"a folder", {"check", folder_}, 2, "cannot read"},
       {"no command", {}, 2, "no command given"},
       {"unknown command", {"verify"}, 2, "unknown command \"verify\""},
@@ -420,21 +580,144 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
     EXPECT_EQ(run.err.rfind("kavelo2-config: ", 0), 0u) << c.name << ": " << run.err;
     EXPECT_NE(run.err.find(c.error), std::string::npos) << c.name << ": " << run.err;
   }
-  setenv("KAVELO2_SIM_MODES", "800x600", 1);
-  EXPECT_EQ(Run({"modes"}).status, 2);
   EXPECT_EQ(Run({"--help"}).status, 0);
+}
+
+// The application's file is looked for where the launcher's folder lies on this machine.
+TEST_F(ConfigToolTest, ApplicationThatWillNotStartFailsTheCheck) {
+  ASSERT_EQ(mkdir(Path("Games").c_str(), 0700), 0);
+  Write("Games/GAME.EXE", "");
+  std::string games = "Z:" + folder_ + "/Games/";
+  for (char& c : games) c = c == '/' ? '\\' : c;
+  struct Case {
+    const char* name;
+    std::string text;
+    int status;
+    std::string problem;  // "" for none
+  };
+  const std::vector<Case> cases = {
+      {"relative path to a file", "PATH:Games/GAME.EXE\n", 0, ""},
+      {"absolute path to a file", "PATH:" + games + "GAME.EXE\n", 0, ""},
+      {"missing file", "PATH:Games/GAME2.EXE\n", 1,
+       "line 2: there is no file " + games + "GAME2.EXE on this machine: write where the application "
+       "lies after \"PATH:\""},
+      {"folder without a backslash", "PATH:Games\n", 1,
+       "line 2: " + games.substr(0, games.size() - 1) + " is a folder: name the application's file after \"PATH:\""},
+      {"default application missing", "", 1,
+       "there is no file Z:" + folder_ + "/PROJECTOR.EXE on this machine: put the application there, "
+       "or name it in a PATH entry"},
+      {"drive of another machine", "PATH:C:/Games/GAME.EXE\n", 0, ""},
+  };
+  for (const Case& c : cases) {
+    ToolRun run = Run({"check", Write("Kavelo2.ini", LauncherTransform("WIDTH:800\n" + c.text)),
+                       "--program-dir", folder_});
+    EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.out;
+    std::string error = c.problem;
+    for (char& ch : error) ch = ch == '/' ? '\\' : ch;
+    if (!c.problem.empty()) {
+      EXPECT_EQ(run.err, "kavelo2-config: the launcher will fail to start the application: " + error + "\n");
+    }
+  }
+}
+
+// A file dropped on the program arrives as its only argument; a console user gets the usage
+// rather than a silent wait; the stored form never goes to a console.
+TEST_F(ConfigToolTest, ConsoleAndDroppedFile) {
+  Write("PROJECTOR.EXE", "");
+  std::string stored = Write("Kavelo2.ini", LauncherTransform("WIDTH:800\nHEIGHT:600\n"));
+  EXPECT_EQ(ExpandDroppedFile({stored}), (std::vector<std::string>{"check", stored, "--modes", "display"}));
+  for (const std::vector<std::string>& kept :
+       {std::vector<std::string>{"modes"}, {"check"}, {"--help"}, {Path("absent.ini")}, {"-"}, {stored, "x"}}) {
+    EXPECT_EQ(ExpandDroppedFile(kept), kept) << kept[0];
+  }
+  ToolConsole windows = {true, true, true};
+  ToolRun dropped = Run({stored}, "", windows);
+  EXPECT_EQ(dropped.status, 0) << dropped.err;
+  EXPECT_NE(dropped.out.find("selection: mode 8 of 27: 800x600x32@60"), std::string::npos) << dropped.out;
+  EXPECT_EQ(Run({stored}).status, 2);  // only where a file can be dropped on the program
+
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"check", "--program-dir", "C:\\Show"}, {"decode"}}) {
+    ToolRun waiting = Run(command, "", windows);
+    EXPECT_EQ(waiting.status, 2) << command[0];
+    EXPECT_EQ(waiting.err.rfind("usage: kavelo2-config", 0), 0u) << command[0];
+    // Piped input is read as before.
+    EXPECT_EQ(Run(command, LauncherTransform("WIDTH:800\n"), {true, false, true}).status, 0) << command[0];
+  }
+  ToolRun toConsole = Run({"encode", Write("plain.txt", "WIDTH:800\n")}, "", windows);
+  EXPECT_EQ(toConsole.status, 2);
+  EXPECT_EQ(toConsole.out, "");
+  EXPECT_NE(toConsole.err.find("name an output file"), std::string::npos);
+  EXPECT_EQ(Run({"encode", Path("plain.txt"), Path("out.ini")}, "", windows).status, 0);
+  EXPECT_EQ(Run({"decode", stored}, "", windows).out, "WIDTH:800\nHEIGHT:600\n");
+}
+
+// --- the in-memory check, as a dialog uses it ----------------------------------------------
+
+TEST(CheckConfigurationText, FindingsCarryTheReportWordsLinesAndWeights) {
+  CheckOptions options;
+  options.plain = true;
+  options.programDirectory = "C:\\Show\\";
+  CheckOutcome outcome = CheckConfigurationText("WIDTH:800\nCOLOUR:8\nPATH: C:/Games/GAME.EXE\n", options);
+  EXPECT_EQ(outcome.status, 1);
+  ASSERT_EQ(outcome.findings.size(), 2u);
+  EXPECT_EQ(outcome.findings[0].line, 2);
+  EXPECT_EQ(outcome.findings[0].status, 3);
+  EXPECT_EQ(outcome.findings[0].text.rfind("ignored: unknown key \"COLOUR\"", 0), 0u);
+  EXPECT_EQ(outcome.findings[1].line, 3);
+  EXPECT_EQ(outcome.findings[1].status, 1);
+  for (const CheckFinding& finding : outcome.findings) {
+    EXPECT_NE(outcome.report.find(finding.text + "\n"), std::string::npos) << finding.text;
+  }
+  EXPECT_TRUE(CheckConfigurationText("WIDTH:800\n", options).findings.empty());
+  EXPECT_EQ(CheckConfigurationText("WIDTH:800\n", options).status, 0);
+}
+
+// --- the documents agree with --help ---------------------------------------------------------
+
+// The exit-status rows ("N  text") of --help, and the same rows of a Markdown table ("| N | text |").
+std::vector<std::string> StatusRows(const std::string& text, bool markdown) {
+  std::vector<std::string> rows;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    if (markdown) {
+      if (line.size() > 6 && line.compare(0, 2, "| ") == 0 && line[2] >= '0' && line[2] <= '3' &&
+          line.compare(3, 3, " | ") == 0) {
+        rows.push_back(line.substr(2, 1) + " " + line.substr(6, line.rfind(" |") - 6));
+      }
+    } else if (line.size() > 5 && line.compare(0, 2, "  ") == 0 && line[2] >= '0' && line[2] <= '3' &&
+               line.compare(3, 2, "  ") == 0) {
+      rows.push_back(line.substr(2, 1) + " " + line.substr(5));
+    } else if (!rows.empty() && line.compare(0, 5, "     ") == 0 && line[5] != ' ') {
+      rows.back() += " " + line.substr(5);  // a row carried on to the next line
+    }
+  }
+  return rows;
+}
+
+TEST_F(ConfigToolTest, ExitStatusTablesOfTheDocumentsMatchTheHelp) {
+  std::vector<std::string> help = StatusRows(Run({"--help"}).out, false);
+  ASSERT_EQ(help.size(), 4u) << Run({"--help"}).out;
+  for (const char* document : {"README.md", "docs/user-guide.md"}) {
+    EXPECT_EQ(StatusRows(Read(std::string(KAVELO2_SOURCE_DIR "/") + document), true), help) << document;
+  }
 }
 
 // --- the shipped sample ----------------------------------------------------------------------
 
 TEST_F(ConfigToolTest, SampleConfigurationIsTheEncodedPlainTextAndRuns) {
-  std::string plain = Read(KAVELO2_SAMPLES_DIR "/Kavelo2.txt");
-  EXPECT_EQ(Read(KAVELO2_SAMPLES_DIR "/Kavelo2.ini"), Run({"encode"}, plain).out)
+  std::string plain = Read(KAVELO2_SOURCE_DIR "/samples/Kavelo2.txt");
+  EXPECT_EQ(Read(KAVELO2_SOURCE_DIR "/samples/Kavelo2.ini"), Run({"encode"}, plain).out)
       << "regenerate with: kavelo2-config encode samples/Kavelo2.txt samples/Kavelo2.ini";
-  ToolRun run = Run({"check", KAVELO2_SAMPLES_DIR "/Kavelo2.ini", "--modes", "display"});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out.find("ignored"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("selection: mode 7, 800x600x32@60, in the strict pass"), std::string::npos);
+  Write("PROJECTOR.EXE", "");
+  ToolRun run = Run({"check", KAVELO2_SOURCE_DIR "/samples/Kavelo2.ini", "--modes", "display",
+                     "--program-dir", folder_});
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("selection: mode 8 of 27: 800x600x32@60, in the strict pass"), std::string::npos);
 }
 
 }  // namespace

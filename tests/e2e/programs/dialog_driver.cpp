@@ -1,0 +1,224 @@
+// Drives the Kavelo2 Settings dialog from the outside through its controls, as a user's clicks
+// would reach them, and reads them back. One command a run; what it reads goes to standard
+// output, escaped as the record lines are (one line each).
+//
+//   dialog_driver find                   waits for the dialog; prints its title
+//   dialog_driver title                  prints the dialog's title
+//   dialog_driver text CONTROL           prints a control's text
+//   dialog_driver set-text CONTROL TEXT  sets an edit control's text, as typing does
+//   dialog_driver select CONTROL ITEM    selects the list item whose text is ITEM
+//   dialog_driver deselect CONTROL ITEM  deselects it
+//   dialog_driver selected CONTROL       prints the selected items' texts, comma-separated
+//   dialog_driver check CONTROL 0|1      sets a check box, as a click does
+//   dialog_driver click CONTROL          presses a button (without waiting for what it opens)
+//   dialog_driver wait-enabled CONTROL   waits until a control is enabled again
+//   dialog_driver box ANSWER             waits for a message box of the dialog; prints caption
+//                                        and text; answers it (ok, yes, no or cancel)
+//   dialog_driver wait-gone              waits until the dialog has closed
+//
+// CONTROL is a control's name below. Exit status 0, 1 when the dialog or box does not appear or
+// an item does not exist, 2 on a usage error.
+#include "tools/kavelo2-settings/resource_ids.h"
+
+#include "tests/e2e/programs/record_text.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 15000;
+constexpr UINT kAnswerMs = 5000;
+
+struct Control {
+  const char* name;
+  int id;
+};
+
+constexpr Control kControls[] = {
+    {"file", IDC_FILE_PATH},       {"form", IDC_FILE_FORM},       {"modes", IDC_MODES},
+    {"widths", IDC_WIDTHS},        {"heights", IDC_HEIGHTS},      {"depths", IDC_DEPTHS},
+    {"rates", IDC_RATES},          {"strict", IDC_STRICT},        {"backdrop", IDC_BACKDROP},
+    {"application", IDC_APPLICATION}, {"browse", IDC_BROWSE},     {"explanation", IDC_EXPLANATION},
+    {"try-report", IDC_TRY_REPORT}, {"try", IDC_TRY},             {"save", IDC_SAVE},
+    {"ok", IDOK},                  {"cancel", IDCANCEL},
+};
+
+int ControlId(const char* name) {
+  for (const Control& control : kControls) {
+    if (std::strcmp(control.name, name) == 0) return control.id;
+  }
+  return 0;
+}
+
+bool IsDialogClass(HWND window) {
+  char className[32] = "";
+  GetClassNameA(window, className, sizeof className);
+  return std::strcmp(className, "#32770") == 0;
+}
+
+// The settings dialog: a top-level dialog without owner whose title ends in the program's name.
+BOOL CALLBACK MatchDialog(HWND window, LPARAM found) {
+  char title[512] = "";
+  GetWindowTextA(window, title, sizeof title);
+  const std::string text = title, suffix = " - Kavelo2 Settings";
+  if (IsDialogClass(window) && GetWindow(window, GW_OWNER) == nullptr && text.size() > suffix.size() &&
+      text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindDialog() {
+  HWND found = nullptr;
+  EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// A message box that the dialog owns: `found` holds the dialog on the way in.
+BOOL CALLBACK MatchBox(HWND window, LPARAM found) {
+  HWND* dialog = reinterpret_cast<HWND*>(found);
+  if (IsDialogClass(window) && GetWindow(window, GW_OWNER) == *dialog && IsWindowVisible(window)) {
+    *dialog = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindBox(HWND dialog) {
+  HWND found = dialog;
+  EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&found));
+  return found != dialog ? found : nullptr;
+}
+
+template <typename Found>
+bool WaitFor(Found found) {
+  for (DWORD waited = 0; waited < kTimeoutMs; waited += 50) {
+    if (found()) return true;
+    Sleep(50);
+  }
+  return found();
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerMs, &result);
+  return static_cast<LRESULT>(result);
+}
+
+std::string WindowText(HWND window) {
+  char text[8192] = "";
+  Send(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// Read as UTF-16: Wine hands an ANSI LB_GETTEXT from another process only its first character.
+std::string ItemText(HWND list, int index) {
+  wchar_t text[256] = L"";
+  DWORD_PTR length = 0;
+  if (Send(list, LB_GETTEXTLEN, index, 0) < 256) {
+    SendMessageTimeoutW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        kAnswerMs, &length);
+  }
+  std::string narrow;
+  for (const wchar_t* c = text; *c != L'\0'; ++c) narrow += *c < 128 ? static_cast<char>(*c) : '?';
+  return narrow;
+}
+
+// Tells the dialog about a change that a message from outside made, as the control would.
+void Notify(HWND dialog, int id, WORD code) {
+  Send(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void Print(const std::string& text) { std::printf("%s\n", Escape(text).c_str()); }
+
+int SelectItem(HWND dialog, int id, const char* item, bool select) {
+  HWND list = GetDlgItem(dialog, id);
+  int count = static_cast<int>(Send(list, LB_GETCOUNT, 0, 0));
+  for (int index = 0; index < count; ++index) {
+    if (ItemText(list, index) != item) continue;
+    Send(list, LB_SETSEL, select ? TRUE : FALSE, index);
+    Notify(dialog, id, LBN_SELCHANGE);
+    return 0;
+  }
+  std::printf("no item \"%s\"\n", item);
+  return 1;
+}
+
+int Answer(HWND dialog, const char* answer) {
+  struct Button {
+    const char* name;
+    int id;
+  };
+  const Button buttons[] = {{"ok", IDOK}, {"yes", IDYES}, {"no", IDNO}, {"cancel", IDCANCEL}};
+  int id = 0;
+  for (const Button& button : buttons) {
+    if (std::strcmp(button.name, answer) == 0) id = button.id;
+  }
+  if (id == 0) return 2;
+  HWND box = nullptr;
+  if (!WaitFor([&] { return (box = FindBox(dialog)) != nullptr; })) {
+    std::printf("no message box\n");
+    return 1;
+  }
+  Print(WindowText(box));
+  Print(WindowText(GetDlgItem(box, 0xFFFF)));
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  const std::string command = argv[1];
+  HWND dialog = nullptr;
+  if (!WaitFor([&] { return (dialog = FindDialog()) != nullptr; })) {
+    if (command == "wait-gone") return 0;
+    std::printf("no dialog\n");
+    return 1;
+  }
+  int id = argc > 2 ? ControlId(argv[2]) : 0;
+  HWND control = id != 0 ? GetDlgItem(dialog, id) : nullptr;
+  if (command == "find" || command == "title") {
+    Print(WindowText(dialog));
+  } else if (command == "wait-gone") {
+    return WaitFor([] { return FindDialog() == nullptr; }) ? 0 : 1;
+  } else if (command == "box" && argc == 3) {
+    return Answer(dialog, argv[2]);
+  } else if (control == nullptr) {
+    return 2;
+  } else if (command == "text") {
+    Print(WindowText(control));
+  } else if (command == "set-text" && argc == 4) {
+    Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
+    Notify(dialog, id, EN_CHANGE);
+  } else if ((command == "select" || command == "deselect") && argc == 4) {
+    return SelectItem(dialog, id, argv[3], command == "select");
+  } else if (command == "selected") {
+    std::string items;
+    int count = static_cast<int>(Send(control, LB_GETCOUNT, 0, 0));
+    bool multiple = (GetWindowLongA(control, GWL_STYLE) & LBS_MULTIPLESEL) != 0;
+    int current = static_cast<int>(Send(control, LB_GETCURSEL, 0, 0));
+    for (int index = 0; index < count; ++index) {
+      bool selected = multiple ? Send(control, LB_GETSEL, index, 0) > 0 : index == current;
+      if (selected) items += (items.empty() ? "" : ",") + ItemText(control, index);
+    }
+    Print(items);
+  } else if (command == "check" && argc == 4) {
+    Send(control, BM_SETCHECK, argv[3][0] == '1' ? BST_CHECKED : BST_UNCHECKED, 0);
+    Notify(dialog, id, BN_CLICKED);
+  } else if (command == "click") {
+    // Posted: a button that opens a message box would hold a sent message until it closes.
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+  } else if (command == "wait-enabled") {
+    return WaitFor([&] { return IsWindowEnabled(control) != FALSE; }) ? 0 : 1;
+  } else {
+    return 2;
+  }
+  return 0;
+}

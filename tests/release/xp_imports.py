@@ -1,0 +1,68 @@
+"""Every function the shipped programs may import, with its documented minimum client.
+
+The list holds exactly what the programs import (a test fails on an entry that no program uses),
+so that a new import has to be looked up before it lands. "2000" is Windows 2000 Professional,
+"XP" Windows XP, as the requirements table of each function's documentation states; both run on
+Windows XP SP3. GetTickCount64 (Windows Vista) and the thread-suspension functions of the
+posix-threads runtime must never appear here.
+
+msvcrt.dll's functions have no per-function minimum in the documentation: msvcrt.dll is the C
+runtime that ships with Windows, and the toolchain's import library targets the version that
+Windows XP ships (msvcrt 7.0, the toolchain's default __MSVCRT_VERSION__ 0x700).
+"""
+
+KERNEL32 = {
+    "CloseHandle": "2000", "CreateMutexA": "XP", "CreateProcessA": "XP",
+    "CreateSemaphoreW": "XP", "DeleteCriticalSection": "XP", "EnterCriticalSection": "XP",
+    "FindClose": "XP", "GetConsoleMode": "2000", "GetConsoleProcessList": "XP", "GetFileAttributesA": "XP", "MoveFileExA": "XP", "FindFirstFileW": "XP", "FindNextFileW": "XP", "FormatMessageA": "XP",
+    "FreeLibrary": "XP", "GetCurrentThreadId": "XP", "GetFullPathNameA": "XP",
+    "GetLastError": "XP", "GetModuleFileNameA": "XP", "GetModuleHandleA": "XP",
+    "GetModuleHandleW": "XP", "GetProcAddress": "XP", "GetStdHandle": "2000", "GetStartupInfoA": "XP",
+    "GetStartupInfoW": "XP", "InitializeCriticalSection": "XP", "IsDBCSLeadByteEx": "2000",
+    "LeaveCriticalSection": "XP", "LoadLibraryA": "XP", "LoadLibraryW": "XP", "LocalFree": "XP",
+    "MultiByteToWideChar": "2000", "ReleaseSemaphore": "XP", "SetLastError": "XP",
+    "SetUnhandledExceptionFilter": "XP", "Sleep": "XP", "TlsAlloc": "XP", "TlsFree": "XP",
+    "TlsGetValue": "XP", "TlsSetValue": "XP", "VirtualProtect": "XP", "VirtualQuery": "XP",
+    "WaitForSingleObject": "XP", "WideCharToMultiByte": "2000",
+}
+
+USER32 = {
+    "BeginPaint": "2000", "CheckDlgButton": "2000", "CreateDialogParamA": "2000",
+    "EnableMenuItem": "2000", "EnableWindow": "2000", "GetDlgItem": "2000", "GetMenu": "2000",
+    "GetWindowLongA": "2000", "GetWindowTextA": "2000", "GetWindowTextLengthA": "2000",
+    "IsDialogMessageA": "2000", "IsDlgButtonChecked": "2000", "LoadAcceleratorsA": "2000",
+    "LoadImageA": "2000", "SendDlgItemMessageA": "2000", "SendMessageA": "2000",
+    "SetDlgItemTextA": "2000", "SetFocus": "2000", "SetWindowTextA": "2000",
+    "TranslateAcceleratorA": "2000", "ChangeDisplaySettingsA": "2000", "CreateWindowExA": "2000",
+    "DefWindowProcA": "2000", "DestroyWindow": "2000", "DispatchMessageA": "2000",
+    "DrawTextA": "2000", "EndPaint": "2000", "EnumDisplaySettingsA": "2000", "FillRect": "2000",
+    "FindWindowA": "2000", "GetClientRect": "2000", "GetMessageA": "2000",
+    "GetSystemMetrics": "2000", "InvalidateRect": "2000", "LoadCursorA": "2000",
+    "MessageBoxA": "2000", "MsgWaitForMultipleObjects": "2000", "PeekMessageA": "2000",
+    "PostMessageA": "2000", "PostQuitMessage": "2000", "RegisterClassExA": "2000",
+    "SetForegroundWindow": "2000", "SetTimer": "2000", "SetWindowPos": "2000",
+    "ShowWindow": "2000", "TranslateMessage": "2000", "UpdateWindow": "2000",
+}
+
+GDI32 = {
+    "CreateFontA": "2000", "CreateSolidBrush": "2000", "DeleteObject": "2000",
+    "GetStockObject": "2000", "SelectObject": "2000", "SetBkMode": "2000",
+    "SetTextColor": "2000",
+}
+
+# The settings dialog's common dialog and dropped files (Kavelo2Settings.exe).
+COMDLG32 = {"GetOpenFileNameA": "2000"}
+SHELL32 = {"DragAcceptFiles": "XP", "DragFinish": "XP", "DragQueryFileA": "XP"}
+
+MSVCRT = set("""
+    __argc __p___argv __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __p__wcmdln
+    __set_app_type __setusermatherr __wgetmainargs __winitenv _amsg_exit _cexit _close _errno
+    _fdopen _fileno _getch _fstat64 _initterm _iob _lock _lseeki64 _onexit _read _setmode _unlock
+    _wfopen _write abort atoi calloc exit fclose ferror fflush fopen fprintf fputc fputs fputwc
+    fread free fwprintf fwrite isspace iswctype localeconv malloc memchr memcmp memcpy memmove
+    memset realloc remove setlocale setvbuf signal strchr strcmp strcoll strerror strftime strlen
+    strncmp strspn strxfrm towlower towupper vfprintf wcscoll wcsftime wcslen wcsxfrm
+""".split())
+
+ALLOWED = {"KERNEL32.DLL": set(KERNEL32), "USER32.DLL": set(USER32), "GDI32.DLL": set(GDI32),
+           "COMDLG32.DLL": set(COMDLG32), "SHELL32.DLL": set(SHELL32), "MSVCRT.DLL": MSVCRT}

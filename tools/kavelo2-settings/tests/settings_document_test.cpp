@@ -1,0 +1,426 @@
+// Kavelo2 Settings' model on the host: reading each file form, loading entries into the lists,
+// the text each selection writes, the read limit, and saving without losing the old file.
+#include "launcher/config_file.h"
+#include "tests/sim/sim_platform.h"
+#include "tools/kavelo2-settings/settings_document.h"
+#include "tools/kavelo2-settings/settings_explain.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A small display: three sizes at 32 bits and 60 Hz, one at 16 bits and 75 Hz.
+ModeCatalogue Display() {
+  return {SimMode(640, 480, 32, 60), SimMode(800, 600, 32, 60), SimMode(1024, 768, 32, 60),
+          SimMode(800, 600, 16, 75)};
+}
+
+std::string Utf16(const std::string& text, bool bigEndian, bool marker) {
+  std::string bytes = marker ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+  for (char c : text) {
+    bytes += bigEndian ? std::string(1, '\0') + c : std::string(1, c) + '\0';
+  }
+  return bytes;
+}
+
+SettingsDocument Loaded(const std::string& text) {
+  SettingsDocument document;
+  document.folder = "C:\\Games\\Old\\";
+  document.catalogue = Display();
+  FileText file;
+  file.form = FileForm::Stored;
+  file.text = text;
+  document.Load(file);
+  return document;
+}
+
+// The selected values of one list, in list order.
+std::vector<int32_t> Selected(const SettingsDocument& document, EntryKind kind) {
+  std::vector<int32_t> values;
+  for (const ValueChoice& choice : document.List(kind)) {
+    if (choice.selected) values.push_back(choice.value);
+  }
+  return values;
+}
+
+void Select(SettingsDocument& document, EntryKind kind, std::vector<int32_t> values) {
+  for (ValueChoice& choice : document.List(kind)) {
+    choice.selected = false;
+    for (int32_t value : values) choice.selected = choice.selected || choice.value == value;
+  }
+}
+
+std::string Notes(const SettingsDocument& document) {
+  std::string notes;
+  for (const UnshownEntry& entry : document.unshown) notes += entry.entry + " => " + entry.note + "\n";
+  return notes;
+}
+
+TEST(SettingsFileForms, EachFormGivesThePlainText) {
+  const std::string text = "WIDTH:640\r\nHEIGHT:480\r\n";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    FileForm form;
+    const char* description;
+  };
+  const Case cases[] = {
+      {"stored form", StoredForm(text), FileForm::Stored, "Stored form, 23 bytes."},
+      {"plain text", text, FileForm::Plain, "Plain text, 23 bytes"},
+      {"UTF-16 little-endian with marker", Utf16(text, false, true), FileForm::Utf16, "UTF-16"},
+      {"UTF-16 big-endian with marker", Utf16(text, true, true), FileForm::Utf16, "UTF-16"},
+      {"UTF-16 little-endian without marker", Utf16(text, false, false), FileForm::Utf16, "UTF-16"},
+      {"UTF-16 big-endian without marker", Utf16(text, true, false), FileForm::Utf16, "UTF-16"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FileText file = ReadFileText(c.bytes);
+    EXPECT_EQ(file.form, c.form);
+    EXPECT_EQ(file.text, text);
+    EXPECT_NE(file.description.find(c.description), std::string::npos) << file.description;
+    if (c.form != FileForm::Stored) {
+      EXPECT_NE(file.description.find("saving writes the stored form"), std::string::npos);
+    }
+  }
+}
+
+TEST(SettingsFileForms, EdgeFiles) {
+  // An empty file is the launcher's (it reads no byte), and saving fills it.
+  FileText empty = ReadFileText("");
+  EXPECT_EQ(empty.form, FileForm::Stored);
+  EXPECT_EQ(empty.text, "");
+  // Text never encoded is plain; loading it leaves the document to be saved in the stored form.
+  SettingsDocument document;
+  document.Load(ReadFileText("WIDTH:640\n"));
+  EXPECT_EQ(document.form, FileForm::Plain);
+  EXPECT_TRUE(document.IsChanged());
+  // A stored file with nothing the launcher accepts either way stays the stored form.
+  EXPECT_EQ(ReadFileText(StoredForm("hello")).form, FileForm::Stored);
+  // UTF-16 characters that 8-bit text cannot hold become '?', and the user is told.
+  FileText wide = ReadFileText(std::string("\xFF\xFE" "P\0A\0:\0\x3A\x26", 10));
+  EXPECT_EQ(wide.text, "PA:?");
+  EXPECT_NE(wide.description.find("1 character outside 8-bit text"), std::string::npos);
+}
+
+TEST(SettingsDocumentLoad, EntriesBecomeSelectionsChecksAndPath) {
+  SettingsDocument document =
+      Loaded("width:800,640\r\nHEIGHT:600;DEPTH:32\nFREQ:75\rSTRICT:1\nBACKDROP:2\nPATH:game/run.exe\n");
+  EXPECT_EQ(Selected(document, EntryKind::Width), (std::vector<int32_t>{640, 800}));
+  EXPECT_EQ(Selected(document, EntryKind::Height), (std::vector<int32_t>{600}));
+  EXPECT_EQ(Selected(document, EntryKind::Depth), (std::vector<int32_t>{32}));
+  EXPECT_EQ(Selected(document, EntryKind::Freq), (std::vector<int32_t>{75}));
+  EXPECT_TRUE(document.strict);
+  EXPECT_TRUE(document.backdrop);
+  EXPECT_EQ(document.application, "game\\run.exe");
+  EXPECT_TRUE(document.unshown.empty()) << Notes(document);
+  EXPECT_FALSE(document.IsChanged());
+}
+
+TEST(SettingsDocumentLoad, ListsOfferTheDisplaysValuesAndMarkTheFilesOthers) {
+  SettingsDocument document = Loaded("WIDTH:1152,800\nDEPTH:0x18\n");
+  const std::vector<ValueChoice>& widths = document.List(EntryKind::Width);
+  ASSERT_EQ(widths.size(), 4u);
+  const int32_t values[] = {640, 800, 1024, 1152};
+  const bool offered[] = {true, true, true, false};
+  const bool selected[] = {false, true, false, true};
+  for (size_t i = 0; i < widths.size(); ++i) {
+    EXPECT_EQ(widths[i].value, values[i]);
+    EXPECT_EQ(widths[i].offered, offered[i]) << values[i];
+    EXPECT_EQ(widths[i].selected, selected[i]) << values[i];
+  }
+  // 0x18 is read as the launcher reads it: 24, which the display does not offer.
+  ASSERT_EQ(document.List(EntryKind::Depth).size(), 3u);
+  EXPECT_EQ(document.List(EntryKind::Depth)[1].value, 24);
+  EXPECT_FALSE(document.List(EntryKind::Depth)[1].offered);
+  EXPECT_EQ(document.List(EntryKind::Freq).size(), 2u);
+}
+
+TEST(SettingsDocumentLoad, EntriesTheDialogCannotShowAreListedWithWhatSavingDoes) {
+  struct Case {
+    const char* text;
+    std::vector<int32_t> widths;  // selected afterwards
+    std::vector<std::string> notes;
+  };
+  const Case cases[] = {
+      {"WIDHT:800\nWIDTH 640\nWIDTH:640", {640},
+       {"WIDHT:800 => the launcher ignores it; saving leaves it out",
+        "WIDTH 640 => the launcher ignores it; saving leaves it out"}},
+      {"WIDTH:640,800\nWIDTH:800,1024", {800},
+       {"WIDTH:800,1024 => a second WIDTH entry: the launcher requires both, so the list keeps "
+        "only the values both name; saving writes them as one entry"}},
+      {"WIDTH:640\nWIDTH:800", {},
+       {"WIDTH:800 => a second WIDTH entry: the launcher requires both, and they name no value in "
+        "common, so no mode passes; saving writes no WIDTH entry"}},
+      {"WIDTH:abc,640", {}, {"WIDTH:abc,640 => WIDTH without a number passes no mode; saving leaves it out"}},
+      {"STRICT:0\nSTRICT:1", {}, {"STRICT:1 => a second STRICT entry; saving writes one"}},
+      {"PATH:a.exe\nPATH:b.exe", {},
+       {"PATH:a.exe => replaced by a later PATH entry, as the launcher does; saving leaves it out"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    SettingsDocument document = Loaded(c.text);
+    EXPECT_EQ(Selected(document, EntryKind::Width), c.widths);
+    ASSERT_EQ(document.unshown.size(), c.notes.size()) << Notes(document);
+    for (size_t i = 0; i < c.notes.size(); ++i) {
+      EXPECT_EQ(document.unshown[i].entry + " => " + document.unshown[i].note, c.notes[i]);
+    }
+  }
+  SettingsDocument flags = Loaded("STRICT:0\nSTRICT:1\nPATH:a.exe\nPATH:b.exe");
+  EXPECT_TRUE(flags.strict);
+  EXPECT_EQ(flags.application, "b.exe");
+}
+
+TEST(SettingsDocumentLoad, OnlyWhatTheLauncherReadsIsLoaded) {
+  std::string text = "WIDTH:640\n" + std::string(kConfigReadLimit - 14, ';') + "HEIGHT:480\n";
+  SettingsDocument document = Loaded(text);
+  // The limit cuts HEIGHT:480 to "HEI", an entry without a colon.
+  EXPECT_TRUE(Selected(document, EntryKind::Height).empty());
+  EXPECT_EQ(Selected(document, EntryKind::Width), (std::vector<int32_t>{640}));
+  EXPECT_NE(document.readLimitNote.find("reads only the first 998"), std::string::npos);
+  EXPECT_EQ(Loaded("WIDTH:640\n").readLimitNote, "");
+}
+
+TEST(SettingsDocumentCompose, EachSelectionWritesItsEntryInAFixedOrder) {
+  struct Case {
+    const char* name;
+    std::vector<int32_t> widths, heights, depths, rates;
+    bool strict, backdrop;
+    std::string application;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"nothing selected", {}, {}, {}, {}, false, false, "", ""},
+      {"one value of each kind",
+       {800}, {600}, {32}, {60}, true, true, "run.exe",
+       "WIDTH:800\r\nHEIGHT:600\r\nDEPTH:32\r\nFREQ:60\r\nSTRICT:1\r\nBACKDROP:1\r\nPATH:run.exe\r\n"},
+      {"several values, in list order", {1024, 640}, {}, {16, 32}, {}, false, false, "",
+       "WIDTH:640,1024\r\nDEPTH:16,32\r\n"},
+      {"a path inside the folder is written relative", {}, {600}, {}, {}, false, false,
+       "c:/games/OLD/bin/run.exe", "HEIGHT:600\r\nPATH:bin\\run.exe\r\n"},
+      {"a path elsewhere is written whole", {}, {}, {}, {75}, false, true, "D:\\Other\\run.exe",
+       "FREQ:75\r\nBACKDROP:1\r\nPATH:D:\\Other\\run.exe\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SettingsDocument document = Loaded("");
+    Select(document, EntryKind::Width, c.widths);
+    Select(document, EntryKind::Height, c.heights);
+    Select(document, EntryKind::Depth, c.depths);
+    Select(document, EntryKind::Freq, c.rates);
+    document.strict = c.strict;
+    document.backdrop = c.backdrop;
+    document.application = c.application;
+    EXPECT_EQ(document.ComposeText(), c.text);
+    EXPECT_EQ(document.IsChanged(), !c.text.empty());
+  }
+}
+
+TEST(SettingsDocumentCompose, LoadingWhatWasWrittenGivesTheSameSettings) {
+  SettingsDocument document = Loaded("WIDTH:1152,640\nHEIGHT:480\nDEPTH:16\nSTRICT:1\nPATH:x\\y.exe");
+  std::string text = document.ComposeText();
+  EXPECT_EQ(Loaded(text).ComposeText(), text);
+  // What the launcher makes of it: three criteria, in the written order.
+  std::string launcherText = text + "\r";
+  std::vector<EntryKind> kinds;
+  WalkConfigEntries(launcherText.data(), [&kinds](char* entry) {
+    ModeCriterion criterion;
+    if (criterion.ParseEntry(entry)) kinds.push_back(criterion.kind);
+  });
+  EXPECT_EQ(kinds, (std::vector<EntryKind>{EntryKind::Width, EntryKind::Height, EntryKind::Depth,
+                                           EntryKind::Strict, EntryKind::Path}));
+}
+
+TEST(SettingsDocumentCompose, StoredApplicationPath) {
+  struct Case {
+    const char* folder;
+    const char* path;
+    const char* stored;
+  };
+  const Case cases[] = {
+      {"C:\\Games\\Old\\", "C:\\Games\\Old\\run.exe", "run.exe"},
+      {"C:\\Games\\Old\\", "c:/GAMES/old/sub/run.exe", "sub\\run.exe"},
+      {"C:\\Games\\Old\\", "C:\\Games\\Older\\run.exe", "C:\\Games\\Older\\run.exe"},
+      {"C:\\Games\\Old\\", "C:\\Games\\Old\\", "C:\\Games\\Old\\"},
+      {"C:\\Games\\Old\\", "run.exe", "run.exe"},
+      {"", "C:\\run.exe", "C:\\run.exe"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(StoredApplicationPath(c.folder, c.path), c.stored) << c.folder << " " << c.path;
+  }
+}
+
+TEST(SettingsDocumentCompose, RefusesTextTheLauncherCannotRead) {
+  SettingsDocument document = Loaded("WIDTH:640\n");
+  const size_t fixed = std::string("WIDTH:640\r\nPATH:\r\n").size();
+  document.application = std::string(kConfigReadLimit - fixed, 'a');
+  EXPECT_EQ(document.ComposeText().size(), kConfigReadLimit);
+  EXPECT_EQ(document.SaveRefusal(), "");
+  document.application += "a";
+  EXPECT_NE(document.SaveRefusal().find("is 999 bytes long, and the launcher reads only the first 998"),
+            std::string::npos)
+      << document.SaveRefusal();
+  for (const char* path : {"a;b.exe", "a\nb.exe", "a\rb.exe"}) {
+    document.application = path;
+    EXPECT_NE(document.SaveRefusal().find("semicolon or a line break"), std::string::npos) << path;
+  }
+}
+
+TEST(SettingsDocumentCompose, TheModeTheLauncherPicks) {
+  struct Case {
+    const char* text;
+    int mode;
+  };
+  const Case cases[] = {
+      {"", -1},                           // no criterion: the launcher stops before choosing
+      {"WIDTH:800\nHEIGHT:600", 1},       // the first of two in enumeration order
+      {"WIDTH:800\nFREQ:75", 3},          // the exact pass wins over an earlier relaxed match
+      {"WIDTH:800\nDEPTH:24", 1},         // the relaxed pass lets 32 bits stand in for 24
+      {"WIDTH:1152", -1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Loaded(c.text).ChosenMode(), c.mode) << c.text;
+}
+
+TEST(SettingsDocumentCompose, TitleAndLauncher) {
+  SettingsDocument document = Loaded("WIDTH:640\n");
+  document.fileName = "Kavelo2.ini";
+  EXPECT_EQ(document.WindowTitle(), "Kavelo2.ini - Kavelo2 Settings");
+  document.strict = true;
+  EXPECT_EQ(document.WindowTitle(), "*Kavelo2.ini - Kavelo2 Settings");
+  EXPECT_EQ(LauncherCandidates("Kavelo2.ini"), (std::vector<std::string>{"Kavelo2.exe"}));
+  EXPECT_EQ(LauncherCandidates("Second.ini"), (std::vector<std::string>{"Second.exe", "Kavelo2.exe"}));
+  DEVMODEA before = SimMode(1024, 768, 32, 60), during = SimMode(640, 480, 16, 60);
+  EXPECT_EQ(DescribeTrial("Kavelo2.exe", before, &during, before),
+            "Kavelo2.exe ran. Display before: 1024x768x32@60; while it ran: 640x480x16@60; after: "
+            "1024x768x32@60.");
+  EXPECT_NE(DescribeTrial("Kavelo2.exe", before, nullptr, before).find("while it ran: not switched"),
+            std::string::npos);
+}
+
+TEST(SettingsExplanation, VerdictFirstThenWhatTheListsCannotShowThenTheChecksReport) {
+  ResetSim();
+  for (const DEVMODEA& mode : Display()) Sim().modes.push_back({TRUE, mode});
+  SettingsDocument document = Loaded("WIDTH:800\nHEIGHT:600\nCOLOR:16\n");
+  document.fileName = "Kavelo2.ini";
+  std::string pane = ExplainDocument(document);
+  EXPECT_EQ(pane.rfind("result: the launcher switches to 800x600", 0), 0u) << pane;
+  size_t unshown = pane.find("\"COLOR:16\": the launcher ignores it; saving leaves it out\r\n");
+  size_t entries = pane.find("line 1: WIDTH:800\r\n");
+  EXPECT_LT(unshown, entries) << pane;
+  std::string selection = "selection: mode 2 of " + std::to_string(Display().size()) + ": 800x600x32@60";
+  EXPECT_NE(pane.find(selection), std::string::npos) << pane;
+  EXPECT_EQ(pane.find("Saving is refused"), std::string::npos);
+
+  document.application = std::string(kConfigReadLimit, 'a');
+  EXPECT_NE(ExplainDocument(document).find("Saving is refused: The configuration is"), std::string::npos);
+}
+
+class SettingsSaveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetSim();
+    char pattern[] = "/tmp/kavelo2-settings-XXXXXX";
+    folder_ = std::string(mkdtemp(pattern)) + "/";
+    document_ = Loaded("WIDTH:640\n");
+    document_.folder = folder_;
+    document_.fileName = "Kavelo2.ini";
+  }
+  void TearDown() override {
+    std::string command = "rm -rf '" + folder_ + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+
+  void Write(const std::string& bytes) {
+    std::FILE* file = std::fopen(Path().c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+  }
+  std::string Read(const std::string& path) const {
+    std::string bytes;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+      char chunk[512];
+      size_t count;
+      while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, count);
+      std::fclose(file);
+    }
+    return bytes;
+  }
+  std::string Path() const { return folder_ + "Kavelo2.ini"; }
+  bool Exists(const std::string& path) const {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file) std::fclose(file);
+    return file != nullptr;
+  }
+
+  std::string folder_;
+  SettingsDocument document_;
+};
+
+TEST_F(SettingsSaveTest, WritesTheStoredFormInPlaceOfTheOldFile) {
+  Write("old bytes");
+  document_.strict = true;
+  ASSERT_TRUE(document_.IsChanged());
+  SaveOutcome outcome = document_.Save();
+  ASSERT_TRUE(outcome.saved) << outcome.reason;
+  EXPECT_EQ(Read(Path()), StoredForm("WIDTH:640\r\nSTRICT:1\r\n"));
+  EXPECT_FALSE(Exists(PendingSavePath(Path())));
+  EXPECT_EQ(Sim().moveFlags, (std::vector<DWORD>{MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH}));
+  EXPECT_FALSE(document_.IsChanged());
+  EXPECT_EQ(document_.form, FileForm::Stored);
+}
+
+TEST_F(SettingsSaveTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
+  struct Case {
+    const char* name;
+    std::string folder;
+    DWORD moveError;
+    std::string application;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"the new file cannot be created", folder_ + "missing/", 0, "", "cannot be created: No such file"},
+      {"the new file cannot replace the old", folder_, ERROR_ACCESS_DENIED, "",
+       "cannot take the place of the old one (Windows error 5: access denied)"},
+      {"the text is too long", folder_, 0, std::string(kConfigReadLimit, 'a'), "the launcher reads only"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Write("old bytes");
+    Sim().moveError = c.moveError;
+    document_.folder = c.folder;
+    document_.application = c.application;
+    document_.backdrop = true;
+    SaveOutcome outcome = document_.Save();
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_NE(outcome.reason.find(c.reason), std::string::npos) << outcome.reason;
+    EXPECT_EQ(Read(Path()), "old bytes");
+    EXPECT_FALSE(Exists(PendingSavePath(c.folder + "Kavelo2.ini")));
+    EXPECT_TRUE(document_.IsChanged());
+  }
+}
+
+TEST_F(SettingsSaveTest, OpensEachFormAndReopensWhatItSaved) {
+  std::string reason;
+  ASSERT_TRUE(document_.Open(folder_, "Kavelo2.ini", reason)) << reason;
+  EXPECT_EQ(document_.form, FileForm::Missing);
+  EXPECT_EQ(document_.ComposeText(), "");
+
+  Write(Utf16("HEIGHT:480\r\nBACKDROP:1\r\n", false, true));
+  ASSERT_TRUE(document_.Open(folder_, "Kavelo2.ini", reason)) << reason;
+  EXPECT_EQ(document_.form, FileForm::Utf16);
+  EXPECT_EQ(Selected(document_, EntryKind::Height), (std::vector<int32_t>{480}));
+  EXPECT_TRUE(document_.backdrop);
+  // Saving turns it into the stored form, which opens to the same settings.
+  ASSERT_TRUE(document_.Save().saved);
+  ASSERT_TRUE(document_.Open(folder_, "Kavelo2.ini", reason)) << reason;
+  EXPECT_EQ(document_.form, FileForm::Stored);
+  EXPECT_EQ(document_.ComposeText(), "HEIGHT:480\r\nBACKDROP:1\r\n");
+  EXPECT_FALSE(document_.IsChanged());
+}
+
+}  // namespace
