@@ -3,6 +3,7 @@
 // window keeps answering. Everything it decides comes from the document.
 #include "tools/kavelo2-settings/settings_dialog.h"
 
+#include "tools/kavelo2-config/machine_paths.h"
 #include "tools/kavelo2-config/mode_notation.h"
 #include "tools/kavelo2-settings/resource_ids.h"
 #include "tools/kavelo2-settings/settings_document.h"
@@ -54,11 +55,6 @@ DEVMODEA CurrentMode() {
   return mode;
 }
 
-bool FileExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 // What changes while the user edits: the title's mark, the launcher's pick and the explanation.
 void ShowLive() {
   const SettingsDocument& document = g_session->document;
@@ -96,8 +92,7 @@ void SplitPath(const std::string& path, std::string& folder, std::string& name) 
   char full[MAX_PATH];
   DWORD length = GetFullPathNameA(path.empty() ? "." : path.c_str(), MAX_PATH, full, nullptr);
   std::string whole = length > 0 && length < MAX_PATH ? std::string(full, length) : path;
-  DWORD attributes = GetFileAttributesA(whole.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+  if (ProbePath(whole) == PathKind::Folder) {
     folder = whole.back() == '\\' ? whole : whole + "\\";
     name = kDefaultFileName;
     return;
@@ -173,7 +168,7 @@ void StartTrial() {
   if (!SaveDocument()) return;
   std::string launcher;
   for (const std::string& name : LauncherCandidates(session.document.fileName)) {
-    if (FileExists(session.document.folder + name)) {
+    if (ProbePath(session.document.folder + name) == PathKind::File) {
       launcher = name;
       break;
     }
