@@ -188,8 +188,8 @@ void StartTrial() {
   session.before = CurrentMode();
   if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                       session.document.folder.c_str(), &startup, &process)) {
-    Tell(path + " cannot be started (Windows error " + std::to_string(GetLastError()) + ").",
-         MB_ICONERROR);
+    DWORD error = GetLastError();
+    Tell(path + " cannot be started (Windows error " + std::to_string(error) + ").", MB_ICONERROR);
     return;
   }
   CloseHandle(process.hThread);
