@@ -238,17 +238,39 @@ int Modes(const std::vector<std::string>& args, const ToolStreams& streams) {
   return kRunsAsWritten;
 }
 
-bool IsCommand(const std::string& word) {
-  for (const char* command : {"encode", "decode", "check", "modes", "help", "--help", "-h"}) {
-    if (word == command) return true;
+int Help(const std::vector<std::string>&, const ToolStreams& streams) {
+  std::fputs(kUsage, streams.out);
+  return kRunsAsWritten;
+}
+
+int Encode(const std::vector<std::string>& args, const ToolStreams& streams) {
+  return Transform(true, args, streams);
+}
+
+int Decode(const std::vector<std::string>& args, const ToolStreams& streams) {
+  return Transform(false, args, streams);
+}
+
+// Every command the tool knows, by the word that names it.
+struct Command {
+  const char* name;
+  int (*run)(const std::vector<std::string>& args, const ToolStreams& streams);
+};
+constexpr Command kCommands[] = {{"encode", Encode}, {"decode", Decode}, {"check", Check},
+                                 {"modes", Modes},   {"help", Help},     {"--help", Help},
+                                 {"-h", Help}};
+
+const Command* FindCommand(const std::string& word) {
+  for (const Command& command : kCommands) {
+    if (word == command.name) return &command;
   }
-  return false;
+  return nullptr;
 }
 
 }  // namespace
 
 std::vector<std::string> ExpandDroppedFile(const std::vector<std::string>& args) {
-  if (args.size() != 1 || IsCommand(args[0]) || IsStandardStream(args[0]) || args[0][0] == '-') return args;
+  if (args.size() != 1 || FindCommand(args[0]) != nullptr || IsStandardStream(args[0]) || args[0][0] == '-') return args;
   std::FILE* file = std::fopen(args[0].c_str(), "rb");
   if (file == nullptr) return args;
   std::fclose(file);
@@ -259,12 +281,6 @@ int RunConfigTool(const std::vector<std::string>& given, const ToolStreams& stre
   std::vector<std::string> args = streams.console.acceptsDroppedFile ? ExpandDroppedFile(given) : given;
   if (args.empty()) return UsageError(streams, "no command given");
   const std::string& command = args[0];
-  if (command == "--help" || command == "-h" || command == "help") {
-    std::fputs(kUsage, streams.out);
-    return kRunsAsWritten;
-  }
-  if (command == "encode" || command == "decode") return Transform(command == "encode", args, streams);
-  if (command == "check") return Check(args, streams);
-  if (command == "modes") return Modes(args, streams);
+  if (const Command* known = FindCommand(command)) return known->run(args, streams);
   return UsageError(streams, "unknown command \"" + command + "\"");
 }
