@@ -144,12 +144,23 @@ class SettingsTest(harness.EndToEndTest):
                 subprocess.run(["chattr", "-i", str(installation.folder)], check=True)
             self.assertEqual(caption, "Kavelo2 Settings")
             self.assertIn("Kavelo2.ini was not saved.", message)
-            self.assertIn("cannot be created: Permission denied.", message)
+            self.assertIn("cannot be created (Windows error 5: access denied).", message)
             self.assertIn("The file on disk is as it was before.", message)
             self.assertEqual(config.read_bytes(), old)
             self.assertEqual(sorted(path.name for path in installation.folder.iterdir()),
                              ["Kavelo2.exe", "Kavelo2.ini", "Kavelo2Settings.exe"])
             self.assertEqual(drive("title")[0], "*Kavelo2.ini - Kavelo2 Settings")
+
+            # A read-only file is refused, and stays read-only.
+            config.chmod(0o444)
+            try:
+                drive("click", "save")
+                caption, message = drive("box", "ok")
+                self.assertIn(" is read-only. To change it, clear \"Read-only\" in its Properties first.", message)
+                self.assertEqual(config.read_bytes(), old)
+                self.assertEqual(config.stat().st_mode & 0o777, 0o444)
+            finally:
+                config.chmod(0o644)
 
             # Closing with unsaved changes asks first; No closes without saving.
             drive("click", "cancel")

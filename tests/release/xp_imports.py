@@ -12,18 +12,19 @@ Windows XP ships (msvcrt 7.0, the toolchain's default __MSVCRT_VERSION__ 0x700).
 """
 
 KERNEL32 = {
-    "CloseHandle": "2000", "CreateMutexA": "XP", "CreateProcessA": "XP",
-    "CreateSemaphoreW": "XP", "DeleteCriticalSection": "XP", "EnterCriticalSection": "XP",
+    "CloseHandle": "2000", "CreateFileA": "XP", "CreateMutexA": "XP", "CreateProcessA": "XP",
+    "CreateSemaphoreW": "XP", "DeleteCriticalSection": "XP", "DeleteFileA": "XP",
+    "EnterCriticalSection": "XP", "FlushFileBuffers": "XP",
     "FindClose": "XP", "GetConsoleMode": "2000", "GetConsoleProcessList": "XP", "GetFileAttributesA": "XP", "MoveFileExA": "XP", "FindFirstFileW": "XP", "FindNextFileW": "XP", "FormatMessageA": "XP",
     "FreeLibrary": "XP", "GetCurrentThreadId": "XP", "GetFullPathNameA": "XP",
     "GetLastError": "XP", "GetModuleFileNameA": "XP", "GetModuleHandleA": "XP",
     "GetModuleHandleW": "XP", "GetProcAddress": "XP", "GetStdHandle": "2000", "GetStartupInfoA": "XP",
     "GetStartupInfoW": "XP", "InitializeCriticalSection": "XP", "IsDBCSLeadByteEx": "2000",
     "LeaveCriticalSection": "XP", "LoadLibraryA": "XP", "LoadLibraryW": "XP", "LocalFree": "XP",
-    "MultiByteToWideChar": "2000", "ReleaseSemaphore": "XP", "SetLastError": "XP",
+    "MultiByteToWideChar": "2000", "ReleaseSemaphore": "XP", "ReplaceFileA": "XP", "SetLastError": "XP",
     "SetUnhandledExceptionFilter": "XP", "Sleep": "XP", "TlsAlloc": "XP", "TlsFree": "XP",
     "TlsGetValue": "XP", "TlsSetValue": "XP", "VirtualProtect": "XP", "VirtualQuery": "XP",
-    "WaitForSingleObject": "XP", "WideCharToMultiByte": "2000",
+    "WaitForSingleObject": "XP", "WideCharToMultiByte": "2000", "WriteFile": "XP",
 }
 
 USER32 = {
@@ -60,7 +61,7 @@ MSVCRT = set("""
     _fdopen _fileno _getch _fstat64 _initterm _iob _lock _lseeki64 _onexit _read _setmode _unlock
     _wfopen _write abort atoi calloc exit fclose ferror fflush fopen fprintf fputc fputs fputwc
     fread free fwprintf fwrite isspace iswctype localeconv malloc memchr memcmp memcpy memmove
-    memset realloc remove setlocale setvbuf signal strchr strcmp strcoll strerror strftime strlen
+    memset realloc setlocale setvbuf signal strchr strcmp strcoll strerror strftime strlen
     strncmp strspn strxfrm towlower towupper vfprintf wcscoll wcsftime wcslen wcsxfrm
 """.split())
 

@@ -58,10 +58,11 @@ DEVMODEA CurrentMode() {
 // What changes while the user edits: the title's mark, the launcher's pick and the explanation.
 void ShowLive() {
   const SettingsDocument& document = g_session->document;
+  ConfigCheck check = document.Check();
   SetWindowTextA(g_session->dialog, document.WindowTitle().c_str());
   SendDlgItemMessageA(g_session->dialog, IDC_MODES, LB_SETCURSEL,
-                      static_cast<WPARAM>(document.ChosenMode()), 0);
-  SetDlgItemTextA(g_session->dialog, IDC_EXPLANATION, ExplainDocument(document).c_str());
+                      static_cast<WPARAM>(check.selection.index), 0);
+  SetDlgItemTextA(g_session->dialog, IDC_EXPLANATION, ExplainDocument(document, check).c_str());
 }
 
 void ShowDocument() {
@@ -69,7 +70,7 @@ void ShowDocument() {
   const SettingsDocument& document = session.document;
   session.showing = true;
   SetDlgItemTextA(session.dialog, IDC_FILE_PATH, (document.folder + document.fileName).c_str());
-  SetDlgItemTextA(session.dialog, IDC_FILE_FORM, document.formDescription.c_str());
+  SetDlgItemTextA(session.dialog, IDC_FILE_FORM, FormDescription(document).c_str());
   for (size_t list = 0; list < kListCount; ++list) {
     HWND box = GetDlgItem(session.dialog, kValueListIds[list]);
     SendMessageA(box, LB_RESETCONTENT, 0, 0);
@@ -122,7 +123,7 @@ bool SaveDocument() {
          MB_ICONERROR);
     return false;
   }
-  SetDlgItemTextA(g_session->dialog, IDC_FILE_FORM, document.formDescription.c_str());
+  SetDlgItemTextA(g_session->dialog, IDC_FILE_FORM, FormDescription(document).c_str());
   ShowLive();
   return true;
 }
@@ -162,23 +163,22 @@ void EnableIdleControls(bool idle) {
   EnableMenuItem(menu, IDM_SAVE, state);
 }
 
-// Saves, then starts the folder's launcher; the message loop waits for it to end.
+// Starts the launcher that reads the file, once the file is saved; the message loop waits for
+// it to end.
 void StartTrial() {
   SettingsSession& session = *g_session;
-  if (!SaveDocument()) return;
-  std::string launcher;
-  for (const std::string& name : LauncherCandidates(session.document.fileName)) {
-    if (ProbePath(session.document.folder + name) == PathKind::File) {
-      launcher = name;
-      break;
-    }
-  }
+  SettingsDocument& document = session.document;
+  std::string why;
+  std::string launcher = LauncherReading(document.Check(), document.fileName, why);
   if (launcher.empty()) {
-    Tell("There is no " + LauncherCandidates(session.document.fileName).back() + " in " +
-             session.document.folder + " to try the configuration with.",
-         MB_ICONWARNING);
+    Tell(why + " There is no launcher to try it with.", MB_ICONWARNING);
     return;
   }
+  if (ProbePath(document.folder + launcher) != PathKind::File) {
+    Tell("There is no " + launcher + " in " + document.folder + " to try the configuration with.", MB_ICONWARNING);
+    return;
+  }
+  if (document.IsChanged() && !SaveDocument()) return;
   std::string path = session.document.folder + launcher;
   std::string commandLine = "\"" + path + "\"";
   STARTUPINFOA startup;
@@ -330,7 +330,8 @@ INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
 int RunSettingsDialog(HINSTANCE instance, const std::string& path) {
   SettingsSession session;
   g_session = &session;
-  session.document.EnumerateDisplay();
+  std::string error;
+  if (!session.document.ReadDisplay(error)) return 1;
   HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, SettingsProcedure, 0);
   if (dialog == nullptr) return 1;
   // A file that cannot be read is not replaced by an empty configuration: the program ends.

@@ -1,10 +1,12 @@
 // Kavelo2 Settings' one record: the configuration being edited, as selections, check boxes and
-// an application path, and the text that saving writes.
+// an application path, and the text that saving writes. What the launcher makes of that text is
+// the checker's check (config_check.h), made here with the display read once.
 #pragma once
 
 #include "launcher/mode_selection.h"
-#include "tools/kavelo2-settings/file_forms.h"
-#include "tools/kavelo2-settings/safe_save.h"
+#include "tools/kavelo2-config/config_check.h"
+#include "tools/kavelo2-config/file_forms.h"
+#include "tools/kavelo2-config/safe_save.h"
 
 #include <cstdint>
 #include <string>
@@ -24,17 +26,28 @@ struct ValueChoice {
 
 // An entry of the loaded file that the dialog cannot show as it stands, and what saving does.
 struct UnshownEntry {
+  enum class Reason {
+    Ignored,         // the launcher ignores it; saving leaves it out
+    SecondKept,      // a second entry of a list kind: the list keeps the values both name
+    SecondNoCommon,  // the same, with no value in common: saving writes no entry of the kind
+    NoNumber,        // a list kind without a number, which passes no mode; left out
+    ReplacedPath,    // a PATH entry that a later one replaces, as the launcher does
+    SecondSwitch,    // a second STRICT or BACKDROP entry; saving writes one
+  };
   std::string entry;  // as it stands in the file
-  std::string note;
+  Reason reason;
+  EntryKind kind;     // the entry's kind, where it has one
 };
 
 struct SettingsDocument {
   ModeCatalogue catalogue;  // the display's modes, as the launcher enumerates them
+  DEVMODEA currentMode{};   // the display's mode in force
   std::string folder;    // the launcher's folder in Windows form, ending in a backslash
   std::string fileName;  // the configuration file's name in that folder
   FileForm form = FileForm::Missing;
-  std::string formDescription;
-  std::string readLimitNote;  // what the 998-byte limit cuts from the loaded text, or ""
+  uint64_t fileSize = 0;   // of the file as loaded
+  size_t replaced = 0;     // UTF-16 characters that 8-bit text cannot hold
+  std::vector<Finding> loadedLimits;  // where the loaded text ends early for the launcher
 
   std::vector<ValueChoice> lists[kListCount];  // by kListKinds
   bool strict = false;
@@ -42,15 +55,16 @@ struct SettingsDocument {
   std::string application;  // the PATH value as shown; "" writes no PATH entry
   std::vector<UnshownEntry> unshown;
 
-  // Fills `catalogue` with the launcher's own enumeration of the display's modes.
-  void EnumerateDisplay();
+  // Fills `catalogue` and `currentMode` from the display, read once with the launcher's calls.
+  bool ReadDisplay(std::string& error);
 
   // Opens `fileName` in `folder` (the launcher's folder, ending in a separator): a file that
   // does not exist yet starts empty. False, with the reason, when the file cannot be read.
   bool Open(const std::string& folderPath, const std::string& name, std::string& reason);
 
-  // Replaces everything with `file`'s settings; `catalogue` gives the values the lists offer.
-  void Load(const FileText& file);
+  // Replaces everything with `file`'s settings (a file of `size` bytes); `catalogue` gives the
+  // values the lists offer.
+  void Load(const FileText& file, uint64_t size);
 
   // The list of one of the four mode kinds.
   std::vector<ValueChoice>& List(EntryKind kind);
@@ -59,8 +73,11 @@ struct SettingsDocument {
   // The plain text that saving writes: one entry per kind, in a fixed order, CR LF after each.
   std::string ComposeText() const;
 
-  // Why the text cannot be saved (longer than the launcher reads, or an application path that
-  // the file cannot hold), or "" when it can.
+  // The checker's check of ComposeText() in this folder against this display.
+  ConfigCheck Check() const;
+
+  // Why the text cannot be saved (longer than the launcher reads, an application path that the
+  // file cannot hold or that the launcher reads otherwise than it looks), or "" when it can.
   std::string SaveRefusal() const;
 
   // Saves the stored form of ComposeText() as folder + fileName, unless SaveRefusal() objects.
@@ -68,9 +85,6 @@ struct SettingsDocument {
 
   // Changed since it was loaded or last saved, or loaded from a form the launcher cannot read.
   bool IsChanged() const;
-
-  // The catalogue position of the mode the launcher picks with ComposeText(), or -1.
-  int ChosenMode() const;
 
   // "Kavelo2.ini - Kavelo2 Settings", with a leading "*" while changed.
   std::string WindowTitle() const;
@@ -87,6 +101,7 @@ std::string StoredApplicationPath(const std::string& folder, const std::string& 
 std::string DescribeTrial(const std::string& launcher, const DEVMODEA& before, const DEVMODEA* during,
                           const DEVMODEA& after);
 
-// The launcher that reads `configName` when tried: the one whose base name matches the file,
-// then Kavelo2.exe. The caller starts the first that exists.
-std::vector<std::string> LauncherCandidates(const std::string& configName);
+// The launcher in the folder that reads the checked file, by the launcher's own rule: for
+// Kavelo2.ini Kavelo2.exe, for NAME.ini NAME.exe. "" with the reason in `why` when no launcher
+// reads it.
+std::string LauncherReading(const ConfigCheck& check, const std::string& fileName, std::string& why);

@@ -1,6 +1,7 @@
 // kavelo2-config on the host: whole command lines run in process against real files, with the
 // launcher's own decoder and reader as the reference.
 #include "launcher/config_file.h"
+#include "tools/kavelo2-config/check_report.h"
 #include "tools/kavelo2-config/config_check.h"
 #include "tools/kavelo2-config/config_tool.h"
 
@@ -372,9 +373,14 @@ TEST_F(ConfigToolTest, PlainTextWhereTheStoredFormBelongsIsShownAsPlainText) {
 
 TEST_F(ConfigToolTest, FileNamesTheLauncherLooksFor) {
   std::string stored = LauncherTransform("WIDTH:800\n");
-  EXPECT_EQ(Run({"check", Write("Kavelo2.ini", stored)}).out.find("note:"), std::string::npos);
   EXPECT_NE(Run({"check", Write("show.ini", stored)}).out.find(
                 "only when it is named show.exe and no Kavelo2.ini lies beside it"),
+            std::string::npos);
+  // The launcher's own rule: a Kavelo2.ini beside it is what show.exe reads.
+  EXPECT_EQ(Run({"check", Write("Kavelo2.ini", stored)}).out.find("note:"), std::string::npos);
+  EXPECT_NE(Run({"check", Path("show.ini")}).out.find(
+                "note: a launcher named show.exe does not read this file: it reads the Kavelo2.ini that lies "
+                "beside it\n"),
             std::string::npos);
   EXPECT_NE(Run({"check", Write("show.cfg", stored)}).out.find("no launcher reads a file of this name"),
             std::string::npos);
@@ -536,7 +542,7 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
     const char* name;
     std::vector<std::string> args;
     int status;
-    const char* error;  // expected in the one line on standard error; "" for none
+    std::string error;  // expected in the one line on standard error; "" for none
   };
   const std::vector<Case> cases = {
       {"runs", {"check", Write("good.ini", LauncherTransform("WIDTH:800\n"))}, 0, ""},
@@ -566,7 +572,8 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
       {"too many files", {"encode", Path("good.ini"), Path("x"), Path("y")}, 2, "too many arguments"},
       {"encode a missing file", {"encode", Path("absent.txt")}, 2, "cannot open"},
       {"write into a missing folder", {"decode", Path("good.ini"), Path("no/such/out.txt")}, 2,
-       "cannot open"},
+       "was not written: The new file " + Path("no/such/out.txt") + ".saving cannot be created (Windows "
+       "error 3: the folder does not exist)."},
       {"modes with an argument", {"modes", "all"}, 2, "modes takes no arguments"},
   };
   for (const Case& c : cases) {
@@ -654,23 +661,37 @@ TEST_F(ConfigToolTest, ConsoleAndDroppedFile) {
 
 // --- the in-memory check, as a dialog uses it ----------------------------------------------
 
-TEST(CheckConfigurationText, FindingsCarryTheReportWordsLinesAndWeights) {
-  CheckOptions options;
-  options.plain = true;
-  options.programDirectory = "C:\\Show\\";
-  CheckOutcome outcome = CheckConfigurationText("WIDTH:800\nCOLOUR:8\nPATH: C:/Games/GAME.EXE\n", options);
-  EXPECT_EQ(outcome.status, 1);
-  ASSERT_EQ(outcome.findings.size(), 2u);
-  EXPECT_EQ(outcome.findings[0].line, 2);
-  EXPECT_EQ(outcome.findings[0].status, 3);
-  EXPECT_EQ(outcome.findings[0].text.rfind("ignored: unknown key \"COLOUR\"", 0), 0u);
-  EXPECT_EQ(outcome.findings[1].line, 3);
-  EXPECT_EQ(outcome.findings[1].status, 1);
-  for (const CheckFinding& finding : outcome.findings) {
-    EXPECT_NE(outcome.report.find(finding.text + "\n"), std::string::npos) << finding.text;
+TEST(CheckConfiguration, FindingsAreKindsWithTheirLinesAndWeights) {
+  CheckInput input;
+  input.plain = true;
+  input.programDirectory = "C:\\Show\\";
+  input.file.bytes = "WIDTH:800\nCOLOUR:8\nPATH: C:/Games/GAME.EXE\n";
+  input.file.size = input.file.bytes.size();
+  ConfigCheck check = CheckConfiguration(input);
+  ASSERT_EQ(check.findings.size(), 3u);
+  EXPECT_EQ(check.findings[0].kind, FindingKind::UnknownKey);
+  EXPECT_EQ(check.findings[0].line, 2);
+  EXPECT_EQ(check.findings[0].status, 3);
+  EXPECT_EQ(check.findings[1].kind, FindingKind::PathBlankAtStart);
+  EXPECT_EQ(check.findings[1].line, 3);
+  EXPECT_EQ(check.findings[1].status, 1);
+  EXPECT_EQ(check.findings[2].kind, FindingKind::PicksFirstFit);
+  // The failed start outweighs the ignored entry, and the verdict names it.
+  EXPECT_EQ(Judge(check).status, 1);
+  EXPECT_EQ(Judge(check).cause, &check.findings[1]);
+  EXPECT_EQ(VerdictLine(check), "the launcher will fail to start the application: line 3: a blank at the start "
+                                "of the PATH value belongs to the path: write \"PATH:C:\\Games\\GAME.EXE\"");
+  std::string report = RenderReport(check);
+  for (const Finding& finding : check.findings) {
+    EXPECT_NE(report.find(FindingLabel(finding) + FindingBody(finding, check) + "\n"), std::string::npos)
+        << FindingBody(finding, check);
   }
-  EXPECT_TRUE(CheckConfigurationText("WIDTH:800\n", options).findings.empty());
-  EXPECT_EQ(CheckConfigurationText("WIDTH:800\n", options).status, 0);
+  input.file.bytes = "WIDTH:800\n";
+  input.file.size = input.file.bytes.size();
+  check = CheckConfiguration(input);
+  EXPECT_EQ(Judge(check).status, 0);
+  EXPECT_EQ(VerdictLine(check), "result: the launcher picks the first mode of the display's catalogue that fits "
+                                "(check one with --modes) and starts C:\\Show\\PROJECTOR.EXE");
 }
 
 // --- the documents agree with --help ---------------------------------------------------------

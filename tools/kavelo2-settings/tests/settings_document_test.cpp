@@ -1,11 +1,13 @@
 // Kavelo2 Settings' model on the host: reading each file form, loading entries into the lists,
 // the text each selection writes, the read limit, and saving without losing the old file.
 #include "launcher/config_file.h"
-#include "tests/sim/sim_platform.h"
+#include "platform/sim/sim_platform.h"
 #include "tools/kavelo2-settings/settings_document.h"
+#include "tools/kavelo2-config/check_report.h"
 #include "tools/kavelo2-settings/settings_explain.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,10 +34,11 @@ SettingsDocument Loaded(const std::string& text) {
   SettingsDocument document;
   document.folder = "C:\\Games\\Old\\";
   document.catalogue = Display();
+  document.currentMode = Display()[2];
   FileText file;
   file.form = FileForm::Stored;
   file.text = text;
-  document.Load(file);
+  document.Load(file, text.size());
   return document;
 }
 
@@ -57,7 +60,7 @@ void Select(SettingsDocument& document, EntryKind kind, std::vector<int32_t> val
 
 std::string Notes(const SettingsDocument& document) {
   std::string notes;
-  for (const UnshownEntry& entry : document.unshown) notes += entry.entry + " => " + entry.note + "\n";
+  for (const UnshownEntry& entry : document.unshown) notes += entry.entry + " => " + UnshownNote(entry) + "\n";
   return notes;
 }
 
@@ -82,9 +85,12 @@ TEST(SettingsFileForms, EachFormGivesThePlainText) {
     FileText file = ReadFileText(c.bytes);
     EXPECT_EQ(file.form, c.form);
     EXPECT_EQ(file.text, text);
-    EXPECT_NE(file.description.find(c.description), std::string::npos) << file.description;
+    SettingsDocument document;
+    document.Load(file, c.bytes.size());
+    std::string description = FormDescription(document);
+    EXPECT_NE(description.find(c.description), std::string::npos) << description;
     if (c.form != FileForm::Stored) {
-      EXPECT_NE(file.description.find("saving writes the stored form"), std::string::npos);
+      EXPECT_NE(description.find("saving writes the stored form"), std::string::npos);
     }
   }
 }
@@ -96,7 +102,7 @@ TEST(SettingsFileForms, EdgeFiles) {
   EXPECT_EQ(empty.text, "");
   // Text never encoded is plain; loading it leaves the document to be saved in the stored form.
   SettingsDocument document;
-  document.Load(ReadFileText("WIDTH:640\n"));
+  document.Load(ReadFileText("WIDTH:640\n"), 10);
   EXPECT_EQ(document.form, FileForm::Plain);
   EXPECT_TRUE(document.IsChanged());
   // A stored file with nothing the launcher accepts either way stays the stored form.
@@ -104,7 +110,8 @@ TEST(SettingsFileForms, EdgeFiles) {
   // UTF-16 characters that 8-bit text cannot hold become '?', and the user is told.
   FileText wide = ReadFileText(std::string("\xFF\xFE" "P\0A\0:\0\x3A\x26", 10));
   EXPECT_EQ(wide.text, "PA:?");
-  EXPECT_NE(wide.description.find("1 character outside 8-bit text"), std::string::npos);
+  document.Load(wide, 10);
+  EXPECT_NE(FormDescription(document).find("1 character outside 8-bit text"), std::string::npos);
 }
 
 TEST(SettingsDocumentLoad, EntriesBecomeSelectionsChecksAndPath) {
@@ -167,7 +174,7 @@ TEST(SettingsDocumentLoad, EntriesTheDialogCannotShowAreListedWithWhatSavingDoes
     EXPECT_EQ(Selected(document, EntryKind::Width), c.widths);
     ASSERT_EQ(document.unshown.size(), c.notes.size()) << Notes(document);
     for (size_t i = 0; i < c.notes.size(); ++i) {
-      EXPECT_EQ(document.unshown[i].entry + " => " + document.unshown[i].note, c.notes[i]);
+      EXPECT_EQ(document.unshown[i].entry + " => " + UnshownNote(document.unshown[i]), c.notes[i]);
     }
   }
   SettingsDocument flags = Loaded("STRICT:0\nSTRICT:1\nPATH:a.exe\nPATH:b.exe");
@@ -181,8 +188,9 @@ TEST(SettingsDocumentLoad, OnlyWhatTheLauncherReadsIsLoaded) {
   // The limit cuts HEIGHT:480 to "HEI", an entry without a colon.
   EXPECT_TRUE(Selected(document, EntryKind::Height).empty());
   EXPECT_EQ(Selected(document, EntryKind::Width), (std::vector<int32_t>{640}));
-  EXPECT_NE(document.readLimitNote.find("reads only the first 998"), std::string::npos);
-  EXPECT_EQ(Loaded("WIDTH:640\n").readLimitNote, "");
+  ASSERT_EQ(document.loadedLimits.size(), 1u);
+  EXPECT_NE(LimitWarning(document.loadedLimits[0]).find("reads only the first 998"), std::string::npos);
+  EXPECT_TRUE(Loaded("WIDTH:640\n").loadedLimits.empty());
 }
 
 TEST(SettingsDocumentCompose, EachSelectionWritesItsEntryInAFixedOrder) {
@@ -282,7 +290,7 @@ TEST(SettingsDocumentCompose, TheModeTheLauncherPicks) {
       {"WIDTH:800\nDEPTH:24", 1},         // the relaxed pass lets 32 bits stand in for 24
       {"WIDTH:1152", -1},
   };
-  for (const Case& c : cases) EXPECT_EQ(Loaded(c.text).ChosenMode(), c.mode) << c.text;
+  for (const Case& c : cases) EXPECT_EQ(Loaded(c.text).Check().selection.index, c.mode) << c.text;
 }
 
 TEST(SettingsDocumentCompose, TitleAndLauncher) {
@@ -291,8 +299,13 @@ TEST(SettingsDocumentCompose, TitleAndLauncher) {
   EXPECT_EQ(document.WindowTitle(), "Kavelo2.ini - Kavelo2 Settings");
   document.strict = true;
   EXPECT_EQ(document.WindowTitle(), "*Kavelo2.ini - Kavelo2 Settings");
-  EXPECT_EQ(LauncherCandidates("Kavelo2.ini"), (std::vector<std::string>{"Kavelo2.exe"}));
-  EXPECT_EQ(LauncherCandidates("Second.ini"), (std::vector<std::string>{"Second.exe", "Kavelo2.exe"}));
+  std::string why;
+  EXPECT_EQ(LauncherReading(document.Check(), "Kavelo2.ini", why), "Kavelo2.exe");
+  document.fileName = "Second.ini";
+  EXPECT_EQ(LauncherReading(document.Check(), "Second.ini", why), "Second.exe");
+  document.fileName = "Second.cfg";
+  EXPECT_EQ(LauncherReading(document.Check(), "Second.cfg", why), "");
+  EXPECT_EQ(why, "No launcher reads a file named Second.cfg: it reads Kavelo2.ini, or its own name with .ini.");
   DEVMODEA before = SimMode(1024, 768, 32, 60), during = SimMode(640, 480, 16, 60);
   EXPECT_EQ(DescribeTrial("Kavelo2.exe", before, &during, before),
             "Kavelo2.exe ran. Display before: 1024x768x32@60; while it ran: 640x480x16@60; after: "
@@ -302,11 +315,9 @@ TEST(SettingsDocumentCompose, TitleAndLauncher) {
 }
 
 TEST(SettingsExplanation, VerdictFirstThenWhatTheListsCannotShowThenTheChecksReport) {
-  ResetSim();
-  for (const DEVMODEA& mode : Display()) Sim().modes.push_back({TRUE, mode});
   SettingsDocument document = Loaded("WIDTH:800\nHEIGHT:600\nCOLOR:16\n");
   document.fileName = "Kavelo2.ini";
-  std::string pane = ExplainDocument(document);
+  std::string pane = ExplainDocument(document, document.Check());
   EXPECT_EQ(pane.rfind("result: the launcher switches to 800x600", 0), 0u) << pane;
   size_t unshown = pane.find("\"COLOR:16\": the launcher ignores it; saving leaves it out\r\n");
   size_t entries = pane.find("line 1: WIDTH:800\r\n");
@@ -316,7 +327,8 @@ TEST(SettingsExplanation, VerdictFirstThenWhatTheListsCannotShowThenTheChecksRep
   EXPECT_EQ(pane.find("Saving is refused"), std::string::npos);
 
   document.application = std::string(kConfigReadLimit, 'a');
-  EXPECT_NE(ExplainDocument(document).find("Saving is refused: The configuration is"), std::string::npos);
+  EXPECT_NE(ExplainDocument(document, document.Check()).find("Saving is refused: The configuration is"),
+            std::string::npos);
 }
 
 class SettingsSaveTest : public ::testing::Test {
@@ -361,37 +373,54 @@ class SettingsSaveTest : public ::testing::Test {
   SettingsDocument document_;
 };
 
-TEST_F(SettingsSaveTest, WritesTheStoredFormInPlaceOfTheOldFile) {
-  Write("old bytes");
-  document_.strict = true;
-  ASSERT_TRUE(document_.IsChanged());
-  SaveOutcome outcome = document_.Save();
-  ASSERT_TRUE(outcome.saved) << outcome.reason;
-  EXPECT_EQ(Read(Path()), StoredForm("WIDTH:640\r\nSTRICT:1\r\n"));
-  EXPECT_FALSE(Exists(PendingSavePath(Path())));
-  EXPECT_EQ(Sim().moveFlags, (std::vector<DWORD>{MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH}));
-  EXPECT_FALSE(document_.IsChanged());
-  EXPECT_EQ(document_.form, FileForm::Stored);
+TEST_F(SettingsSaveTest, TheNewFileReachesTheDiskBeforeItTakesTheOldOnesPlace) {
+  for (bool oldFile : {true, false}) {
+    SCOPED_TRACE(oldFile ? "replacing a file" : "a new file");
+    ResetSim();
+    std::remove(Path().c_str());
+    if (oldFile) Write("old bytes");
+    document_.strict = !document_.strict;
+    ASSERT_TRUE(document_.IsChanged());
+    SaveOutcome outcome = document_.Save();
+    ASSERT_TRUE(outcome.saved) << outcome.reason;
+    EXPECT_EQ(Read(Path()), StoredForm(document_.ComposeText()));
+    EXPECT_FALSE(Exists(PendingSavePath(Path())));
+    EXPECT_FALSE(Exists(ReplacedSavePath(Path())));
+    EXPECT_EQ(Sim().flushes, 1);
+    // An old file is replaced in one step that keeps its attributes; a new one is only renamed.
+    EXPECT_EQ(Sim().replaceFlags, oldFile ? std::vector<DWORD>{REPLACEFILE_IGNORE_MERGE_ERRORS} : std::vector<DWORD>{});
+    EXPECT_EQ(Sim().moveFlags, oldFile ? std::vector<DWORD>{} : std::vector<DWORD>{MOVEFILE_WRITE_THROUGH});
+    EXPECT_FALSE(document_.IsChanged());
+    EXPECT_EQ(document_.form, FileForm::Stored);
+  }
 }
 
 TEST_F(SettingsSaveTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
   struct Case {
     const char* name;
     std::string folder;
-    DWORD moveError;
+    const char* failingCall;
+    DWORD error;
     std::string application;
     const char* reason;
   };
   const Case cases[] = {
-      {"the new file cannot be created", folder_ + "missing/", 0, "", "cannot be created: No such file"},
-      {"the new file cannot replace the old", folder_, ERROR_ACCESS_DENIED, "",
+      {"the folder is gone", folder_ + "missing/", "", 0, "", "cannot be created (Windows error 3: the folder does not exist)"},
+      {"the disk is full", folder_, "WriteFile", ERROR_DISK_FULL, "", "cannot be written (Windows error 112: the disk is full)"},
+      {"the data cannot be flushed", folder_, "FlushFileBuffers", ERROR_ACCESS_DENIED, "", "cannot be written"},
+      {"the old file will not step aside", folder_, "ReplaceFileA", ERROR_ACCESS_DENIED, "",
        "cannot take the place of the old one (Windows error 5: access denied)"},
-      {"the text is too long", folder_, 0, std::string(kConfigReadLimit, 'a'), "the launcher reads only"},
+      // The old file had already left its name: it gets it back.
+      {"the new file will not take the name", folder_, "ReplaceFileA", ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, "",
+       "cannot take the place of the old one (Windows error 1177)"},
+      {"the text is too long", folder_, "", 0, std::string(kConfigReadLimit, 'a'), "the launcher reads only"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    ResetSim();
     Write("old bytes");
-    Sim().moveError = c.moveError;
+    Sim().failingFileCall = c.failingCall;
+    Sim().fileError = c.error;
     document_.folder = c.folder;
     document_.application = c.application;
     document_.backdrop = true;
@@ -400,8 +429,23 @@ TEST_F(SettingsSaveTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
     EXPECT_NE(outcome.reason.find(c.reason), std::string::npos) << outcome.reason;
     EXPECT_EQ(Read(Path()), "old bytes");
     EXPECT_FALSE(Exists(PendingSavePath(c.folder + "Kavelo2.ini")));
+    EXPECT_FALSE(Exists(ReplacedSavePath(c.folder + "Kavelo2.ini")));
     EXPECT_TRUE(document_.IsChanged());
   }
+}
+
+TEST_F(SettingsSaveTest, AReadOnlyFileIsRefusedAndStaysReadOnly) {
+  Write("old bytes");
+  ASSERT_EQ(chmod(Path().c_str(), 0444), 0);
+  document_.strict = true;
+  SaveOutcome outcome = document_.Save();
+  EXPECT_FALSE(outcome.saved);
+  EXPECT_EQ(outcome.reason, Path() + " is read-only. To change it, clear \"Read-only\" in its Properties first.");
+  EXPECT_EQ(Read(Path()), "old bytes");
+  struct stat status;
+  ASSERT_EQ(stat(Path().c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0444u);
+  EXPECT_EQ(Sim().replaceFlags.size() + Sim().moveFlags.size(), 0u);
 }
 
 TEST_F(SettingsSaveTest, OpensEachFormAndReopensWhatItSaved) {
