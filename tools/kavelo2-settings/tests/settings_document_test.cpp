@@ -4,11 +4,14 @@
 #include "platform/sim/sim_platform.h"
 #include "tools/kavelo2-settings/settings_document.h"
 #include "tools/kavelo2-config/check_report.h"
+#include "tools/kavelo2-config/config_tool.h"
+#include "tools/kavelo2-config/machine_paths.h"
 #include "tools/kavelo2-settings/settings_explain.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -276,6 +279,25 @@ TEST(SettingsDocumentCompose, RefusesTextTheLauncherCannotRead) {
     document.application = path;
     EXPECT_NE(document.SaveRefusal().find("semicolon or a line break"), std::string::npos) << path;
   }
+  // Values the launcher reads otherwise than they look, typed or from Browse, in the checker's
+  // words: from a share or the drive root, in quotes, with a blank at an end.
+  const std::pair<const char*, FindingKind> misread[] = {
+      {"\\\\server\\share\\game.exe", FindingKind::PathFromShareRoot},
+      {"/Apps/game.exe", FindingKind::PathFromDriveRoot},
+      {"\"C:\\Apps\\game.exe\"", FindingKind::PathQuoted},
+      {"game.exe ", FindingKind::PathBlankAtEnd},
+  };
+  for (const auto& [path, kind] : misread) {
+    document.application = path;
+    ConfigCheck check = document.Check();
+    auto finding = std::find_if(check.findings.begin(), check.findings.end(),
+                                [kind = kind](const Finding& f) { return f.kind == kind; });
+    ASSERT_NE(finding, check.findings.end()) << path;
+    EXPECT_EQ(document.SaveRefusal(), "The application path: " + FindingBody(*finding, check) + ".");
+    EXPECT_FALSE(document.Save().saved) << path;
+  }
+  document.application = "C:\\Apps\\game.exe";
+  EXPECT_EQ(document.SaveRefusal(), "");
 }
 
 TEST(SettingsDocumentCompose, TheModeTheLauncherPicks) {
@@ -355,11 +377,17 @@ class SettingsSaveTest : public ::testing::Test {
   std::string Read(const std::string& path) const {
     std::string bytes;
     if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-      char chunk[512];
-      size_t count;
-      while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, count);
+      bytes = Read(file);
       std::fclose(file);
     }
+    return bytes;
+  }
+  static std::string Read(std::FILE* file) {
+    std::string bytes;
+    std::rewind(file);
+    char chunk[512];
+    size_t count;
+    while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, count);
     return bytes;
   }
   std::string Path() const { return folder_ + "Kavelo2.ini"; }
@@ -446,6 +474,59 @@ TEST_F(SettingsSaveTest, AReadOnlyFileIsRefusedAndStaysReadOnly) {
   ASSERT_EQ(stat(Path().c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 0777, 0444u);
   EXPECT_EQ(Sim().replaceFlags.size() + Sim().moveFlags.size(), 0u);
+}
+
+// The checker and the dialog judge a file alike: the same exit status, and the checker's one line
+// (its error line, or its result) is the first line of the dialog's explanation.
+TEST_F(SettingsSaveTest, TheCheckerAndTheDialogGiveOneVerdict) {
+  std::FILE* projector = std::fopen((folder_ + "PROJECTOR.EXE").c_str(), "wb");
+  ASSERT_NE(projector, nullptr);
+  std::fclose(projector);
+  struct Case {
+    const char* text;  // as the dialog writes it, so that it loads and saves unchanged
+    int status;
+  };
+  const Case cases[] = {
+      {"WIDTH:800\r\nHEIGHT:600\r\n", 0},
+      {"WIDTH:800\r\nHEIGHT:600\r\nPATH:Games\\NotThere.exe\r\n", 1},
+      {"WIDTH:800\r\nHEIGHT:600\r\nPATH:\\\\server\\share\\show.exe\r\n", 1},
+      {"WIDTH:1280\r\n", 3},
+      {"WIDTH:1280\r\nSTRICT:1\r\n", 1},
+      {"WIDTH:640\r\n", 3},
+      {"WIDTH:640\r\nSTRICT:1\r\n", 1},
+      {"DEPTH:16\r\nBACKDROP:1\r\n", 0},
+      {"STRICT:1\r\n", 1},
+      {"", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    Write(StoredForm(c.text));
+    std::FILE* in = std::tmpfile();
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    int status = RunConfigTool({"check", Path(), "--modes", "display"}, {in, out, err, {}});
+    std::string report = Read(out), error = Read(err);
+    for (std::FILE* stream : {in, out, err}) std::fclose(stream);
+
+    SettingsDocument document;
+    std::string reason;
+    ASSERT_TRUE(document.ReadDisplay(reason)) << reason;
+    ASSERT_TRUE(document.Open(folder_, "Kavelo2.ini", reason)) << reason;
+    document.folder = FullFolder(folder_);  // as the checker names the launcher's folder
+    ASSERT_EQ(document.ComposeText(), c.text);
+    ConfigCheck check = document.Check();
+    std::string pane = ExplainDocument(document, check);
+    std::string first = pane.substr(0, pane.find("\r\n"));
+
+    EXPECT_EQ(status, c.status) << report << error;
+    EXPECT_EQ(Judge(check).status, status);
+    if (status == 0) {
+      EXPECT_EQ(error, "");
+      EXPECT_EQ(report.substr(report.rfind("result: ")), first + "\n");
+    } else {
+      EXPECT_EQ(error, "kavelo2-config: " + first + "\n");
+    }
+  }
 }
 
 TEST_F(SettingsSaveTest, OpensEachFormAndReopensWhatItSaved) {
