@@ -159,3 +159,5 @@ struct Verdict {
   const Finding* cause = nullptr;
 };
 Verdict Judge(const ConfigCheck& check);
+// The verdict points into the check: never judge one that is about to go.
+Verdict Judge(const ConfigCheck&& check) = delete;

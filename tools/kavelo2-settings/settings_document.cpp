@@ -59,6 +59,14 @@ bool IsPathValueFinding(FindingKind kind) {
 
 std::vector<ValueChoice>& SettingsDocument::List(EntryKind kind) { return lists[ListIndex(kind)]; }
 
+void SettingsDocument::PickMode(size_t index) {
+  if (index >= catalogue.size()) return;
+  for (EntryKind kind : kListKinds) {
+    int32_t value = static_cast<int32_t>(ModeField(catalogue[index], kind));
+    for (ValueChoice& choice : List(kind)) choice.selected = choice.value == value;
+  }
+}
+
 const std::vector<ValueChoice>& SettingsDocument::List(EntryKind kind) const {
   return lists[ListIndex(kind)];
 }
@@ -225,15 +233,57 @@ SaveOutcome SettingsDocument::Save() {
   return outcome;
 }
 
+std::string SettingsDocument::SaveQuestion() const {
+  ConfigCheck check = Check();
+  Verdict verdict = Judge(check);
+  if (verdict.cause != nullptr &&
+      (verdict.cause->kind == FindingKind::NoModeEntry || verdict.cause->kind == FindingKind::EmptyFile)) {
+    return "With no width, height, depth or rate selected, the launcher starts nothing and shows "
+           "nothing. Save " + fileName + " anyway?";
+  }
+  if (form != FileForm::Missing) return "";
+  std::vector<std::string> taken = Launchers().TakenOverBy(fileName);
+  if (taken.empty()) return "";
+  std::string question = "Saving creates " + fileName + ", which";
+  for (size_t i = 0; i < taken.size(); ++i) {
+    question += std::string(i == 0 ? " " : ", and ") + taken[i] + " then reads instead of " +
+                Launchers().FileReadBy(taken[i]);
+  }
+  return question + ". Create it anyway?";
+}
+
 bool SettingsDocument::IsChanged() const {
   return ComposeText() != savedText || form == FileForm::Plain || form == FileForm::Utf16;
 }
 
-std::string DescribeTrial(const std::string& launcher, const DEVMODEA& before, const DEVMODEA* during,
-                          const DEVMODEA& after) {
-  return launcher + " ran. Display before: " + FormatMode(before) + "; while it ran: " +
-         (during != nullptr ? FormatMode(*during) : std::string("not switched")) + "; after: " +
-         FormatMode(after) + ".";
+std::string DescribeTrial(const TrialOutcome& trial, const ConfigCheck& check) {
+  std::string text = trial.launcher + " ran";
+  for (size_t i = 0; i < trial.boxes.size(); ++i) {
+    std::string message = trial.boxes[i].second;
+    std::replace(message.begin(), message.end(), '\r', ' ');
+    text += (i == 0 ? " and showed: " : "; then: ") + trial.boxes[i].first + ": " + message;
+  }
+  if (text.back() != '.') text += '.';
+  text += "\r\nDisplay before: " + FormatMode(trial.before) + "; while it ran: " +
+          (trial.switched ? FormatMode(trial.during) : std::string("not switched")) + "; after: " +
+          FormatMode(trial.after) + ".\r\nThe check of this file: " + VerdictLine(check);
+  return text;
+}
+
+std::string TrialLauncher(const SettingsDocument& document, std::string& why) {
+  LauncherFolder folder = document.Launchers();
+  std::vector<std::string> readers = folder.ReadersOf(document.fileName);
+  if (!readers.empty()) return readers.front();
+  if (folder.launchers.empty()) {
+    why = "There is no launcher in " + document.folder + " to try the configuration with.";
+    return "";
+  }
+  why = "No launcher in " + document.folder + " reads " + document.fileName + ":";
+  for (const std::string& launcher : folder.launchers) {
+    std::string file = folder.FileReadBy(launcher, document.fileName);
+    why += " " + launcher + " reads " + (file.empty() ? std::string("no file") : file) + ".";
+  }
+  return "";
 }
 
 std::string SettingsDocument::WindowTitle() const {
@@ -251,18 +301,3 @@ std::string StoredApplicationPath(const std::string& folder, const std::string& 
   return value.substr(base.size());
 }
 
-std::string LauncherReading(const ConfigCheck& check, const std::string& fileName, std::string& why) {
-  switch (check.file.nameRule) {
-    case NameRule::EveryLauncher:
-      return "Kavelo2.exe";
-    case NameRule::NamedLauncher:
-      return check.file.launcherName + ".exe";
-    case NameRule::Shadowed:
-      why = check.file.launcherName + ".exe reads the Kavelo2.ini that lies beside it, not " + fileName + ".";
-      return "";
-    case NameRule::NoLauncher:
-      break;
-  }
-  why = "No launcher reads a file named " + fileName + ": it reads Kavelo2.ini, or its own name with .ini.";
-  return "";
-}

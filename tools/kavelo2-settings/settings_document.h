@@ -7,6 +7,7 @@
 #include "tools/kavelo2-config/config_check.h"
 #include "tools/kavelo2-config/file_forms.h"
 #include "tools/kavelo2-config/safe_save.h"
+#include "tools/kavelo2-settings/launcher_folder.h"
 
 #include <cstdint>
 #include <string>
@@ -44,6 +45,7 @@ struct SettingsDocument {
   DEVMODEA currentMode{};   // the display's mode in force
   std::string folder;    // the launcher's folder in Windows form, ending in a backslash
   std::string fileName;  // the configuration file's name in that folder
+  std::vector<std::string> launchers;  // the launcher programs in the folder, by file name
   FileForm form = FileForm::Missing;
   uint64_t fileSize = 0;   // of the file as loaded
   size_t replaced = 0;     // UTF-16 characters that 8-bit text cannot hold
@@ -66,6 +68,13 @@ struct SettingsDocument {
   // values the lists offer.
   void Load(const FileText& file, uint64_t size);
 
+  // The folder's launchers, and what they read.
+  LauncherFolder Launchers() const { return {folder, launchers, ProbePath}; }
+
+  // Selects exactly the width, height, depth and rate of catalogue entry `index` in the four
+  // lists, so that the launcher picks that mode.
+  void PickMode(size_t index);
+
   // The list of one of the four mode kinds.
   std::vector<ValueChoice>& List(EntryKind kind);
   const std::vector<ValueChoice>& List(EntryKind kind) const;
@@ -83,6 +92,11 @@ struct SettingsDocument {
   // Saves the stored form of ComposeText() as folder + fileName, unless SaveRefusal() objects.
   SaveOutcome Save();
 
+  // What the user is asked before a save, or "" when nothing needs asking: a configuration with
+  // which the launcher does nothing, and a new file that other launchers would read instead of
+  // the one they read now.
+  std::string SaveQuestion() const;
+
   // Changed since it was loaded or last saved, or loaded from a form the launcher cannot read.
   bool IsChanged() const;
 
@@ -96,12 +110,20 @@ struct SettingsDocument {
 // Windows folder ending in a backslash), otherwise as given.
 std::string StoredApplicationPath(const std::string& folder, const std::string& path);
 
-// What trying the configuration showed: the display mode before, while the launcher ran (null
-// when it did not switch) and after.
-std::string DescribeTrial(const std::string& launcher, const DEVMODEA& before, const DEVMODEA* during,
-                          const DEVMODEA& after);
+// What trying the configuration showed: the launcher's message boxes, and the display mode
+// before, while the launcher ran (when it switched) and after.
+struct TrialOutcome {
+  std::string launcher;
+  std::vector<std::pair<std::string, std::string>> boxes;  // caption and text, in order shown
+  DEVMODEA before{};
+  bool switched = false;
+  DEVMODEA during{};
+  DEVMODEA after{};
+};
 
-// The launcher in the folder that reads the checked file, by the launcher's own rule: for
-// Kavelo2.ini Kavelo2.exe, for NAME.ini NAME.exe. "" with the reason in `why` when no launcher
-// reads it.
-std::string LauncherReading(const ConfigCheck& check, const std::string& fileName, std::string& why);
+// The report of a trial, worded with the verdict of the check of the file that was tried.
+std::string DescribeTrial(const TrialOutcome& trial, const ConfigCheck& check);
+
+// The launcher that Try starts for the document's file: the first that reads it once saved. ""
+// with the reason in `why` when none does.
+std::string TrialLauncher(const SettingsDocument& document, std::string& why);

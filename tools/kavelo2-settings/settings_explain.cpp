@@ -22,22 +22,33 @@ std::string Bytes(uint64_t count) { return std::to_string(count) + (count == 1 ?
 
 std::string FormDescription(const SettingsDocument& document) {
   constexpr const char* kRewritten = ", which the launcher cannot read: saving writes the stored form.";
+  std::string form;
   switch (document.form) {
     case FileForm::Missing:
-      return "No file yet: saving creates it in the stored form.";
+      form = "No file yet: saving creates it in the stored form.";
+      break;
     case FileForm::Plain:
-      return "Plain text, " + Bytes(document.fileSize) + kRewritten;
-    case FileForm::Utf16: {
-      std::string text = "Unicode (UTF-16) text, " + Bytes(document.fileSize) + kRewritten;
-      if (document.replaced == 0) return text;
-      return text + " " + std::to_string(document.replaced) +
-             (document.replaced == 1 ? " character" : " characters") + " outside 8-bit text became \"?\".";
-    }
+      form = "Plain text, " + Bytes(document.fileSize) + kRewritten;
+      break;
+    case FileForm::Utf16:
+      form = "Unicode (UTF-16) text, " + Bytes(document.fileSize) + kRewritten;
+      if (document.replaced > 0) {
+        form += " " + std::to_string(document.replaced) + (document.replaced == 1 ? " character" : " characters") +
+                " outside 8-bit text became \"?\".";
+      }
+      break;
     case FileForm::Stored:
+      form = document.fileSize == 0 ? "An empty file: saving writes the stored form."
+                                    : "Stored form, " + Bytes(document.fileSize) + ".";
       break;
   }
-  if (document.fileSize == 0) return "An empty file: saving writes the stored form.";
-  return "Stored form, " + Bytes(document.fileSize) + ".";
+  // Which launcher of the folder reads it, by the launcher's own rule.
+  if (document.launchers.empty()) return form;
+  std::vector<std::string> readers = document.Launchers().ReadersOf(document.fileName);
+  if (readers.empty()) return "No launcher in this folder reads this file. " + form;
+  std::string names;
+  for (size_t i = 0; i < readers.size(); ++i) names += (i == 0 ? "" : " and ") + readers[i];
+  return "Read by " + names + ". " + form;
 }
 
 std::string UnshownNote(const UnshownEntry& entry) {

@@ -7,6 +7,7 @@
 #include "tools/kavelo2-config/config_tool.h"
 #include "tools/kavelo2-config/machine_paths.h"
 #include "tools/kavelo2-settings/settings_explain.h"
+#include "tools/kavelo2-settings/version_block.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -321,18 +322,36 @@ TEST(SettingsDocumentCompose, TitleAndLauncher) {
   EXPECT_EQ(document.WindowTitle(), "Kavelo2.ini - Kavelo2 Settings");
   document.strict = true;
   EXPECT_EQ(document.WindowTitle(), "*Kavelo2.ini - Kavelo2 Settings");
-  std::string why;
-  EXPECT_EQ(LauncherReading(document.Check(), "Kavelo2.ini", why), "Kavelo2.exe");
-  document.fileName = "Second.ini";
-  EXPECT_EQ(LauncherReading(document.Check(), "Second.ini", why), "Second.exe");
-  document.fileName = "Second.cfg";
-  EXPECT_EQ(LauncherReading(document.Check(), "Second.cfg", why), "");
-  EXPECT_EQ(why, "No launcher reads a file named Second.cfg: it reads Kavelo2.ini, or its own name with .ini.");
-  DEVMODEA before = SimMode(1024, 768, 32, 60), during = SimMode(640, 480, 16, 60);
-  EXPECT_EQ(DescribeTrial("Kavelo2.exe", before, &during, before),
-            "Kavelo2.exe ran. Display before: 1024x768x32@60; while it ran: 640x480x16@60; after: "
-            "1024x768x32@60.");
-  EXPECT_NE(DescribeTrial("Kavelo2.exe", before, nullptr, before).find("while it ran: not switched"),
+}
+
+TEST(SettingsDocumentCompose, PickingAModeSelectsExactlyItsValues) {
+  SettingsDocument document = Loaded("WIDTH:640,1024\nDEPTH:32\n");
+  document.PickMode(3);  // 800x600x16@75
+  EXPECT_EQ(Selected(document, EntryKind::Width), (std::vector<int32_t>{800}));
+  EXPECT_EQ(Selected(document, EntryKind::Height), (std::vector<int32_t>{600}));
+  EXPECT_EQ(Selected(document, EntryKind::Depth), (std::vector<int32_t>{16}));
+  EXPECT_EQ(Selected(document, EntryKind::Freq), (std::vector<int32_t>{75}));
+  EXPECT_EQ(document.Check().selection.index, 3);
+}
+
+TEST(SettingsTrial, TheReportTellsTheBoxesTheModesAndTheVerdict) {
+  SettingsDocument document = Loaded("WIDTH:800\nHEIGHT:600\nPATH:C:/Games/none.exe\n");
+  TrialOutcome trial;
+  trial.launcher = "Kavelo2.exe";
+  trial.boxes = {{"Kavelo2 Error", "Kavelo2 failed to launch 'C:\\Games\\none.exe'\r\rEither the application is "
+                                   "in the wrong place or its name is wrong."}};
+  trial.before = trial.after = SimMode(1024, 768, 32, 60);
+  trial.switched = true;
+  trial.during = SimMode(800, 600, 32, 60);
+  EXPECT_EQ(DescribeTrial(trial, document.Check()),
+            "Kavelo2.exe ran and showed: Kavelo2 Error: Kavelo2 failed to launch 'C:\\Games\\none.exe'  Either the "
+            "application is in the wrong place or its name is wrong.\r\nDisplay before: 1024x768x32@60; while it ran: "
+            "800x600x32@60; after: 1024x768x32@60.\r\nThe check of this file: result: the launcher switches to "
+            "800x600 at 32 bits and starts C:\\Games\\none.exe");
+  trial.boxes.clear();
+  trial.switched = false;
+  EXPECT_NE(DescribeTrial(trial, document.Check()).find("Kavelo2.exe ran.\r\nDisplay before: 1024x768x32@60; while "
+                                                        "it ran: not switched"),
             std::string::npos);
 }
 
@@ -527,6 +546,84 @@ TEST_F(SettingsSaveTest, TheCheckerAndTheDialogGiveOneVerdict) {
       EXPECT_EQ(error, "kavelo2-config: " + first + "\n");
     }
   }
+}
+
+// Which file each launcher of a folder reads, what the dialog opens without an argument, which
+// launcher Try starts, and what a new file would take over.
+TEST_F(SettingsSaveTest, TheFolderDecidesWhichFileItsLaunchersRead) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> launchers, files;
+    const char* opened;                  // what the dialog opens without a file
+    std::vector<std::string> readers;    // of the opened file
+    std::vector<std::string> takenOver;  // by a new Kavelo2.ini
+  };
+  const Case cases[] = {
+      {"nothing yet", {}, {}, "Kavelo2.ini", {}, {}},
+      {"the launcher alone", {"Kavelo2.exe"}, {}, "Kavelo2.ini", {"Kavelo2.exe"}, {}},
+      {"a renamed launcher and its file", {"Show.exe"}, {"Show.ini"}, "Show.ini", {"Show.exe"}, {"Show.exe"}},
+      {"a Kavelo2.ini beside it comes first", {"Show.exe"}, {"Show.ini", "Kavelo2.ini"}, "Kavelo2.ini",
+       {"Show.exe"}, {}},
+      {"two launchers, one with a file", {"Show.exe", "Kavelo2.exe"}, {"Show.ini"}, "Show.ini", {"Show.exe"},
+       {"Show.exe"}},
+      {"the name ends at its first dot", {"start.old.exe"}, {"start.ini"}, "start.ini", {"start.old.exe"},
+       {"start.old.exe"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string command = "rm -f '" + folder_ + "'*";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    for (const std::string& file : c.files) {
+      std::FILE* created = std::fopen((folder_ + file).c_str(), "wb");
+      ASSERT_NE(created, nullptr);
+      std::fclose(created);
+    }
+    LauncherFolder folder{FullFolder(folder_), c.launchers, ProbePath};
+    EXPECT_EQ(folder.DefaultFile(), c.opened);
+    EXPECT_EQ(folder.ReadersOf(c.opened), c.readers);
+    EXPECT_EQ(folder.TakenOverBy("Kavelo2.ini"), c.takenOver);
+  }
+}
+
+TEST(SettingsVersionBlocks, TheLauncherIsKnownByItsDescriptionAndEachProgramByItsVersion) {
+  std::string wide;
+  for (char c : std::string("Kavelo2 display-mode launcher")) wide += std::string(1, c) + '\0';
+  EXPECT_TRUE(VersionBlockNamesLauncher("\x01\x02" + wide + std::string(2, '\0')));
+  EXPECT_FALSE(VersionBlockNamesLauncher("Kavelo2 display-mode launcher"));
+  // The fixed part: its signature, the structure's version, then the file version 2.0 and 3.0.
+  std::string fixed = std::string("\x34\x00VS_VERSION_INFO") + "\xBD\x04\xEF\xFE" + std::string("\x00\x00\x01\x00", 4) +
+                      std::string("\x00\x00\x02\x00\x00\x00\x03\x00", 8);
+  EXPECT_EQ(VersionBlockVersion(fixed), "2.0.3");
+  EXPECT_EQ(VersionBlockVersion(fixed.substr(0, fixed.size() - 1)), "");
+  EXPECT_EQ(VersionBlockVersion(""), "");
+}
+
+// Saving asks first when the launcher would then do nothing, and when a new file would take a
+// renamed launcher away from the file it reads; Try names why it cannot run.
+TEST_F(SettingsSaveTest, SavingAsksBeforeItMakesTheLauncherDoNothingOrReadAnotherFile) {
+  document_.folder = FullFolder(folder_);
+  document_.form = FileForm::Stored;
+  EXPECT_EQ(document_.SaveQuestion(), "");
+  Select(document_, EntryKind::Width, {});
+  EXPECT_EQ(document_.SaveQuestion(), "With no width, height, depth or rate selected, the launcher starts nothing "
+                                      "and shows nothing. Save Kavelo2.ini anyway?");
+
+  std::FILE* show = std::fopen((folder_ + "Show.ini").c_str(), "wb");
+  ASSERT_NE(show, nullptr);
+  std::fclose(show);
+  Select(document_, EntryKind::Width, {640});
+  document_.form = FileForm::Missing;
+  document_.launchers = {"Show.exe"};
+  EXPECT_EQ(document_.SaveQuestion(), "Saving creates Kavelo2.ini, which Show.exe then reads instead of Show.ini. "
+                                      "Create it anyway?");
+  std::string why;
+  EXPECT_EQ(TrialLauncher(document_, why), "Show.exe");  // once saved, Show.exe reads it
+  document_.fileName = "Other.ini";
+  EXPECT_EQ(TrialLauncher(document_, why), "");
+  EXPECT_EQ(why, "No launcher in " + document_.folder + " reads Other.ini: Show.exe reads Show.ini.");
+  document_.launchers.clear();
+  EXPECT_EQ(TrialLauncher(document_, why), "");
+  EXPECT_EQ(why, "There is no launcher in " + document_.folder + " to try the configuration with.");
 }
 
 TEST_F(SettingsSaveTest, OpensEachFormAndReopensWhatItSaved) {
