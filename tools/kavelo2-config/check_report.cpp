@@ -282,8 +282,10 @@ std::string FindingLabel(const Finding& finding) {
 std::string FindingBody(const Finding& finding, const ConfigCheck& check) {
   const std::string& application = finding.subject;
   std::string backdrop = check.backdropEnabled ? "covers the screen with its black backdrop, " : "";
-  std::string relative = "only a drive letter and a colon make a PATH value a full path, so " + Shown(finding.subject) +
-                         " is taken as a file in the launcher's folder, " + Shown(finding.detail);
+  auto relative = [&finding] {
+    return "only a drive letter and a colon make a PATH value a full path, so " + Shown(finding.subject) +
+           " is taken as a file in the launcher's folder, " + Shown(finding.detail);
+  };
   switch (finding.kind) {
     case FindingKind::EmptyFile:
       return "the file is empty, so it reads no byte (no message)";
@@ -341,10 +343,10 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check) {
       return "the quotes belong to the PATH value, so the launcher looks for a file named with them, " +
              Shown(application) + ": write the path without them, " + Quoted("PATH:" + finding.fix);
     case FindingKind::PathFromShareRoot:
-      return relative + ": map the share to a drive letter and write the path on that drive, e.g. " +
+      return relative() + ": map the share to a drive letter and write the path on that drive, e.g. " +
              Quoted("PATH:" + finding.fix);
     case FindingKind::PathFromDriveRoot:
-      return relative + ": write the path with its drive, e.g. " + Quoted("PATH:" + finding.fix);
+      return relative() + ": write the path with its drive, e.g. " + Quoted("PATH:" + finding.fix);
     case FindingKind::PathNamesFolder:
       return "PATH names a folder, " + Shown(application) + ": name the application's file in it, e.g. " +
              Quoted("PATH:" + finding.fix);
