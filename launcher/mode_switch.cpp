@@ -1,39 +1,51 @@
 // Switching into the chosen mode, telling the taskbar, and returning to the registry mode.
 #include "launcher/mode_switch.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr const char* kCouldNotSet = "Kavelo2 couldn't set this setting";
 
-// The message and caption a strict run shows for a failed switch.
-struct SwitchFailureMessage {
-  const char* text;
-  const char* caption;
-};
-
-struct SwitchFailure {
+// Every result of a switch by the platform's name, and the message a strict run shows for it
+// (null: no message of its own).
+struct SwitchResult {
   LONG result;
-  SwitchFailureMessage message;
+  const char* name;
+  const char* text;
 };
 
-constexpr SwitchFailure kSwitchFailures[] = {
-    {DISP_CHANGE_RESTART, {kCouldNotSet, "Kavelo Error: DISP_CHANGE_RESTART"}},
-    {DISP_CHANGE_FAILED,
-     {"Your graphics card failed to change the settings.", "Kavelo Error: DISP_CHANGE_FAILED"}},
-    {DISP_CHANGE_BADMODE,
-     {"The graphics mode requested is not supported.", "Kavelo Error: DISP_CHANGE_BADMODE"}},
-    {DISP_CHANGE_NOTUPDATED,
-     {"The mode could not be written to the registry.", "Kavelo Error: DISP_CHANGE_NOTUPDATED"}},
-    {DISP_CHANGE_BADFLAGS, {kCouldNotSet, "Kavelo Error: DISP_CHANGE_BADFLAGS"}},
-    {DISP_CHANGE_BADPARAM, {kCouldNotSet, "Kavelo Error: DISP_CHANGE_BADPARAM"}},
+constexpr SwitchResult kSwitchResults[] = {
+    {DISP_CHANGE_SUCCESSFUL, "DISP_CHANGE_SUCCESSFUL", nullptr},
+    {DISP_CHANGE_RESTART, "DISP_CHANGE_RESTART", kCouldNotSet},
+    {DISP_CHANGE_FAILED, "DISP_CHANGE_FAILED", "Your graphics card failed to change the settings."},
+    {DISP_CHANGE_BADMODE, "DISP_CHANGE_BADMODE", "The graphics mode requested is not supported."},
+    {DISP_CHANGE_NOTUPDATED, "DISP_CHANGE_NOTUPDATED", "The mode could not be written to the registry."},
+    {DISP_CHANGE_BADFLAGS, "DISP_CHANGE_BADFLAGS", kCouldNotSet},
+    {DISP_CHANGE_BADPARAM, "DISP_CHANGE_BADPARAM", kCouldNotSet},
+    {DISP_CHANGE_BADDUALVIEW, "DISP_CHANGE_BADDUALVIEW", nullptr},
 };
 
-// The message of a failed switch, or null when the result has no message of its own.
-const SwitchFailureMessage* FindSwitchFailureMessage(LONG result) {
-  for (const SwitchFailure& failure : kSwitchFailures) {
-    if (failure.result == result) return &failure.message;
+const SwitchResult* FindSwitchResult(LONG result) {
+  for (const SwitchResult& known : kSwitchResults) {
+    if (known.result == result) return &known;
   }
   return nullptr;
+}
+
+// The box of a failed switch in a strict run: "Kavelo Error: " and the result's name, over its
+// message. Results without a message of their own show none.
+void ShowSwitchFailure(LONG result) {
+  const SwitchResult* known = FindSwitchResult(result);
+  if (known == nullptr || known->text == nullptr) return;
+  constexpr char kCaptionStart[] = "Kavelo Error: ";
+  constexpr size_t kStartLength = sizeof(kCaptionStart) - 1;
+  char caption[64];
+  size_t nameLength = std::strlen(known->name);
+  if (kStartLength + nameLength >= sizeof(caption)) return;
+  std::memcpy(caption, kCaptionStart, kStartLength);
+  std::memcpy(caption + kStartLength, known->name, nameLength + 1);
+  MessageBoxA(nullptr, known->text, caption, MB_OK);
 }
 
 // WM_DISPLAYCHANGE's lParam: the low 16 bits of the width, then the low 16 bits of the height.
@@ -56,9 +68,7 @@ int LaunchContext::ApplyMode(int index, DWORD fieldMask) {
     NotifyTaskbar(mode.dmBitsPerPel, mode.dmPelsWidth, mode.dmPelsHeight);
   }
   if (result == DISP_CHANGE_SUCCESSFUL || !strictMode) return LaunchApplication(applicationPath);
-  if (const SwitchFailureMessage* message = FindSwitchFailureMessage(result)) {
-    MessageBoxA(nullptr, message->text, message->caption, MB_OK);
-  }
+  ShowSwitchFailure(result);
   return 0;
 }
 
@@ -74,4 +84,9 @@ bool LaunchContext::NotifyTaskbar(DWORD bitsPerPixel, DWORD width, DWORD height)
 void LaunchContext::RestoreMode() {
   // The switch was never written to the registry, so a null record returns to the mode there.
   if (modeChanged) ChangeDisplaySettingsA(nullptr, 0);
+}
+
+const char* DisplayChangeResultName(LONG result) {
+  const SwitchResult* known = FindSwitchResult(result);
+  return known != nullptr ? known->name : nullptr;
 }

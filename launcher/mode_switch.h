@@ -3,3 +3,7 @@
 #pragma once
 
 #include "launcher/launch_context.h"
+
+// The platform's name of a ChangeDisplaySettingsA result ("DISP_CHANGE_BADMODE"), or null for a
+// result it has no name for.
+const char* DisplayChangeResultName(LONG result);

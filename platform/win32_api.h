@@ -45,6 +45,8 @@ typedef const WCHAR* LPCWSTR;
 typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef DWORD* LPDWORD;
+typedef BYTE* LPBYTE;
+typedef DWORD REGSAM;
 
 typedef void* HANDLE;
 struct HWND__ { int unused; };
@@ -58,6 +60,10 @@ typedef HANDLE HICON;
 typedef HICON HCURSOR;
 typedef HANDLE HDC;
 typedef HANDLE HMENU;
+struct HKEY__ { int unused; };
+typedef HKEY__* HKEY;
+typedef HKEY* PHKEY;
+typedef LONG_PTR(WINAPI* FARPROC)(void);
 
 #define TRUE 1
 #define FALSE 0
@@ -82,6 +88,21 @@ typedef HANDLE HMENU;
 #define ERROR_SHARING_VIOLATION 32L
 #define ERROR_DISK_FULL 112L
 #define ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 1177L
+#define ERROR_SUCCESS 0L
+#define ERROR_MORE_DATA 234L
+
+// The registry.
+#define HKEY_CURRENT_USER ((HKEY)(UINT_PTR)0x80000001u)
+#define KEY_QUERY_VALUE 0x0001u
+#define KEY_SET_VALUE 0x0002u
+#define REG_OPTION_NON_VOLATILE 0x00000000u
+#define REG_SZ 1u
+#define REG_DWORD 4u
+
+// Drives.
+#define DRIVE_NO_ROOT_DIR 1u
+#define DRIVE_FIXED 3u
+#define DRIVE_REMOTE 4u
 
 // Files.
 #define GENERIC_WRITE 0x40000000u
@@ -96,6 +117,7 @@ typedef HANDLE HMENU;
 
 // Display settings.
 #define ENUM_CURRENT_SETTINGS ((DWORD)-1)
+#define ENUM_REGISTRY_SETTINGS ((DWORD)-2)
 #define DM_BITSPERPEL 0x00040000u
 #define DM_PELSWIDTH 0x00080000u
 #define DM_PELSHEIGHT 0x00100000u
@@ -255,6 +277,16 @@ typedef struct tagWNDCLASSEXA {
   HICON hIconSm;
 } WNDCLASSEXA;
 
+// The version record that ntdll's RtlGetVersion fills in (as RTL_OSVERSIONINFOW).
+typedef struct _OSVERSIONINFOW {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  WCHAR szCSDVersion[128];
+} OSVERSIONINFOW;
+
 typedef struct _OVERLAPPED OVERLAPPED;  // never used here: every write is synchronous
 
 typedef struct _WIN32_FIND_DATAW {
@@ -285,6 +317,8 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
                            STARTUPINFOA* lpStartupInfo, PROCESS_INFORMATION* lpProcessInformation);
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 BOOL WINAPI CloseHandle(HANDLE hObject);
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
+FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 
 // Display settings.
 BOOL WINAPI EnumDisplaySettingsA(LPCSTR lpszDeviceName, DWORD iModeNum, DEVMODEA* lpDevMode);
@@ -327,6 +361,22 @@ BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD d
 BOOL WINAPI ReplaceFileA(LPCSTR lpReplacedFileName, LPCSTR lpReplacementFileName,
                          LPCSTR lpBackupFileName, DWORD dwReplaceFlags, LPVOID lpExclude,
                          LPVOID lpReserved);
+
+UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName);
+
+// The registry.
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
+                          PHKEY phkResult);
+LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass,
+                            DWORD dwOptions, REGSAM samDesired,
+                            SECURITY_ATTRIBUTES* lpSecurityAttributes, PHKEY phkResult,
+                            LPDWORD lpdwDisposition);
+LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                             LPBYTE lpData, LPDWORD lpcbData);
+LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
+                           const BYTE* lpData, DWORD cbData);
+LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);
+LONG WINAPI RegCloseKey(HKEY hKey);
 
 // File search.
 HANDLE WINAPI FindFirstFileW(LPCWSTR lpFileName, WIN32_FIND_DATAW* lpFindFileData);

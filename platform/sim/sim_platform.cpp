@@ -194,6 +194,10 @@ BOOL WINAPI EnumDisplaySettingsA(LPCSTR deviceName, DWORD modeNumber, DEVMODEA* 
     if (g_sim.currentModeResult) *mode = g_sim.currentMode;
     return g_sim.currentModeResult;
   }
+  if (modeNumber == ENUM_REGISTRY_SETTINGS) {
+    if (g_sim.registryModeResult) *mode = g_sim.registryMode;
+    return g_sim.registryModeResult;
+  }
   if (modeNumber >= g_sim.modes.size()) return FALSE;
   const SimModeAnswer& answer = g_sim.modes[modeNumber];
   *mode = answer.mode;
@@ -207,7 +211,9 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
   if (mode) change.mode = *mode;
   change.flags = flags;
   g_sim.modeChanges.push_back(change);
-  return g_sim.changeResult;
+  if (mode != nullptr) return g_sim.changeResult;
+  if (g_sim.restoreResult == DISP_CHANGE_SUCCESSFUL) g_sim.currentMode = g_sim.registryMode;
+  return g_sim.restoreResult;
 }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {

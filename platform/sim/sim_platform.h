@@ -5,6 +5,7 @@
 #include "platform/win32_api.h"
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,33 @@ struct SimFileSearch {
   int closeCount = 0;
 };
 
+struct SimRegistryValue {
+  DWORD type;
+  std::string data;  // the bytes as stored, a text's terminating NUL included
+};
+
+// One RegOpenKeyExA or RegCreateKeyExA call.
+struct SimKeyOpening {
+  HKEY hive;
+  std::string path;
+  REGSAM access;
+  bool create;
+};
+
+// The current user's registry: keys by their path under HKEY_CURRENT_USER, each with its values.
+// Paths and value names are kept in capitals, since the platform compares them without regard to
+// case (SimCapitals). Every other hive is refused with ERROR_ACCESS_DENIED. The call named in
+// failingCall fails with `failure` every time it is made and changes nothing.
+struct SimRegistry {
+  std::map<std::string, std::map<std::string, SimRegistryValue>> keys;
+  std::string failingCall;
+  LONG failure = ERROR_ACCESS_DENIED;
+  std::vector<SimKeyOpening> openings;
+  std::vector<std::string> openKeys;  // by handle number; "" once closed
+};
+// A name in capitals, as the platform compares registry, module and drive names.
+std::string SimCapitals(const std::string& name);
+
 struct SimPlatform {
   // Every platform call by name, in call order.
   std::vector<std::string> calls;
@@ -125,6 +153,11 @@ struct SimPlatform {
   std::vector<SimEnumCall> enumCalls;
   LONG changeResult = DISP_CHANGE_SUCCESSFUL;
   std::vector<SimModeChange> modeChanges;
+  // The mode the registry holds (ENUM_REGISTRY_SETTINGS), and the answer to a return there with
+  // a null record, which on success puts the display into that mode.
+  BOOL registryModeResult = TRUE;
+  DEVMODEA registryMode{};
+  LONG restoreResult = DISP_CHANGE_SUCCESSFUL;
 
   // Windows and messages.
   std::vector<SimMessageBox> messageBoxes;
@@ -148,6 +181,16 @@ struct SimPlatform {
   std::deque<MSG> queuedMessages;  // arrived and not yet taken
 
   SimFileSearch fileSearch;
+
+  // The system: the version ntdll's RtlGetVersion reports (the function is missing when
+  // hasRtlGetVersion is false), and what GetDriveTypeA answers for a drive letter in capitals
+  // (DRIVE_FIXED for any other), with the roots it was asked about.
+  bool hasRtlGetVersion = true;
+  DWORD windowsMajor = 6, windowsMinor = 1, windowsBuild = 7601;
+  std::map<char, UINT> driveTypes;
+  std::vector<std::string> driveQueries;
+
+  SimRegistry registry;
 
   // Files: the calls work on the host's files (handles are its file descriptors), except the
   // one named in failingFileCall, which fails with fileError every time it is made.

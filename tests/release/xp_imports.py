@@ -16,7 +16,7 @@ KERNEL32 = {
     "CreateSemaphoreW": "XP", "DeleteCriticalSection": "XP", "DeleteFileA": "XP",
     "EnterCriticalSection": "XP", "FlushFileBuffers": "XP",
     "FindClose": "XP", "FindFirstFileA": "XP", "FindNextFileA": "XP", "FindResourceA": "XP", "GetConsoleMode": "2000", "GetConsoleProcessList": "XP", "GetFileAttributesA": "XP", "MoveFileExA": "XP", "FindFirstFileW": "XP", "FindNextFileW": "XP", "FormatMessageA": "XP",
-    "FreeLibrary": "XP", "GetCurrentThreadId": "XP", "GetFullPathNameA": "XP",
+    "FreeLibrary": "XP", "GetCurrentThreadId": "XP", "GetDriveTypeA": "XP", "GetFullPathNameA": "XP",
     "GetLastError": "XP", "GetModuleFileNameA": "XP", "GetModuleHandleA": "XP",
     "GetModuleHandleW": "XP", "GetProcAddress": "XP", "GetStdHandle": "2000", "GetStartupInfoA": "XP",
     "GetStartupInfoW": "XP", "InitializeCriticalSection": "XP", "IsDBCSLeadByteEx": "2000",
@@ -55,6 +55,12 @@ GDI32 = {
     "SetTextColor": "2000",
 }
 
+# The current user's compatibility layers of an application (kavelo2-config.exe, Kavelo2Settings.exe).
+ADVAPI32 = {
+    "RegCloseKey": "2000", "RegCreateKeyExA": "2000", "RegDeleteValueA": "2000",
+    "RegOpenKeyExA": "2000", "RegQueryValueExA": "2000", "RegSetValueExA": "2000",
+}
+
 # The settings dialog's common dialogs, dropped files and the guide it opens (Kavelo2Settings.exe).
 COMDLG32 = {"GetOpenFileNameA": "2000", "GetSaveFileNameA": "2000"}
 SHELL32 = {"DragAcceptFiles": "XP", "DragFinish": "XP", "DragQueryFileA": "XP", "ShellExecuteA": "XP"}
@@ -70,4 +76,5 @@ MSVCRT = set("""
 """.split())
 
 ALLOWED = {"KERNEL32.DLL": set(KERNEL32), "USER32.DLL": set(USER32), "GDI32.DLL": set(GDI32),
-           "COMDLG32.DLL": set(COMDLG32), "SHELL32.DLL": set(SHELL32), "MSVCRT.DLL": MSVCRT}
+           "ADVAPI32.DLL": set(ADVAPI32), "COMDLG32.DLL": set(COMDLG32), "SHELL32.DLL": set(SHELL32),
+           "MSVCRT.DLL": MSVCRT}

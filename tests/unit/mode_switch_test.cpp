@@ -42,6 +42,7 @@ struct SwitchCase {
   LONG result;
   const char* text;  // the strict run's message; null for none
   const char* caption;
+  const char* name;  // the platform's name of the result; null for none
 };
 
 class SwitchResults : public ModeSwitch, public ::testing::WithParamInterface<SwitchCase> {};
@@ -50,6 +51,12 @@ TEST_P(SwitchResults, StrictRunsReportAndStopLenientRunsStartAnyway) {
   const SwitchCase& c = GetParam();
   Sim().changeResult = c.result;
   bool switched = c.result == DISP_CHANGE_SUCCESSFUL;
+  // The names that kavelo2-config's restore reports come from the same table as the boxes.
+  if (c.name == nullptr) {
+    EXPECT_EQ(DisplayChangeResultName(c.result), nullptr);
+  } else {
+    EXPECT_STREQ(DisplayChangeResultName(c.result), c.name);
+  }
 
   // Lenient: whatever the result, the application starts and nothing is shown.
   EXPECT_EQ(context_->ApplyMode(0, DM_PELSWIDTH), 1);
@@ -82,20 +89,21 @@ TEST_P(SwitchResults, StrictRunsReportAndStopLenientRunsStartAnyway) {
 INSTANTIATE_TEST_SUITE_P(
     Results, SwitchResults,
     ::testing::Values(
-        SwitchCase{DISP_CHANGE_SUCCESSFUL, nullptr, nullptr},
+        SwitchCase{DISP_CHANGE_SUCCESSFUL, nullptr, nullptr, "DISP_CHANGE_SUCCESSFUL"},
         SwitchCase{DISP_CHANGE_RESTART, "Kavelo2 couldn't set this setting",
-                   "Kavelo Error: DISP_CHANGE_RESTART"},
+                   "Kavelo Error: DISP_CHANGE_RESTART", "DISP_CHANGE_RESTART"},
         SwitchCase{DISP_CHANGE_FAILED, "Your graphics card failed to change the settings.",
-                   "Kavelo Error: DISP_CHANGE_FAILED"},
+                   "Kavelo Error: DISP_CHANGE_FAILED", "DISP_CHANGE_FAILED"},
         SwitchCase{DISP_CHANGE_BADMODE, "The graphics mode requested is not supported.",
-                   "Kavelo Error: DISP_CHANGE_BADMODE"},
+                   "Kavelo Error: DISP_CHANGE_BADMODE", "DISP_CHANGE_BADMODE"},
         SwitchCase{DISP_CHANGE_NOTUPDATED, "The mode could not be written to the registry.",
-                   "Kavelo Error: DISP_CHANGE_NOTUPDATED"},
+                   "Kavelo Error: DISP_CHANGE_NOTUPDATED", "DISP_CHANGE_NOTUPDATED"},
         SwitchCase{DISP_CHANGE_BADFLAGS, "Kavelo2 couldn't set this setting",
-                   "Kavelo Error: DISP_CHANGE_BADFLAGS"},
+                   "Kavelo Error: DISP_CHANGE_BADFLAGS", "DISP_CHANGE_BADFLAGS"},
         SwitchCase{DISP_CHANGE_BADPARAM, "Kavelo2 couldn't set this setting",
-                   "Kavelo Error: DISP_CHANGE_BADPARAM"},
-        SwitchCase{DISP_CHANGE_BADDUALVIEW, nullptr, nullptr}, SwitchCase{7, nullptr, nullptr}));
+                   "Kavelo Error: DISP_CHANGE_BADPARAM", "DISP_CHANGE_BADPARAM"},
+        SwitchCase{DISP_CHANGE_BADDUALVIEW, nullptr, nullptr, "DISP_CHANGE_BADDUALVIEW"},
+        SwitchCase{7, nullptr, nullptr, nullptr}));
 
 TEST_F(ModeSwitch, AFailedStartAfterASwitchStillRestoresTheRegistryMode) {
   context_->strictMode = true;

@@ -2,8 +2,10 @@
 #include "tools/kavelo2-config/check_report.h"
 
 #include "launcher/config_file.h"
+#include "launcher/mode_switch.h"
 #include "tools/kavelo2-config/mode_notation.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <type_traits>
 
@@ -208,6 +210,52 @@ std::string SelectionText(const SelectionFacts& selection) {
   return text;
 }
 
+// The choice under "Reduced color mode" on the Compatibility tab, as the tab words it.
+std::string ColourOption(ReducedColour colour) {
+  return colour == ReducedColour::EightBit ? "\"8-bit (256) color\"" : "\"16-bit (65536) color\"";
+}
+
+std::string EmulatedDepthText(const Finding& finding) {
+  std::string depths;
+  std::vector<ReducedColour> options;
+  for (int64_t bits : finding.numbers) {
+    depths += (depths.empty() ? "" : " or ") + std::to_string(bits);
+    ReducedColour colour = ReducedColourFor(static_cast<DWORD>(bits));
+    if (colour != ReducedColour::Off && std::find(options.begin(), options.end(), colour) == options.end()) {
+      options.push_back(colour);
+    }
+  }
+  std::string text = "on Windows 8 and later a switch to " + depths + " bits per pixel is only emulated: the " +
+                     "desktop keeps 32 bits, and " + Shown(finding.subject) + " sees " +
+                     (finding.numbers.size() > 1 ? std::string("fewer") : depths) +
+                     " bits only through its own reduced colour setting";
+  if (finding.status == kRunsAsWritten) return text + ", which gives it " + std::to_string(finding.number) + " bits";
+  if (finding.count != 0) {
+    return text + ", which Windows applies only to programs on local drives: copy the application to a local "
+                  "drive and set it there";
+  }
+  if (options.empty()) return text + ", which offers no " + depths + " bits: it runs at 32 bits";
+  std::string choice = ColourOption(options[0]) + (options.size() > 1 ? " or " + ColourOption(options[1]) : "");
+  std::string now = finding.number != 0 ? ", which gives it " + std::to_string(finding.number) + " bits now" : "";
+  return text + now + ": tick \"Reduced color mode\" with " + choice +
+         " on the Compatibility tab of the application's Properties, or set it in Kavelo2 Settings under \"The "
+         "application on this computer\"";
+}
+
+std::string PlaceText(const AppPlace& place) {
+  return place.location == AppLocation::NetworkShare ? "the network share " + Shown(place.root)
+                                                     : "the network drive " + Shown(place.root);
+}
+
+std::string ModeOrUnknown(const DEVMODEA& mode) {
+  return mode.dmPelsWidth != 0 ? FormatMode(mode) : std::string("unknown");
+}
+
+std::string ResultName(LONG result) {
+  const char* name = DisplayChangeResultName(result);
+  return name != nullptr ? std::string(name) : "result " + std::to_string(result);
+}
+
 }  // namespace
 
 std::string Shown(const std::string& text) {
@@ -371,6 +419,8 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check) {
     case FindingKind::SwitchLikelyRefusedStrict:
       return "the display will most likely refuse " + RequestText(check.selection.request) +
              ", and with STRICT on the launcher then shows the platform's error and starts nothing";
+    case FindingKind::EmulatedDepth:
+      return EmulatedDepthText(finding);
     case FindingKind::Switches:
       return "the launcher " + backdrop + "switches to " + RequestText(check.selection.request) + " and starts " +
              Shown(application);
@@ -384,7 +434,13 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check) {
 std::string RenderReport(const ConfigCheck& check) {
   std::string report = FileLine(check.file);
   if (!check.file.name.empty() && !check.file.givenPlain) report += FileNameNote(check.file);
-  report += "program directory: " + Shown(check.file.programDirectory) + "\n\n";
+  report += "program directory: " + Shown(check.file.programDirectory) + "\n";
+  const WindowsVersion& windows = check.windows;
+  if (windows.major != 0) {
+    report += "Windows: " + std::to_string(windows.major) + "." + std::to_string(windows.minor) + "." +
+              std::to_string(windows.build) + "\n";
+  }
+  report += "\n";
   if (!check.settingsRead) return report + ResultLine(check) + "\n";
 
   if (check.file.form == FileForm::Plain && !check.file.givenPlain) {
@@ -413,7 +469,11 @@ std::string RenderReport(const ConfigCheck& check) {
   for (const Finding& finding : check.findings) {
     if (IsApplicationFinding(finding.kind)) report += told(finding, "  ");
   }
+  if (check.layersRead) report += "compatibility layers for this user: " + LayersText(check.layers) + "\n";
   if (check.selection.checked) report += SelectionText(check.selection);
+  for (const Finding& finding : check.findings) {
+    if (finding.kind == FindingKind::EmulatedDepth) report += told(finding, "depth: ");
+  }
   return report + ResultLine(check) + "\n";
 }
 
@@ -440,4 +500,85 @@ std::string LimitWarning(const Finding& finding) {
     return "the text holds a NUL byte at offset " + std::to_string(finding.number) + ": the launcher reads nothing after it";
   }
   return ReadLimitText(finding);
+}
+
+std::string LayersText(const AppLayersReading& layers) {
+  using Status = AppLayersReading::Status;
+  std::string text;
+  switch (layers.status) {
+    case Status::Found:
+      text = Quoted(layers.value);
+      break;
+    case Status::NoKey:
+    case Status::NoValue:
+      text = "none";
+      break;
+    case Status::TooLong:
+      text = "a value longer than " + std::to_string(kLayerValueCapacity - 1) + " bytes, not read";
+      break;
+    case Status::NotText:
+      text = "a value of registry type " + std::to_string(layers.type) + ", which is not text";
+      break;
+    case Status::Failed:
+      text = "not readable (Windows error " + std::to_string(layers.error) + ")";
+      break;
+  }
+  if (!OnNetwork(layers.place)) return text;
+  return text + "; Windows applies none: the application lies on " + PlaceText(layers.place) +
+         ", and compatibility settings apply to programs on local drives only";
+}
+
+std::string LayerOutcomeText(const LayerWriteOutcome& outcome, const std::string& applicationPath) {
+  using Result = LayerWriteOutcome::Result;
+  std::string application = Shown(applicationPath);
+  switch (outcome.result) {
+    case Result::Written:
+      return "The compatibility layers of " + application + " for this user are now " + Quoted(outcome.change.value) + ".";
+    case Result::Removed:
+      return application + " has no compatibility layers for this user now.";
+    case Result::OnNetwork:
+      return application + " lies on " + PlaceText(outcome.before.place) +
+             ", and Windows applies compatibility settings to programs on local drives only: copy it to a local "
+             "drive first.";
+    case Result::NotFullPath:
+      return application + " is not a full path, and compatibility settings are kept under a program's full path.";
+    case Result::Unreadable:
+      return "The compatibility layers of " + application + " are left as they are: they are " +
+             LayersText(outcome.before) + ".";
+    case Result::Unavailable: {
+      std::string names;
+      for (AppLayer layer : outcome.change.unavailable) names += (names.empty() ? "" : ", ") + std::string(LayerName(layer));
+      return "This version of Windows does not offer " + names + ": the compatibility layers of " + application +
+             " are left as they are.";
+    }
+    case Result::TooLong:
+      return "The compatibility layers of " + application + " would be longer than " +
+             std::to_string(kLayerValueCapacity - 1) + " bytes: they are left as they are.";
+    case Result::Failed:
+      break;
+  }
+  return "Windows refused to change the compatibility layers of " + application + " (" + outcome.failedCall +
+         ", error " + std::to_string(outcome.error) + ").";
+}
+
+std::string RestoreReport(const RestoreOutcome& outcome) {
+  return "mode before:   " + ModeOrUnknown(outcome.before) + "\n" +
+         "registry mode: " + (outcome.registryKnown ? FormatMode(outcome.registry) : std::string("not readable")) +
+         "\n" + "answer:        " + ResultName(outcome.result) + "\n" +
+         "mode after:    " + ModeOrUnknown(outcome.after) + "\n" + "result: " + RestoreResult(outcome) + "\n";
+}
+
+std::string RestoreResult(const RestoreOutcome& outcome) {
+  if (outcome.result != DISP_CHANGE_SUCCESSFUL) {
+    return "the display refused the return to the registry mode: " + ResultName(outcome.result);
+  }
+  if (!outcome.registryKnown) return "the display took the return to the registry mode and is in " + ModeOrUnknown(outcome.after);
+  std::string registry = FormatMode(outcome.registry);
+  if (!BackInRegistryMode(outcome)) {
+    return "the display took the return to the registry mode but is in " + ModeOrUnknown(outcome.after) +
+           ", not in " + registry;
+  }
+  bool wasThere = SameDisplayMode(outcome.before, outcome.after);
+  return wasThere ? "the display was in the registry mode, " + registry + ", and stays in it"
+                  : "the display is back in the registry mode, " + registry;
 }

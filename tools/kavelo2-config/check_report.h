@@ -3,7 +3,9 @@
 // is rendered from a ConfigCheck; nothing is decided.
 #pragma once
 
+#include "tools/kavelo2-config/app_layers.h"
 #include "tools/kavelo2-config/config_check.h"
+#include "tools/kavelo2-config/tool_display.h"
 
 #include <string>
 
@@ -37,3 +39,16 @@ std::string VerdictLine(const ConfigCheck& check);
 
 // An early end of the text (NulEndsText, ReadLimit) as a warning of `encode`.
 std::string LimitWarning(const Finding& finding);
+
+// What the current user's compatibility layers of the application are, after "compatibility
+// layers for this user: " in the report: the value, or "none", and whether Windows applies them.
+std::string LayersText(const AppLayersReading& layers);
+
+// What setting an application's layers came to, in a sentence or two for the user.
+std::string LayerOutcomeText(const LayerWriteOutcome& outcome, const std::string& applicationPath);
+
+// A return to the registry mode: the modes before, in the registry and after, one a line, then
+// "result: " and RestoreResult.
+std::string RestoreReport(const RestoreOutcome& outcome);
+// What the return came to, in one line; the tool's error line too when it failed.
+std::string RestoreResult(const RestoreOutcome& outcome);

@@ -184,6 +184,60 @@ void CheckSelection(const CheckInput& input, LaunchContext& context, ConfigCheck
   }
 }
 
+// The depths under 32 bits that the launcher's switch may ask for, none when the switch keeps
+// the depth or asks for 32 bits. With a catalogue that is the chosen mode's, when the switch names
+// the depth. Without one it is the depths that every DEPTH entry allows, when they all lie under
+// 24: a list with 24 may be met by a 32-bit mode in the relaxed pass, and one with 32 by a mode of
+// that depth, so only lists under 24 are sure to switch to fewer bits. No mode has 0 bits.
+std::vector<DWORD> DepthsUnder32(const ConfigCheck& check) {
+  FindingKind result = check.findings.back().kind;
+  const SelectionFacts& selection = check.selection;
+  if (result == FindingKind::Switches) {
+    bool namesDepth = (selection.fieldMask & DM_BITSPERPEL) != 0;
+    if (namesDepth && selection.chosen.dmBitsPerPel < 32) return {selection.chosen.dmBitsPerPel};
+    return {};
+  }
+  if (result != FindingKind::PicksFirstFit) return {};
+  bool constrained = false;
+  std::vector<DWORD> allowed;
+  for (const ModeCriterion& criterion : check.criteria) {
+    if (criterion.kind != EntryKind::Depth) continue;
+    std::vector<DWORD> listed;
+    for (int32_t value : criterion.values) {
+      DWORD bits = static_cast<DWORD>(value);
+      bool kept = bits != 0 && std::find(listed.begin(), listed.end(), bits) == listed.end() &&
+                  (!constrained || std::find(allowed.begin(), allowed.end(), bits) != allowed.end());
+      if (kept) listed.push_back(bits);
+    }
+    allowed = listed;
+    constrained = true;
+  }
+  bool allUnder24 = std::all_of(allowed.begin(), allowed.end(), [](DWORD bits) { return bits < 24; });
+  return allUnder24 ? allowed : std::vector<DWORD>();
+}
+
+// On Windows 8 and later a switch to fewer than 32 bits per pixel is emulated: the desktop keeps
+// 32 bits, and the application sees fewer only through its own reduced colour layer. Told before
+// what the run does; it weighs as a run otherwise than the file says unless that layer gives the
+// application every depth the switch may ask for.
+void CheckDepthSeen(const CheckInput& input, ConfigCheck& check) {
+  std::vector<DWORD> depths = DepthsUnder32(check);
+  if (!EmulatesLowDepths(input.windows) || depths.empty()) return;
+  Finding finding = Found(FindingKind::EmulatedDepth, kRunsOtherwise, check.applicationPath);
+  finding.numbers.assign(depths.begin(), depths.end());
+  const AppLayersReading& layers = check.layers;
+  bool onNetwork = OnNetwork(layers.place);
+  if (check.layersRead && onNetwork) finding.count = 1;
+  if (check.layersRead && !onNetwork && layers.status == AppLayersReading::Status::Found) {
+    ReducedColour given = SettingsOfLayers(ParseLayerValue(layers.value)).reducedColour;
+    finding.number = ReducedColourBits(given);
+    bool serves = std::all_of(depths.begin(), depths.end(), [given](DWORD bits) { return ReducedColourFor(bits) == given; });
+    serves = serves && given != ReducedColour::Off;
+    if (serves) finding.status = kRunsAsWritten;
+  }
+  check.findings.insert(check.findings.end() - 1, finding);
+}
+
 }  // namespace
 
 bool StopsTheRun(FindingKind kind) {
@@ -209,6 +263,7 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   LaunchContext context(modulePath.c_str(), input.currentMode);
   if (!context.HasPaths()) return check;
   check.made = true;
+  check.windows = input.windows;
 
   CheckedFile& file = check.file;
   file.name = input.inputName;
@@ -237,6 +292,10 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   check.backdropEnabled = context.backdropEnabled;
   check.applicationPath = context.applicationPath;
   CheckApplication(input, context, path, check);
+  if (input.layers != nullptr) {
+    check.layers = input.layers(check.applicationPath);
+    check.layersRead = true;
+  }
 
   if (read.form != assumed) {
     check.findings.push_back(input.plain ? Found(FindingKind::StoredFormGivenAsPlain, kFails)
@@ -248,6 +307,7 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   } else {
     CheckSelection(input, context, check);
   }
+  CheckDepthSeen(input, check);
   return check;
 }
 

@@ -9,9 +9,11 @@
 #pragma once
 
 #include "launcher/mode_selection.h"
+#include "tools/kavelo2-config/app_layers.h"
 #include "tools/kavelo2-config/file_forms.h"
 #include "tools/kavelo2-config/machine_paths.h"
 #include "tools/kavelo2-config/selection_facts.h"
+#include "tools/kavelo2-config/windows_version.h"
 
 #include <cstdint>
 #include <string>
@@ -35,11 +37,16 @@ struct CheckInput {
   DEVMODEA currentMode{};
   // What a Windows path names on this machine; null looks for nothing.
   PathKind (*probe)(const std::string& windowsPath) = nullptr;
+  // The Windows version the launcher runs on; an unknown one counts as one before Windows 8.
+  WindowsVersion windows;
+  // The current user's compatibility layers of the application, by its full path; null reads
+  // none.
+  AppLayersReading (*layers)(const std::string& applicationPath) = nullptr;
 };
 
 // What a finding is. The comments name the fields each kind fills: `subject` (what it is
-// about), `detail` (a second text), `fix` (what to write instead, or a likely meaning), `number`
-// and `count`.
+// about), `detail` (a second text), `fix` (what to write instead, or a likely meaning), `number`,
+// `count` and `numbers`.
 enum class FindingKind {
   // The file as a whole; each stops the run.
   EmptyFile,               // -
@@ -80,6 +87,11 @@ enum class FindingKind {
   PathNamesFolder,      // subject: the application path; fix: the value with a file name added
   ApplicationIsFolder,  // subject: the application path; count: 1 when a PATH entry names it
   ApplicationMissing,   // subject: the application path; count: 1 when a PATH entry names it
+  // What the application sees of the switch.
+  EmulatedDepth,  // subject: the application path; numbers: the depths under 32 bits the switch
+                  // may ask for, which Windows 8 and later only emulate; number: the depth the
+                  // application's own reduced colour layer gives it, or 0; count: 1 when it lies
+                  // on a network drive, where Windows applies no layer
   // What the run does: the last finding of every check.
   NoModeEntry,                // stops
   NoModeFits,                 // subject: the application path
@@ -103,6 +115,7 @@ struct Finding {
   int64_t number = 0;
   int64_t count = 0;
   int64_t length = 0;
+  std::vector<int64_t> numbers;  // where a finding concerns several numbers
 };
 
 // True for the findings that end the run without starting the application.
@@ -147,6 +160,9 @@ struct ConfigCheck {
   std::string applicationPath;
   bool settingsRead = false;  // the entries were read (not for an empty or UTF-16 file)
   SelectionFacts selection;
+  WindowsVersion windows;
+  bool layersRead = false;  // `layers` holds the application's compatibility layers
+  AppLayersReading layers;
   std::vector<Finding> findings;  // in report order; the last one tells what the run does
 };
 

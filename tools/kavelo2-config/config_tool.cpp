@@ -2,6 +2,7 @@
 #include "tools/kavelo2-config/config_tool.h"
 
 #include "launcher/config_file.h"
+#include "tools/kavelo2-config/app_layer_registry.h"
 #include "tools/kavelo2-config/check_report.h"
 #include "tools/kavelo2-config/config_check.h"
 #include "tools/kavelo2-config/file_forms.h"
@@ -10,6 +11,7 @@
 #include "tools/kavelo2-config/safe_save.h"
 #include "tools/kavelo2-config/text_limits.h"
 #include "tools/kavelo2-config/tool_display.h"
+#include "tools/kavelo2-config/windows_version.h"
 
 #include <cerrno>
 #include <cstring>
@@ -24,6 +26,9 @@ constexpr const char* kUsage =
     "                     what the launcher makes of a stored file (or of plain text with\n"
     "                     --plain), entry by entry, and which display mode it picks\n"
     "  modes              the display's modes, numbered in the order the launcher lists them\n"
+    "  restore            returns the display to the mode stored in the registry (as after a\n"
+    "                     launcher that was ended by force); exit status 0 when it is there,\n"
+    "                     1 when the display refused\n"
 #ifdef _WIN32
     "  FILE               a file alone (as dropping it on the program gives):\n"
     "                     check FILE --modes display\n"
@@ -34,14 +39,17 @@ constexpr const char* kUsage =
     "\"display\" is the display's own catalogue.\n"
 #ifndef _WIN32
     "On this host the display is simulated: KAVELO2_SIM_MODES holds its catalogue as a LIST\n"
-    "(default: the 27 modes of a 1024x768 desktop).\n"
+    "(default: the 27 modes of a 1024x768 desktop), whose first largest mode is the registry's;\n"
+    "KAVELO2_SIM_MODE names another mode in force, KAVELO2_SIM_RESTORE the DISP_CHANGE_ number\n"
+    "that answers restore, and KAVELO2_SIM_WINDOWS the Windows version (default 6.1.7601).\n"
 #endif
     "Exit status of check:\n"
     "  0  the launcher starts the application as the file says\n"
     "  1  the launcher stops, or it will fail to start the application\n"
     "  2  usage or I/O error\n"
     "  3  the launcher starts the application, but not as the file says (an ignored entry, a switch\n"
-    "     the display will likely refuse, no fitting mode without STRICT)\n"
+    "     the display will likely refuse, no fitting mode without STRICT, a depth that Windows 8\n"
+    "     and later only emulate)\n"
     "encode, decode and modes answer 0 when done and 2 on a usage or I/O error.\n";
 
 int Fail(const ToolStreams& streams, const std::string& message) {
@@ -171,6 +179,7 @@ int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
   if (!inputGiven && streams.console.inIsInteractive) return Usage(streams);
   DisplayState display;
   std::string error;
+  if (!ReadWindowsVersion(input.windows, error)) return Fail(streams, error);
   if (fromDisplay && !ReadDisplay(display, error)) return Fail(streams, error);
   if (fromDisplay) {
     input.modes = &display.modes;
@@ -186,6 +195,7 @@ int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
   input.inputName = IsStandardStream(name) ? "" : name;
   input.programDirectory = ProgramDirectory(programDirectory, name);
   input.probe = ProbePath;
+  input.layers = ReadApplicationLayers;
   ConfigCheck check = CheckConfiguration(input);
   if (!check.made) return Fail(streams, "the program directory is too long for the launcher's paths");
   std::fputs(RenderReport(check).c_str(), streams.out);
@@ -203,6 +213,18 @@ int Modes(const std::vector<std::string>& args, const ToolStreams& streams) {
   std::fputs(FormatCatalogue(display.modes).c_str(), streams.out);
   std::fflush(streams.out);
   return kRunsAsWritten;
+}
+
+int Restore(const std::vector<std::string>& args, const ToolStreams& streams) {
+  if (args.size() > 1) return UsageError(streams, "restore takes no arguments");
+  RestoreOutcome outcome;
+  std::string error;
+  if (!RestoreDisplay(outcome, error)) return Fail(streams, error);
+  std::fputs(RestoreReport(outcome).c_str(), streams.out);
+  std::fflush(streams.out);
+  if (BackInRegistryMode(outcome)) return kRunsAsWritten;
+  std::fprintf(streams.err, "kavelo2-config: %s\n", RestoreResult(outcome).c_str());
+  return kFails;
 }
 
 int Help(const std::vector<std::string>&, const ToolStreams& streams) {
@@ -224,8 +246,8 @@ struct Command {
   int (*run)(const std::vector<std::string>& args, const ToolStreams& streams);
 };
 constexpr Command kCommands[] = {{"encode", Encode}, {"decode", Decode}, {"check", Check},
-                                 {"modes", Modes},   {"help", Help},     {"--help", Help},
-                                 {"-h", Help}};
+                                 {"modes", Modes},   {"restore", Restore}, {"help", Help},
+                                 {"--help", Help},   {"-h", Help}};
 
 const Command* FindCommand(const std::string& word) {
   for (const Command& command : kCommands) {

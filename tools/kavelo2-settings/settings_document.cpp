@@ -3,6 +3,7 @@
 #include "tools/kavelo2-settings/settings_document.h"
 
 #include "launcher/config_file.h"
+#include "tools/kavelo2-config/app_layer_registry.h"
 #include "tools/kavelo2-config/check_report.h"
 #include "tools/kavelo2-config/machine_paths.h"
 #include "tools/kavelo2-config/mode_notation.h"
@@ -73,7 +74,7 @@ const std::vector<ValueChoice>& SettingsDocument::List(EntryKind kind) const {
 
 bool SettingsDocument::ReadDisplay(std::string& error) {
   DisplayState display;
-  if (!::ReadDisplay(display, error)) return false;
+  if (!::ReadDisplay(display, error) || !ReadWindowsVersion(windows, error)) return false;
   catalogue = display.modes;
   currentMode = display.current;
   return true;
@@ -193,7 +194,9 @@ ConfigCheck SettingsDocument::Check() const {
   input.modes = &catalogue;
   input.modesAreTheDisplays = true;
   input.currentMode = currentMode;
+  input.windows = windows;
   input.probe = ProbePath;
+  input.layers = ReadApplicationLayers;
   return CheckConfiguration(input);
 }
 

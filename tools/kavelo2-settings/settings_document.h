@@ -7,6 +7,7 @@
 #include "tools/kavelo2-config/config_check.h"
 #include "tools/kavelo2-config/file_forms.h"
 #include "tools/kavelo2-config/safe_save.h"
+#include "tools/kavelo2-config/windows_version.h"
 #include "tools/kavelo2-settings/launcher_folder.h"
 
 #include <cstdint>
@@ -43,6 +44,7 @@ struct UnshownEntry {
 struct SettingsDocument {
   ModeCatalogue catalogue;  // the display's modes, as the launcher enumerates them
   DEVMODEA currentMode{};   // the display's mode in force
+  WindowsVersion windows;   // the version of Windows the display belongs to
   std::string folder;    // the launcher's folder in Windows form, ending in a backslash
   std::string fileName;  // the configuration file's name in that folder
   std::vector<std::string> launchers;  // the launcher programs in the folder, by file name
@@ -57,7 +59,8 @@ struct SettingsDocument {
   std::string application;  // the PATH value as shown; "" writes no PATH entry
   std::vector<UnshownEntry> unshown;
 
-  // Fills `catalogue` and `currentMode` from the display, read once with the launcher's calls.
+  // Fills `catalogue` and `currentMode` from the display, read once with the launcher's calls,
+  // and `windows` with the Windows version.
   bool ReadDisplay(std::string& error);
 
   // Opens `fileName` in `folder` (the launcher's folder, ending in a separator): a file that
@@ -82,7 +85,8 @@ struct SettingsDocument {
   // The plain text that saving writes: one entry per kind, in a fixed order, CR LF after each.
   std::string ComposeText() const;
 
-  // The checker's check of ComposeText() in this folder against this display.
+  // The checker's check of ComposeText() in this folder against this display, with the current
+  // user's compatibility layers of the application as they are now.
   ConfigCheck Check() const;
 
   // Why the text cannot be saved (longer than the launcher reads, an application path that the

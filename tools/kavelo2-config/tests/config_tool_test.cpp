@@ -1,9 +1,12 @@
 // kavelo2-config on the host: whole command lines run in process against real files, with the
 // launcher's own decoder and reader as the reference.
 #include "launcher/config_file.h"
+#include "platform/sim/sim_platform.h"
 #include "tools/kavelo2-config/check_report.h"
 #include "tools/kavelo2-config/config_check.h"
 #include "tools/kavelo2-config/config_tool.h"
+#include "tools/kavelo2-config/mode_notation.h"
+#include "tools/kavelo2-config/tool_display.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -11,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -54,12 +58,17 @@ class ConfigToolTest : public ::testing::Test {
   void SetUp() override {
     char pattern[] = "/tmp/kavelo2-config-XXXXXX";
     folder_ = mkdtemp(pattern);
-    unsetenv("KAVELO2_SIM_MODES");
+    UnsetScript();
   }
   void TearDown() override {
     std::string command = "rm -rf '" + folder_ + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    unsetenv("KAVELO2_SIM_MODES");
+    UnsetScript();
+  }
+  static void UnsetScript() {
+    for (const char* variable : {"KAVELO2_SIM_MODES", "KAVELO2_SIM_MODE", "KAVELO2_SIM_RESTORE", "KAVELO2_SIM_WINDOWS"}) {
+      unsetenv(variable);
+    }
   }
 
   std::string Path(const std::string& name) const { return folder_ + "/" + name; }
@@ -781,6 +790,296 @@ TEST_F(ConfigToolTest, RunningOutOfMemoryEndsWithStatus2AndALine) {
   ProgramRun run = RunProgram({KAVELO2_CONFIG_TOOL, "decode", big, Path("big.txt")}, folder_, 40u << 20);
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err, "kavelo2-config: stopped: not enough memory\n");
+}
+
+// --- restore --------------------------------------------------------------------------------
+
+// The display a launcher ended by force left switched, and what the platform answers the return.
+TEST_F(ConfigToolTest, RestoreReturnsToTheRegistryModeAndSaysWhatItWasAndIs) {
+  struct Case {
+    const char* name;
+    const char* inForce;  // KAVELO2_SIM_MODE, or null for the registry's own
+    const char* answer;   // KAVELO2_SIM_RESTORE, or null for success
+    int status;
+    std::string out;
+    std::string error;  // the one line on standard error, "" for none
+  };
+  const std::vector<Case> cases = {
+      {"left switched", "800x600x32@60", nullptr, 0,
+       "mode before:   800x600x32@60\nregistry mode: 1024x768x32@60\nanswer:        DISP_CHANGE_SUCCESSFUL\n"
+       "mode after:    1024x768x32@60\nresult: the display is back in the registry mode, 1024x768x32@60\n",
+       ""},
+      {"already there", nullptr, nullptr, 0,
+       "mode after:    1024x768x32@60\nresult: the display was in the registry mode, 1024x768x32@60, and stays in it\n", ""},
+      {"refused", "640x480x16@60", "-2", 1,
+       "answer:        DISP_CHANGE_BADMODE\nmode after:    640x480x16@60\n",
+       "kavelo2-config: the display refused the return to the registry mode: DISP_CHANGE_BADMODE\n"},
+      {"refused, dual view", "640x480x32@60", "-6", 1, "", "registry mode: DISP_CHANGE_BADDUALVIEW\n"},
+      {"refused with a result without a name", "640x480x32@60", "-9", 1, "answer:        result -9\n",
+       "kavelo2-config: the display refused the return to the registry mode: result -9\n"},
+      {"a restart would be needed", "640x480x32@60", "1", 1, "", "mode: DISP_CHANGE_RESTART\n"},
+      {"not a mode", "800x600", nullptr, 2, "", "kavelo2-config: KAVELO2_SIM_MODE: \"800x600\" is not a mode"},
+      {"not a number", nullptr, "-2x", 2, "", "kavelo2-config: KAVELO2_SIM_RESTORE: \"-2x\" is not a number\n"},
+  };
+  for (const Case& c : cases) {
+    UnsetScript();
+    ResetSim();
+    if (c.inForce != nullptr) setenv("KAVELO2_SIM_MODE", c.inForce, 1);
+    if (c.answer != nullptr) setenv("KAVELO2_SIM_RESTORE", c.answer, 1);
+    ToolRun run = Run({"restore"});
+    EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.out << run.err;
+    EXPECT_NE(run.out.find(c.out), std::string::npos) << c.name << "\n" << run.out;
+    if (c.error.empty()) {
+      EXPECT_EQ(run.err, "") << c.name;
+    } else {
+      EXPECT_NE(run.err.find(c.error), std::string::npos) << c.name << "\n" << run.err;
+      EXPECT_EQ(LineCount(run.err), 1u) << c.name << "\n" << run.err;
+    }
+    if (c.status == 2) continue;
+    // One return with a null record and no flags, the launcher's own, and nothing else changed.
+    ASSERT_EQ(Sim().modeChanges.size(), 1u) << c.name;
+    EXPECT_FALSE(Sim().modeChanges[0].hasMode) << c.name;
+    EXPECT_EQ(Sim().modeChanges[0].flags, 0u) << c.name;
+  }
+  EXPECT_EQ(Run({"restore", "now"}).status, 2);
+}
+
+// Whether a return reached the registry mode: size, depth and rate, where the rate is known.
+TEST(RestoreOutcome, BackInTheRegistryModeOnlyWhenThePlatformTookItAndTheModeIsThere) {
+  struct Case {
+    const char* name;
+    DEVMODEA after;
+    bool registryKnown;
+    LONG result;
+    bool back;
+    const char* said;
+  };
+  const DEVMODEA registry = SimMode(1024, 768, 32, 60);
+  const std::vector<Case> cases = {
+      {"there", SimMode(1024, 768, 32, 60), true, DISP_CHANGE_SUCCESSFUL, true, "back in the registry mode"},
+      {"the default rate meets any", SimMode(1024, 768, 32, 1), true, DISP_CHANGE_SUCCESSFUL, true, "back"},
+      {"another rate", SimMode(1024, 768, 32, 75), true, DISP_CHANGE_SUCCESSFUL, false,
+       "took the return to the registry mode but is in 1024x768x32@75, not in 1024x768x32@60"},
+      {"another size", SimMode(800, 600, 32, 60), true, DISP_CHANGE_SUCCESSFUL, false, "but is in 800x600x32@60"},
+      {"another depth", SimMode(1024, 768, 16, 60), true, DISP_CHANGE_SUCCESSFUL, false, "but is in 1024x768x16@60"},
+      {"registry not readable", SimMode(800, 600, 32, 60), false, DISP_CHANGE_SUCCESSFUL, true,
+       "took the return to the registry mode and is in 800x600x32@60"},
+      {"refused", SimMode(1024, 768, 32, 60), true, DISP_CHANGE_FAILED, false, "refused"},
+  };
+  for (const Case& c : cases) {
+    RestoreOutcome outcome;
+    outcome.before = SimMode(640, 480, 32, 60);
+    outcome.registryKnown = c.registryKnown;
+    if (c.registryKnown) outcome.registry = registry;
+    outcome.result = c.result;
+    outcome.after = c.after;
+    EXPECT_EQ(BackInRegistryMode(outcome), c.back) << c.name;
+    EXPECT_NE(RestoreResult(outcome).find(c.said), std::string::npos) << c.name << ": " << RestoreResult(outcome);
+  }
+}
+
+// --- the depth the application sees ---------------------------------------------------------
+
+struct DepthCase {
+  const char* name;
+  const char* text;
+  const char* modes;       // the catalogue checked, or null for none
+  const char* layers;      // the application's layers value, or null for none
+  std::vector<int64_t> emulated;  // the depths told as emulated on Windows 8 and later
+  int statusFrom8;         // the check's status there; before Windows 8 it is what it was
+  const char* said;        // in the finding's words on Windows 8 and later, "" for nothing
+};
+
+void PrintTo(const DepthCase& c, std::ostream* os) { *os << c.name; }
+
+class EmulatedDepth : public ::testing::TestWithParam<DepthCase> {};
+
+const std::vector<WindowsVersion> kBefore8 = {{0, 0, 0}, {5, 1, 2600}, {6, 0, 6002}, {6, 1, 7601}};
+const std::vector<WindowsVersion> kFrom8 = {{6, 2, 9200}, {6, 3, 9600}, {10, 0, 19045}};
+
+AppLayersReading g_layers;
+AppLayersReading ScriptedLayers(const std::string&) { return g_layers; }
+
+TEST_P(EmulatedDepth, IsToldFromARealOneByTheWindowsVersionPassedIn) {
+  const DepthCase& c = GetParam();
+  ModeCatalogue catalogue;
+  std::string bad;
+  ASSERT_TRUE(c.modes == nullptr || ParseModeList(c.modes, catalogue, bad)) << bad;
+  g_layers = AppLayersReading();
+  if (c.layers != nullptr) {
+    g_layers.status = AppLayersReading::Status::Found;
+    g_layers.value = c.layers;
+  }
+  CheckInput input;
+  input.plain = true;
+  input.programDirectory = "C:\\Show\\";
+  input.file.bytes = c.text;
+  input.file.size = input.file.bytes.size();
+  input.modes = c.modes != nullptr ? &catalogue : nullptr;
+  input.layers = ScriptedLayers;
+
+  input.windows = {6, 1, 7601};
+  ConfigCheck before = CheckConfiguration(input);
+  int statusBefore8 = Judge(before).status;
+  for (const std::vector<WindowsVersion>* versions : {&kBefore8, &kFrom8}) {
+    bool from8 = versions == &kFrom8;
+    for (const WindowsVersion& windows : *versions) {
+      SCOPED_TRACE(std::to_string(windows.major) + "." + std::to_string(windows.minor));
+      input.windows = windows;
+      ConfigCheck check = CheckConfiguration(input);
+      auto found = std::find_if(check.findings.begin(), check.findings.end(),
+                                [](const Finding& f) { return f.kind == FindingKind::EmulatedDepth; });
+      bool told = from8 && !c.emulated.empty();
+      ASSERT_EQ(found != check.findings.end(), told);
+      EXPECT_EQ(Judge(check).status, from8 ? c.statusFrom8 : statusBefore8);
+      if (!told) continue;
+      EXPECT_EQ(found->numbers, c.emulated);
+      // Told just before what the run does, in the report and (when it decides) the verdict.
+      EXPECT_EQ(found + 1, check.findings.end() - 1);
+      std::string body = FindingBody(*found, check);
+      EXPECT_NE(body.find(c.said), std::string::npos) << body;
+      EXPECT_NE(RenderReport(check).find("\ndepth: " + body + "\nresult: "), std::string::npos);
+      if (c.statusFrom8 == kRunsOtherwise && Judge(check).cause == &*found) {
+        EXPECT_EQ(VerdictLine(check), "the launcher starts the application, but not as the file says: " + body);
+      }
+    }
+  }
+}
+
+const char* const kSixteenBitFix =
+    "tick \"Reduced color mode\" with \"16-bit (65536) color\" on the Compatibility tab of the application's "
+    "Properties, or set it in Kavelo2 Settings under \"The application on this computer\"";
+
+INSTANTIATE_TEST_SUITE_P(
+    Check, EmulatedDepth,
+    ::testing::Values(
+        DepthCase{"ChosenModeAt16Bits", "WIDTH:640\nHEIGHT:480\nDEPTH:16\n", "640x480x32@60,640x480x16@60", nullptr,
+                  {16}, 3,
+                  "on Windows 8 and later a switch to 16 bits per pixel is only emulated: the desktop keeps 32 bits, "
+                  "and C:\\Show\\PROJECTOR.EXE sees 16 bits only through its own reduced colour setting: "},
+        DepthCase{"ChosenModeAt8Bits", "WIDTH:640\nDEPTH:8\n", "640x480x8@60", nullptr, {8}, 3,
+                  "with \"8-bit (256) color\" on the Compatibility tab"},
+        DepthCase{"ThirtyTwoBitsComeFirst", "WIDTH:640\nDEPTH:16,32\n", "640x480x32@60,640x480x16@60", nullptr, {}, 0,
+                  ""},
+        DepthCase{"TwentyFourTakesAThirtyTwoBitMode", "WIDTH:640\nDEPTH:24\n", "640x480x16@60,640x480x32@60",
+                  nullptr, {}, 0, ""},
+        DepthCase{"ChosenModeAt24Bits", "WIDTH:640\nDEPTH:24\n", "640x480x24@60", nullptr, {24}, 3,
+                  "which offers no 24 bits: it runs at 32 bits"},
+        DepthCase{"TheSwitchNamesNoDepth", "WIDTH:640\nHEIGHT:480\n", "640x480x16@60", nullptr, {}, 0, ""},
+        DepthCase{"ARefusedSwitchGivesNoDepth", "WIDTH:640\nDEPTH:16\n", "640x480x32@60,320x200x16@60", nullptr, {},
+                  3, ""},
+        DepthCase{"NoModeFits", "WIDTH:640\nDEPTH:16\nSTRICT:1\n", "640x480x32@60", nullptr, {}, 1, ""},
+        DepthCase{"WithoutACatalogueOnlyDepthsUnder24", "WIDTH:640\nDEPTH:16\n", nullptr, nullptr, {16}, 3,
+                  kSixteenBitFix},
+        DepthCase{"WithoutACatalogueSeveral", "DEPTH:16,8\n", nullptr, nullptr, {16, 8}, 3,
+                  "a switch to 16 or 8 bits per pixel is only emulated: the desktop keeps 32 bits, and "
+                  "C:\\Show\\PROJECTOR.EXE sees fewer bits only through its own reduced colour setting: tick "
+                  "\"Reduced color mode\" with \"16-bit (65536) color\" or \"8-bit (256) color\""},
+        DepthCase{"WithoutACatalogue24MayBe32", "DEPTH:16,24\n", nullptr, nullptr, {}, 0, ""},
+        DepthCase{"WithoutACatalogue32", "DEPTH:32,16\n", nullptr, nullptr, {}, 0, ""},
+        DepthCase{"WithoutACatalogueEveryEntryCounts", "DEPTH:16,8,32\nDEPTH:8,16\n", nullptr, nullptr, {8, 16}, 3,
+                  ""},
+        DepthCase{"WithoutACatalogueNoModeHasNoBits", "DEPTH:0,8\n", nullptr, nullptr, {8}, 3, ""},
+        DepthCase{"WithoutACatalogueANegativeDepthIsHuge", "DEPTH:-16\n", nullptr, nullptr, {}, 0, ""},
+        DepthCase{"WithoutACatalogueNoCommonDepth", "DEPTH:16\nDEPTH:8\n", nullptr, nullptr, {}, 0, ""},
+        DepthCase{"IgnoredEntryStillWeighs", "DEPTH:16\nCOLOR:16\n", nullptr, nullptr, {16}, 3, ""},
+        DepthCase{"TheApplicationsLayerGivesTheDepth", "WIDTH:640\nDEPTH:16\n", "640x480x16@60", "~ 16BITCOLOR",
+                  {16}, 0, "sees 16 bits only through its own reduced colour setting, which gives it 16 bits"},
+        DepthCase{"TheLayerNameInAnyCase", "DEPTH:8\n", nullptr, "~ HIGHDPIAWARE 256color", {8}, 0, ""},
+        DepthCase{"TheApplicationsLayerGivesAnotherDepth", "WIDTH:640\nDEPTH:16\n", "640x480x16@60", "~ 256COLOR",
+                  {16}, 3, "which gives it 8 bits now: tick \"Reduced color mode\" with \"16-bit (65536) color\""},
+        DepthCase{"OneLayerCannotServeTwoDepths", "DEPTH:16,8\n", nullptr, "~ 16BITCOLOR", {16, 8}, 3, ""},
+        DepthCase{"NoLayerGives24Bits", "WIDTH:640\nDEPTH:24\n", "640x480x24@60", "~ HIGHDPIAWARE", {24}, 3,
+                  "which offers no 24 bits"},
+        DepthCase{"OtherLayersGiveNoDepth", "DEPTH:16\n", nullptr, "~ 640X480 WINXPSP3", {16}, 3, kSixteenBitFix}),
+    [](const ::testing::TestParamInfo<DepthCase>& depth) { return std::string(depth.param.name); });
+
+TEST(EmulatedDepthOnANetworkDrive, NoLayerHelpsAndTheFixSaysSo) {
+  for (AppLocation location : {AppLocation::NetworkShare, AppLocation::NetworkDrive}) {
+    g_layers = AppLayersReading();
+    g_layers.status = AppLayersReading::Status::Found;
+    g_layers.value = "~ 16BITCOLOR";
+    g_layers.place = {location, location == AppLocation::NetworkDrive ? "N:" : "\\\\server\\share"};
+    CheckInput input;
+    input.plain = true;
+    input.programDirectory = "C:\\Show\\";
+    input.file.bytes = "DEPTH:16\n";
+    input.file.size = input.file.bytes.size();
+    input.windows = {10, 0, 19045};
+    input.layers = ScriptedLayers;
+    ConfigCheck check = CheckConfiguration(input);
+    EXPECT_EQ(Judge(check).status, kRunsOtherwise);
+    std::string report = RenderReport(check);
+    EXPECT_NE(report.find("which Windows applies only to programs on local drives: copy the application to a local "
+                          "drive and set it there"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("compatibility layers for this user: \"~ 16BITCOLOR\"; Windows applies none: the "
+                          "application lies on the network "),
+              std::string::npos)
+        << report;
+  }
+}
+
+// The command line: the tool reads the version once, from ntdll (on the host, KAVELO2_SIM_WINDOWS).
+TEST_F(ConfigToolTest, TheToolPassesTheWindowsVersionItReads) {
+  struct Case {
+    const char* windows;  // null: the host's default, Windows 7
+    int status;
+    const char* said;
+  };
+  const std::vector<Case> cases = {
+      {nullptr, 0, "Windows: 6.1.7601\n"},
+      {"6.1.7601", 0, "Windows: 6.1.7601\n"},
+      {"6.2.9200", 3, "Windows: 6.2.9200\n"},
+      {"10.0.22631", 3, "depth: on Windows 8 and later a switch to 16 bits per pixel is only emulated"},
+  };
+  for (const Case& c : cases) {
+    UnsetScript();
+    if (c.windows != nullptr) setenv("KAVELO2_SIM_WINDOWS", c.windows, 1);
+    ToolRun run = Check("WIDTH:640\nHEIGHT:480\nDEPTH:16\n", {"--modes", "display"});
+    EXPECT_EQ(run.status, c.status) << run.out << run.err;
+    EXPECT_NE(run.out.find(c.said), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("depth: ") != std::string::npos, c.status == 3) << run.out;
+  }
+  for (const char* bad : {"10", "10.0", "ten.0.1", "10.0.1x", "-1.0.1"}) {
+    setenv("KAVELO2_SIM_WINDOWS", bad, 1);
+    ToolRun run = Check("WIDTH:640\n");
+    EXPECT_EQ(run.status, 2) << bad;
+    EXPECT_EQ(run.err, "kavelo2-config: KAVELO2_SIM_WINDOWS: \"" + std::string(bad) +
+                           "\" is not a version (write MAJOR.MINOR.BUILD, e.g. 10.0.19045)\n");
+  }
+}
+
+// The report names the layers of the application for the current user, read through the
+// registry edge (on the host, the simulated registry).
+TEST_F(ConfigToolTest, TheReportNamesTheApplicationsLayersForThisUser) {
+  const std::string key = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+  const std::string application = "C:\\Show\\GAME.EXE";
+  struct Case {
+    const char* name;
+    bool keyExists;
+    std::string data;  // stored for the application; "" for no value
+    DWORD type;
+    const char* line;
+  };
+  const std::vector<Case> cases = {
+      {"no key", false, "", REG_SZ, "compatibility layers for this user: none\n"},
+      {"no value", true, "", REG_SZ, "compatibility layers for this user: none\n"},
+      {"a value", true, std::string("~ 16BITCOLOR\0", 13), REG_SZ, "compatibility layers for this user: \"~ 16BITCOLOR\"\n"},
+      {"not text", true, std::string("\x10\0\0\0", 4), REG_DWORD,
+       "compatibility layers for this user: a value of registry type 4, which is not text\n"},
+      {"too long", true, std::string(2000, 'A'), REG_SZ,
+       "compatibility layers for this user: a value longer than 1023 bytes, not read\n"},
+  };
+  for (const Case& c : cases) {
+    ResetSim();
+    if (c.keyExists) Sim().registry.keys[SimCapitals(key)];
+    if (!c.data.empty()) Sim().registry.keys[SimCapitals(key)][SimCapitals(application)] = {c.type, c.data};
+    ToolRun run = Check("WIDTH:800\nPATH:GAME.EXE\n");
+    EXPECT_NE(run.out.find("application: C:\\Show\\GAME.EXE\n" + std::string(c.line)), std::string::npos)
+        << c.name << "\n" << run.out;
+  }
 }
 
 // --- the in-memory check, as a dialog uses it ----------------------------------------------
