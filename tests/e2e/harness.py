@@ -13,6 +13,7 @@ CTest sets all of this up (label e2e). By hand, from this folder:
     KAVELO_E2E_BIN=<build>/bin KAVELO_E2E_WORK=/tmp/e2e python3 -m unittest -v test_launch
     python3 wine_env.py stop --work /tmp/e2e
 """
+import contextlib
 import os
 import re
 import shutil
@@ -104,6 +105,39 @@ def run_console(exe, *args, cwd=None, stdin=b"", timeout=RUN_TIMEOUT):
         out.seek(0)
         err.seek(0)
         return status, out.read(), err.read()
+
+
+def run_text(exe, *args):
+    """Runs a console program under Wine; returns (status, its standard output as text)."""
+    status, out, _ = run_console(exe, *args)
+    return status, out.decode("latin-1").replace("\r", "")
+
+
+# Where the current user's compatibility layers of programs are kept, by the program's path.
+LAYERS_KEY = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers"
+
+
+def registry_data(key, name):
+    """The data of a string value as `reg query` shows it, or None when there is no such value."""
+    status, out = run_text("reg", "query", key, "/v", name)
+    for line in out.splitlines():
+        if status == 0 and line.strip().startswith(name + "    REG_SZ"):
+            return line.split("REG_SZ", 1)[1].strip()
+    return None
+
+
+@contextlib.contextmanager
+def windows_version(version, *programs):
+    """Has Wine report this Windows version ("win7", "win10") to the programs while the block
+    runs, through their application defaults."""
+    keys = [f"HKCU\\Software\\Wine\\AppDefaults\\{program}" for program in programs]
+    for key in keys:
+        run_text("reg", "add", key, "/v", "Version", "/d", version, "/f")
+    try:
+        yield
+    finally:
+        for key in keys:
+            run_text("reg", "delete", key, "/f")
 
 
 def wait_for_exit(process, timeout=RUN_TIMEOUT):

@@ -2,7 +2,6 @@
 against it that agree with what the launcher then does, exit statuses and byte-exact streams, the
 way back after a launcher that was ended by force, the depth Windows 8 and later only emulate, and
 an application's compatibility layers as the registry holds them."""
-import contextlib
 import time
 import unittest
 
@@ -10,7 +9,6 @@ import harness
 
 TOOL = harness.BIN / "kavelo2-config.exe"
 LAYERS_HELPER = harness.HELPERS / "app_layers.exe"
-LAYERS_KEY = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers"
 
 # The desktop's catalogue: nine sizes at 32, then 16, then 8 bits, all at 60 Hz.
 SIZES = ["320x200", "320x240", "400x300", "512x384", "640x400", "640x480", "768x576", "800x600",
@@ -24,35 +22,6 @@ def run_tool(*args, stdin=b""):
     return status, out, err.decode("latin-1")
 
 
-def run_text(exe, *args):
-    """Runs a console program under Wine; returns (status, its standard output as text)."""
-    status, out, _ = harness.run_console(exe, *args)
-    return status, out.decode("latin-1").replace("\r", "")
-
-
-def registry_data(key, name):
-    """The data of a string value as `reg query` shows it, or None when there is no such value."""
-    status, out = run_text("reg", "query", key, "/v", name)
-    for line in out.splitlines():
-        if status == 0 and line.strip().startswith(name + "    REG_SZ"):
-            return line.split("REG_SZ", 1)[1].strip()
-    return None
-
-
-@contextlib.contextmanager
-def windows_version(version, *programs):
-    """Has Wine report this Windows version ("win7", "win10") to the programs while the block
-    runs, through their application defaults."""
-    keys = [f"HKCU\\Software\\Wine\\AppDefaults\\{program}" for program in programs]
-    for key in keys:
-        run_text("reg", "add", key, "/v", "Version", "/d", version, "/f")
-    try:
-        yield
-    finally:
-        for key in keys:
-            run_text("reg", "delete", key, "/f")
-
-
 class ConfigToolTest(harness.EndToEndTest):
 
     def test_modes_lists_the_desktop_catalogue(self):
@@ -61,7 +30,7 @@ class ConfigToolTest(harness.EndToEndTest):
         numbered = [f"mode {n} of 27: {mode}" for n, mode in enumerate(DESKTOP_MODES, 1)]
         self.assertEqual(out.decode().split("\n"), numbered + [""])
 
-    @windows_version("win7", "kavelo2-config.exe")
+    @harness.windows_version("win7", "kavelo2-config.exe")
     def test_check_against_the_display_agrees_with_the_launcher(self):
         # (case, plain text, what the tool says, its exit status, the mode the application sees
         #  or None when nothing starts)
@@ -204,7 +173,7 @@ class ConfigToolTest(harness.EndToEndTest):
                   " sees 16 bits only through its own reduced colour setting: tick \"Reduced color mode\" "
                   "with \"16-bit (65536) color\"")]
         for version, named, expected, depth in cases:
-            with self.subTest(version), windows_version(version, "kavelo2-config.exe"):
+            with self.subTest(version), harness.windows_version(version, "kavelo2-config.exe"):
                 status, out, err = run_tool("check", harness.win_path(config), "--modes", "display")
                 report = out.decode()
                 self.assertEqual(status, expected, err)
@@ -220,17 +189,17 @@ class ConfigToolTest(harness.EndToEndTest):
         installation = self.installation()
         config = installation.write("Kavelo2.ini", "WIDTH:640\r\nHEIGHT:480\r\nDEPTH:16\r\nPATH:GAME.EXE\r\n")
         game = harness.win_path(installation.add_application("GAME.EXE"))
-        self.addCleanup(run_text, "reg", "delete", LAYERS_KEY, "/v", game, "/f")
+        self.addCleanup(harness.run_text, "reg", "delete", harness.LAYERS_KEY, "/v", game, "/f")
 
         def layers_line():
             status, out, _ = run_tool("check", harness.win_path(config), "--modes", "display")
             line = next(l for l in out.decode().splitlines() if l.startswith("compatibility layers"))
             return status, line
 
-        with windows_version("win10", "kavelo2-config.exe", "app_layers.exe"):
+        with harness.windows_version("win10", "kavelo2-config.exe", "app_layers.exe"):
             self.assertEqual(layers_line(), (3, "compatibility layers for this user: none"))
             # Names the Compatibility tab wrote before stay, and in their places.
-            run_text("reg", "add", LAYERS_KEY, "/v", game, "/d", "~ RUNASADMIN WINXPSP3", "/f")
+            harness.run_text("reg", "add", harness.LAYERS_KEY, "/v", game, "/d", "~ RUNASADMIN WINXPSP3", "/f")
             # (settings, the value reg query then shows, the checker's status)
             steps = [(["16"], "~ RUNASADMIN 16BITCOLOR WINXPSP3", 0),
                      (["8", "640x480", "nofso"],
@@ -238,35 +207,35 @@ class ConfigToolTest(harness.EndToEndTest):
                      ([], "~ RUNASADMIN WINXPSP3", 3)]
             for settings, value, expected in steps:
                 with self.subTest(settings=settings):
-                    status, out = run_text(LAYERS_HELPER, "set", game, *settings)
+                    status, out = harness.run_text(LAYERS_HELPER, "set", game, *settings)
                     self.assertEqual(status, 0, out)
-                    self.assertEqual(registry_data(LAYERS_KEY, game), value)
-                    self.assertEqual(run_text(LAYERS_HELPER, "get", game), (0, f'"{value}"\n'))
+                    self.assertEqual(harness.registry_data(harness.LAYERS_KEY, game), value)
+                    self.assertEqual(harness.run_text(LAYERS_HELPER, "get", game), (0, f'"{value}"\n'))
                     self.assertEqual(layers_line(), (expected, f'compatibility layers for this user: "{value}"'))
             # Nothing left at all: the value goes.
-            run_text("reg", "add", LAYERS_KEY, "/v", game, "/d", "~ 16BITCOLOR", "/f")
-            self.assertEqual(run_text(LAYERS_HELPER, "clear", game),
+            harness.run_text("reg", "add", harness.LAYERS_KEY, "/v", game, "/d", "~ 16BITCOLOR", "/f")
+            self.assertEqual(harness.run_text(LAYERS_HELPER, "clear", game),
                              (0, f"{game} has no compatibility layers for this user now.\n"))
-            self.assertIsNone(registry_data(LAYERS_KEY, game))
+            self.assertIsNone(harness.registry_data(harness.LAYERS_KEY, game))
             self.assertEqual(layers_line(), (3, "compatibility layers for this user: none"))
 
         # Before Windows 8 the names stand alone, and there is no 16-bit reduced colour mode.
-        with windows_version("win7", "app_layers.exe"):
-            status, out = run_text(LAYERS_HELPER, "set", game, "16")
+        with harness.windows_version("win7", "app_layers.exe"):
+            status, out = harness.run_text(LAYERS_HELPER, "set", game, "16")
             self.assertEqual(status, 1)
             self.assertIn("This version of Windows does not offer 16BITCOLOR", out)
-            self.assertIsNone(registry_data(LAYERS_KEY, game))
-            self.assertEqual(run_text(LAYERS_HELPER, "set", game, "8", "640x480")[0], 0)
-            self.assertEqual(registry_data(LAYERS_KEY, game), "256COLOR 640X480")
+            self.assertIsNone(harness.registry_data(harness.LAYERS_KEY, game))
+            self.assertEqual(harness.run_text(LAYERS_HELPER, "set", game, "8", "640x480")[0], 0)
+            self.assertEqual(harness.registry_data(harness.LAYERS_KEY, game), "256COLOR 640X480")
 
     def test_layers_of_a_program_on_a_network_share_are_refused(self):
         share = "\\\\server\\share\\games\\GAME.EXE"
-        status, out = run_text(LAYERS_HELPER, "set", share, "8")
+        status, out = harness.run_text(LAYERS_HELPER, "set", share, "8")
         self.assertEqual(status, 1)
         self.assertEqual(out, f"{share} lies on the network share \\\\server\\share, and Windows applies "
                               "compatibility settings to programs on local drives only: copy it to a local drive "
                               "first.\n")
-        self.assertIsNone(registry_data(LAYERS_KEY, share))
+        self.assertIsNone(harness.registry_data(harness.LAYERS_KEY, share))
 
     def test_streams_carry_bytes_unchanged(self):
         # Every byte value, line ends included: no newline translation on either stream.

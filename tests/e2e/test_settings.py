@@ -334,6 +334,66 @@ class SettingsTest(harness.EndToEndTest):
             self.assertEqual(harness.wait_for_exit(dialog.process), 0)
         self.assertTrue(SCREENSHOT.read_bytes().startswith(b"\x89PNG"))
 
+    def test_puts_the_display_back_and_sets_the_applications_own_settings(self):
+        installation = self.settings_installation()
+        installation.write("Kavelo2.ini", "WIDTH:640\r\nHEIGHT:480\r\nDEPTH:16\r\nPATH:Game\\GAME.EXE\r\n")
+        game = harness.win_path(installation.add_application("Game/GAME.EXE"))
+        self.addCleanup(harness.run_text, "reg", "delete", harness.LAYERS_KEY, "/v", game, "/f")
+        harness.run_text("reg", "add", harness.LAYERS_KEY, "/v", game, "/d", "~ RUNASADMIN", "/f")
+        # A launcher ended by force leaves the display switched (until its application ends).
+        run_ms = 10000
+        launcher = installation.start(run_ms=run_ms)
+        self.addCleanup(harness.end_if_running, launcher)
+        self.wait_for(lambda: harness.current_mode() == "640x480x32@60", "the launcher did not switch")
+        launcher.kill()
+        launcher.wait()
+        with harness.windows_version("win10", "Kavelo2Settings.exe"), SettingsDialog(installation) as dialog:
+            drive("menu", "restore")
+            caption, message = drive("box", "ok")
+            self.assertEqual(message, "mode before:   640x480x32@60\nregistry mode: 1024x768x32@60\n"
+                                      "answer:        DISP_CHANGE_SUCCESSFUL\nmode after:    1024x768x32@60\n"
+                                      "result: the display is back in the registry mode, 1024x768x32@60\n")
+            self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
+
+            # Windows 10 only emulates 16 bits for the launcher: the application needs its own
+            # reduced colour mode, which the group sets, and the verdict follows at once.
+            self.assertEqual(text("layers-note"), f'For {game}, for this user: "~ RUNASADMIN".')
+            self.assertTrue(text("explanation").startswith(
+                "the launcher starts the application, but not as the file says: on Windows 8 and later a "
+                "switch to 16 bits per pixel is only emulated"), text("explanation"))
+            drive("choose", "colour", "16-bit (65536 colours)")
+            drive("check", "no-full-screen-optimisations", "1")
+            self.assertTrue(text("explanation").startswith("result: the launcher switches to 640x480 at 16 bits"),
+                            text("explanation"))
+            self.assertEqual(drive("title")[0], "*Kavelo2.ini - Kavelo2 Settings")
+            drive("keys", "ctrl+s")
+            self.wait_for_title("Kavelo2.ini - Kavelo2 Settings")
+            self.assertEqual(harness.registry_data(harness.LAYERS_KEY, game),
+                             "~ RUNASADMIN 16BITCOLOR DISABLEDXMAXIMIZEDWINDOWEDMODE")
+            # Off again: the other name stays; with none left, the value goes.
+            drive("choose", "colour", "Off")
+            drive("check", "no-full-screen-optimisations", "0")
+            drive("keys", "ctrl+s")
+            self.wait_for_title("Kavelo2.ini - Kavelo2 Settings")
+            self.assertEqual(harness.registry_data(harness.LAYERS_KEY, game), "~ RUNASADMIN")
+            harness.run_text("reg", "delete", harness.LAYERS_KEY, "/v", game, "/f")
+            drive("check", "run-640x480", "1")
+            drive("keys", "ctrl+s")
+            self.wait_for_title("Kavelo2.ini - Kavelo2 Settings")
+            self.assertEqual(harness.registry_data(harness.LAYERS_KEY, game), "~ 640X480")
+            drive("check", "run-640x480", "0")
+            drive("keys", "ctrl+s")
+            self.wait_for_title("Kavelo2.ini - Kavelo2 Settings")
+            self.assertIsNone(harness.registry_data(harness.LAYERS_KEY, game))
+            drive("click", "cancel")
+            drive("wait-gone")
+            self.assertEqual(harness.wait_for_exit(dialog.process), 0)
+        # The application's end, which would have put the display back too, changes nothing now;
+        # it is waited for so that it cannot touch the next test's desktop.
+        [start] = installation.starts()
+        time.sleep(max(0.0, (int(start["time_ms"]) + run_ms) / 1000 + 1.0 - time.time()))
+        self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
+
     def frame(self):
         """The dialog's frame and the work area, each as (left, top, right, bottom)."""
         numbers = [int(word) for word in drive("frame")[0].split(" ") if word != "in"]

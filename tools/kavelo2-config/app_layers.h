@@ -19,6 +19,12 @@ struct AppLayerSettings {
   ReducedColour reducedColour = ReducedColour::Off;  // 256COLOR or 16BITCOLOR
   bool run640x480 = false;                           // 640X480
   bool noFullScreenOptimisations = false;            // DISABLEDXMAXIMIZEDWINDOWEDMODE
+
+  bool operator==(const AppLayerSettings& other) const {
+    return reducedColour == other.reducedColour && run640x480 == other.run640x480 &&
+           noFullScreenOptimisations == other.noFullScreenOptimisations;
+  }
+  bool operator!=(const AppLayerSettings& other) const { return !(*this == other); }
 };
 
 // The layers of those settings.

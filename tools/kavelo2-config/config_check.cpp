@@ -292,7 +292,7 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   check.backdropEnabled = context.backdropEnabled;
   check.applicationPath = context.applicationPath;
   CheckApplication(input, context, path, check);
-  if (input.layers != nullptr) {
+  if (input.layers) {
     check.layers = input.layers(check.applicationPath);
     check.layersRead = true;
   }

@@ -16,6 +16,7 @@
 #include "tools/kavelo2-config/windows_version.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,9 +40,9 @@ struct CheckInput {
   PathKind (*probe)(const std::string& windowsPath) = nullptr;
   // The Windows version the launcher runs on; an unknown one counts as one before Windows 8.
   WindowsVersion windows;
-  // The current user's compatibility layers of the application, by its full path; null reads
-  // none.
-  AppLayersReading (*layers)(const std::string& applicationPath) = nullptr;
+  // The current user's compatibility layers of the application, by its full path (the registry's,
+  // or those a dialog is about to save); empty reads none.
+  std::function<AppLayersReading(const std::string& applicationPath)> layers;
 };
 
 // What a finding is. The comments name the fields each kind fills: `subject` (what it is

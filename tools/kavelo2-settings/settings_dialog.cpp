@@ -3,8 +3,10 @@
 // while the window keeps answering. Everything it decides comes from the document.
 #include "tools/kavelo2-settings/settings_dialog.h"
 
+#include "tools/kavelo2-config/check_report.h"
 #include "tools/kavelo2-config/machine_paths.h"
 #include "tools/kavelo2-config/mode_notation.h"
+#include "tools/kavelo2-config/tool_display.h"
 #include "tools/kavelo2-settings/program_files.h"
 #include "tools/kavelo2-settings/resource_ids.h"
 #include "tools/kavelo2-settings/settings_document.h"
@@ -23,7 +25,18 @@ constexpr const char* kGuideName = "user-guide.txt";
 constexpr int kValueListIds[kListCount] = {IDC_WIDTHS, IDC_HEIGHTS, IDC_DEPTHS, IDC_RATES};
 // The controls that save, open or try: idle while a launcher runs.
 constexpr int kIdleOnlyIds[] = {IDC_TRY, IDC_SAVE, IDOK};
-constexpr int kIdleOnlyMenuIds[] = {IDM_OPEN, IDM_SAVE, IDM_SAVE_AS};
+constexpr int kIdleOnlyMenuIds[] = {IDM_OPEN, IDM_SAVE, IDM_SAVE_AS, IDM_RESTORE_DISPLAY};
+
+// The reduced colour modes the colour list offers, with their layers.
+struct ColourChoice {
+  ReducedColour colour;
+  AppLayer layer;
+  const char* text;
+};
+constexpr ColourChoice kColourChoices[] = {
+    {ReducedColour::EightBit, AppLayer::Colour256, "8-bit (256 colours)"},
+    {ReducedColour::SixteenBit, AppLayer::Colour16Bit, "16-bit (65536 colours)"},
+};
 // While a launcher is tried, its message boxes are looked for this often.
 constexpr UINT_PTR kTrialTimer = 1;
 constexpr UINT kTrialPollMs = 50;
@@ -38,6 +51,7 @@ struct SettingsSession {
   TrialOutcome trial;
   std::vector<HWND> seenBoxes;
   HWND focusBeforeTrial = nullptr;
+  std::vector<ReducedColour> colours;  // the colour list's items, as this Windows offers them
 };
 
 SettingsSession* g_session = nullptr;
@@ -130,6 +144,50 @@ bool TakeSelections() {
   return changed;
 }
 
+// The group "The application on this computer": the application's settings as the document
+// holds them, offered as far as this Windows version has them and Windows applies them there.
+void ShowLayers() {
+  SettingsSession& session = *g_session;
+  const SettingsDocument& document = session.document;
+  session.showing = true;
+  HWND colours = GetDlgItem(session.dialog, IDC_COLOUR);
+  SendMessageA(colours, CB_RESETCONTENT, 0, 0);
+  session.colours = {ReducedColour::Off};
+  SendMessageA(colours, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Off"));
+  for (const ColourChoice& choice : kColourChoices) {
+    if (!LayerOffered(choice.layer, document.windows) && document.layers.reducedColour != choice.colour) continue;
+    session.colours.push_back(choice.colour);
+    SendMessageA(colours, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.text));
+  }
+  for (size_t index = 0; index < session.colours.size(); ++index) {
+    if (session.colours[index] == document.layers.reducedColour) SendMessageA(colours, CB_SETCURSEL, index, 0);
+  }
+  CheckDlgButton(session.dialog, IDC_RUN_640X480, document.layers.run640x480 ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(session.dialog, IDC_NO_FULL_SCREEN_OPTIMISATIONS,
+                 document.layers.noFullScreenOptimisations ? BST_CHECKED : BST_UNCHECKED);
+  bool apply = document.LayersApply();
+  EnableWindow(colours, apply ? TRUE : FALSE);
+  EnableWindow(GetDlgItem(session.dialog, IDC_RUN_640X480), apply ? TRUE : FALSE);
+  bool fullScreen = apply && LayerOffered(AppLayer::NoFullScreenOptimisations, document.windows);
+  EnableWindow(GetDlgItem(session.dialog, IDC_NO_FULL_SCREEN_OPTIMISATIONS), fullScreen ? TRUE : FALSE);
+  std::string note = "For " + document.layersPath + ", for this user: " + LayersText(document.layersRead) + ".";
+  SetDlgItemTextA(session.dialog, IDC_LAYERS_NOTE, note.c_str());
+  session.showing = false;
+}
+
+// The group's controls into the document.
+void TakeLayers() {
+  SettingsSession& session = *g_session;
+  AppLayerSettings& layers = session.document.layers;
+  LRESULT colour = SendDlgItemMessageA(session.dialog, IDC_COLOUR, CB_GETCURSEL, 0, 0);
+  if (colour >= 0 && static_cast<size_t>(colour) < session.colours.size()) {
+    layers.reducedColour = session.colours[static_cast<size_t>(colour)];
+  }
+  layers.run640x480 = IsDlgButtonChecked(session.dialog, IDC_RUN_640X480) == BST_CHECKED;
+  layers.noFullScreenOptimisations = IsDlgButtonChecked(session.dialog, IDC_NO_FULL_SCREEN_OPTIMISATIONS) == BST_CHECKED;
+  ShowLive();
+}
+
 void ShowDocument() {
   SettingsSession& session = *g_session;
   const SettingsDocument& document = session.document;
@@ -149,6 +207,7 @@ void ShowDocument() {
   SetDlgItemTextA(session.dialog, IDC_APPLICATION, document.application.c_str());
   session.showing = false;
   ShowSelections();
+  ShowLayers();
   ShowLive();
 }
 
@@ -189,8 +248,19 @@ bool SaveDocument() {
     return false;
   }
   SetDlgItemTextA(g_session->dialog, IDC_FILE_FORM, FormDescription(document).c_str());
+  // The application's own settings go with the file; a refusal is said, and they stay changed.
+  bool layersSaved = true;
+  if (document.LayersChanged()) {
+    LayerWriteOutcome layers = document.SaveLayers();
+    layersSaved = layers.result == LayerWriteOutcome::Result::Written ||
+                  layers.result == LayerWriteOutcome::Result::Removed;
+    if (!layersSaved) {
+      Tell(document.fileName + " was saved.\n\n" + LayerOutcomeText(layers, document.layersPath), MB_ICONWARNING);
+    }
+    ShowLayers();
+  }
   ShowLive();
-  return true;
+  return layersSaved;
 }
 
 // Before the document is replaced or the window closes: true when the changes may go.
@@ -344,6 +414,18 @@ void OpenGuide() {
   }
 }
 
+// Display > Put the display back: the mode stored in Windows' settings again, as after a
+// launcher that was ended by force.
+void RestoreTheDisplay() {
+  RestoreOutcome outcome;
+  std::string error;
+  if (!RestoreDisplay(outcome, error)) {
+    Tell(error, MB_ICONERROR);
+    return;
+  }
+  Tell(RestoreReport(outcome), BackInRegistryMode(outcome) ? MB_ICONINFORMATION : MB_ICONWARNING);
+}
+
 void ShowAbout() {
   std::string version = VersionBlockVersion(ModuleVersionBlock(nullptr));
   Tell(std::string(kCaption) + " " + version + "\n\nSets up the folder of a Kavelo2 launcher: its configuration "
@@ -385,7 +467,19 @@ void OnCommand(WORD id, WORD code) {
     case IDC_APPLICATION:
       if (code != EN_CHANGE || session.showing) return;
       document.application = DialogText(IDC_APPLICATION);
+      document.ReadLayers();
+      ShowLayers();
       ShowLive();
+      return;
+    case IDC_COLOUR:
+      if (code == CBN_SELCHANGE && !session.showing) TakeLayers();
+      return;
+    case IDC_RUN_640X480:
+    case IDC_NO_FULL_SCREEN_OPTIMISATIONS:
+      if (code == BN_CLICKED && !session.showing) TakeLayers();
+      return;
+    case IDM_RESTORE_DISPLAY:
+      if (idle) RestoreTheDisplay();
       return;
     case IDC_BROWSE: {
       std::string path;

@@ -168,6 +168,8 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
     }
   }
   savedText = ComposeText();
+  layersPath.clear();
+  ReadLayers();
 }
 
 std::string SettingsDocument::ComposeText() const {
@@ -196,8 +198,42 @@ ConfigCheck SettingsDocument::Check() const {
   input.currentMode = currentMode;
   input.windows = windows;
   input.probe = ProbePath;
-  input.layers = ReadApplicationLayers;
+  // The check sees the application's settings as saving would leave them.
+  input.layers = [this](const std::string& path) {
+    AppLayersReading reading = ReadApplicationLayers(path);
+    bool readable = reading.status == AppLayersReading::Status::Found ||
+                    reading.status == AppLayersReading::Status::NoKey ||
+                    reading.status == AppLayersReading::Status::NoValue;
+    if (path != layersPath || !LayersChanged() || !readable) return reading;
+    LayerValueChange change = ComposeLayerValue(reading.value, layers, windows);
+    reading.status = change.remove ? AppLayersReading::Status::NoValue : AppLayersReading::Status::Found;
+    reading.value = change.remove ? "" : change.value;
+    return reading;
+  };
   return CheckConfiguration(input);
+}
+
+void SettingsDocument::ReadLayers() {
+  std::string path = Check().applicationPath;
+  if (path == layersPath) return;
+  layersPath = path;
+  layersRead = ReadApplicationLayers(path);
+  layers = layersSaved = layersRead.status == AppLayersReading::Status::Found
+                             ? SettingsOfLayers(ParseLayerValue(layersRead.value))
+                             : AppLayerSettings();
+}
+
+bool SettingsDocument::LayersApply() const {
+  return layersRead.place.location != AppLocation::NotFullPath && !OnNetwork(layersRead.place);
+}
+
+LayerWriteOutcome SettingsDocument::SaveLayers() {
+  LayerWriteOutcome outcome = SetApplicationLayers(layersPath, layers, windows);
+  if (outcome.result == LayerWriteOutcome::Result::Written || outcome.result == LayerWriteOutcome::Result::Removed) {
+    layersSaved = layers;
+    layersRead = ReadApplicationLayers(layersPath);
+  }
+  return outcome;
 }
 
 std::string SettingsDocument::SaveRefusal() const {
@@ -256,7 +292,7 @@ std::string SettingsDocument::SaveQuestion() const {
 }
 
 bool SettingsDocument::IsChanged() const {
-  return ComposeText() != savedText || form == FileForm::Plain || form == FileForm::Utf16;
+  return ComposeText() != savedText || form == FileForm::Plain || form == FileForm::Utf16 || LayersChanged();
 }
 
 std::string DescribeTrial(const TrialOutcome& trial, const ConfigCheck& check) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "launcher/mode_selection.h"
+#include "tools/kavelo2-config/app_layer_registry.h"
 #include "tools/kavelo2-config/config_check.h"
 #include "tools/kavelo2-config/file_forms.h"
 #include "tools/kavelo2-config/safe_save.h"
@@ -59,6 +60,13 @@ struct SettingsDocument {
   std::string application;  // the PATH value as shown; "" writes no PATH entry
   std::vector<UnshownEntry> unshown;
 
+  // The application's compatibility settings for this user ("The application on this
+  // computer"): read for the application's full path, changed in the dialog, written by a save.
+  std::string layersPath;        // the full path they were read for
+  AppLayersReading layersRead;   // what the registry held there
+  AppLayerSettings layers;       // as the dialog shows them
+  AppLayerSettings layersSaved;  // as read or last written
+
   // Fills `catalogue` and `currentMode` from the display, read once with the launcher's calls,
   // and `windows` with the Windows version.
   bool ReadDisplay(std::string& error);
@@ -96,12 +104,22 @@ struct SettingsDocument {
   // Saves the stored form of ComposeText() as folder + fileName, unless SaveRefusal() objects.
   SaveOutcome Save();
 
+  // Reads the compatibility settings of the application that the text names now, unless they
+  // were read for it already: the application path changed, or the file was opened.
+  void ReadLayers();
+  bool LayersChanged() const { return layers != layersSaved; }
+  // Whether Windows keeps the settings for that application: a program on a local drive.
+  bool LayersApply() const;
+  // Writes the changed settings, in the form the Compatibility tab of this Windows uses.
+  LayerWriteOutcome SaveLayers();
+
   // What the user is asked before a save, or "" when nothing needs asking: a configuration with
   // which the launcher does nothing, and a new file that other launchers would read instead of
   // the one they read now.
   std::string SaveQuestion() const;
 
-  // Changed since it was loaded or last saved, or loaded from a form the launcher cannot read.
+  // Changed since it was loaded or last saved (the file or the application's settings), or
+  // loaded from a form the launcher cannot read.
   bool IsChanged() const;
 
   // "Kavelo2.ini - Kavelo2 Settings", with a leading "*" while changed.

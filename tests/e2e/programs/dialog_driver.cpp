@@ -10,6 +10,7 @@
 //   dialog_driver deselect CONTROL ITEM  deselects it
 //   dialog_driver selected CONTROL       prints the selected items' texts, comma-separated
 //   dialog_driver check CONTROL 0|1      sets a check box, as a click does
+//   dialog_driver choose CONTROL ITEM    chooses the item of a drop-down list whose text is ITEM
 //   dialog_driver click CONTROL          presses a button (without waiting for what it opens)
 //   dialog_driver wait-enabled CONTROL   waits until a control is enabled again
 //   dialog_driver box ANSWER             waits for a message box of the dialog; prints caption
@@ -20,7 +21,8 @@
 //   dialog_driver keys KEY...            types keys as a keyboard does, into whatever window has
 //                                        the focus: a, 1, space, down, tab, escape, enter, f1,
 //                                        with alt+, ctrl+ or shift+ in front
-//   dialog_driver menu ITEM              chooses a menu item: open, save, save-as, guide, about
+//   dialog_driver menu ITEM              chooses a menu item: open, save, save-as, guide, about,
+//                                        restore
 //   dialog_driver file-dialog PATH       types PATH into the file dialog of the dialog and
 //                                        presses its OK button
 //   dialog_driver frame                  prints the dialog's frame and the work area:
@@ -62,7 +64,9 @@ constexpr Control kControls[] = {
     {"rates", IDC_RATES},          {"strict", IDC_STRICT},        {"backdrop", IDC_BACKDROP},
     {"application", IDC_APPLICATION}, {"browse", IDC_BROWSE},     {"explanation", IDC_EXPLANATION},
     {"try-report", IDC_TRY_REPORT}, {"try", IDC_TRY},             {"save", IDC_SAVE},
-    {"ok", IDOK},                  {"cancel", IDCANCEL},
+    {"ok", IDOK},                  {"cancel", IDCANCEL},          {"colour", IDC_COLOUR},
+    {"run-640x480", IDC_RUN_640X480}, {"no-full-screen-optimisations", IDC_NO_FULL_SCREEN_OPTIMISATIONS},
+    {"layers-note", IDC_LAYERS_NOTE},
 };
 
 int ControlId(const char* name) {
@@ -282,8 +286,8 @@ struct MenuItem {
   int id;
 };
 
-constexpr MenuItem kMenuItems[] = {{"open", IDM_OPEN}, {"save", IDM_SAVE}, {"save-as", IDM_SAVE_AS},
-                                   {"guide", IDM_GUIDE}, {"about", IDM_ABOUT}};
+constexpr MenuItem kMenuItems[] = {{"open", IDM_OPEN},   {"save", IDM_SAVE},   {"save-as", IDM_SAVE_AS},
+                                   {"guide", IDM_GUIDE}, {"about", IDM_ABOUT}, {"restore", IDM_RESTORE_DISPLAY}};
 
 // The file dialog the settings dialog opened: owned by it, with a file name field.
 int TypeIntoFileDialog(HWND dialog, const char* path) {
@@ -376,6 +380,23 @@ int main(int argc, char** argv) {
       if (selected) items += (items.empty() ? "" : ",") + ItemText(control, index);
     }
     Print(items);
+  } else if (command == "choose" && argc == 4) {
+    int count = static_cast<int>(Send(control, CB_GETCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+      wchar_t item[256] = L"";
+      if (Send(control, CB_GETLBTEXTLEN, index, 0) >= 256) continue;
+      DWORD_PTR ignored = 0;
+      SendMessageTimeoutW(control, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item), SMTO_ABORTIFHUNG, kAnswerMs,
+                          &ignored);
+      std::string narrow;
+      for (const wchar_t* c = item; *c != L'\0'; ++c) narrow += *c < 128 ? static_cast<char>(*c) : '?';
+      if (narrow != argv[3]) continue;
+      Send(control, CB_SETCURSEL, index, 0);
+      Notify(dialog, id, CBN_SELCHANGE);
+      return 0;
+    }
+    std::printf("no item \"%s\"\n", argv[3]);
+    return 1;
   } else if (command == "check" && argc == 4) {
     Send(control, BM_SETCHECK, argv[3][0] == '1' ? BST_CHECKED : BST_UNCHECKED, 0);
     Notify(dialog, id, BN_CLICKED);

@@ -2,6 +2,7 @@
 // the text each selection writes, the read limit, and saving without losing the old file.
 #include "launcher/config_file.h"
 #include "platform/sim/sim_platform.h"
+#include "tools/kavelo2-config/app_layers.h"
 #include "tools/kavelo2-settings/settings_document.h"
 #include "tools/kavelo2-config/check_report.h"
 #include "tools/kavelo2-config/config_tool.h"
@@ -353,6 +354,45 @@ TEST(SettingsTrial, TheReportTellsTheBoxesTheModesAndTheVerdict) {
   EXPECT_NE(DescribeTrial(trial, document.Check()).find("Kavelo2.exe ran.\r\nDisplay before: 1024x768x32@60; while "
                                                         "it ran: not switched"),
             std::string::npos);
+}
+
+// The group "The application on this computer": read for the application's full path, counted in
+// the verdict and in the title's mark before it is saved, written in the tab's form, refused for
+// a program on a network drive.
+TEST(SettingsApplicationLayers, ReadForTheApplicationJudgedAsTheyWillBeAndWritten) {
+  ResetSim();
+  const std::string key = SimCapitals("Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers");
+  const std::string game = SimCapitals("C:\\Games\\Old\\game.exe");
+  Sim().registry.keys[key][game] = {1 /* REG_SZ */, std::string("~ RUNASADMIN\0", 13)};
+  SettingsDocument document = Loaded("WIDTH:800\nHEIGHT:600\nDEPTH:16\nPATH:game.exe\n");
+  document.windows = {10, 0, 19045};
+  document.layersPath.clear();
+  document.ReadLayers();
+  EXPECT_EQ(document.layersPath, "C:\\Games\\Old\\game.exe");
+  EXPECT_TRUE(document.LayersApply());
+  EXPECT_EQ(document.layers, AppLayerSettings());
+  auto status = [&document] {
+    ConfigCheck check = document.Check();
+    return Judge(check).status;
+  };
+  EXPECT_EQ(status(), 3);  // 16 bits are only emulated from Windows 8 on
+
+  document.layers.reducedColour = ReducedColour::SixteenBit;
+  EXPECT_TRUE(document.IsChanged());
+  EXPECT_EQ(status(), 0);  // as saving will leave them
+  LayerWriteOutcome written = document.SaveLayers();
+  EXPECT_EQ(written.result, LayerWriteOutcome::Result::Written);
+  EXPECT_EQ(Sim().registry.keys[key][game].data, std::string("~ RUNASADMIN 16BITCOLOR\0", 24));
+  EXPECT_FALSE(document.IsChanged());
+
+  // A program on a network drive gets no settings from Windows: none are offered or written.
+  Sim().driveTypes['N'] = DRIVE_REMOTE;
+  document.application = "N:\\Games\\game.exe";
+  document.ReadLayers();
+  EXPECT_FALSE(document.LayersApply());
+  document.layers.run640x480 = true;
+  EXPECT_EQ(document.SaveLayers().result, LayerWriteOutcome::Result::OnNetwork);
+  EXPECT_EQ(Sim().registry.keys[key].count(SimCapitals("N:\\Games\\game.exe")), 0u);
 }
 
 TEST(SettingsExplanation, VerdictFirstThenWhatTheListsCannotShowThenTheChecksReport) {
