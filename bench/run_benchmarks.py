@@ -196,7 +196,6 @@ def main():
             setattr(args, name, str(Path(getattr(args, name)).resolve()))
     work = Path(args.work).resolve()
     wine = Wine(work)
-    print(wine.running.line, flush=True)
     # Figures of two builds are never set side by side: the compared Lisko and the benchmarks'
     # own programs must be of the build measured.
     for program in [args.compare_lisko, *Path(args.bench_bin).glob("*.exe")]:
