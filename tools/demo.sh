@@ -26,12 +26,12 @@ root=$PWD
 
 ci=false
 build=true
-programs=()
+program_options=()
 out=$root/build/demo
 while [ $# -gt 0 ]; do
   case $1 in
     --ci) ci=true; build=false ;;
-    --programs) programs+=(--programs "$2"); build=false; shift ;;
+    --programs) program_options+=(--programs "$2"); build=false; shift ;;
     --out) out=$(realpath -m "$2"); shift ;;
     *) echo "usage: tools/demo.sh [--ci] [--programs ARCH=DIR ...] [--out DIR]" >&2; exit 2 ;;
   esac
@@ -58,7 +58,7 @@ if $build; then
   cmake -S . -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
   cmake --build "$tree" -j "$(nproc)"
 fi
-[ ${#programs[@]} -gt 0 ] || programs=(--programs "$arch=$root/$tree/bin")
+[ ${#program_options[@]} -gt 0 ] || program_options=(--programs "$arch=$root/$tree/bin")
 
 step "Wine"
 mkdir -p "$out"
@@ -72,7 +72,7 @@ if ! $ci && [ -n "${DISPLAY:-}" ]; then
 fi
 # Otherwise its own Xvfb. Either way the prefix, server and desktop are the end-to-end tests'
 # helper's, which also checks that the chosen build's programs are there.
-python3 -B tests/e2e/wine_env.py start --work "$work" "${programs[@]}" "${display[@]}"
+python3 -B tests/e2e/wine_env.py start --work "$work" "${program_options[@]}" "${display[@]}"
 trap 'python3 -B tests/e2e/wine_env.py stop --work "$work" >/dev/null' EXIT
 # The Wine variables, $wine (the build's loader), $arch and $programs.
 eval "$(python3 -B tests/e2e/wine_env.py shell --work "$work")"

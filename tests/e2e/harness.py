@@ -9,7 +9,8 @@ Each test works in a folder of its own, WORK/runs/<test>/: the installation (lau
 configuration, stand-in application) in install/, and the records of the helpers beside it.
 
 CTest sets all of this up (label e2e). By hand, from this folder:
-    python3 wine_env.py start --work /tmp/e2e --programs i686=<build>/bin
+    python3 wine_env.py start --work /tmp/e2e --programs i686=<i686 build>/bin \
+                              --programs x86_64=<x86_64 build>/bin
     KAVELO_E2E_WORK=/tmp/e2e python3 -m unittest -v test_launch
     python3 wine_env.py stop --work /tmp/e2e
 """

@@ -128,8 +128,10 @@ class BuildChoiceTest(unittest.TestCase):
         i386, amd64 = 0x014C, 0x8664
         cases = [
             ("the build's programs", i386, i386, None),
-            ("programs of the other build", amd64, amd64, "Kavelo2.exe is not a program of the i686 build"),
-            ("a helper of the other build", i386, amd64, "standin_app.exe is not a program of the i686"),
+            ("programs of the other build", amd64, amd64,
+             "Kavelo2.exe is not a program of the i686 build"),
+            ("a helper of the other build", i386, amd64,
+             "standin_app.exe is not a program of the i686 build"),
             ("no programs", None, None, "build it with cmake -S . -B build/windows "
                                         "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake"),
         ]
@@ -160,6 +162,12 @@ class BuildChoiceTest(unittest.TestCase):
                                  [wine_env.describe(builds["i686"], "this machine runs 32-bit code")])
                 self.assertIn(error, err)
                 self.assertFalse(work.exists())
+
+    def test_start_without_the_chosen_build(self):
+        status, _, err = self.run_main("start", "--work", str(self.folder / "work"),
+                                       "--programs", f"x86_64={self.folder}")
+        self.assertEqual(status, 1)
+        self.assertIn("the i686 build is not in the folders given: build it with cmake", err)
 
 
 if __name__ == "__main__":

@@ -8,7 +8,6 @@ import time
 import unittest
 
 import harness
-import wine_env
 
 SETTINGS = harness.BIN / "Kavelo2Settings.exe"
 DRIVER = harness.HELPERS / "dialog_driver.exe"
@@ -85,9 +84,8 @@ class SettingsTest(harness.EndToEndTest):
             self.assertIn("selection: mode 6 of 27: 640x480x32@60, in the strict pass", explanation)
             self.assertIn("result: the launcher switches to 640x480", explanation)
             SCREENSHOT.parent.mkdir(parents=True, exist_ok=True)
-            display = wine_env.read_state(harness.WORK)["display"]
-            subprocess.run(["import", "-display", display, "-window", "root", str(SCREENSHOT)],
-                           check=True, timeout=60)
+            subprocess.run(["import", "-display", harness.RUNNING.display, "-window", "root",
+                            str(SCREENSHOT)], check=True, timeout=60)
 
             drive("click", "save")
             self.wait_for_title("Kavelo2.ini - Kavelo2 Settings")

@@ -13,8 +13,7 @@ that the end-to-end tests, the demo and the benchmarks run it in.
                                     --programs, the chosen build's folder of programs is checked
                                     and recorded for the tests
     wine_env.py shell --work DIR    shell commands that give a script the running environment:
-                                    the Wine variables, $wine (the loader), $wineserver, $arch and
-                                    $programs
+                                    the Wine variables, $wine (the loader), $arch and $programs
     wine_env.py stop --work DIR     ends the wine server (and with it every program of the prefix)
                                     and the Xvfb display it started
 
@@ -130,11 +129,13 @@ def pe_machine(path):
 
 
 def check_programs(build, folder):
-    """The folder holds the build's programs, and test-programs/ beside it its helpers."""
-    folder = Path(folder).resolve()
-    if not (folder / "Kavelo2.exe").is_file():
-        raise RuntimeError(f"the {build.arch} build is not in {folder}: build it with cmake -S . "
-                           f"-B {build.tree} -DCMAKE_TOOLCHAIN_FILE={build.toolchain}")
+    """The folder (None: none given) holds the build's programs, and test-programs/ beside it
+    its helpers."""
+    folder = Path(folder).resolve() if folder else None
+    if folder is None or not (folder / "Kavelo2.exe").is_file():
+        raise RuntimeError(f"the {build.arch} build is not in {folder or 'the folders given'}: "
+                           f"build it with cmake -S . -B {build.tree} "
+                           f"-DCMAKE_TOOLCHAIN_FILE={build.toolchain} and give its bin folder")
     for place in (folder, folder.parent / "test-programs"):
         for program in sorted(place.iterdir()):
             if program.suffix.lower() == ".exe" and pe_machine(program) != build.machine:
@@ -173,10 +174,10 @@ class Running:
         state = read_state(work)
         if state is None:
             raise RuntimeError(f"no Wine environment in {work}: run wine_env.py start first")
-        self.state = state
         self.build = BUILDS[state["arch"]]
         self.line = state["line"]
         self.display = state["display"]
+        self.xvfb_pid = state["xvfb_pid"]  # None when the display is not our own
         self.env = wine_environment(self.build, state["prefix"], state["display"])
         self.programs = Path(state["programs"]) if state["programs"] else None
 
@@ -237,11 +238,7 @@ def start(work, programs=None, display=None):
     build, reason = choose()
     line = describe(build, reason)
     print(line, flush=True)
-    folder = None
-    if programs is not None:
-        if build.arch not in programs:
-            raise RuntimeError(f"no folder of programs given for the {build.arch} build")
-        folder = check_programs(build, programs[build.arch])
+    folder = check_programs(build, programs.get(build.arch)) if programs is not None else None
     stop(work)  # a previous run that was cut short may have left its environment up
     work.mkdir(parents=True, exist_ok=True)
     prefix = work / f"wineprefix-{build.arch}"
@@ -273,13 +270,12 @@ def process_alive(pid):
 
 def stop(work):
     work = Path(work).resolve()
-    state = read_state(work)
-    if state is None:
+    if read_state(work) is None:
         return
     running = Running(work)
     quiet([running.build.server, "-k"], running.env, 60)
     quiet([running.build.server, "-w"], running.env, 60)
-    pid = state["xvfb_pid"]
+    pid = running.xvfb_pid
     if pid is not None and process_alive(pid):
         os.kill(pid, signal.SIGTERM)
         for _ in range(50):
@@ -301,8 +297,8 @@ def shell_lines(running):
     """Shell commands that give a script the running environment."""
     names = ("WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES", "DISPLAY", "WINELOADER", "WINESERVER")
     values = {
-        "wine": running.build.loader, "wineserver": running.build.server,
-        "arch": running.build.arch, "programs": str(running.programs or ""),
+        "wine": running.build.loader, "arch": running.build.arch,
+        "programs": str(running.programs or ""),
     }
     return [f"export {name}={shlex.quote(running.env[name])}" for name in names] + \
            [f"{name}={shlex.quote(value)}" for name, value in values.items()]
