@@ -3,7 +3,7 @@
 //   host_lisko_bench ENTRIES   (run in a folder whose ../fsxml/ exists)
 // Prints the median of five runs of each, in milliseconds, and their ratio.
 #include "musiclist/lisko.h"
-#include "tests/sim/sim_platform.h"
+#include "platform/sim/sim_platform.h"
 
 #include <algorithm>
 #include <chrono>

@@ -5,7 +5,7 @@
 // Input: the first byte picks the length of the launcher's folder (short ones, and long ones
 // near the 1023-character limit so that PATH values overflow); the rest is the file.
 #include "launcher/launch_context.h"
-#include "tests/sim/sim_platform.h"
+#include "platform/sim/sim_platform.h"
 
 #include <unistd.h>
 

@@ -2,7 +2,7 @@
 // append, and the search pattern the job builds from a folder name. Every buffer is allocated at
 // exactly its size, so AddressSanitizer sees any unit read or written past its bound.
 #include "musiclist/lisko.h"
-#include "tests/sim/sim_platform.h"
+#include "platform/sim/sim_platform.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

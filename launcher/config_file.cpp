@@ -3,6 +3,7 @@
 
 #include "launcher/launch_context.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -61,12 +62,39 @@ void DecodeConfigBuffer(char* buffer, size_t count) {
   }
 }
 
-size_t ReadConfigBuffer(std::FILE* file, char (&buffer)[kConfigBufferSize]) {
-  size_t count = std::fread(buffer, 1, kConfigReadLimit, file);
+namespace {
+
+// The bytes read are closed by a carriage return and a NUL, which are not decoded.
+size_t CloseConfigBuffer(char (&buffer)[kConfigBufferSize], size_t count) {
   buffer[count] = '\r';
   buffer[count + 1] = '\0';
   DecodeConfigBuffer(buffer, count);
   return count;
+}
+
+}  // namespace
+
+size_t ReadConfigBuffer(std::FILE* file, char (&buffer)[kConfigBufferSize]) {
+  return CloseConfigBuffer(buffer, std::fread(buffer, 1, kConfigReadLimit, file));
+}
+
+size_t ReadStoredBytes(std::string_view stored, char (&buffer)[kConfigBufferSize]) {
+  size_t count = std::min(stored.size(), kConfigReadLimit);
+  std::memcpy(buffer, stored.data(), count);
+  return CloseConfigBuffer(buffer, count);
+}
+
+bool SecondConfigCandidate(const char* programDirectory, const char* programBaseName,
+                           PathText& path) {
+  return ComposePath(path, {programDirectory, programBaseName, ".ini"});
+}
+
+bool ResolveApplicationPath(const char* programDirectory, const char* value,
+                            PathText& applicationPath) {
+  // Only a colon in second place makes a value absolute; the check never reads past the end.
+  bool hasDrive = value[0] != '\0' && value[1] == ':';
+  if (hasDrive) return ComposePath(applicationPath, {value});
+  return ComposePath(applicationPath, {programDirectory, value});
 }
 
 const char* ReadInteger(const char* text, int32_t& value) {
@@ -131,10 +159,10 @@ bool LaunchContext::ApplyEntry(const ModeCriterion& entry) {
       return ResolveApplicationPath(programDirectory, entry.text.c_str(), applicationPath);
     case EntryKind::Strict:
       // Only ever switched on: a later STRICT:0 leaves it set.
-      if (!entry.values.empty() && entry.values[0] > 0) strictMode = true;
+      if (entry.SwitchesOn()) strictMode = true;
       return true;
     case EntryKind::Backdrop:
-      if (!entry.values.empty() && entry.values[0] > 0) backdropEnabled = true;
+      if (entry.SwitchesOn()) backdropEnabled = true;
       return true;
     case EntryKind::Width:
     case EntryKind::Height:
@@ -157,15 +185,9 @@ int LaunchContext::ApplyConfigurationText(char* text) {
 }
 
 int LaunchContext::LoadConfiguration(const char* firstCandidate) {
-  std::FILE* file = std::fopen(firstCandidate, "rb");
-  if (file == nullptr) {
-    // The second candidate is the launcher's own name with ".ini"; one that does not fit the
-    // path field counts as not found.
-    if (ComposePath(configPath, {programDirectory, programBaseName, ".ini"})) {
-      file = std::fopen(configPath, "rb");
-    }
-  }
-  if (file == nullptr) {
+  std::FILE* file = nullptr;
+  if (!FindConfigFile(firstCandidate, programDirectory, programBaseName, configPath,
+                      [&file](const char* path) { return (file = std::fopen(path, "rb")) != nullptr; })) {
     MessageBoxA(nullptr, kMissingFileText, kMissingFileCaption, MB_OK);
     return 0;
   }

@@ -1,13 +1,18 @@
 // The configuration file: its stored form, its entries and what each entry means.
 #pragma once
 
+#include "launcher/path_text.h"
 #include "platform/win32_api.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
+
+// The first file a launcher looks for beside it; the second is its own base name with ".ini".
+constexpr const char* kConfigFileName = "Kavelo2.ini";
 
 // Only the first 998 bytes of a file are read; the buffer also holds the carriage return and
 // the NUL that close the text.
@@ -46,6 +51,9 @@ struct ModeCriterion {
 
   // True when this criterion accepts `mode`; its DM_* bit is then added to `fieldMask`.
   bool MatchCriterion(const DEVMODEA& mode, DWORD& fieldMask, bool relaxed) const;
+
+  // For STRICT and BACKDROP: only a first value above 0 switches the setting on.
+  bool SwitchesOn() const { return !values.empty() && values[0] > 0; }
 };
 
 using CriteriaList = std::vector<ModeCriterion>;
@@ -57,6 +65,31 @@ void DecodeConfigBuffer(char* buffer, size_t count);
 // Reads up to 998 bytes of `file`, closes the text with a carriage return and a NUL, and decodes
 // it. Answers the number of bytes read.
 size_t ReadConfigBuffer(std::FILE* file, char (&buffer)[kConfigBufferSize]);
+
+// The same reading of a file's bytes that are at hand (`stored`, of any length): what the
+// launcher would read from a file that holds them.
+size_t ReadStoredBytes(std::string_view stored, char (&buffer)[kConfigBufferSize]);
+
+// The launcher's second candidate: its own base name with ".ini", beside it. False when that
+// does not fit the path field, which the launcher counts as not found.
+bool SecondConfigCandidate(const char* programDirectory, const char* programBaseName,
+                           PathText& path);
+
+// Which configuration file a launcher reads: `firstCandidate` when `opens` opens it, even when
+// it turns out to be empty; otherwise the second candidate, which is formed in `configPath`.
+// True when `opens` opened one. `opens` is the launcher's fopen, or a tool's probe of a folder.
+template <typename Opens>
+bool FindConfigFile(const char* firstCandidate, const char* programDirectory,
+                    const char* programBaseName, PathText& configPath, Opens&& opens) {
+  if (opens(static_cast<const char*>(firstCandidate))) return true;
+  return SecondConfigCandidate(programDirectory, programBaseName, configPath) &&
+         opens(static_cast<const char*>(configPath));
+}
+
+// Sets `applicationPath` from a PATH value: a value with a drive colon in second place as it
+// stands, any other behind `programDirectory`. False, and nothing changed, when it does not fit.
+bool ResolveApplicationPath(const char* programDirectory, const char* value,
+                            PathText& applicationPath);
 
 // Reads one integer at `text` as "%i" does (blanks, sign, 0x hex, 0 octal, decimal; modulo
 // 2^32). Answers the position after it, or null when no number starts there.

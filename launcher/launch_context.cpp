@@ -15,7 +15,6 @@ static_assert(sizeof(STARTUPINFOA) == 68, "the 32-bit start-up record");
 
 namespace {
 
-constexpr const char* kConfigFileName = "Kavelo2.ini";
 constexpr const char* kDefaultApplication = "PROJECTOR.EXE";
 constexpr const char* kMutexName = "KAVELO2";
 constexpr const char* kNoSuitableModeText =
@@ -80,21 +79,16 @@ bool DeriveProgramPaths(const char* modulePath, PathText& programDirectory,
   return true;
 }
 
-bool ResolveApplicationPath(const char* programDirectory, const char* value,
-                            PathText& applicationPath) {
-  // Only a colon in second place makes a value absolute; the check never reads past the end.
-  bool hasDrive = value[0] != '\0' && value[1] == ':';
-  if (hasDrive) return ComposePath(applicationPath, {value});
-  return ComposePath(applicationPath, {programDirectory, value});
-}
-
 LaunchContext::LaunchContext(const char* modulePath)
+    : LaunchContext(modulePath, QueryCurrentMode()) {}
+
+LaunchContext::LaunchContext(const char* modulePath, const DEVMODEA& modeInForce)
     : processInfo(),
       startupInfo(),
       modeChanged(false),
       strictMode(false),
       backdropEnabled(false),
-      currentMode(),
+      currentMode(modeInForce),
       modeCatalogue(),
       backdropWindow(nullptr),
       programDirectory(),
@@ -103,10 +97,6 @@ LaunchContext::LaunchContext(const char* modulePath)
       applicationPath(),
       criteria() {
   startupInfo.cb = sizeof(startupInfo);
-  // The query gets a zero-filled record; when it fails the record stays all zero.
-  DEVMODEA mode;
-  std::memset(&mode, 0, sizeof(mode));
-  if (EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) currentMode = mode;
   DeriveProgramPaths(modulePath, programDirectory, programBaseName, configPath, applicationPath);
 }
 

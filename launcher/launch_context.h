@@ -13,16 +13,14 @@ bool DeriveProgramPaths(const char* modulePath, PathText& programDirectory,
                         PathText& programBaseName, PathText& configPath,
                         PathText& applicationPath);
 
-// Sets `applicationPath` from a PATH value: a value with a drive colon in second place as it
-// stands, any other behind `programDirectory`. False, and nothing changed, when it does not fit.
-bool ResolveApplicationPath(const char* programDirectory, const char* value,
-                            PathText& applicationPath);
-
 class LaunchContext {
  public:
   // Builds the record from the module path: the current display mode and the derived paths.
   // When the paths do not fit, all four stay empty and HasPaths() is false.
   explicit LaunchContext(const char* modulePath);
+  // The same with the display mode in force given rather than asked of the platform: how the
+  // tools apply a configuration exactly as the launcher does.
+  LaunchContext(const char* modulePath, const DEVMODEA& modeInForce);
   LaunchContext(const LaunchContext&) = delete;
   LaunchContext& operator=(const LaunchContext&) = delete;
 

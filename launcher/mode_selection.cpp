@@ -85,7 +85,7 @@ int LaunchContext::SelectMode(DWORD& fieldMask) const {
   return ::SelectMode(modeCatalogue, criteria, fieldMask);
 }
 
-int LaunchContext::EnumerateModes() {
+void EnumerateDisplayModes(ModeCatalogue& catalogue) {
   // Mode numbers run from 0 until the platform answers 0; a number answered with anything
   // but 1 is skipped.
   for (DWORD modeNumber = 0;; ++modeNumber) {
@@ -93,7 +93,18 @@ int LaunchContext::EnumerateModes() {
     std::memset(&mode, 0, sizeof(mode));
     BOOL result = EnumDisplaySettingsA(nullptr, modeNumber, &mode);
     if (result == 0) break;
-    if (result == 1) modeCatalogue.push_back(mode);
+    if (result == 1) catalogue.push_back(mode);
   }
+}
+
+DEVMODEA QueryCurrentMode() {
+  DEVMODEA mode;
+  std::memset(&mode, 0, sizeof(mode));
+  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) std::memset(&mode, 0, sizeof(mode));
+  return mode;
+}
+
+int LaunchContext::EnumerateModes() {
+  EnumerateDisplayModes(modeCatalogue);
   return static_cast<int>(modeCatalogue.size());
 }

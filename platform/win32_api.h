@@ -43,6 +43,8 @@ typedef char* LPSTR;
 typedef const char* LPCSTR;
 typedef const WCHAR* LPCWSTR;
 typedef void* LPVOID;
+typedef const void* LPCVOID;
+typedef DWORD* LPDWORD;
 
 typedef void* HANDLE;
 struct HWND__ { int unused; };
@@ -76,8 +78,21 @@ typedef HANDLE HMENU;
 #define WAIT_FAILED 0xFFFFFFFFu
 #define NORMAL_PRIORITY_CLASS 0x00000020u
 #define ERROR_ACCESS_DENIED 5L
+#define ERROR_WRITE_PROTECT 19L
+#define ERROR_SHARING_VIOLATION 32L
+#define ERROR_DISK_FULL 112L
+#define ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 1177L
+
+// Files.
+#define GENERIC_WRITE 0x40000000u
+#define CREATE_ALWAYS 2
+#define FILE_ATTRIBUTE_READONLY 0x00000001u
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010u
+#define FILE_ATTRIBUTE_NORMAL 0x00000080u
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define MOVEFILE_REPLACE_EXISTING 0x00000001u
 #define MOVEFILE_WRITE_THROUGH 0x00000008u
+#define REPLACEFILE_IGNORE_MERGE_ERRORS 0x00000002u
 
 // Display settings.
 #define ENUM_CURRENT_SETTINGS ((DWORD)-1)
@@ -240,6 +255,8 @@ typedef struct tagWNDCLASSEXA {
   HICON hIconSm;
 } WNDCLASSEXA;
 
+typedef struct _OVERLAPPED OVERLAPPED;  // never used here: every write is synchronous
+
 typedef struct _WIN32_FIND_DATAW {
   DWORD dwFileAttributes;
   FILETIME ftCreationTime;
@@ -298,7 +315,18 @@ BOOL WINAPI PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
 
 // Files.
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                          SECURITY_ATTRIBUTES* lpSecurityAttributes, DWORD dwCreationDisposition,
+                          DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                      LPDWORD lpNumberOfBytesWritten, OVERLAPPED* lpOverlapped);
+BOOL WINAPI FlushFileBuffers(HANDLE hFile);
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
+BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
 BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags);
+BOOL WINAPI ReplaceFileA(LPCSTR lpReplacedFileName, LPCSTR lpReplacementFileName,
+                         LPCSTR lpBackupFileName, DWORD dwReplaceFlags, LPVOID lpExclude,
+                         LPVOID lpReserved);
 
 // File search.
 HANDLE WINAPI FindFirstFileW(LPCWSTR lpFileName, WIN32_FIND_DATAW* lpFindFileData);

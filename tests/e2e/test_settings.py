@@ -1,7 +1,9 @@
-"""Kavelo2Settings.exe under Wine, driven through its controls by dialog_driver.exe: a folder set
-up from a plain-text file, saved, decoded byte for byte and run with the launcher; a save that
-the launcher could not read is refused; a save into a folder that takes no new file keeps the old
-file and says why. The first scenario also takes the screenshot that the user guide shows."""
+"""Kavelo2Settings.exe under Wine, driven through its controls and its keyboard by
+dialog_driver.exe: a folder set up from a plain-text file, saved, decoded byte for byte and run
+with the launcher; a save that the launcher could not read is refused; a save into a folder that
+takes no new file keeps the old file and says why; the keyboard alone selects and saves; Try
+reports a failed start and gives the keyboard back; Save As and help; a renamed launcher's
+folder; the frame on an 800x600 desktop, whose screenshot the user guide shows."""
 import shutil
 import subprocess
 import time
@@ -12,6 +14,7 @@ import harness
 SETTINGS = harness.BIN / "Kavelo2Settings.exe"
 DRIVER = harness.HELPERS / "dialog_driver.exe"
 SCREENSHOT = harness.WORK / "screenshots" / "kavelo2-settings.png"
+DISPLAY_MODE = harness.HELPERS / "display_mode.exe"
 
 
 def drive(*args):
@@ -66,7 +69,8 @@ class SettingsTest(harness.EndToEndTest):
         with SettingsDialog(installation, env=env) as dialog:
             self.assertEqual(dialog.title, "*Kavelo2.ini - Kavelo2 Settings")
             self.assertEqual(text("file"), harness.win_path(installation.folder / "Kavelo2.ini"))
-            self.assertIn("Plain text, 22 bytes", text("form"))
+            self.assertEqual(text("form"), "Read by Kavelo2.exe. Plain text, 22 bytes, which the launcher "
+                                           "cannot read: saving writes the stored form.")
             self.assertIn('"COLOR:16": the launcher ignores it; saving leaves it out',
                           text("explanation"))
             self.assertEqual(drive("selected", "widths"), ["1024"])
@@ -83,9 +87,6 @@ class SettingsTest(harness.EndToEndTest):
             explanation = text("explanation")
             self.assertIn("selection: mode 6 of 27: 640x480x32@60, in the strict pass", explanation)
             self.assertIn("result: the launcher switches to 640x480", explanation)
-            SCREENSHOT.parent.mkdir(parents=True, exist_ok=True)
-            subprocess.run(["import", "-display", harness.RUNNING.display, "-window", "root",
-                            str(SCREENSHOT)], check=True, timeout=60)
 
             drive("click", "save")
             self.wait_for_title("Kavelo2.ini - Kavelo2 Settings")
@@ -95,12 +96,14 @@ class SettingsTest(harness.EndToEndTest):
                              b"PATH:game\\show.exe\r\n")
             self.assertIn("Stored form, 63 bytes.", text("form"))
 
-            # Try saves, runs the folder's launcher and reports the modes around it.
+            # Try runs the folder's launcher and reports the modes around it.
             drive("click", "try")
             drive("wait-enabled", "try")
             self.assertEqual(text("try-report"),
-                             "Kavelo2.exe ran. Display before: 1024x768x32@60; while it ran: "
-                             "640x480x32@60; after: 1024x768x32@60.")
+                             "Kavelo2.exe ran.\r\nDisplay before: 1024x768x32@60; while it ran: "
+                             "640x480x32@60; after: 1024x768x32@60.\r\nThe check of this file: result: "
+                             "the launcher switches to 640x480 at 32 bits and starts "
+                             + harness.win_path(application))
             drive("click", "ok")
             drive("wait-gone")
             self.assertEqual(harness.wait_for_exit(dialog.process), 0)
@@ -110,7 +113,6 @@ class SettingsTest(harness.EndToEndTest):
         result = harness.launch(installation)
         self.assertEqual(result.boxes, [])
         self.assertEqual([seen_mode(record) for record in result.starts], ["640x480x32"] * 2)
-        self.assertTrue(SCREENSHOT.read_bytes().startswith(b"\x89PNG"))
 
     def test_a_failed_save_keeps_the_old_file_and_says_why(self):
         installation = self.settings_installation()
@@ -142,12 +144,23 @@ class SettingsTest(harness.EndToEndTest):
                 subprocess.run(["chattr", "-i", str(installation.folder)], check=True)
             self.assertEqual(caption, "Kavelo2 Settings")
             self.assertIn("Kavelo2.ini was not saved.", message)
-            self.assertIn("cannot be created: Permission denied.", message)
+            self.assertIn("cannot be created (Windows error 5: access denied).", message)
             self.assertIn("The file on disk is as it was before.", message)
             self.assertEqual(config.read_bytes(), old)
             self.assertEqual(sorted(path.name for path in installation.folder.iterdir()),
                              ["Kavelo2.exe", "Kavelo2.ini", "Kavelo2Settings.exe"])
             self.assertEqual(drive("title")[0], "*Kavelo2.ini - Kavelo2 Settings")
+
+            # A read-only file is refused, and stays read-only.
+            config.chmod(0o444)
+            try:
+                drive("click", "save")
+                caption, message = drive("box", "ok")
+                self.assertIn(" is read-only. To change it, clear \"Read-only\" in its Properties first.", message)
+                self.assertEqual(config.read_bytes(), old)
+                self.assertEqual(config.stat().st_mode & 0o777, 0o444)
+            finally:
+                config.chmod(0o644)
 
             # Closing with unsaved changes asks first; No closes without saving.
             drive("click", "cancel")
@@ -156,6 +169,186 @@ class SettingsTest(harness.EndToEndTest):
             drive("wait-gone")
             self.assertEqual(harness.wait_for_exit(dialog.process), 0)
         self.assertEqual(config.read_bytes(), old)
+
+    def test_the_keyboard_alone_selects_and_saves(self):
+        installation = self.settings_installation()
+        config = installation.write("Kavelo2.ini", "WIDTH:800,1024\r\nHEIGHT:600\r\n")
+        with SettingsDialog(installation) as dialog:
+            # Alt+W reaches the widths (320 to 1024) with the caret on 800, the first selected; the
+            # arrows move it, and Space toggles the value under it: 1024 off, then 640 on.
+            drive("keys", "alt+w", "down", "space")
+            self.assertEqual(drive("selected", "widths"), ["800"])
+            self.assertEqual(drive("title")[0], "*Kavelo2.ini - Kavelo2 Settings")
+            drive("keys", "up", "up", "up", "space", "ctrl+s")
+            self.wait_for_title("Kavelo2.ini - Kavelo2 Settings")
+            self.assertEqual(harness.encode_config(config.read_bytes()), b"WIDTH:640,800\r\nHEIGHT:600\r\n")
+            # A mode picked in the list of modes selects its own values, so the launcher picks it:
+            # from 800x600, the launcher's pick, the arrow goes to the next mode.
+            drive("keys", "alt+m", "down")
+            self.assertEqual(drive("selected", "modes"), ["9. 1024x768x32@60"])
+            self.assertEqual([drive("selected", name)[0] for name in ("widths", "heights", "depths", "rates")],
+                             ["1024", "768", "32", "60"])
+            # Alt+F opens the File menu, not a field: Escape leaves it, and the focus stays.
+            drive("keys", "alt+f", "escape", "escape")
+            self.assertEqual(drive("focus"), ["modes"])
+            drive("keys", "escape")
+            caption, message = drive("box", "no")
+            self.assertEqual(message, "Save the changes to Kavelo2.ini?")
+            drive("wait-gone")
+            self.assertEqual(harness.wait_for_exit(dialog.process), 0)
+        self.assertEqual(harness.encode_config(config.read_bytes()), b"WIDTH:640,800\r\nHEIGHT:600\r\n")
+
+    def test_try_tells_a_failed_start_and_gives_the_keyboard_back(self):
+        installation = self.settings_installation()
+        installation.write("Kavelo2.ini", "WIDTH:800\r\nHEIGHT:600\r\nBACKDROP:1\r\nPATH:Games\\NotThere.exe\r\n")
+        missing = harness.win_path(installation.folder) + "\\Games\\NotThere.exe"
+        with SettingsDialog(installation) as dialog:
+            verdict = ("the launcher will fail to start the application: line 4: there is no file " + missing +
+                       " on this machine: write where the application lies after \"PATH:\"")
+            self.assertEqual(text("explanation").split("\r\n")[0], verdict)
+            drive("keys", "alt+t")
+            caption, message = drive("launcher-box", "ok")
+            self.assertEqual((caption, message), harness.missing_application_box(missing))
+            drive("wait-enabled", "try")
+            self.assertEqual(text("try-report"),
+                             "Kavelo2.exe ran and showed: Kavelo2 Error: Kavelo2 failed to launch '" + missing +
+                             "'  Either the application is in the wrong place or its name is wrong.\r\n"
+                             "Display before: 1024x768x32@60; while it ran: 800x600x32@60; after: "
+                             "1024x768x32@60.\r\nThe check of this file: " + verdict)
+            # The backdrop had the activation; the dialog has it back, with its focus, and keys
+            # reach it again: Escape closes it (nothing was changed, so nothing is asked).
+            self.assertEqual(drive("active"), ["1"])
+            self.assertEqual(drive("focus"), ["try"])
+            drive("keys", "escape")
+            drive("wait-gone")
+            self.assertEqual(harness.wait_for_exit(dialog.process), 0)
+
+    def test_save_as_about_and_the_user_guide(self):
+        installation = self.settings_installation()
+        installation.write("Kavelo2.ini", "WIDTH:800\r\nHEIGHT:600\r\n")
+        second = installation.folder / "Second.ini"
+        with SettingsDialog(installation) as dialog:
+            drive("check", "strict", "1")
+            drive("menu", "save-as")
+            drive("file-dialog", harness.win_path(second))
+            self.wait_for_title("Second.ini - Kavelo2 Settings")
+            self.assertEqual(harness.encode_config(second.read_bytes()), b"WIDTH:800\r\nHEIGHT:600\r\nSTRICT:1\r\n")
+            self.assertEqual(harness.encode_config((installation.folder / "Kavelo2.ini").read_bytes()),
+                             b"WIDTH:800\r\nHEIGHT:600\r\n")
+            self.assertEqual(text("file"), harness.win_path(second))
+            self.assertTrue(text("form").startswith("No launcher in this folder reads this file."))
+
+            drive("menu", "about")
+            caption, message = drive("box", "ok")
+            self.assertEqual(caption, "Kavelo2 Settings")
+            self.assertTrue(message.startswith("Kavelo2 Settings 2.0.0\n"), message)
+            # F1 opens the guide beside the program, or says that there is none.
+            drive("keys", "f1")
+            caption, message = drive("box", "ok")
+            self.assertIn("There is no user-guide.txt beside Kavelo2Settings.exe", message)
+            (installation.folder / "user-guide.txt").write_bytes(b"The guide.\r\n")
+            drive("keys", "f1")
+            self.assertEqual(drive("window", "user-guide.txt"), ["user-guide.txt - Notepad"])
+            drive("click", "cancel")
+            drive("wait-gone")
+            self.assertEqual(harness.wait_for_exit(dialog.process), 0)
+
+    def test_a_renamed_launchers_folder_and_the_files_that_would_take_over(self):
+        installation = self.settings_installation()
+        shutil.copy(harness.BIN / harness.LAUNCHER, installation.folder / "Show.exe")
+        (installation.folder / harness.LAUNCHER).unlink()
+        show = installation.write("Show.ini", "WIDTH:800\r\nHEIGHT:600\r\n")
+        # Started without a file, as from its icon, it opens the file that Show.exe reads.
+        with SettingsDialog(installation) as dialog:
+            self.assertEqual(dialog.title, "Show.ini - Kavelo2 Settings")
+            self.assertEqual(text("file"), harness.win_path(show))
+            self.assertEqual(text("form"), "Read by Show.exe. Stored form, 23 bytes.")
+            drive("check", "backdrop", "1")
+            drive("click", "save")
+            self.wait_for_title("Show.ini - Kavelo2 Settings")
+            drive("click", "cancel")
+            drive("wait-gone")
+        self.assertEqual(harness.encode_config(show.read_bytes()), b"WIDTH:800\r\nHEIGHT:600\r\nBACKDROP:1\r\n")
+        self.assertEqual(sorted(path.name for path in installation.folder.iterdir()),
+                         ["Kavelo2Settings.exe", "Show.exe", "Show.ini"])
+
+        # A new Kavelo2.ini would take Show.exe away from Show.ini: saving asks first; and a file
+        # with which the launcher would do nothing asks too.
+        kavelo2_ini = installation.folder / "Kavelo2.ini"
+        with SettingsDialog(installation, harness.win_path(kavelo2_ini)) as dialog:
+            drive("check", "strict", "1")
+            drive("keys", "ctrl+s")
+            caption, message = drive("box", "no")
+            self.assertEqual(message, "With no width, height, depth or rate selected, the launcher starts nothing "
+                                      "and shows nothing. Save Kavelo2.ini anyway?")
+            drive("select", "widths", "640")
+            drive("keys", "ctrl+s")
+            caption, message = drive("box", "no")
+            self.assertEqual(message, "Saving creates Kavelo2.ini, which Show.exe then reads instead of Show.ini. "
+                                      "Create it anyway?")
+            self.assertFalse(kavelo2_ini.exists())
+            drive("click", "cancel")
+            drive("box", "no")
+            drive("wait-gone")
+            self.assertEqual(harness.wait_for_exit(dialog.process), 0)
+        self.assertFalse(kavelo2_ini.exists())
+
+    def test_the_frame_fits_an_800x600_desktop_and_repaints_whole(self):
+        installation = self.settings_installation()
+        installation.write("Kavelo2.ini", "WIDTH:800\r\nHEIGHT:600\r\nDEPTH:32,24\r\nBACKDROP:1\r\n"
+                                          "PATH:PROJECTOR.EXE\r\n")
+        installation.add_application()
+        display = harness.RUNNING.display
+        with SettingsDialog(installation) as dialog:
+            # Opened on the 1024x768 desktop, then the display goes to 800x600, as a launcher that
+            # was ended by force leaves it: the frame moves to stay inside.
+            holder = harness.start_windows_program(DISPLAY_MODE, "set", "800x600", 60000)
+            try:
+                self.wait_for(lambda: harness.current_mode() == "800x600x32@60", "the display did not switch")
+                self.wait_for(lambda: self.frame()[1] == (0, 0, 800, 600), "the work area did not follow")
+                left, top, right, bottom = self.frame()[0]
+                self.assertLessEqual((right - left, bottom - top), (800, 560))
+                self.assertTrue(0 <= left and 0 <= top and right <= 800 and bottom <= 600, self.frame())
+                SCREENSHOT.parent.mkdir(parents=True, exist_ok=True)
+                subprocess.run(["import", "-display", display, "-window", "root", "-crop", "800x600+0+0",
+                                str(SCREENSHOT)], check=True, timeout=60)
+                # A window over the dialog leaves nothing behind when it closes.
+                before = self.work_dir() / "before.png"
+                after = self.work_dir() / "after.png"
+                crop = f"{right - left - 16}x{bottom - top - 60}+{left + 8}+{top + 52}"
+                subprocess.run(["import", "-display", display, "-window", "root", "-crop", crop, str(before)],
+                               check=True, timeout=60)
+                drive("menu", "about")
+                drive("box", "ok")
+                time.sleep(0.5)
+                subprocess.run(["import", "-display", display, "-window", "root", "-crop", crop, str(after)],
+                               check=True, timeout=60)
+                differing = subprocess.run(["compare", "-metric", "AE", str(before), str(after), "null:"],
+                                           capture_output=True, text=True, timeout=60).stderr.strip()
+                self.assertEqual(differing, "0")
+            finally:
+                harness.end_if_running(holder)
+            drive("click", "cancel")
+            drive("wait-gone")
+            self.assertEqual(harness.wait_for_exit(dialog.process), 0)
+        self.assertTrue(SCREENSHOT.read_bytes().startswith(b"\x89PNG"))
+
+    def frame(self):
+        """The dialog's frame and the work area, each as (left, top, right, bottom)."""
+        numbers = [int(word) for word in drive("frame")[0].split(" ") if word != "in"]
+        return tuple(numbers[:4]), tuple(numbers[4:])
+
+    def work_dir(self):
+        folder = harness.WORK / "runs" / self.id().rsplit(".", 1)[-1]
+        folder.mkdir(parents=True, exist_ok=True)
+        return folder
+
+    def wait_for(self, condition, message):
+        deadline = time.monotonic() + harness.READY_TIMEOUT
+        while not condition():
+            if time.monotonic() > deadline:
+                self.fail(message)
+            time.sleep(0.1)
 
     def wait_for_title(self, title):
         deadline = time.monotonic() + harness.READY_TIMEOUT

@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/sim/failing_allocator.h"
-#include "tests/sim/sim_platform.h"
+#include "tests/support/failing_allocator.h"
+#include "platform/sim/sim_platform.h"
 
 namespace fs = std::filesystem;
 

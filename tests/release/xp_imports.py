@@ -12,23 +12,28 @@ Windows XP ships (msvcrt 7.0, the toolchain's default __MSVCRT_VERSION__ 0x700).
 """
 
 KERNEL32 = {
-    "CloseHandle": "2000", "CreateMutexA": "XP", "CreateProcessA": "XP",
-    "CreateSemaphoreW": "XP", "DeleteCriticalSection": "XP", "EnterCriticalSection": "XP",
-    "FindClose": "XP", "GetConsoleMode": "2000", "GetConsoleProcessList": "XP", "GetFileAttributesA": "XP", "MoveFileExA": "XP", "FindFirstFileW": "XP", "FindNextFileW": "XP", "FormatMessageA": "XP",
+    "CloseHandle": "2000", "CreateFileA": "XP", "CreateMutexA": "XP", "CreateProcessA": "XP",
+    "CreateSemaphoreW": "XP", "DeleteCriticalSection": "XP", "DeleteFileA": "XP",
+    "EnterCriticalSection": "XP", "FlushFileBuffers": "XP",
+    "FindClose": "XP", "FindFirstFileA": "XP", "FindNextFileA": "XP", "FindResourceA": "XP", "GetConsoleMode": "2000", "GetConsoleProcessList": "XP", "GetFileAttributesA": "XP", "MoveFileExA": "XP", "FindFirstFileW": "XP", "FindNextFileW": "XP", "FormatMessageA": "XP",
     "FreeLibrary": "XP", "GetCurrentThreadId": "XP", "GetFullPathNameA": "XP",
     "GetLastError": "XP", "GetModuleFileNameA": "XP", "GetModuleHandleA": "XP",
     "GetModuleHandleW": "XP", "GetProcAddress": "XP", "GetStdHandle": "2000", "GetStartupInfoA": "XP",
     "GetStartupInfoW": "XP", "InitializeCriticalSection": "XP", "IsDBCSLeadByteEx": "2000",
-    "LeaveCriticalSection": "XP", "LoadLibraryA": "XP", "LoadLibraryW": "XP", "LocalFree": "XP",
-    "MultiByteToWideChar": "2000", "ReleaseSemaphore": "XP", "SetLastError": "XP",
-    "SetUnhandledExceptionFilter": "XP", "Sleep": "XP", "TlsAlloc": "XP", "TlsFree": "XP",
+    "LeaveCriticalSection": "XP", "LoadLibraryA": "XP", "LoadLibraryExA": "XP", "LoadResource": "XP",
+    "LockResource": "XP", "LoadLibraryW": "XP", "LocalFree": "XP",
+    "MultiByteToWideChar": "2000", "ReleaseSemaphore": "XP", "ReplaceFileA": "XP", "SetLastError": "XP",
+    "SetUnhandledExceptionFilter": "XP", "SizeofResource": "XP", "Sleep": "XP", "TlsAlloc": "XP", "TlsFree": "XP",
     "TlsGetValue": "XP", "TlsSetValue": "XP", "VirtualProtect": "XP", "VirtualQuery": "XP",
-    "WaitForSingleObject": "XP", "WideCharToMultiByte": "2000",
+    "WaitForSingleObject": "XP", "WideCharToMultiByte": "2000", "WriteFile": "XP",
 }
 
 USER32 = {
     "BeginPaint": "2000", "CheckDlgButton": "2000", "CreateDialogParamA": "2000",
-    "EnableMenuItem": "2000", "EnableWindow": "2000", "GetDlgItem": "2000", "GetMenu": "2000",
+    "EnableMenuItem": "2000", "EnableWindow": "2000", "EnumWindows": "2000", "GetClassNameA": "2000",
+    "GetDlgItem": "2000", "GetDlgItemTextA": "2000", "GetFocus": "2000", "GetMenu": "2000",
+    "GetWindowRect": "2000", "GetWindowThreadProcessId": "2000", "IsWindowEnabled": "2000",
+    "IsWindowVisible": "2000", "KillTimer": "2000", "SystemParametersInfoA": "2000",
     "GetWindowLongA": "2000", "GetWindowTextA": "2000", "GetWindowTextLengthA": "2000",
     "IsDialogMessageA": "2000", "IsDlgButtonChecked": "2000", "LoadAcceleratorsA": "2000",
     "LoadImageA": "2000", "SendDlgItemMessageA": "2000", "SendMessageA": "2000",
@@ -50,9 +55,9 @@ GDI32 = {
     "SetTextColor": "2000",
 }
 
-# The settings dialog's common dialog and dropped files (Kavelo2Settings.exe).
-COMDLG32 = {"GetOpenFileNameA": "2000"}
-SHELL32 = {"DragAcceptFiles": "XP", "DragFinish": "XP", "DragQueryFileA": "XP"}
+# The settings dialog's common dialogs, dropped files and the guide it opens (Kavelo2Settings.exe).
+COMDLG32 = {"GetOpenFileNameA": "2000", "GetSaveFileNameA": "2000"}
+SHELL32 = {"DragAcceptFiles": "XP", "DragFinish": "XP", "DragQueryFileA": "XP", "ShellExecuteA": "XP"}
 
 MSVCRT = set("""
     __argc __p___argv __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __p__wcmdln
@@ -60,7 +65,7 @@ MSVCRT = set("""
     _fdopen _fileno _getch _fstat64 _initterm _iob _lock _lseeki64 _onexit _read _setmode _unlock
     _wfopen _write abort atoi calloc exit fclose ferror fflush fopen fprintf fputc fputs fputwc
     fread free fwprintf fwrite isspace iswctype localeconv malloc memchr memcmp memcpy memmove
-    memset realloc remove setlocale setvbuf signal strchr strcmp strcoll strerror strftime strlen
+    memset realloc setlocale setvbuf signal strchr strcmp strcoll strerror strftime strlen
     strncmp strspn strxfrm towlower towupper vfprintf wcscoll wcsftime wcslen wcsxfrm
 """.split())
 

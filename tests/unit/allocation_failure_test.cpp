@@ -1,7 +1,7 @@
 // The launcher when memory runs out: every allocation of a whole run is made to fail in turn.
 // Whichever fails, the run ends with status 0, shows no box that a run with enough memory would
 // not show, and leaves the display in the registry mode whenever it switched it.
-#include "tests/sim/failing_allocator.h"
+#include "tests/support/failing_allocator.h"
 #include "tests/unit/launcher_fixture.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "launcher/launch_context.h"
-#include "tests/sim/sim_platform.h"
+#include "platform/sim/sim_platform.h"
 
 #include <gtest/gtest.h>
 

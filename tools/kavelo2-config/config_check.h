@@ -1,10 +1,19 @@
-// `check`: reads a configuration file exactly as the launcher does and tells, entry by entry,
-// what the launcher makes of it, which display mode it would pick and what it would do then.
+// The check: what the launcher makes of a configuration, entry by entry, which display mode it
+// picks and what it does then, as data. The checker's report, its exit status, the settings
+// dialog's verdict and its explanation are all rendered from this one record (check_report.h).
+//
+// The decisions are all the launcher's (ReadStoredBytes, WalkConfigEntries, ParseEntry,
+// ApplyEntry, SelectMode, run on a LaunchContext built without the platform); the check only
+// weighs what they mean for the run. It makes no platform call: the catalogue, the mode in force
+// and the probe of the machine's files are handed to it.
 #pragma once
 
 #include "launcher/mode_selection.h"
+#include "tools/kavelo2-config/file_forms.h"
+#include "tools/kavelo2-config/machine_paths.h"
+#include "tools/kavelo2-config/selection_facts.h"
 
-#include <cstdio>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,52 +23,141 @@ constexpr int kFails = 1;           // it stops, or it will fail to start the ap
 constexpr int kUsageOrIoError = 2;  // the check could not be made
 constexpr int kRunsOtherwise = 3;   // it starts the application, but not as the file says
 
-enum class ModeSource {
-  None,     // selection is not checked
-  List,     // the catalogue given in CheckOptions::modes
-  Display,  // the display's own catalogue, enumerated as the launcher enumerates it
-};
-
-struct CheckOptions {
-  bool plain = false;            // the input is plain text rather than the stored form
-  std::string inputName;         // as shown in the report; "" for standard input or a text
+struct CheckInput {
+  HeldBytes file;                // the file's bytes as read from disk (at most the held bound)
+  bool plain = false;            // the bytes are plain text rather than the stored form
+  std::string inputName;         // as shown; "" for standard input or a text in memory
   std::string programDirectory;  // the launcher's folder in Windows form, ending in a backslash
-  ModeSource modeSource = ModeSource::None;
-  ModeCatalogue modes;           // for ModeSource::List
+  // The catalogue to choose from (null: the choice is not checked), and whether it is this
+  // display's own, whose mode in force `currentMode` then holds.
+  const ModeCatalogue* modes = nullptr;
+  bool modesAreTheDisplays = false;
+  DEVMODEA currentMode{};
+  // What a Windows path names on this machine; null looks for nothing.
+  PathKind (*probe)(const std::string& windowsPath) = nullptr;
 };
 
-// One problem the check found, in the words the report uses for it.
-struct CheckFinding {
-  int status = kRunsOtherwise;  // kFails or kRunsOtherwise: what the problem does to the run
-  int line = 0;                 // the line of the text it concerns, from 1; 0 for the whole file
-  std::string text;             // e.g. "ignored: unknown key \"COLOUR\" (the keys are ...)"
+// What a finding is. The comments name the fields each kind fills: `subject` (what it is
+// about), `detail` (a second text), `fix` (what to write instead, or a likely meaning), `number`
+// and `count`.
+enum class FindingKind {
+  // The file as a whole; each stops the run.
+  EmptyFile,               // -
+  Utf16Text,               // -
+  PlainTextFile,           // subject: the input's name ("" for standard input)
+  StoredFormGivenAsPlain,  // -
+  // Where the text ends early, told at the end of the entries.
+  NulEndsText,  // number: the NUL's offset; detail: the run it cuts off, or ""
+  ReadLimit,    // number: the file's length; line, subject: the entry the limit cuts (its first
+                // 60 bytes when it is longer), detail: what of it is read (only when it is
+                // quoted whole), length: how many of its bytes are read; count: the entries
+                // never read, negative when only the held part of the file was counted
+  // Entries the launcher ignores.
+  NoColon,         // subject: the entry; fix: the entry as likely meant, or ""
+  EmptyKey,        // -
+  BlankInKey,      // subject: the key in capitals; fix: the key without blanks
+  KeyAfterMark,    // subject: the key in capitals (a UTF-8 byte order mark before a keyword)
+  MisspeltKey,     // subject: the key in capitals; fix: the likely keyword
+  UnknownKey,      // subject: the key in capitals
+  EmptyValue,      // entryKind: the entry's kind
+  ListWithoutNumber,  // entryKind
+  // Accepted entries that do not say what they seem to.
+  PathTooLong,         // subject: the application path that stays
+  OctalNumber,         // subject: the digits; number: their octal value; fix: the digits meant
+  TextAfterNumber,     // subject: the text; number: the number before it; fixes: the entries a
+                       // size or mode written after a width stands for
+  ElementWithoutNumber,  // subject: the element
+  ListStops,             // subject: the element that stops it ("" for an empty one); detail: the
+                         // rest, not read
+  // The application the launcher starts.
+  PathEmpty,            // -
+  PathBlankAtStart,     // fix: the value without blanks at its ends
+  PathBlankAtEnd,       // fix
+  PathQuoted,           // subject: the application path; fix: the value without its quotes
+  PathFromShareRoot,    // subject: the value; detail: the application path; fix: the path on a
+                        // mapped drive
+  PathFromDriveRoot,    // subject: the value; detail: the application path; fix: with a drive
+  PathNamesFolder,      // subject: the application path; fix: the value with a file name added
+  ApplicationIsFolder,  // subject: the application path; count: 1 when a PATH entry names it
+  ApplicationMissing,   // subject: the application path; count: 1 when a PATH entry names it
+  // What the run does: the last finding of every check.
+  NoModeEntry,                // stops
+  NoModeFits,                 // subject: the application path
+  NoModeFitsStrict,           // stops
+  SwitchLikelyRefused,        // subject: the application path
+  SwitchLikelyRefusedStrict,  // stops
+  Switches,                   // subject: the application path
+  PicksFirstFit,              // subject: the application path (no catalogue was checked)
 };
 
-struct CheckOutcome {
-  int status = kRunsAsWritten;        // one of the exit statuses above
-  std::string report;                 // for standard output, one line per "\n"
-  std::string error;                  // one line for standard error when the status is not 0
-  std::vector<CheckFinding> findings; // in report order; empty when the status is 0 or 2
+struct Finding {
+  explicit Finding(FindingKind found) : kind(found) {}
+
+  FindingKind kind;
+  int status = kRunsAsWritten;  // what it does to the run: kFails, kRunsOtherwise, or only told
+  int line = 0;                 // the line of the text it concerns, from 1; 0 for none
+  int entry = -1;               // the entry of CheckedEntries it is told under, or -1
+  EntryKind entryKind = EntryKind::None;
+  std::string subject, detail, fix;
+  std::vector<std::string> fixes;
+  int64_t number = 0;
+  int64_t count = 0;
+  int64_t length = 0;
 };
 
-// Checks the bytes of a file as read from disk (the stored form, or plain text with
-// CheckOptions::plain). Needs no file and no console.
-CheckOutcome CheckConfigurationText(const std::string& bytes, const CheckOptions& options);
+// True for the findings that end the run without starting the application.
+bool StopsTheRun(FindingKind kind);
 
-// The same for an open file, read to its end; status 2 when it cannot be read.
-CheckOutcome CheckConfiguration(std::FILE* file, const CheckOptions& options);
+// One entry of the text, as the launcher's walk cut it and ParseEntry read it.
+struct CheckedEntry {
+  int line = 0;
+  std::string text;          // as it stands in the file
+  ModeCriterion parsed;      // kind None when the entry is ignored
+  bool accepted = false;
+  bool applied = false;      // false for a PATH value that does not fit
+  std::string application;   // for a PATH entry: the application path it gives
+};
 
-// How many entries the launcher accepts in plain text (of which it reads the first 998 bytes).
-// The stored form of a file and its plain text cannot both read well, which tells them apart.
-int CountAcceptedEntries(const std::string& plainText);
+// How the launcher finds a file of this name beside it.
+enum class NameRule {
+  EveryLauncher,  // Kavelo2.ini
+  NamedLauncher,  // NAME.ini, read by NAME.exe when no Kavelo2.ini lies beside it
+  Shadowed,       // NAME.ini, but a Kavelo2.ini lies beside it, which NAME.exe reads instead
+  NoLauncher,     // a name no launcher reads
+};
 
-// The byte order of text saved as UTF-16, with or without its byte order mark (whose length, 2
-// or 0, goes to `markLength`); None for any other text.
-enum class Utf16Order { None, LittleEndian, BigEndian };
-Utf16Order DetectUtf16(const std::string& bytes, size_t* markLength = nullptr);
-bool LooksLikeUtf16(const std::string& bytes);
+struct CheckedFile {
+  std::string name;              // "" for standard input or a text in memory
+  uint64_t size = 0;             // the whole file's length
+  bool givenPlain = false;
+  FileForm form = FileForm::Stored;  // what the bytes turned out to be
+  NameRule nameRule = NameRule::EveryLauncher;
+  std::string launcherName;      // for NamedLauncher and Shadowed: NAME
+  std::string programDirectory;  // as the launcher derives it
+};
 
-// For plain text longer than the launcher reads, one sentence naming the entry that the limit
-// cuts and how many entries are never read; "" for text that fits. `losesEntries` tells whether
-// the limit cuts an entry or leaves one unread.
-std::string DescribeReadLimit(const std::string& plainText, bool* losesEntries = nullptr);
+struct ConfigCheck {
+  bool made = false;  // false when the program directory leaves the launcher no paths
+  CheckedFile file;
+  std::vector<CheckedEntry> entries;
+  // The settings the entries leave.
+  CriteriaList criteria;
+  bool strictMode = false;
+  bool backdropEnabled = false;
+  std::string applicationPath;
+  bool settingsRead = false;  // the entries were read (not for an empty or UTF-16 file)
+  SelectionFacts selection;
+  std::vector<Finding> findings;  // in report order; the last one tells what the run does
+};
+
+ConfigCheck CheckConfiguration(const CheckInput& input);
+
+// The verdict: the finding that decides the exit status, and the status. A stop outweighs a
+// failed start, which outweighs a run that is not as the file says; null for kRunsAsWritten.
+struct Verdict {
+  int status = kRunsAsWritten;
+  const Finding* cause = nullptr;
+};
+Verdict Judge(const ConfigCheck& check);
+// The verdict points into the check: never judge one that is about to go.
+Verdict Judge(const ConfigCheck&& check) = delete;

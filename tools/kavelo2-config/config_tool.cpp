@@ -1,21 +1,20 @@
 // kavelo2-config's command line: argument handling, files and streams, exit statuses.
 #include "tools/kavelo2-config/config_tool.h"
 
-#include "launcher/launch_context.h"
+#include "launcher/config_file.h"
+#include "tools/kavelo2-config/check_report.h"
 #include "tools/kavelo2-config/config_check.h"
+#include "tools/kavelo2-config/file_forms.h"
 #include "tools/kavelo2-config/machine_paths.h"
 #include "tools/kavelo2-config/mode_notation.h"
+#include "tools/kavelo2-config/safe_save.h"
+#include "tools/kavelo2-config/text_limits.h"
+#include "tools/kavelo2-config/tool_display.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
-#ifndef _WIN32
-#include "tests/sim/sim_platform.h"
-#endif
-
 namespace {
-
 
 constexpr const char* kUsage =
     "usage: kavelo2-config COMMAND ...\n"
@@ -78,47 +77,6 @@ bool ReadAll(std::FILE* file, std::string& data) {
   return !std::ferror(file);
 }
 
-#ifdef _WIN32
-
-// The display is the real one.
-bool PrepareDisplay(std::string&) { return true; }
-
-#else
-
-// The simulated display offers the catalogue that KAVELO2_SIM_MODES lists, by default the modes
-// of the 1024x768 desktop that the end-to-end tests run on, so host and Windows runs agree. It
-// runs in the first of its largest modes.
-bool PrepareDisplay(std::string& error) {
-  std::string script;
-  if (const char* variable = std::getenv("KAVELO2_SIM_MODES")) {
-    script = variable;
-  } else {
-    for (const char* bits : {"32", "16", "8"}) {
-      for (const char* size : {"320x200", "320x240", "400x300", "512x384", "640x400", "640x480",
-                               "768x576", "800x600", "1024x768"}) {
-        script += std::string(size) + "x" + bits + "@60,";
-      }
-    }
-  }
-  ModeCatalogue catalogue;
-  std::string bad;
-  if (!ParseModeList(script, catalogue, bad)) {
-    error = "KAVELO2_SIM_MODES: \"" + bad + "\" is not a mode (write WIDTHxHEIGHTxBITS@HZ)";
-    return false;
-  }
-  ResetSim();
-  for (const DEVMODEA& mode : catalogue) Sim().modes.push_back({TRUE, mode});
-  for (const DEVMODEA& mode : catalogue) {
-    const DEVMODEA& current = Sim().currentMode;
-    if (mode.dmPelsWidth * mode.dmPelsHeight > current.dmPelsWidth * current.dmPelsHeight) {
-      Sim().currentMode = mode;
-    }
-  }
-  return true;
-}
-
-#endif
-
 // The launcher's folder: as given, or the folder that holds the input.
 std::string ProgramDirectory(const std::string& given, const std::string& input) {
   if (!given.empty()) return FullFolder(given);
@@ -150,42 +108,41 @@ int Transform(bool encode, const std::vector<std::string>& args, const ToolStrea
   std::string input = data;
   DecodeConfigBuffer(data.data(), data.size());
   const std::string& plain = encode ? input : data;
-  const std::string& stored = encode ? data : input;
   std::string shownName = IsStandardStream(inName) ? "the input" : "\"" + inName + "\"";
   // Since the transform undoes itself, encoding a stored file yields its plain text: say so.
-  if (LooksLikeUtf16(plain) || LooksLikeUtf16(stored)) {
+  FileForm form = ReadFileText(input, encode ? FileForm::Plain : FileForm::Stored).form;
+  if (form == FileForm::Utf16) {
     Warn(streams, shownName + " was saved as Unicode (UTF-16): save it as ANSI");
-  } else if (CountAcceptedEntries(plain) == 0 && CountAcceptedEntries(stored) > 0) {
+  } else if (form == (encode ? FileForm::Stored : FileForm::Plain)) {
     Warn(streams, shownName + (encode ? " looks encoded already: encoding it gives plain text"
                                       : " looks like plain text: decoding it gives bytes the "
                                         "launcher cannot use"));
   }
   if (plain.empty()) Warn(streams, "the text is empty: the launcher reads no byte and stops");
-  size_t nul = plain.find('\0');
-  if (nul < kConfigReadLimit && !LooksLikeUtf16(plain) && !LooksLikeUtf16(stored)) {
-    Warn(streams, "the text holds a NUL byte at offset " + std::to_string(nul) +
-                      ": the launcher reads nothing after it");
+  for (const Finding& limit : TextLimits(plain, plain.size())) {
+    if (form != FileForm::Utf16 || limit.kind != FindingKind::NulEndsText) Warn(streams, LimitWarning(limit));
   }
-  std::string limit = DescribeReadLimit(plain);
-  if (!limit.empty()) Warn(streams, limit);
 
-  std::FILE* out = IsStandardStream(outName) ? streams.out : std::fopen(outName.c_str(), "wb");
-  if (out == nullptr) return Fail(streams, CannotOpen(outName));
-  bool written = std::fwrite(data.data(), 1, data.size(), out) == data.size();
-  written = (out != streams.out ? std::fclose(out) == 0 : std::fflush(out) == 0) && written;
-  if (!written) return Fail(streams, "cannot write \"" + outName + "\"");
+  if (IsStandardStream(outName)) {
+    bool written = std::fwrite(data.data(), 1, data.size(), streams.out) == data.size();
+    if (std::fflush(streams.out) != 0 || !written) return Fail(streams, "cannot write the output");
+    return kRunsAsWritten;
+  }
+  SaveOutcome saved = SaveFileSafely(outName, data);
+  if (!saved.saved) return Fail(streams, "\"" + outName + "\" was not written: " + saved.reason);
   return kRunsAsWritten;
 }
 
 int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
-  CheckOptions options;
-  std::string input, programDirectory;
-  bool inputGiven = false;
+  CheckInput input;
+  ModeCatalogue listed;
+  std::string name, programDirectory;
+  bool inputGiven = false, fromDisplay = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     bool hasValue = i + 1 < args.size();
     if (arg == "--plain") {
-      options.plain = true;
+      input.plain = true;
     } else if (arg == "--program-dir" || arg == "--modes") {
       if (!hasValue) return UsageError(streams, arg + " needs a value");
       const std::string& value = args[++i];
@@ -193,47 +150,57 @@ int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
         if (value.empty()) return UsageError(streams, "--program-dir needs a folder");
         programDirectory = value;
       } else if (value == "display") {
-        options.modeSource = ModeSource::Display;
+        fromDisplay = true;
       } else {
         std::string bad;
-        if (!ParseModeList(value, options.modes, bad)) {
+        if (!ParseModeList(value, listed, bad)) {
           return UsageError(streams, "\"" + bad + "\" is not a mode (write WIDTHxHEIGHTxBITS@HZ)");
         }
-        options.modeSource = ModeSource::List;
+        fromDisplay = false;
+        input.modes = &listed;
       }
     } else if (arg.size() > 1 && arg[0] == '-') {
       return UsageError(streams, "unknown option " + arg);
     } else if (inputGiven) {
       return UsageError(streams, "check reads one file");
     } else {
-      input = arg;
+      name = arg;
       inputGiven = true;
     }
   }
   if (!inputGiven && streams.console.inIsInteractive) return Usage(streams);
+  DisplayState display;
   std::string error;
-  if (options.modeSource == ModeSource::Display && !PrepareDisplay(error)) return Fail(streams, error);
+  if (fromDisplay && !ReadDisplay(display, error)) return Fail(streams, error);
+  if (fromDisplay) {
+    input.modes = &display.modes;
+    input.modesAreTheDisplays = true;
+    input.currentMode = display.current;
+  }
 
-  std::FILE* file = IsStandardStream(input) ? streams.in : std::fopen(input.c_str(), "rb");
-  if (file == nullptr) return Fail(streams, CannotOpen(input));
-  options.inputName = IsStandardStream(input) ? "" : input;
-  options.programDirectory = ProgramDirectory(programDirectory, input);
-  CheckOutcome outcome = CheckConfiguration(file, options);
+  std::FILE* file = IsStandardStream(name) ? streams.in : std::fopen(name.c_str(), "rb");
+  if (file == nullptr) return Fail(streams, CannotOpen(name));
+  bool read = ReadHeldBytes(file, input.file);
   if (file != streams.in) std::fclose(file);
-  std::fputs(outcome.report.c_str(), streams.out);
+  if (!read) return Fail(streams, "cannot read " + (IsStandardStream(name) ? std::string("standard input") : name));
+  input.inputName = IsStandardStream(name) ? "" : name;
+  input.programDirectory = ProgramDirectory(programDirectory, name);
+  input.probe = ProbePath;
+  ConfigCheck check = CheckConfiguration(input);
+  if (!check.made) return Fail(streams, "the program directory is too long for the launcher's paths");
+  std::fputs(RenderReport(check).c_str(), streams.out);
   std::fflush(streams.out);
-  if (outcome.status != kRunsAsWritten) std::fprintf(streams.err, "kavelo2-config: %s\n", outcome.error.c_str());
-  return outcome.status;
+  int status = Judge(check).status;
+  if (status != kRunsAsWritten) std::fprintf(streams.err, "kavelo2-config: %s\n", VerdictLine(check).c_str());
+  return status;
 }
 
 int Modes(const std::vector<std::string>& args, const ToolStreams& streams) {
   if (args.size() > 1) return UsageError(streams, "modes takes no arguments");
+  DisplayState display;
   std::string error;
-  if (!PrepareDisplay(error)) return Fail(streams, error);
-  // The launcher's own enumeration; the context's paths do not matter here.
-  LaunchContext context("C:\\Kavelo2.exe");
-  context.EnumerateModes();
-  std::fputs(FormatCatalogue(context.modeCatalogue).c_str(), streams.out);
+  if (!ReadDisplay(display, error)) return Fail(streams, error);
+  std::fputs(FormatCatalogue(display.modes).c_str(), streams.out);
   std::fflush(streams.out);
   return kRunsAsWritten;
 }

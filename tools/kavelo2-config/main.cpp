@@ -3,6 +3,9 @@
 // file dropped on the program) open until a key is pressed, so that the report can be read.
 #include "tools/kavelo2-config/config_tool.h"
 
+#include <exception>
+#include <new>
+
 #ifdef _WIN32
 #include "platform/win32_api.h"
 
@@ -27,7 +30,6 @@ bool OwnsItsConsole() {
 #endif
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
   ToolStreams streams = {stdin, stdout, stderr, {}};
 #ifdef _WIN32
   streams.console = {true, IsConsole(STD_INPUT_HANDLE), IsConsole(STD_OUTPUT_HANDLE)};
@@ -36,7 +38,16 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
-  int status = RunConfigTool(args, streams);
+  // What the standard library throws (no memory, above all) ends the command with status 2 and a
+  // line that says so, never with the runtime's own abort.
+  int status = 2;
+  try {
+    status = RunConfigTool(std::vector<std::string>(argv + 1, argv + argc), streams);
+  } catch (const std::bad_alloc&) {
+    std::fputs("kavelo2-config: stopped: not enough memory\n", stderr);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "kavelo2-config: stopped: %s\n", error.what());
+  }
 #ifdef _WIN32
   if (waitForKey) {
     std::fputs("\r\nPress any key to close this window.", stdout);

@@ -26,3 +26,6 @@
 #define IDM_OPEN 2001
 #define IDM_SAVE 2002
 #define IDM_EXIT 2003
+#define IDM_SAVE_AS 2004
+#define IDM_GUIDE 2005
+#define IDM_ABOUT 2006

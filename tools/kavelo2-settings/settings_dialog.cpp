@@ -1,24 +1,32 @@
 // The dialog edge of Kavelo2 Settings: controls to SettingsDocument and back, the file and
-// program pickers, dropped files, saving with its message, and trying the launcher while the
-// window keeps answering. Everything it decides comes from the document.
+// program pickers, dropped files, saving with its questions and messages, and trying the launcher
+// while the window keeps answering. Everything it decides comes from the document.
 #include "tools/kavelo2-settings/settings_dialog.h"
 
 #include "tools/kavelo2-config/machine_paths.h"
 #include "tools/kavelo2-config/mode_notation.h"
+#include "tools/kavelo2-settings/program_files.h"
 #include "tools/kavelo2-settings/resource_ids.h"
 #include "tools/kavelo2-settings/settings_document.h"
 #include "tools/kavelo2-settings/settings_explain.h"
+#include "tools/kavelo2-settings/version_block.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <cstring>
+
 namespace {
 
 constexpr const char* kCaption = "Kavelo2 Settings";
-constexpr const char* kDefaultFileName = "Kavelo2.ini";
+constexpr const char* kGuideName = "user-guide.txt";
 constexpr int kValueListIds[kListCount] = {IDC_WIDTHS, IDC_HEIGHTS, IDC_DEPTHS, IDC_RATES};
 // The controls that save, open or try: idle while a launcher runs.
 constexpr int kIdleOnlyIds[] = {IDC_TRY, IDC_SAVE, IDOK};
+constexpr int kIdleOnlyMenuIds[] = {IDM_OPEN, IDM_SAVE, IDM_SAVE_AS};
+// While a launcher is tried, its message boxes are looked for this often.
+constexpr UINT_PTR kTrialTimer = 1;
+constexpr UINT kTrialPollMs = 50;
 
 // The program's one record: the document, and the launcher while it is being tried.
 struct SettingsSession {
@@ -26,10 +34,10 @@ struct SettingsSession {
   HWND dialog = nullptr;
   bool showing = false;  // controls are being filled: their notifications are not edits
   HANDLE launcher = nullptr;
-  std::string launcherName;
-  DEVMODEA before{};
-  DEVMODEA during{};
-  bool switched = false;
+  DWORD launcherId = 0;
+  TrialOutcome trial;
+  std::vector<HWND> seenBoxes;
+  HWND focusBeforeTrial = nullptr;
 };
 
 SettingsSession* g_session = nullptr;
@@ -47,6 +55,10 @@ void Tell(const std::string& text, UINT icon) {
   MessageBoxA(g_session->dialog, text.c_str(), kCaption, MB_OK | icon);
 }
 
+bool Ask(const std::string& question) {
+  return MessageBoxA(g_session->dialog, question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 DEVMODEA CurrentMode() {
   DEVMODEA mode;
   ZeroMemory(&mode, sizeof(mode));
@@ -55,13 +67,67 @@ DEVMODEA CurrentMode() {
   return mode;
 }
 
+// Keeps the whole frame inside the work area, whatever size the screen has now: centred when it
+// opens, moved back in when the display or the task bar changes under it. A display change tells
+// the new size before the work area follows it.
+void PlaceInWorkArea(bool centre, LONG screenWidth = 0, LONG screenHeight = 0) {
+  RECT area, frame;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  if (screenWidth > 0 && area.right > screenWidth) area.right = screenWidth;
+  if (screenHeight > 0 && area.bottom > screenHeight) area.bottom = screenHeight;
+  GetWindowRect(g_session->dialog, &frame);
+  LONG width = frame.right - frame.left, height = frame.bottom - frame.top;
+  LONG left = centre ? area.left + (area.right - area.left - width) / 2 : frame.left;
+  LONG top = centre ? area.top + (area.bottom - area.top - height) / 2 : frame.top;
+  if (left + width > area.right) left = area.right - width;
+  if (top + height > area.bottom) top = area.bottom - height;
+  if (left < area.left) left = area.left;
+  if (top < area.top) top = area.top;
+  SetWindowPos(g_session->dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // What changes while the user edits: the title's mark, the launcher's pick and the explanation.
 void ShowLive() {
   const SettingsDocument& document = g_session->document;
+  ConfigCheck check = document.Check();
   SetWindowTextA(g_session->dialog, document.WindowTitle().c_str());
-  SendDlgItemMessageA(g_session->dialog, IDC_MODES, LB_SETCURSEL,
-                      static_cast<WPARAM>(document.ChosenMode()), 0);
-  SetDlgItemTextA(g_session->dialog, IDC_EXPLANATION, ExplainDocument(document).c_str());
+  SendDlgItemMessageA(g_session->dialog, IDC_MODES, LB_SETCURSEL, static_cast<WPARAM>(check.selection.index), 0);
+  SetDlgItemTextA(g_session->dialog, IDC_EXPLANATION, ExplainDocument(document, check).c_str());
+}
+
+// The four value lists' selections as the document holds them, each with its caret on its first
+// selected value, where the keyboard starts.
+void ShowSelections() {
+  SettingsSession& session = *g_session;
+  session.showing = true;
+  for (size_t list = 0; list < kListCount; ++list) {
+    int index = 0, caret = -1;
+    for (const ValueChoice& choice : session.document.lists[list]) {
+      if (choice.selected && caret < 0) caret = index;
+      SendDlgItemMessageA(session.dialog, kValueListIds[list], LB_SETSEL, choice.selected ? TRUE : FALSE, index++);
+    }
+    SendDlgItemMessageA(session.dialog, kValueListIds[list], LB_SETCARETINDEX, static_cast<WPARAM>(caret < 0 ? 0 : caret),
+                        FALSE);
+  }
+  session.showing = false;
+}
+
+// Takes into the document whatever the value lists show selected, however it came about (mouse,
+// arrows, Space, Shift or Ctrl): true when that changed anything.
+bool TakeSelections() {
+  SettingsSession& session = *g_session;
+  if (session.showing) return false;
+  bool changed = false;
+  for (size_t list = 0; list < kListCount; ++list) {
+    int index = 0;
+    for (ValueChoice& choice : session.document.lists[list]) {
+      bool selected = SendDlgItemMessageA(session.dialog, kValueListIds[list], LB_GETSEL, index++, 0) > 0;
+      changed = changed || selected != choice.selected;
+      choice.selected = selected;
+    }
+  }
+  if (changed) ShowLive();
+  return changed;
 }
 
 void ShowDocument() {
@@ -69,60 +135,60 @@ void ShowDocument() {
   const SettingsDocument& document = session.document;
   session.showing = true;
   SetDlgItemTextA(session.dialog, IDC_FILE_PATH, (document.folder + document.fileName).c_str());
-  SetDlgItemTextA(session.dialog, IDC_FILE_FORM, document.formDescription.c_str());
+  SetDlgItemTextA(session.dialog, IDC_FILE_FORM, FormDescription(document).c_str());
   for (size_t list = 0; list < kListCount; ++list) {
     HWND box = GetDlgItem(session.dialog, kValueListIds[list]);
     SendMessageA(box, LB_RESETCONTENT, 0, 0);
-    int index = 0;
     for (const ValueChoice& choice : document.lists[list]) {
       std::string item = std::to_string(choice.value) + (choice.offered ? "" : " (not offered)");
       SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-      SendMessageA(box, LB_SETSEL, choice.selected ? TRUE : FALSE, index++);
     }
   }
   CheckDlgButton(session.dialog, IDC_STRICT, document.strict ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(session.dialog, IDC_BACKDROP, document.backdrop ? BST_CHECKED : BST_UNCHECKED);
   SetDlgItemTextA(session.dialog, IDC_APPLICATION, document.application.c_str());
   session.showing = false;
+  ShowSelections();
   ShowLive();
 }
 
-// A file, or a folder whose Kavelo2.ini is meant, as the launcher's folder and a file name.
-void SplitPath(const std::string& path, std::string& folder, std::string& name) {
+// A file, or a folder in which the file its launcher reads is meant, as a folder and a name.
+void SplitPath(const std::string& path, std::string& folder, std::string& name, std::vector<std::string>& launchers) {
   char full[MAX_PATH];
   DWORD length = GetFullPathNameA(path.empty() ? "." : path.c_str(), MAX_PATH, full, nullptr);
   std::string whole = length > 0 && length < MAX_PATH ? std::string(full, length) : path;
-  if (ProbePath(whole) == PathKind::Folder) {
-    folder = whole.back() == '\\' ? whole : whole + "\\";
-    name = kDefaultFileName;
-    return;
-  }
+  bool isFolder = ProbePath(whole) == PathKind::Folder;
   size_t slash = whole.find_last_of('\\');
-  folder = whole.substr(0, slash + 1);
-  name = whole.substr(slash + 1);
+  folder = isFolder ? (whole.back() == '\\' ? whole : whole + "\\") : whole.substr(0, slash + 1);
+  launchers = LaunchersIn(folder);
+  name = isFolder ? LauncherFolder{folder, launchers, ProbePath}.DefaultFile() : whole.substr(slash + 1);
 }
 
 bool OpenPath(const std::string& path) {
   std::string folder, name, reason;
-  SplitPath(path, folder, name);
+  std::vector<std::string> launchers;
+  SplitPath(path, folder, name, launchers);
   if (!g_session->document.Open(folder, name, reason)) {
     Tell(folder + name + " cannot be opened.\n\n" + reason, MB_ICONERROR);
     return false;
   }
+  g_session->document.launchers = launchers;
   ShowDocument();
   return true;
 }
 
 bool SaveDocument() {
   SettingsDocument& document = g_session->document;
+  TakeSelections();
+  std::string question = document.SaveQuestion();
+  if (!question.empty() && !Ask(question)) return false;
   SaveOutcome outcome = document.Save();
   if (!outcome.saved) {
-    Tell(document.fileName + " was not saved.\n\n" + outcome.reason +
-             "\n\nThe file on disk is as it was before.",
+    Tell(document.fileName + " was not saved.\n\n" + outcome.reason + "\n\nThe file on disk is as it was before.",
          MB_ICONERROR);
     return false;
   }
-  SetDlgItemTextA(g_session->dialog, IDC_FILE_FORM, document.formDescription.c_str());
+  SetDlgItemTextA(g_session->dialog, IDC_FILE_FORM, FormDescription(document).c_str());
   ShowLive();
   return true;
 }
@@ -130,6 +196,7 @@ bool SaveDocument() {
 // Before the document is replaced or the window closes: true when the changes may go.
 bool ChangesMayGo() {
   SettingsDocument& document = g_session->document;
+  TakeSelections();
   if (!document.IsChanged()) return true;
   std::string question = "Save the changes to " + document.fileName + "?";
   int answer = MessageBoxA(g_session->dialog, question.c_str(), kCaption, MB_YESNOCANCEL | MB_ICONQUESTION);
@@ -138,8 +205,9 @@ bool ChangesMayGo() {
 }
 
 // A common file dialog for one file: true with the chosen path.
-bool PickFile(const char* filter, const std::string& folder, std::string& path) {
+bool PickFile(bool save, const char* filter, const std::string& folder, std::string& path) {
   char file[MAX_PATH] = "";
+  if (save) g_session->document.fileName.copy(file, MAX_PATH - 1);
   OPENFILENAMEA request;
   ZeroMemory(&request, sizeof(request));
   request.lStructSize = sizeof(request);
@@ -148,68 +216,139 @@ bool PickFile(const char* filter, const std::string& folder, std::string& path) 
   request.lpstrFile = file;
   request.nMaxFile = MAX_PATH;
   request.lpstrInitialDir = folder.c_str();
-  request.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameA(&request)) return false;
+  request.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                  (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+  if (!(save ? GetSaveFileNameA(&request) : GetOpenFileNameA(&request))) return false;
   path = file;
   return true;
+}
+
+// Save As: the same save, under the name chosen; the document stays with its old name when it
+// fails.
+void SaveAs() {
+  SettingsDocument& document = g_session->document;
+  std::string path;
+  if (!PickFile(true, "Launcher configurations (*.ini)\0*.ini\0All files (*.*)\0*.*\0", document.folder, path)) {
+    return;
+  }
+  SettingsDocument before = document;
+  std::vector<std::string> launchers;
+  SplitPath(path, document.folder, document.fileName, launchers);
+  document.launchers = launchers;
+  if (ProbePath(path) != PathKind::File) document.form = FileForm::Missing;
+  if (!SaveDocument()) {
+    document = before;
+    return;
+  }
+  ShowDocument();
 }
 
 void EnableIdleControls(bool idle) {
   for (int id : kIdleOnlyIds) EnableWindow(GetDlgItem(g_session->dialog, id), idle ? TRUE : FALSE);
   HMENU menu = GetMenu(g_session->dialog);
-  UINT state = MF_BYCOMMAND | (idle ? MF_ENABLED : MF_GRAYED);
-  EnableMenuItem(menu, IDM_OPEN, state);
-  EnableMenuItem(menu, IDM_SAVE, state);
+  for (int id : kIdleOnlyMenuIds) EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (idle ? MF_ENABLED : MF_GRAYED));
 }
 
-// Saves, then starts the folder's launcher; the message loop waits for it to end.
+// Starts the launcher that reads the file, once it exists and the file is saved; the message
+// loop waits for it to end, and a timer notes the message boxes it shows.
 void StartTrial() {
   SettingsSession& session = *g_session;
-  if (!SaveDocument()) return;
-  std::string launcher;
-  for (const std::string& name : LauncherCandidates(session.document.fileName)) {
-    if (ProbePath(session.document.folder + name) == PathKind::File) {
-      launcher = name;
-      break;
-    }
-  }
+  SettingsDocument& document = session.document;
+  TakeSelections();
+  std::string why;
+  std::string launcher = TrialLauncher(document, why);
   if (launcher.empty()) {
-    Tell("There is no " + LauncherCandidates(session.document.fileName).back() + " in " +
-             session.document.folder + " to try the configuration with.",
-         MB_ICONWARNING);
+    Tell(why, MB_ICONWARNING);
     return;
   }
-  std::string path = session.document.folder + launcher;
+  if (ProbePath(document.folder + launcher) != PathKind::File) {
+    Tell("There is no " + launcher + " in " + document.folder + " to try the configuration with.", MB_ICONWARNING);
+    return;
+  }
+  if (document.IsChanged() && !SaveDocument()) return;
+  std::string path = document.folder + launcher;
   std::string commandLine = "\"" + path + "\"";
   STARTUPINFOA startup;
   ZeroMemory(&startup, sizeof(startup));
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process;
-  session.before = CurrentMode();
-  if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      session.document.folder.c_str(), &startup, &process)) {
+  session.trial = TrialOutcome();
+  session.trial.launcher = launcher;
+  session.trial.before = CurrentMode();
+  session.focusBeforeTrial = GetFocus();
+  if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, document.folder.c_str(),
+                      &startup, &process)) {
     DWORD error = GetLastError();
     Tell(path + " cannot be started (Windows error " + std::to_string(error) + ").", MB_ICONERROR);
     return;
   }
   CloseHandle(process.hThread);
   session.launcher = process.hProcess;
-  session.launcherName = launcher;
-  session.switched = false;
+  session.launcherId = process.dwProcessId;
+  session.seenBoxes.clear();
   EnableIdleControls(false);
-  SetDlgItemTextA(session.dialog, IDC_TRY_REPORT,
-                  (launcher + " is running; the report follows when it ends.").c_str());
+  SetTimer(session.dialog, kTrialTimer, kTrialPollMs, nullptr);
+  SetDlgItemTextA(session.dialog, IDC_TRY_REPORT, (launcher + " is running; the report follows when it ends.").c_str());
+}
+
+// A message box of the launcher being tried, noted once with its caption and text.
+BOOL CALLBACK NoteLauncherBox(HWND window, LPARAM) {
+  SettingsSession& session = *g_session;
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char className[16] = "";
+  GetClassNameA(window, className, sizeof(className));
+  if (owner != session.launcherId || std::strcmp(className, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+  for (HWND seen : session.seenBoxes) {
+    if (seen == window) return TRUE;
+  }
+  session.seenBoxes.push_back(window);
+  char caption[256] = "", text[2048] = "";
+  GetWindowTextA(window, caption, sizeof(caption));
+  GetDlgItemTextA(window, 0xFFFF, text, sizeof(text));  // a message box's text control
+  session.trial.boxes.emplace_back(caption, text);
+  return TRUE;
 }
 
 void FinishTrial() {
   SettingsSession& session = *g_session;
+  KillTimer(session.dialog, kTrialTimer);
   CloseHandle(session.launcher);
   session.launcher = nullptr;
-  DEVMODEA after = CurrentMode();
-  std::string report = DescribeTrial(session.launcherName, session.before,
-                                     session.switched ? &session.during : nullptr, after);
-  SetDlgItemTextA(session.dialog, IDC_TRY_REPORT, report.c_str());
+  session.trial.after = CurrentMode();
+  SetDlgItemTextA(session.dialog, IDC_TRY_REPORT, DescribeTrial(session.trial, session.document.Check()).c_str());
   EnableIdleControls(true);
+  // Whatever the launcher showed (its black backdrop above all) took the activation: the dialog
+  // takes it back, with the control that had the focus, so that the keyboard reaches it again.
+  SetForegroundWindow(session.dialog);
+  HWND focus = session.focusBeforeTrial;
+  SetFocus(focus != nullptr && IsWindowEnabled(focus) ? focus : GetDlgItem(session.dialog, IDC_TRY));
+}
+
+void OpenGuide() {
+  std::string guide = BesideThisProgram(kGuideName);
+  if (ProbePath(guide) != PathKind::File) {
+    Tell(std::string("There is no ") + kGuideName + " beside Kavelo2Settings.exe. It comes in the release "
+         "package, beside the programs.", MB_ICONINFORMATION);
+    return;
+  }
+  // The program the user opens text files with; Notepad, which every Windows has, where no
+  // program is set for them.
+  auto opened = [](const char* file, const char* arguments) {
+    return reinterpret_cast<INT_PTR>(ShellExecuteA(g_session->dialog, "open", file, arguments, nullptr,
+                                                   SW_SHOWNORMAL)) > 32;
+  };
+  std::string quoted = "\"" + guide + "\"";
+  if (!opened(guide.c_str(), nullptr) && !opened("notepad.exe", quoted.c_str())) {
+    Tell(guide + " cannot be opened.", MB_ICONERROR);
+  }
+}
+
+void ShowAbout() {
+  std::string version = VersionBlockVersion(ModuleVersionBlock(nullptr));
+  Tell(std::string(kCaption) + " " + version + "\n\nSets up the folder of a Kavelo2 launcher: its configuration "
+       "file, checked as the launcher reads it on this display.",
+       MB_ICONINFORMATION);
 }
 
 void CloseWindow() {
@@ -220,16 +359,22 @@ void OnCommand(WORD id, WORD code) {
   SettingsSession& session = *g_session;
   SettingsDocument& document = session.document;
   bool idle = session.launcher == nullptr;
-  for (size_t list = 0; list < kListCount; ++list) {
-    if (id != kValueListIds[list] || code != LBN_SELCHANGE || session.showing) continue;
-    int index = 0;
-    for (ValueChoice& choice : document.lists[list]) {
-      choice.selected = SendDlgItemMessageA(session.dialog, id, LB_GETSEL, index++, 0) > 0;
+  for (int list : kValueListIds) {
+    if (id == list && code == LBN_SELCHANGE) {
+      TakeSelections();
+      return;
     }
-    ShowLive();
-    return;
   }
   switch (id) {
+    case IDC_MODES: {
+      // Picking a mode selects its width, height, depth and rate, so that the launcher picks it.
+      LRESULT index = SendDlgItemMessageA(session.dialog, IDC_MODES, LB_GETCURSEL, 0, 0);
+      if (code != LBN_SELCHANGE || session.showing || index < 0) return;
+      document.PickMode(static_cast<size_t>(index));
+      ShowSelections();
+      ShowLive();
+      return;
+    }
     case IDC_STRICT:
     case IDC_BACKDROP:
       if (code != BN_CLICKED) return;
@@ -244,7 +389,7 @@ void OnCommand(WORD id, WORD code) {
       return;
     case IDC_BROWSE: {
       std::string path;
-      if (PickFile("Programs (*.exe)\0*.exe\0All files (*.*)\0*.*\0", document.folder, path)) {
+      if (PickFile(false, "Programs (*.exe)\0*.exe\0All files (*.*)\0*.*\0", document.folder, path)) {
         SetDlgItemTextA(session.dialog, IDC_APPLICATION, StoredApplicationPath(document.folder, path).c_str());
       }
       return;
@@ -252,7 +397,7 @@ void OnCommand(WORD id, WORD code) {
     case IDM_OPEN: {
       std::string path;
       if (idle && ChangesMayGo() &&
-          PickFile("Launcher configurations (*.ini)\0*.ini\0All files (*.*)\0*.*\0", document.folder, path)) {
+          PickFile(false, "Launcher configurations (*.ini)\0*.ini\0All files (*.*)\0*.*\0", document.folder, path)) {
         OpenPath(path);
       }
       return;
@@ -261,10 +406,20 @@ void OnCommand(WORD id, WORD code) {
     case IDM_SAVE:
       if (idle) SaveDocument();
       return;
+    case IDM_SAVE_AS:
+      if (idle) SaveAs();
+      return;
     case IDC_TRY:
       if (idle) StartTrial();
       return;
+    case IDM_GUIDE:
+      OpenGuide();
+      return;
+    case IDM_ABOUT:
+      ShowAbout();
+      return;
     case IDOK:
+      TakeSelections();
       if (idle && (!document.IsChanged() || SaveDocument())) DestroyWindow(session.dialog);
       return;
     case IDCANCEL:
@@ -283,7 +438,7 @@ void OnDroppedFiles(HDROP drop) {
   if (length > 0 && length < MAX_PATH && g_session->launcher == nullptr && ChangesMayGo()) OpenPath(path);
 }
 
-INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
       g_session->dialog = dialog;
@@ -298,6 +453,7 @@ INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
         std::string item = std::to_string(number++) + ". " + FormatMode(mode);
         SendDlgItemMessageA(dialog, IDC_MODES, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
       }
+      PlaceInWorkArea(true);
       SetFocus(GetDlgItem(dialog, IDC_WIDTHS));
       return FALSE;
     }
@@ -307,12 +463,19 @@ INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_DROPFILES:
       OnDroppedFiles(reinterpret_cast<HDROP>(wParam));
       return TRUE;
+    case WM_TIMER:
+      if (wParam == kTrialTimer && g_session->launcher != nullptr) EnumWindows(NoteLauncherBox, 0);
+      return TRUE;
     case WM_DISPLAYCHANGE:
       // The first switch while the launcher runs is the one it made; its restore comes later.
-      if (g_session->launcher != nullptr && !g_session->switched) {
-        g_session->during = CurrentMode();
-        g_session->switched = true;
+      if (g_session->launcher != nullptr && !g_session->trial.switched) {
+        g_session->trial.during = CurrentMode();
+        g_session->trial.switched = true;
       }
+      PlaceInWorkArea(false, LOWORD(lParam), HIWORD(lParam));
+      return FALSE;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETWORKAREA) PlaceInWorkArea(false);
       return FALSE;
     case WM_CLOSE:
       CloseWindow();
@@ -325,12 +488,20 @@ INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
   }
 }
 
+bool IsValueList(HWND window) {
+  for (int id : kValueListIds) {
+    if (window == GetDlgItem(g_session->dialog, id)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int RunSettingsDialog(HINSTANCE instance, const std::string& path) {
   SettingsSession session;
   g_session = &session;
-  session.document.EnumerateDisplay();
+  std::string error;
+  if (!session.document.ReadDisplay(error)) return 1;
   HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, SettingsProcedure, 0);
   if (dialog == nullptr) return 1;
   // A file that cannot be read is not replaced by an empty configuration: the program ends.
@@ -357,10 +528,14 @@ int RunSettingsDialog(HINSTANCE instance, const std::string& path) {
         g_session = nullptr;
         return static_cast<int>(message.wParam);
       }
-      if (TranslateAcceleratorA(dialog, accelerators, &message)) continue;
-      if (IsDialogMessageA(dialog, &message)) continue;
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
+      // A key or click in a value list may change its selection without a notification yet:
+      // the document takes it before anything else reads it.
+      bool toList = IsValueList(message.hwnd);
+      if (!TranslateAcceleratorA(dialog, accelerators, &message) && !IsDialogMessageA(dialog, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+      }
+      if (toList) TakeSelections();
     }
   }
 }

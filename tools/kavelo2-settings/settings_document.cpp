@@ -1,10 +1,13 @@
-// The configuration as the dialog edits it: loaded through the launcher's own walk and parse,
-// written back as one entry per kind.
+// The configuration as the dialog edits it: loaded through the launcher's own reading, walk and
+// parse, written back as one entry per kind, checked by the checker's check.
 #include "tools/kavelo2-settings/settings_document.h"
 
-#include "launcher/launch_context.h"
-#include "tools/kavelo2-config/config_check.h"
+#include "launcher/config_file.h"
+#include "tools/kavelo2-config/check_report.h"
+#include "tools/kavelo2-config/machine_paths.h"
 #include "tools/kavelo2-config/mode_notation.h"
+#include "tools/kavelo2-config/text_limits.h"
+#include "tools/kavelo2-config/tool_display.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -47,19 +50,33 @@ std::string Backslashed(std::string path) {
   return path;
 }
 
+// The value kinds of PATH findings: how the launcher reads what is written, whatever the machine.
+bool IsPathValueFinding(FindingKind kind) {
+  return kind >= FindingKind::PathEmpty && kind <= FindingKind::PathNamesFolder;
+}
+
 }  // namespace
 
 std::vector<ValueChoice>& SettingsDocument::List(EntryKind kind) { return lists[ListIndex(kind)]; }
+
+void SettingsDocument::PickMode(size_t index) {
+  if (index >= catalogue.size()) return;
+  for (EntryKind kind : kListKinds) {
+    int32_t value = static_cast<int32_t>(ModeField(catalogue[index], kind));
+    for (ValueChoice& choice : List(kind)) choice.selected = choice.value == value;
+  }
+}
 
 const std::vector<ValueChoice>& SettingsDocument::List(EntryKind kind) const {
   return lists[ListIndex(kind)];
 }
 
-void SettingsDocument::EnumerateDisplay() {
-  // The launcher's enumeration; the context's paths play no part in it.
-  LaunchContext context("C:\\Kavelo2.exe");
-  context.EnumerateModes();
-  catalogue = context.modeCatalogue;
+bool SettingsDocument::ReadDisplay(std::string& error) {
+  DisplayState display;
+  if (!::ReadDisplay(display, error)) return false;
+  catalogue = display.modes;
+  currentMode = display.current;
+  return true;
 }
 
 bool SettingsDocument::Open(const std::string& folderPath, const std::string& name, std::string& reason) {
@@ -71,46 +88,44 @@ bool SettingsDocument::Open(const std::string& folderPath, const std::string& na
     }
     folder = folderPath;
     fileName = name;
-    Load(MissingFileText());
+    Load(FileText(), 0);
     return true;
   }
-  std::string bytes;
-  char chunk[4096];
-  size_t count;
-  while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, count);
-  bool failed = std::ferror(file) != 0;
+  HeldBytes held;
+  bool read = ReadHeldBytes(file, held);
   std::fclose(file);
-  if (failed) {
+  if (!read) {
     reason = "It cannot be read.";
     return false;
   }
   folder = folderPath;
   fileName = name;
-  Load(ReadFileText(bytes));
+  Load(ReadFileText(held.bytes), held.size);
   return true;
 }
 
-void SettingsDocument::Load(const FileText& file) {
+void SettingsDocument::Load(const FileText& file, uint64_t size) {
   form = file.form;
-  formDescription = file.description;
-  readLimitNote = DescribeReadLimit(file.text);
+  fileSize = size;
+  replaced = file.replaced;
+  loadedLimits = form == FileForm::Utf16 ? std::vector<Finding>() : TextLimits(file.text, size);
   strict = backdrop = false;
   application.clear();
   unshown.clear();
 
-  // The launcher's own reading: the first 998 bytes, closed by a carriage return.
-  std::string read = file.text.substr(0, kConfigReadLimit) + "\r";
+  // The launcher's own reading of the text as it would be stored.
+  char buffer[kConfigBufferSize];
+  ReadStoredBytes(StoredForm(file.text.substr(0, kConfigReadLimit)), buffer);
   std::vector<int32_t> chosen[kListCount];  // the values the file's entries select
   bool seen[8] = {};
   std::string lastPathEntry;
-  WalkConfigEntries(read.data(), [&](char* entry) {
+  WalkConfigEntries(buffer, [&](char* entry) {
     std::string original = entry;
     ModeCriterion criterion;
     if (!criterion.ParseEntry(entry)) {
-      unshown.push_back({original, "the launcher ignores it; saving leaves it out"});
+      unshown.push_back({original, UnshownEntry::Reason::Ignored, EntryKind::None});
       return;
     }
-    std::string keyword = EntryKeyword(criterion.kind);
     bool again = seen[static_cast<size_t>(criterion.kind)];
     seen[static_cast<size_t>(criterion.kind)] = true;
     if (IsListKind(criterion.kind)) {
@@ -119,32 +134,22 @@ void SettingsDocument::Load(const FileText& file) {
       // Every entry of a kind must accept the mode, so together they accept the values all name.
       chosen[index] = again ? Common(chosen[index], values) : values;
       if (again && !values.empty()) {
-        unshown.push_back({original, "a second " + keyword + " entry: the launcher requires both, " +
-                                         (chosen[index].empty()
-                                              ? "and they name no value in common, so no mode "
-                                                "passes; saving writes no " + keyword + " entry"
-                                              : "so the list keeps only the values both name; "
-                                                "saving writes them as one entry")});
+        unshown.push_back({original,
+                           chosen[index].empty() ? UnshownEntry::Reason::SecondNoCommon : UnshownEntry::Reason::SecondKept,
+                           criterion.kind});
       }
-      if (values.empty()) {
-        unshown.push_back({original, keyword + " without a number passes no mode; saving leaves "
-                                     "it out"});
-      }
+      if (values.empty()) unshown.push_back({original, UnshownEntry::Reason::NoNumber, criterion.kind});
       return;
     }
     if (criterion.kind == EntryKind::Path) {
-      if (again) {
-        unshown.push_back({lastPathEntry, "replaced by a later PATH entry, as the launcher does; "
-                                          "saving leaves it out"});
-      }
+      if (again) unshown.push_back({lastPathEntry, UnshownEntry::Reason::ReplacedPath, EntryKind::Path});
       application = criterion.text;
       lastPathEntry = original;
       return;
     }
-    // STRICT and BACKDROP: any entry with a first value above 0 switches the setting on.
-    bool on = !criterion.values.empty() && criterion.values[0] > 0;
-    (criterion.kind == EntryKind::Strict ? strict : backdrop) |= on;
-    if (again) unshown.push_back({original, "a second " + keyword + " entry; saving writes one"});
+    // STRICT and BACKDROP: any entry that switches the setting on leaves it on.
+    (criterion.kind == EntryKind::Strict ? strict : backdrop) |= criterion.SwitchesOn();
+    if (again) unshown.push_back({original, UnshownEntry::Reason::SecondSwitch, criterion.kind});
   });
 
   for (EntryKind kind : kListKinds) {
@@ -179,10 +184,28 @@ std::string SettingsDocument::ComposeText() const {
   return text;
 }
 
+ConfigCheck SettingsDocument::Check() const {
+  CheckInput input;
+  input.file.bytes = StoredForm(ComposeText());
+  input.file.size = input.file.bytes.size();
+  input.inputName = fileName;
+  input.programDirectory = folder;
+  input.modes = &catalogue;
+  input.modesAreTheDisplays = true;
+  input.currentMode = currentMode;
+  input.probe = ProbePath;
+  return CheckConfiguration(input);
+}
+
 std::string SettingsDocument::SaveRefusal() const {
   if (application.find_first_of(";\r\n") != std::string::npos) {
     return "The application path holds a semicolon or a line break, which ends an entry in the "
            "file: the launcher would read only the part before it.";
+  }
+  // The launcher would read the value otherwise than it looks: said in the checker's words.
+  ConfigCheck check = Check();
+  for (const Finding& finding : check.findings) {
+    if (IsPathValueFinding(finding.kind)) return "The application path: " + FindingBody(finding, check) + ".";
   }
   size_t size = ComposeText().size();
   if (size > kConfigReadLimit) {
@@ -202,30 +225,65 @@ SaveOutcome SettingsDocument::Save() {
   if (outcome.saved) {
     savedText = text;
     form = FileForm::Stored;
-    formDescription = "Stored form, " + std::to_string(text.size()) + " bytes.";
+    fileSize = text.size();
+    replaced = 0;
+    loadedLimits.clear();
+    unshown.clear();
   }
   return outcome;
+}
+
+std::string SettingsDocument::SaveQuestion() const {
+  ConfigCheck check = Check();
+  Verdict verdict = Judge(check);
+  if (verdict.cause != nullptr &&
+      (verdict.cause->kind == FindingKind::NoModeEntry || verdict.cause->kind == FindingKind::EmptyFile)) {
+    return "With no width, height, depth or rate selected, the launcher starts nothing and shows "
+           "nothing. Save " + fileName + " anyway?";
+  }
+  if (form != FileForm::Missing) return "";
+  std::vector<std::string> taken = Launchers().TakenOverBy(fileName);
+  if (taken.empty()) return "";
+  std::string question = "Saving creates " + fileName + ", which";
+  for (size_t i = 0; i < taken.size(); ++i) {
+    question += std::string(i == 0 ? " " : ", and ") + taken[i] + " then reads instead of " +
+                Launchers().FileReadBy(taken[i]);
+  }
+  return question + ". Create it anyway?";
 }
 
 bool SettingsDocument::IsChanged() const {
   return ComposeText() != savedText || form == FileForm::Plain || form == FileForm::Utf16;
 }
 
-int SettingsDocument::ChosenMode() const {
-  LaunchContext context("C:\\Kavelo2.exe");
-  context.modeCatalogue = catalogue;
-  std::string text = ComposeText() + "\r";
-  if (context.ApplyConfigurationText(text.data()) == 0) return -1;
-  DWORD fieldMask = 0;
-  int index = context.SelectMode(fieldMask);
-  return index < 0 ? -1 : index;
+std::string DescribeTrial(const TrialOutcome& trial, const ConfigCheck& check) {
+  std::string text = trial.launcher + " ran";
+  for (size_t i = 0; i < trial.boxes.size(); ++i) {
+    std::string message = trial.boxes[i].second;
+    std::replace(message.begin(), message.end(), '\r', ' ');
+    text += (i == 0 ? " and showed: " : "; then: ") + trial.boxes[i].first + ": " + message;
+  }
+  if (text.back() != '.') text += '.';
+  text += "\r\nDisplay before: " + FormatMode(trial.before) + "; while it ran: " +
+          (trial.switched ? FormatMode(trial.during) : std::string("not switched")) + "; after: " +
+          FormatMode(trial.after) + ".\r\nThe check of this file: " + VerdictLine(check);
+  return text;
 }
 
-std::string DescribeTrial(const std::string& launcher, const DEVMODEA& before, const DEVMODEA* during,
-                          const DEVMODEA& after) {
-  return launcher + " ran. Display before: " + FormatMode(before) + "; while it ran: " +
-         (during != nullptr ? FormatMode(*during) : std::string("not switched")) + "; after: " +
-         FormatMode(after) + ".";
+std::string TrialLauncher(const SettingsDocument& document, std::string& why) {
+  LauncherFolder folder = document.Launchers();
+  std::vector<std::string> readers = folder.ReadersOf(document.fileName);
+  if (!readers.empty()) return readers.front();
+  if (folder.launchers.empty()) {
+    why = "There is no launcher in " + document.folder + " to try the configuration with.";
+    return "";
+  }
+  why = "No launcher in " + document.folder + " reads " + document.fileName + ":";
+  for (const std::string& launcher : folder.launchers) {
+    std::string file = folder.FileReadBy(launcher, document.fileName);
+    why += " " + launcher + " reads " + (file.empty() ? std::string("no file") : file) + ".";
+  }
+  return "";
 }
 
 std::string SettingsDocument::WindowTitle() const {
@@ -243,10 +301,3 @@ std::string StoredApplicationPath(const std::string& folder, const std::string& 
   return value.substr(base.size());
 }
 
-std::vector<std::string> LauncherCandidates(const std::string& configName) {
-  std::string base = configName.substr(0, configName.find('.'));
-  std::vector<std::string> names;
-  if (!base.empty() && base != "Kavelo2") names.push_back(base + ".exe");
-  names.push_back("Kavelo2.exe");
-  return names;
-}

@@ -1,10 +1,13 @@
 // Kavelo2 Settings' one record: the configuration being edited, as selections, check boxes and
-// an application path, and the text that saving writes.
+// an application path, and the text that saving writes. What the launcher makes of that text is
+// the checker's check (config_check.h), made here with the display read once.
 #pragma once
 
 #include "launcher/mode_selection.h"
-#include "tools/kavelo2-settings/file_forms.h"
-#include "tools/kavelo2-settings/safe_save.h"
+#include "tools/kavelo2-config/config_check.h"
+#include "tools/kavelo2-config/file_forms.h"
+#include "tools/kavelo2-config/safe_save.h"
+#include "tools/kavelo2-settings/launcher_folder.h"
 
 #include <cstdint>
 #include <string>
@@ -24,17 +27,29 @@ struct ValueChoice {
 
 // An entry of the loaded file that the dialog cannot show as it stands, and what saving does.
 struct UnshownEntry {
+  enum class Reason {
+    Ignored,         // the launcher ignores it; saving leaves it out
+    SecondKept,      // a second entry of a list kind: the list keeps the values both name
+    SecondNoCommon,  // the same, with no value in common: saving writes no entry of the kind
+    NoNumber,        // a list kind without a number, which passes no mode; left out
+    ReplacedPath,    // a PATH entry that a later one replaces, as the launcher does
+    SecondSwitch,    // a second STRICT or BACKDROP entry; saving writes one
+  };
   std::string entry;  // as it stands in the file
-  std::string note;
+  Reason reason;
+  EntryKind kind;     // the entry's kind, where it has one
 };
 
 struct SettingsDocument {
   ModeCatalogue catalogue;  // the display's modes, as the launcher enumerates them
+  DEVMODEA currentMode{};   // the display's mode in force
   std::string folder;    // the launcher's folder in Windows form, ending in a backslash
   std::string fileName;  // the configuration file's name in that folder
+  std::vector<std::string> launchers;  // the launcher programs in the folder, by file name
   FileForm form = FileForm::Missing;
-  std::string formDescription;
-  std::string readLimitNote;  // what the 998-byte limit cuts from the loaded text, or ""
+  uint64_t fileSize = 0;   // of the file as loaded
+  size_t replaced = 0;     // UTF-16 characters that 8-bit text cannot hold
+  std::vector<Finding> loadedLimits;  // where the loaded text ends early for the launcher
 
   std::vector<ValueChoice> lists[kListCount];  // by kListKinds
   bool strict = false;
@@ -42,15 +57,23 @@ struct SettingsDocument {
   std::string application;  // the PATH value as shown; "" writes no PATH entry
   std::vector<UnshownEntry> unshown;
 
-  // Fills `catalogue` with the launcher's own enumeration of the display's modes.
-  void EnumerateDisplay();
+  // Fills `catalogue` and `currentMode` from the display, read once with the launcher's calls.
+  bool ReadDisplay(std::string& error);
 
   // Opens `fileName` in `folder` (the launcher's folder, ending in a separator): a file that
   // does not exist yet starts empty. False, with the reason, when the file cannot be read.
   bool Open(const std::string& folderPath, const std::string& name, std::string& reason);
 
-  // Replaces everything with `file`'s settings; `catalogue` gives the values the lists offer.
-  void Load(const FileText& file);
+  // Replaces everything with `file`'s settings (a file of `size` bytes); `catalogue` gives the
+  // values the lists offer.
+  void Load(const FileText& file, uint64_t size);
+
+  // The folder's launchers, and what they read.
+  LauncherFolder Launchers() const { return {folder, launchers, ProbePath}; }
+
+  // Selects exactly the width, height, depth and rate of catalogue entry `index` in the four
+  // lists, so that the launcher picks that mode.
+  void PickMode(size_t index);
 
   // The list of one of the four mode kinds.
   std::vector<ValueChoice>& List(EntryKind kind);
@@ -59,18 +82,23 @@ struct SettingsDocument {
   // The plain text that saving writes: one entry per kind, in a fixed order, CR LF after each.
   std::string ComposeText() const;
 
-  // Why the text cannot be saved (longer than the launcher reads, or an application path that
-  // the file cannot hold), or "" when it can.
+  // The checker's check of ComposeText() in this folder against this display.
+  ConfigCheck Check() const;
+
+  // Why the text cannot be saved (longer than the launcher reads, an application path that the
+  // file cannot hold or that the launcher reads otherwise than it looks), or "" when it can.
   std::string SaveRefusal() const;
 
   // Saves the stored form of ComposeText() as folder + fileName, unless SaveRefusal() objects.
   SaveOutcome Save();
 
+  // What the user is asked before a save, or "" when nothing needs asking: a configuration with
+  // which the launcher does nothing, and a new file that other launchers would read instead of
+  // the one they read now.
+  std::string SaveQuestion() const;
+
   // Changed since it was loaded or last saved, or loaded from a form the launcher cannot read.
   bool IsChanged() const;
-
-  // The catalogue position of the mode the launcher picks with ComposeText(), or -1.
-  int ChosenMode() const;
 
   // "Kavelo2.ini - Kavelo2 Settings", with a leading "*" while changed.
   std::string WindowTitle() const;
@@ -82,11 +110,20 @@ struct SettingsDocument {
 // Windows folder ending in a backslash), otherwise as given.
 std::string StoredApplicationPath(const std::string& folder, const std::string& path);
 
-// What trying the configuration showed: the display mode before, while the launcher ran (null
-// when it did not switch) and after.
-std::string DescribeTrial(const std::string& launcher, const DEVMODEA& before, const DEVMODEA* during,
-                          const DEVMODEA& after);
+// What trying the configuration showed: the launcher's message boxes, and the display mode
+// before, while the launcher ran (when it switched) and after.
+struct TrialOutcome {
+  std::string launcher;
+  std::vector<std::pair<std::string, std::string>> boxes;  // caption and text, in order shown
+  DEVMODEA before{};
+  bool switched = false;
+  DEVMODEA during{};
+  DEVMODEA after{};
+};
 
-// The launcher that reads `configName` when tried: the one whose base name matches the file,
-// then Kavelo2.exe. The caller starts the first that exists.
-std::vector<std::string> LauncherCandidates(const std::string& configName);
+// The report of a trial, worded with the verdict of the check of the file that was tried.
+std::string DescribeTrial(const TrialOutcome& trial, const ConfigCheck& check);
+
+// The launcher that Try starts for the document's file: the first that reads it once saved. ""
+// with the reason in `why` when none does.
+std::string TrialLauncher(const SettingsDocument& document, std::string& why);

@@ -1,8 +1,8 @@
-// The explanation pane: the checker's report on the stored form that saving writes, preceded by
-// what was found in the file and followed by the entries the dialog cannot show.
+// The explanation pane and the file line: rendered from the document and the checker's check.
 #include "tools/kavelo2-settings/settings_explain.h"
 
-#include "tools/kavelo2-config/config_check.h"
+#include "launcher/config_file.h"
+#include "tools/kavelo2-config/check_report.h"
 
 namespace {
 
@@ -16,32 +16,73 @@ std::string WithCrLf(const std::string& text) {
   return shown;
 }
 
+std::string Bytes(uint64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
+
 }  // namespace
 
-std::string ExplainDocument(const SettingsDocument& document) {
-  CheckOptions options;
-  options.inputName = document.fileName;
-  options.programDirectory = document.folder;
-  options.modeSource = ModeSource::Display;
-  std::string report = CheckConfigurationText(StoredForm(document.ComposeText()), options).report;
-
-  // The checker's verdict first: it is what the user looks for.
-  std::string text;
-  for (size_t start = 0; start < report.size();) {
-    size_t end = report.find('\n', start);
-    end = end == std::string::npos ? report.size() : end + 1;
-    if (report.compare(start, 7, "result:") == 0) text += report.substr(start, end - start);
-    start = end;
+std::string FormDescription(const SettingsDocument& document) {
+  constexpr const char* kRewritten = ", which the launcher cannot read: saving writes the stored form.";
+  std::string form;
+  switch (document.form) {
+    case FileForm::Missing:
+      form = "No file yet: saving creates it in the stored form.";
+      break;
+    case FileForm::Plain:
+      form = "Plain text, " + Bytes(document.fileSize) + kRewritten;
+      break;
+    case FileForm::Utf16:
+      form = "Unicode (UTF-16) text, " + Bytes(document.fileSize) + kRewritten;
+      if (document.replaced > 0) {
+        form += " " + std::to_string(document.replaced) + (document.replaced == 1 ? " character" : " characters") +
+                " outside 8-bit text became \"?\".";
+      }
+      break;
+    case FileForm::Stored:
+      form = document.fileSize == 0 ? "An empty file: saving writes the stored form."
+                                    : "Stored form, " + Bytes(document.fileSize) + ".";
+      break;
   }
+  // Which launcher of the folder reads it, by the launcher's own rule.
+  if (document.launchers.empty()) return form;
+  std::vector<std::string> readers = document.Launchers().ReadersOf(document.fileName);
+  if (readers.empty()) return "No launcher in this folder reads this file. " + form;
+  std::string names;
+  for (size_t i = 0; i < readers.size(); ++i) names += (i == 0 ? "" : " and ") + readers[i];
+  return "Read by " + names + ". " + form;
+}
+
+std::string UnshownNote(const UnshownEntry& entry) {
+  std::string keyword = EntryKeyword(entry.kind);
+  switch (entry.reason) {
+    case UnshownEntry::Reason::Ignored:
+      return "the launcher ignores it; saving leaves it out";
+    case UnshownEntry::Reason::SecondKept:
+      return "a second " + keyword + " entry: the launcher requires both, so the list keeps only the values "
+             "both name; saving writes them as one entry";
+    case UnshownEntry::Reason::SecondNoCommon:
+      return "a second " + keyword + " entry: the launcher requires both, and they name no value in common, "
+             "so no mode passes; saving writes no " + keyword + " entry";
+    case UnshownEntry::Reason::NoNumber:
+      return keyword + " without a number passes no mode; saving leaves it out";
+    case UnshownEntry::Reason::ReplacedPath:
+      return "replaced by a later PATH entry, as the launcher does; saving leaves it out";
+    case UnshownEntry::Reason::SecondSwitch:
+      break;
+  }
+  return "a second " + keyword + " entry; saving writes one";
+}
+
+std::string ExplainDocument(const SettingsDocument& document, const ConfigCheck& check) {
+  // The verdict first: it is what the user looks for; the result follows when it is not the same.
+  std::string text = VerdictLine(check) + "\n";
+  if (Judge(check).status != kRunsAsWritten) text += ResultLine(check) + "\n";
   std::string refusal = document.SaveRefusal();
   if (!refusal.empty()) text += "Saving is refused: " + refusal + "\n";
-  if (!document.readLimitNote.empty()) text += "In the file as it is: " + document.readLimitNote + ".\n";
+  for (const Finding& limit : document.loadedLimits) text += "In the file as it is: " + LimitWarning(limit) + ".\n";
   if (!document.unshown.empty()) {
     text += "\nEntries of the file that the lists cannot show:\n";
-    for (const UnshownEntry& entry : document.unshown) {
-      text += "  \"" + entry.entry + "\": " + entry.note + "\n";
-    }
+    for (const UnshownEntry& entry : document.unshown) text += "  \"" + entry.entry + "\": " + UnshownNote(entry) + "\n";
   }
-  text += "\nThe file that saving writes, entry by entry:\n" + report;
+  text += "\nThe file that saving writes, entry by entry:\n" + RenderReport(check);
   return WithCrLf(text);
 }

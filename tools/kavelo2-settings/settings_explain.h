@@ -1,10 +1,18 @@
-// The dialog's live explanation: what the launcher does with the text that saving writes, in the
-// checker's words, and what becomes of the file's entries that the dialog cannot show.
+// The dialog's words: what the file was found to be, and the live explanation of what the
+// launcher does with the text that saving writes, in the checker's words.
 #pragma once
 
+#include "tools/kavelo2-config/config_check.h"
 #include "tools/kavelo2-settings/settings_document.h"
 
 #include <string>
 
-// The pane's text, lines ended by CR LF as an edit control shows them.
-std::string ExplainDocument(const SettingsDocument& document);
+// What was found in the file, one sentence for the line under the file's name.
+std::string FormDescription(const SettingsDocument& document);
+
+// What saving does to an entry of the file that the lists cannot show.
+std::string UnshownNote(const UnshownEntry& entry);
+
+// The explanation pane's text for the document and its check (document.Check()), lines ended
+// by CR LF as an edit control shows them: the verdict first, in the checker's words.
+std::string ExplainDocument(const SettingsDocument& document, const ConfigCheck& check);

@@ -14,7 +14,22 @@
 //   dialog_driver wait-enabled CONTROL   waits until a control is enabled again
 //   dialog_driver box ANSWER             waits for a message box of the dialog; prints caption
 //                                        and text; answers it (ok, yes, no or cancel)
+//   dialog_driver launcher-box ANSWER    the same for a box without owner that another program
+//                                        (the launcher being tried) shows
 //   dialog_driver wait-gone              waits until the dialog has closed
+//   dialog_driver keys KEY...            types keys as a keyboard does, into whatever window has
+//                                        the focus: a, 1, space, down, tab, escape, enter, f1,
+//                                        with alt+, ctrl+ or shift+ in front
+//   dialog_driver menu ITEM              chooses a menu item: open, save, save-as, guide, about
+//   dialog_driver file-dialog PATH       types PATH into the file dialog of the dialog and
+//                                        presses its OK button
+//   dialog_driver frame                  prints the dialog's frame and the work area:
+//                                        "LEFT TOP RIGHT BOTTOM in LEFT TOP RIGHT BOTTOM"
+//   dialog_driver active                 prints 1 when the dialog is the active window, else 0
+//   dialog_driver focus                  prints the name of the control with the focus
+//   dialog_driver window PREFIX          waits for a top-level window whose title begins with
+//                                        PREFIX (one the dialog opened); prints its title and
+//                                        closes it
 //
 // CONTROL is a control's name below. Exit status 0, 1 when the dialog or box does not appear or
 // an item does not exist, 2 on a usage error.
@@ -24,9 +39,12 @@
 
 #include <windows.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -89,10 +107,15 @@ BOOL CALLBACK MatchBox(HWND window, LPARAM found) {
   return TRUE;
 }
 
-HWND FindBox(HWND dialog) {
-  HWND found = dialog;
-  EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&found));
-  return found != dialog ? found : nullptr;
+// A message box without owner of another program: `found` holds the dialog on the way in.
+BOOL CALLBACK MatchLauncherBox(HWND window, LPARAM found) {
+  HWND* dialog = reinterpret_cast<HWND*>(found);
+  if (window != *dialog && IsDialogClass(window) && GetWindow(window, GW_OWNER) == nullptr &&
+      IsWindowVisible(window) && GetDlgItem(window, 0xFFFF) != nullptr) {
+    *dialog = window;
+    return FALSE;
+  }
+  return TRUE;
 }
 
 template <typename Found>
@@ -149,7 +172,7 @@ int SelectItem(HWND dialog, int id, const char* item, bool select) {
   return 1;
 }
 
-int Answer(HWND dialog, const char* answer) {
+int Answer(HWND dialog, const char* answer, bool launchers) {
   struct Button {
     const char* name;
     int id;
@@ -161,13 +184,125 @@ int Answer(HWND dialog, const char* answer) {
   }
   if (id == 0) return 2;
   HWND box = nullptr;
-  if (!WaitFor([&] { return (box = FindBox(dialog)) != nullptr; })) {
+  auto find = [&] {
+    HWND found = dialog;
+    EnumWindows(launchers ? MatchLauncherBox : MatchBox, reinterpret_cast<LPARAM>(&found));
+    return (box = found != dialog ? found : nullptr) != nullptr;
+  };
+  if (!WaitFor(find)) {
     std::printf("no message box\n");
     return 1;
   }
+  // The settings dialog notes a launcher's boxes as it polls for them: it is given the time to.
+  if (launchers) Sleep(500);
   Print(WindowText(box));
   Print(WindowText(GetDlgItem(box, 0xFFFF)));
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+  return 0;
+}
+
+// A visible top-level window whose title begins with the text `found` points to on the way in.
+BOOL CALLBACK MatchTitle(HWND window, LPARAM found) {
+  auto* match = reinterpret_cast<std::pair<const char*, HWND>*>(found);
+  char title[512] = "";
+  GetWindowTextA(window, title, sizeof title);
+  if (IsWindowVisible(window) && std::strncmp(title, match->first, std::strlen(match->first)) == 0) {
+    match->second = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int CloseWindowTitled(const char* prefix) {
+  std::pair<const char*, HWND> match = {prefix, nullptr};
+  auto find = [&] {
+    EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&match));
+    return match.second != nullptr;
+  };
+  if (!WaitFor(find)) {
+    std::printf("no window\n");
+    return 1;
+  }
+  Print(WindowText(match.second));
+  PostMessageA(match.second, WM_CLOSE, 0, 0);
+  return 0;
+}
+
+struct Key {
+  const char* name;
+  WORD code;
+};
+
+constexpr Key kKeys[] = {{"space", VK_SPACE}, {"down", VK_DOWN},   {"up", VK_UP},        {"tab", VK_TAB},
+                         {"escape", VK_ESCAPE}, {"enter", VK_RETURN}, {"f1", VK_F1},      {"f10", VK_F10},
+                         {"alt", VK_MENU},    {"ctrl", VK_CONTROL}, {"shift", VK_SHIFT}};
+
+// The virtual key of a key name: a letter or digit stands for itself.
+WORD KeyCode(const std::string& name) {
+  for (const Key& key : kKeys) {
+    if (name == key.name) return key.code;
+  }
+  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
+    return static_cast<WORD>(std::toupper(static_cast<unsigned char>(name[0])));
+  }
+  return 0;
+}
+
+void Press(WORD code, bool up) {
+  INPUT input;
+  ZeroMemory(&input, sizeof(input));
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = code;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof(input));
+}
+
+// Types "ctrl+s" as the keyboard does: the modifiers down, the key down and up, the modifiers up.
+int TypeKeys(int count, char** keys) {
+  for (int i = 0; i < count; ++i) {
+    std::vector<WORD> codes;
+    std::string chord = keys[i];
+    for (size_t start = 0; start <= chord.size();) {
+      size_t plus = chord.find('+', start);
+      WORD code = KeyCode(chord.substr(start, plus == std::string::npos ? std::string::npos : plus - start));
+      if (code == 0) return 2;
+      codes.push_back(code);
+      if (plus == std::string::npos) break;
+      start = plus + 1;
+    }
+    for (WORD code : codes) Press(code, false);
+    for (auto code = codes.rbegin(); code != codes.rend(); ++code) Press(*code, true);
+    Sleep(100);  // each key is handled before the next one comes
+  }
+  return 0;
+}
+
+struct MenuItem {
+  const char* name;
+  int id;
+};
+
+constexpr MenuItem kMenuItems[] = {{"open", IDM_OPEN}, {"save", IDM_SAVE}, {"save-as", IDM_SAVE_AS},
+                                   {"guide", IDM_GUIDE}, {"about", IDM_ABOUT}};
+
+// The file dialog the settings dialog opened: owned by it, with a file name field.
+int TypeIntoFileDialog(HWND dialog, const char* path) {
+  constexpr int kFileNameIds[] = {0x47C, 0x480};  // the combo box of the newer layout, the edit of the older
+  HWND fileDialog = nullptr, field = nullptr;
+  auto find = [&] {
+    HWND found = dialog;
+    EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&found));
+    if (found == dialog) return false;
+    for (int id : kFileNameIds) field = field != nullptr ? field : GetDlgItem(found, id);
+    fileDialog = found;
+    return field != nullptr;
+  };
+  if (!WaitFor(find)) {
+    std::printf("no file dialog\n");
+    return 1;
+  }
+  Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
+  PostMessageA(fileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(fileDialog, IDOK)));
   return 0;
 }
 
@@ -188,8 +323,40 @@ int main(int argc, char** argv) {
     Print(WindowText(dialog));
   } else if (command == "wait-gone") {
     return WaitFor([] { return FindDialog() == nullptr; }) ? 0 : 1;
-  } else if (command == "box" && argc == 3) {
-    return Answer(dialog, argv[2]);
+  } else if ((command == "box" || command == "launcher-box") && argc == 3) {
+    return Answer(dialog, argv[2], command == "launcher-box");
+  } else if (command == "keys") {
+    return TypeKeys(argc - 2, argv + 2);
+  } else if (command == "menu" && argc == 3) {
+    for (const MenuItem& item : kMenuItems) {
+      if (std::strcmp(item.name, argv[2]) == 0) {
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(item.id, 0), 0);
+        return 0;
+      }
+    }
+    return 2;
+  } else if (command == "window" && argc == 3) {
+    return CloseWindowTitled(argv[2]);
+  } else if (command == "file-dialog" && argc == 3) {
+    return TypeIntoFileDialog(dialog, argv[2]);
+  } else if (command == "frame") {
+    RECT frame, area;
+    GetWindowRect(dialog, &frame);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    std::printf("%ld %ld %ld %ld in %ld %ld %ld %ld\n", frame.left, frame.top, frame.right, frame.bottom, area.left,
+                area.top, area.right, area.bottom);
+  } else if (command == "active") {
+    std::printf("%d\n", GetForegroundWindow() == dialog ? 1 : 0);
+  } else if (command == "focus") {
+    GUITHREADINFO thread;
+    ZeroMemory(&thread, sizeof(thread));
+    thread.cbSize = sizeof(thread);
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread);
+    const char* name = "none";
+    for (const Control& each : kControls) {
+      if (thread.hwndFocus != nullptr && thread.hwndFocus == GetDlgItem(dialog, each.id)) name = each.name;
+    }
+    Print(name);
   } else if (control == nullptr) {
     return 2;
   } else if (command == "text") {

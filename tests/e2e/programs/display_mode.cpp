@@ -3,13 +3,17 @@
 //
 //   display_mode get               prints the current mode as WIDTHxHEIGHTxBITS@FREQ
 //   display_mode reset             returns to the registry mode, then prints the current mode
-//   display_mode set WxH[xBITS]    switches dynamically (for tests that start from another mode)
+//   display_mode set WxH[xBITS] [MS]
+//                                  switches dynamically (for tests that start from another mode)
+//                                  and, given MS, stays up that many milliseconds: a switch made
+//                                  by a program that ends at once may be undone when it ends
 //   display_mode list              prints every mode, one a line, in enumeration order
 //
 // Exit status 0 on success, 1 when the display refused, 2 on a usage error.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -73,7 +77,12 @@ int Switch(const char* text) {
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "get") == 0) return PrintCurrent();
   if (argc == 2 && std::strcmp(argv[1], "list") == 0) return PrintCatalogue();
-  if (argc == 3 && std::strcmp(argv[1], "set") == 0) return Switch(argv[2]);
+  if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "set") == 0) {
+    const int status = Switch(argv[2]);
+    std::fflush(stdout);
+    if (status == 0 && argc == 4) Sleep(static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)));
+    return status;
+  }
   if (argc == 2 && std::strcmp(argv[1], "reset") == 0) {
     const LONG result = ChangeDisplaySettingsA(nullptr, 0);
     if (result != DISP_CHANGE_SUCCESSFUL) {
@@ -82,6 +91,6 @@ int main(int argc, char** argv) {
     }
     return PrintCurrent();
   }
-  std::printf("usage: display_mode get|reset|list|set WIDTHxHEIGHT[xBITS]\n");
+  std::printf("usage: display_mode get|reset|list|set WIDTHxHEIGHT[xBITS] [MS]\n");
   return 2;
 }

@@ -1,12 +1,17 @@
 // kavelo2-config on the host: whole command lines run in process against real files, with the
 // launcher's own decoder and reader as the reference.
 #include "launcher/config_file.h"
+#include "tools/kavelo2-config/check_report.h"
 #include "tools/kavelo2-config/config_check.h"
 #include "tools/kavelo2-config/config_tool.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
@@ -252,6 +257,20 @@ INSTANTIATE_TEST_SUITE_P(
                   {"application C:\\Show\\ C:\\Games\\GAME.EXE\n",
                    "  problem: a blank at the start of the PATH value belongs to the path: write "
                    "\"PATH:C:\\Games\\GAME.EXE\""}},
+        // Only a drive letter and a colon make a value absolute; on a drive this machine does not
+        // hold, such a value may still name a file beside the launcher, so it is weighed 3.
+        EntryCase{"PathFromAShare", "PATH:\\\\server\\share\\games\\GAME.EXE\n", 3,
+                  {"  note: only a drive letter and a colon make a PATH value a full path, so "
+                   "\\\\server\\share\\games\\GAME.EXE is taken as a file in the launcher's folder, "
+                   "C:\\Show\\\\\\server\\share\\games\\GAME.EXE: map the share to a drive letter and write "
+                   "the path on that drive, e.g. \"PATH:N:\\games\\GAME.EXE\"\n"}},
+        EntryCase{"PathFromTheDriveRoot", "PATH:/Games/GAME.EXE\n", 3,
+                  {"so \\Games\\GAME.EXE is taken as a file in the launcher's folder, C:\\Show\\\\Games\\GAME.EXE: "
+                   "write the path with its drive, e.g. \"PATH:C:\\Games\\GAME.EXE\""}},
+        EntryCase{"PathInQuotes", "PATH:\"C:\\Games\\GAME.EXE\"\n", 1,
+                  {"  problem: the quotes belong to the PATH value, so the launcher looks for a file named with "
+                   "them, C:\\Show\\\"C:\\Games\\GAME.EXE\": write the path without them, "
+                   "\"PATH:C:\\Games\\GAME.EXE\"\n"}},
         EntryCase{"PathWithBlankAtTheEnd", "PATH:C:/Games/GAME.EXE \n", 1,
                   {"a blank at the end of the PATH value belongs to the path: write \"PATH:C:\\Games\\GAME.EXE\""}},
         EntryCase{"EmptyPath", "PATH:\n", 1,
@@ -360,9 +379,19 @@ TEST_F(ConfigToolTest, PlainTextWhereTheStoredFormBelongsIsShownAsPlainText) {
   EXPECT_EQ(run.err, "kavelo2-config: the launcher would stop: this file is plain text: encode it "
                      "first, with " + command + "\n");
 
-  // The command does what it says.
+  // The command does what it says, through the one safe save; a read-only file stays as it is.
   EXPECT_EQ(Run({"encode", file, file}).status, 0);
   EXPECT_EQ(Run({"check", file, "--program-dir", "C:\\Show"}).status, 3);  // COLOR is ignored
+  std::string stored = Read(file);
+  ASSERT_EQ(chmod(file.c_str(), 0444), 0);
+  ToolRun readOnly = Run({"encode", Write("plain.txt", "WIDTH:640\n"), file});
+  EXPECT_EQ(readOnly.err, "kavelo2-config: \"" + file + "\" was not written: " + file +
+                              " is read-only. To change it, clear \"Read-only\" in its Properties first.\n");
+  EXPECT_EQ(readOnly.status, 2);
+  EXPECT_EQ(Read(file), stored);
+  struct stat status;
+  ASSERT_EQ(stat(file.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0444u);
 
   ToolRun plain = Run({"check", "--plain", Write("stored.ini", LauncherTransform("WIDTH:800\n"))});
   EXPECT_NE(plain.out.find("this text is in the stored form, not plain text; decoded, it reads:\nline 1: WIDTH:800\n"),
@@ -372,9 +401,14 @@ TEST_F(ConfigToolTest, PlainTextWhereTheStoredFormBelongsIsShownAsPlainText) {
 
 TEST_F(ConfigToolTest, FileNamesTheLauncherLooksFor) {
   std::string stored = LauncherTransform("WIDTH:800\n");
-  EXPECT_EQ(Run({"check", Write("Kavelo2.ini", stored)}).out.find("note:"), std::string::npos);
   EXPECT_NE(Run({"check", Write("show.ini", stored)}).out.find(
                 "only when it is named show.exe and no Kavelo2.ini lies beside it"),
+            std::string::npos);
+  // The launcher's own rule: a Kavelo2.ini beside it is what show.exe reads.
+  EXPECT_EQ(Run({"check", Write("Kavelo2.ini", stored)}).out.find("note:"), std::string::npos);
+  EXPECT_NE(Run({"check", Path("show.ini")}).out.find(
+                "note: a launcher named show.exe does not read this file: it reads the Kavelo2.ini that lies "
+                "beside it\n"),
             std::string::npos);
   EXPECT_NE(Run({"check", Write("show.cfg", stored)}).out.find("no launcher reads a file of this name"),
             std::string::npos);
@@ -536,7 +570,7 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
     const char* name;
     std::vector<std::string> args;
     int status;
-    const char* error;  // expected in the one line on standard error; "" for none
+    std::string error;  // expected in the one line on standard error; "" for none
   };
   const std::vector<Case> cases = {
       {"runs", {"check", Write("good.ini", LauncherTransform("WIDTH:800\n"))}, 0, ""},
@@ -566,7 +600,8 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
       {"too many files", {"encode", Path("good.ini"), Path("x"), Path("y")}, 2, "too many arguments"},
       {"encode a missing file", {"encode", Path("absent.txt")}, 2, "cannot open"},
       {"write into a missing folder", {"decode", Path("good.ini"), Path("no/such/out.txt")}, 2,
-       "cannot open"},
+       "was not written: The new file " + Path("no/such/out.txt") + ".saving cannot be created (Windows "
+       "error 3: the folder does not exist)."},
       {"modes with an argument", {"modes", "all"}, 2, "modes takes no arguments"},
   };
   for (const Case& c : cases) {
@@ -587,8 +622,9 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
 TEST_F(ConfigToolTest, ApplicationThatWillNotStartFailsTheCheck) {
   ASSERT_EQ(mkdir(Path("Games").c_str(), 0700), 0);
   Write("Games/GAME.EXE", "");
-  std::string games = "Z:" + folder_ + "/Games/";
-  for (char& c : games) c = c == '/' ? '\\' : c;
+  std::string folder = "Z:" + folder_;
+  for (char& c : folder) c = c == '/' ? '\\' : c;
+  std::string games = folder + "\\Games\\";
   struct Case {
     const char* name;
     std::string text;
@@ -607,6 +643,13 @@ TEST_F(ConfigToolTest, ApplicationThatWillNotStartFailsTheCheck) {
        "there is no file Z:" + folder_ + "/PROJECTOR.EXE on this machine: put the application there, "
        "or name it in a PATH entry"},
       {"drive of another machine", "PATH:C:/Games/GAME.EXE\n", 0, ""},
+      // Read from the launcher's folder, a value from a share or the drive root fails when
+      // nothing lies there, and runs otherwise than it looks when something does.
+      {"share that is not beside the launcher", "PATH://server/share/GAME.EXE\n", 1,
+       "line 2: only a drive letter and a colon make a PATH value a full path, so \\\\server\\share\\GAME.EXE "
+       "is taken as a file in the launcher's folder, " + folder + "\\\\\\server\\share\\GAME.EXE: map the share to "
+       "a drive letter and write the path on that drive, e.g. \"PATH:N:\\GAME.EXE\""},
+      {"drive root that is also beside the launcher", "PATH:/Games/GAME.EXE\n", 3, ""},
   };
   for (const Case& c : cases) {
     ToolRun run = Run({"check", Write("Kavelo2.ini", LauncherTransform("WIDTH:800\n" + c.text)),
@@ -652,25 +695,127 @@ TEST_F(ConfigToolTest, ConsoleAndDroppedFile) {
   EXPECT_EQ(Run({"decode", stored}, "", windows).out, "WIDTH:800\nHEIGHT:600\n");
 }
 
+// --- input of any size ---------------------------------------------------------------------
+
+// The host build of the tool run as a program of its own: its status, its standard output, its
+// peak memory in KiB and its time. `addressSpace`, when not 0, limits the memory it can have.
+struct ProgramRun {
+  int status = -1;
+  std::string out, err;
+  long peakKiB = 0;
+  double seconds = 0;
+};
+
+ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& folder, rlim_t addressSpace = 0) {
+  ProgramRun run;
+  std::string outPath = folder + "/program.out", errPath = folder + "/program.err";
+  auto began = std::chrono::steady_clock::now();
+  pid_t child = fork();
+  if (child == 0) {
+    if (addressSpace != 0) {
+      rlimit limit = {addressSpace, addressSpace};
+      setrlimit(RLIMIT_AS, &limit);
+    }
+    if (!std::freopen(outPath.c_str(), "wb", stdout) || !std::freopen(errPath.c_str(), "wb", stderr)) _exit(127);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.peakKiB = usage.ru_maxrss;
+  for (auto [path, text] : {std::pair{outPath, &run.out}, std::pair{errPath, &run.err}}) {
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) *text = ReadStream(file);
+  }
+  return run;
+}
+
+// 50 MB of stored form: a WIDTH entry, then one entry that runs to the end. Written in pieces
+// whose lengths are multiples of 3, where the transform's pattern repeats, so that this test
+// program stays small while the tool runs.
+std::string WriteFiftyMegabytes(const std::string& path) {
+  constexpr size_t kPiece = 3 * 349525;
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::string first = "WIDTH:800\n";
+  for (int i = 0; i < 50; ++i) {
+    std::string stored = LauncherTransform(i == 0 ? first + std::string(kPiece - first.size(), '7')
+                                                  : std::string(kPiece, '7'));
+    std::fwrite(stored.data(), 1, stored.size(), file);
+  }
+  std::fclose(file);
+  return path;
+}
+
+TEST_F(ConfigToolTest, AFileOfAnySizeIsCheckedInLittleMemoryAndTime) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer's shadow memory is not the tool's";
+#endif
+  std::string big = WriteFiftyMegabytes(Path("big.ini"));
+  struct stat status;
+  ASSERT_EQ(stat(big.c_str(), &status), 0);
+  std::string size = std::to_string(status.st_size);
+  ProgramRun run = RunProgram({KAVELO2_CONFIG_TOOL, "check", big, "--program-dir", "C:\\Show"}, folder_);
+  EXPECT_EQ(run.status, 3) << run.err;
+  EXPECT_LT(run.peakKiB, 16 * 1024) << "KiB at the peak";
+  EXPECT_LT(run.seconds, 1.0);
+  // The real length, what the launcher reads of it, and a short excerpt of the entry it cuts.
+  EXPECT_EQ(run.out.rfind(big + ": " + size + " bytes, stored form, decoded\n", 0), 0u) << run.out.substr(0, 200);
+  EXPECT_NE(run.out.find("the launcher reads only the first 998 of " + size + " bytes: line 2, which begins \"" +
+                         std::string(60, '7') + "\", is cut after its first 988 bytes\n"),
+            std::string::npos)
+      << run.out.substr(0, 2000);
+  EXPECT_LT(run.out.size(), 4096u);
+}
+
+TEST_F(ConfigToolTest, RunningOutOfMemoryEndsWithStatus2AndALine) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer cannot run in a small address space";
+#endif
+  // encode holds the whole file, which does not fit into 40 MB of address space.
+  std::string big = WriteFiftyMegabytes(Path("big.ini"));
+  ProgramRun run = RunProgram({KAVELO2_CONFIG_TOOL, "decode", big, Path("big.txt")}, folder_, 40u << 20);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "kavelo2-config: stopped: not enough memory\n");
+}
+
 // --- the in-memory check, as a dialog uses it ----------------------------------------------
 
-TEST(CheckConfigurationText, FindingsCarryTheReportWordsLinesAndWeights) {
-  CheckOptions options;
-  options.plain = true;
-  options.programDirectory = "C:\\Show\\";
-  CheckOutcome outcome = CheckConfigurationText("WIDTH:800\nCOLOUR:8\nPATH: C:/Games/GAME.EXE\n", options);
-  EXPECT_EQ(outcome.status, 1);
-  ASSERT_EQ(outcome.findings.size(), 2u);
-  EXPECT_EQ(outcome.findings[0].line, 2);
-  EXPECT_EQ(outcome.findings[0].status, 3);
-  EXPECT_EQ(outcome.findings[0].text.rfind("ignored: unknown key \"COLOUR\"", 0), 0u);
-  EXPECT_EQ(outcome.findings[1].line, 3);
-  EXPECT_EQ(outcome.findings[1].status, 1);
-  for (const CheckFinding& finding : outcome.findings) {
-    EXPECT_NE(outcome.report.find(finding.text + "\n"), std::string::npos) << finding.text;
+TEST(CheckConfiguration, FindingsAreKindsWithTheirLinesAndWeights) {
+  CheckInput input;
+  input.plain = true;
+  input.programDirectory = "C:\\Show\\";
+  input.file.bytes = "WIDTH:800\nCOLOUR:8\nPATH: C:/Games/GAME.EXE\n";
+  input.file.size = input.file.bytes.size();
+  ConfigCheck check = CheckConfiguration(input);
+  ASSERT_EQ(check.findings.size(), 3u);
+  EXPECT_EQ(check.findings[0].kind, FindingKind::UnknownKey);
+  EXPECT_EQ(check.findings[0].line, 2);
+  EXPECT_EQ(check.findings[0].status, 3);
+  EXPECT_EQ(check.findings[1].kind, FindingKind::PathBlankAtStart);
+  EXPECT_EQ(check.findings[1].line, 3);
+  EXPECT_EQ(check.findings[1].status, 1);
+  EXPECT_EQ(check.findings[2].kind, FindingKind::PicksFirstFit);
+  // The failed start outweighs the ignored entry, and the verdict names it.
+  EXPECT_EQ(Judge(check).status, 1);
+  EXPECT_EQ(Judge(check).cause, &check.findings[1]);
+  EXPECT_EQ(VerdictLine(check), "the launcher will fail to start the application: line 3: a blank at the start "
+                                "of the PATH value belongs to the path: write \"PATH:C:\\Games\\GAME.EXE\"");
+  std::string report = RenderReport(check);
+  for (const Finding& finding : check.findings) {
+    EXPECT_NE(report.find(FindingLabel(finding) + FindingBody(finding, check) + "\n"), std::string::npos)
+        << FindingBody(finding, check);
   }
-  EXPECT_TRUE(CheckConfigurationText("WIDTH:800\n", options).findings.empty());
-  EXPECT_EQ(CheckConfigurationText("WIDTH:800\n", options).status, 0);
+  input.file.bytes = "WIDTH:800\n";
+  input.file.size = input.file.bytes.size();
+  check = CheckConfiguration(input);
+  EXPECT_EQ(Judge(check).status, 0);
+  EXPECT_EQ(VerdictLine(check), "result: the launcher picks the first mode of the display's catalogue that fits "
+                                "(check one with --modes) and starts C:\\Show\\PROJECTOR.EXE");
 }
 
 // --- the documents agree with --help ---------------------------------------------------------

@@ -1,12 +1,18 @@
 // Kavelo2 Settings' model on the host: reading each file form, loading entries into the lists,
 // the text each selection writes, the read limit, and saving without losing the old file.
 #include "launcher/config_file.h"
-#include "tests/sim/sim_platform.h"
+#include "platform/sim/sim_platform.h"
 #include "tools/kavelo2-settings/settings_document.h"
+#include "tools/kavelo2-config/check_report.h"
+#include "tools/kavelo2-config/config_tool.h"
+#include "tools/kavelo2-config/machine_paths.h"
 #include "tools/kavelo2-settings/settings_explain.h"
+#include "tools/kavelo2-settings/version_block.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -32,10 +38,11 @@ SettingsDocument Loaded(const std::string& text) {
   SettingsDocument document;
   document.folder = "C:\\Games\\Old\\";
   document.catalogue = Display();
+  document.currentMode = Display()[2];
   FileText file;
   file.form = FileForm::Stored;
   file.text = text;
-  document.Load(file);
+  document.Load(file, text.size());
   return document;
 }
 
@@ -57,7 +64,7 @@ void Select(SettingsDocument& document, EntryKind kind, std::vector<int32_t> val
 
 std::string Notes(const SettingsDocument& document) {
   std::string notes;
-  for (const UnshownEntry& entry : document.unshown) notes += entry.entry + " => " + entry.note + "\n";
+  for (const UnshownEntry& entry : document.unshown) notes += entry.entry + " => " + UnshownNote(entry) + "\n";
   return notes;
 }
 
@@ -82,9 +89,12 @@ TEST(SettingsFileForms, EachFormGivesThePlainText) {
     FileText file = ReadFileText(c.bytes);
     EXPECT_EQ(file.form, c.form);
     EXPECT_EQ(file.text, text);
-    EXPECT_NE(file.description.find(c.description), std::string::npos) << file.description;
+    SettingsDocument document;
+    document.Load(file, c.bytes.size());
+    std::string description = FormDescription(document);
+    EXPECT_NE(description.find(c.description), std::string::npos) << description;
     if (c.form != FileForm::Stored) {
-      EXPECT_NE(file.description.find("saving writes the stored form"), std::string::npos);
+      EXPECT_NE(description.find("saving writes the stored form"), std::string::npos);
     }
   }
 }
@@ -96,7 +106,7 @@ TEST(SettingsFileForms, EdgeFiles) {
   EXPECT_EQ(empty.text, "");
   // Text never encoded is plain; loading it leaves the document to be saved in the stored form.
   SettingsDocument document;
-  document.Load(ReadFileText("WIDTH:640\n"));
+  document.Load(ReadFileText("WIDTH:640\n"), 10);
   EXPECT_EQ(document.form, FileForm::Plain);
   EXPECT_TRUE(document.IsChanged());
   // A stored file with nothing the launcher accepts either way stays the stored form.
@@ -104,7 +114,8 @@ TEST(SettingsFileForms, EdgeFiles) {
   // UTF-16 characters that 8-bit text cannot hold become '?', and the user is told.
   FileText wide = ReadFileText(std::string("\xFF\xFE" "P\0A\0:\0\x3A\x26", 10));
   EXPECT_EQ(wide.text, "PA:?");
-  EXPECT_NE(wide.description.find("1 character outside 8-bit text"), std::string::npos);
+  document.Load(wide, 10);
+  EXPECT_NE(FormDescription(document).find("1 character outside 8-bit text"), std::string::npos);
 }
 
 TEST(SettingsDocumentLoad, EntriesBecomeSelectionsChecksAndPath) {
@@ -167,7 +178,7 @@ TEST(SettingsDocumentLoad, EntriesTheDialogCannotShowAreListedWithWhatSavingDoes
     EXPECT_EQ(Selected(document, EntryKind::Width), c.widths);
     ASSERT_EQ(document.unshown.size(), c.notes.size()) << Notes(document);
     for (size_t i = 0; i < c.notes.size(); ++i) {
-      EXPECT_EQ(document.unshown[i].entry + " => " + document.unshown[i].note, c.notes[i]);
+      EXPECT_EQ(document.unshown[i].entry + " => " + UnshownNote(document.unshown[i]), c.notes[i]);
     }
   }
   SettingsDocument flags = Loaded("STRICT:0\nSTRICT:1\nPATH:a.exe\nPATH:b.exe");
@@ -181,8 +192,9 @@ TEST(SettingsDocumentLoad, OnlyWhatTheLauncherReadsIsLoaded) {
   // The limit cuts HEIGHT:480 to "HEI", an entry without a colon.
   EXPECT_TRUE(Selected(document, EntryKind::Height).empty());
   EXPECT_EQ(Selected(document, EntryKind::Width), (std::vector<int32_t>{640}));
-  EXPECT_NE(document.readLimitNote.find("reads only the first 998"), std::string::npos);
-  EXPECT_EQ(Loaded("WIDTH:640\n").readLimitNote, "");
+  ASSERT_EQ(document.loadedLimits.size(), 1u);
+  EXPECT_NE(LimitWarning(document.loadedLimits[0]).find("reads only the first 998"), std::string::npos);
+  EXPECT_TRUE(Loaded("WIDTH:640\n").loadedLimits.empty());
 }
 
 TEST(SettingsDocumentCompose, EachSelectionWritesItsEntryInAFixedOrder) {
@@ -268,6 +280,25 @@ TEST(SettingsDocumentCompose, RefusesTextTheLauncherCannotRead) {
     document.application = path;
     EXPECT_NE(document.SaveRefusal().find("semicolon or a line break"), std::string::npos) << path;
   }
+  // Values the launcher reads otherwise than they look, typed or from Browse, in the checker's
+  // words: from a share or the drive root, in quotes, with a blank at an end.
+  const std::pair<const char*, FindingKind> misread[] = {
+      {"\\\\server\\share\\game.exe", FindingKind::PathFromShareRoot},
+      {"/Apps/game.exe", FindingKind::PathFromDriveRoot},
+      {"\"C:\\Apps\\game.exe\"", FindingKind::PathQuoted},
+      {"game.exe ", FindingKind::PathBlankAtEnd},
+  };
+  for (const auto& [path, kind] : misread) {
+    document.application = path;
+    ConfigCheck check = document.Check();
+    auto finding = std::find_if(check.findings.begin(), check.findings.end(),
+                                [kind = kind](const Finding& f) { return f.kind == kind; });
+    ASSERT_NE(finding, check.findings.end()) << path;
+    EXPECT_EQ(document.SaveRefusal(), "The application path: " + FindingBody(*finding, check) + ".");
+    EXPECT_FALSE(document.Save().saved) << path;
+  }
+  document.application = "C:\\Apps\\game.exe";
+  EXPECT_EQ(document.SaveRefusal(), "");
 }
 
 TEST(SettingsDocumentCompose, TheModeTheLauncherPicks) {
@@ -282,7 +313,7 @@ TEST(SettingsDocumentCompose, TheModeTheLauncherPicks) {
       {"WIDTH:800\nDEPTH:24", 1},         // the relaxed pass lets 32 bits stand in for 24
       {"WIDTH:1152", -1},
   };
-  for (const Case& c : cases) EXPECT_EQ(Loaded(c.text).ChosenMode(), c.mode) << c.text;
+  for (const Case& c : cases) EXPECT_EQ(Loaded(c.text).Check().selection.index, c.mode) << c.text;
 }
 
 TEST(SettingsDocumentCompose, TitleAndLauncher) {
@@ -291,22 +322,43 @@ TEST(SettingsDocumentCompose, TitleAndLauncher) {
   EXPECT_EQ(document.WindowTitle(), "Kavelo2.ini - Kavelo2 Settings");
   document.strict = true;
   EXPECT_EQ(document.WindowTitle(), "*Kavelo2.ini - Kavelo2 Settings");
-  EXPECT_EQ(LauncherCandidates("Kavelo2.ini"), (std::vector<std::string>{"Kavelo2.exe"}));
-  EXPECT_EQ(LauncherCandidates("Second.ini"), (std::vector<std::string>{"Second.exe", "Kavelo2.exe"}));
-  DEVMODEA before = SimMode(1024, 768, 32, 60), during = SimMode(640, 480, 16, 60);
-  EXPECT_EQ(DescribeTrial("Kavelo2.exe", before, &during, before),
-            "Kavelo2.exe ran. Display before: 1024x768x32@60; while it ran: 640x480x16@60; after: "
-            "1024x768x32@60.");
-  EXPECT_NE(DescribeTrial("Kavelo2.exe", before, nullptr, before).find("while it ran: not switched"),
+}
+
+TEST(SettingsDocumentCompose, PickingAModeSelectsExactlyItsValues) {
+  SettingsDocument document = Loaded("WIDTH:640,1024\nDEPTH:32\n");
+  document.PickMode(3);  // 800x600x16@75
+  EXPECT_EQ(Selected(document, EntryKind::Width), (std::vector<int32_t>{800}));
+  EXPECT_EQ(Selected(document, EntryKind::Height), (std::vector<int32_t>{600}));
+  EXPECT_EQ(Selected(document, EntryKind::Depth), (std::vector<int32_t>{16}));
+  EXPECT_EQ(Selected(document, EntryKind::Freq), (std::vector<int32_t>{75}));
+  EXPECT_EQ(document.Check().selection.index, 3);
+}
+
+TEST(SettingsTrial, TheReportTellsTheBoxesTheModesAndTheVerdict) {
+  SettingsDocument document = Loaded("WIDTH:800\nHEIGHT:600\nPATH:C:/Games/none.exe\n");
+  TrialOutcome trial;
+  trial.launcher = "Kavelo2.exe";
+  trial.boxes = {{"Kavelo2 Error", "Kavelo2 failed to launch 'C:\\Games\\none.exe'\r\rEither the application is "
+                                   "in the wrong place or its name is wrong."}};
+  trial.before = trial.after = SimMode(1024, 768, 32, 60);
+  trial.switched = true;
+  trial.during = SimMode(800, 600, 32, 60);
+  EXPECT_EQ(DescribeTrial(trial, document.Check()),
+            "Kavelo2.exe ran and showed: Kavelo2 Error: Kavelo2 failed to launch 'C:\\Games\\none.exe'  Either the "
+            "application is in the wrong place or its name is wrong.\r\nDisplay before: 1024x768x32@60; while it ran: "
+            "800x600x32@60; after: 1024x768x32@60.\r\nThe check of this file: result: the launcher switches to "
+            "800x600 at 32 bits and starts C:\\Games\\none.exe");
+  trial.boxes.clear();
+  trial.switched = false;
+  EXPECT_NE(DescribeTrial(trial, document.Check()).find("Kavelo2.exe ran.\r\nDisplay before: 1024x768x32@60; while "
+                                                        "it ran: not switched"),
             std::string::npos);
 }
 
 TEST(SettingsExplanation, VerdictFirstThenWhatTheListsCannotShowThenTheChecksReport) {
-  ResetSim();
-  for (const DEVMODEA& mode : Display()) Sim().modes.push_back({TRUE, mode});
   SettingsDocument document = Loaded("WIDTH:800\nHEIGHT:600\nCOLOR:16\n");
   document.fileName = "Kavelo2.ini";
-  std::string pane = ExplainDocument(document);
+  std::string pane = ExplainDocument(document, document.Check());
   EXPECT_EQ(pane.rfind("result: the launcher switches to 800x600", 0), 0u) << pane;
   size_t unshown = pane.find("\"COLOR:16\": the launcher ignores it; saving leaves it out\r\n");
   size_t entries = pane.find("line 1: WIDTH:800\r\n");
@@ -316,7 +368,8 @@ TEST(SettingsExplanation, VerdictFirstThenWhatTheListsCannotShowThenTheChecksRep
   EXPECT_EQ(pane.find("Saving is refused"), std::string::npos);
 
   document.application = std::string(kConfigReadLimit, 'a');
-  EXPECT_NE(ExplainDocument(document).find("Saving is refused: The configuration is"), std::string::npos);
+  EXPECT_NE(ExplainDocument(document, document.Check()).find("Saving is refused: The configuration is"),
+            std::string::npos);
 }
 
 class SettingsSaveTest : public ::testing::Test {
@@ -343,11 +396,17 @@ class SettingsSaveTest : public ::testing::Test {
   std::string Read(const std::string& path) const {
     std::string bytes;
     if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-      char chunk[512];
-      size_t count;
-      while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, count);
+      bytes = Read(file);
       std::fclose(file);
     }
+    return bytes;
+  }
+  static std::string Read(std::FILE* file) {
+    std::string bytes;
+    std::rewind(file);
+    char chunk[512];
+    size_t count;
+    while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, count);
     return bytes;
   }
   std::string Path() const { return folder_ + "Kavelo2.ini"; }
@@ -361,37 +420,54 @@ class SettingsSaveTest : public ::testing::Test {
   SettingsDocument document_;
 };
 
-TEST_F(SettingsSaveTest, WritesTheStoredFormInPlaceOfTheOldFile) {
-  Write("old bytes");
-  document_.strict = true;
-  ASSERT_TRUE(document_.IsChanged());
-  SaveOutcome outcome = document_.Save();
-  ASSERT_TRUE(outcome.saved) << outcome.reason;
-  EXPECT_EQ(Read(Path()), StoredForm("WIDTH:640\r\nSTRICT:1\r\n"));
-  EXPECT_FALSE(Exists(PendingSavePath(Path())));
-  EXPECT_EQ(Sim().moveFlags, (std::vector<DWORD>{MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH}));
-  EXPECT_FALSE(document_.IsChanged());
-  EXPECT_EQ(document_.form, FileForm::Stored);
+TEST_F(SettingsSaveTest, TheNewFileReachesTheDiskBeforeItTakesTheOldOnesPlace) {
+  for (bool oldFile : {true, false}) {
+    SCOPED_TRACE(oldFile ? "replacing a file" : "a new file");
+    ResetSim();
+    std::remove(Path().c_str());
+    if (oldFile) Write("old bytes");
+    document_.strict = !document_.strict;
+    ASSERT_TRUE(document_.IsChanged());
+    SaveOutcome outcome = document_.Save();
+    ASSERT_TRUE(outcome.saved) << outcome.reason;
+    EXPECT_EQ(Read(Path()), StoredForm(document_.ComposeText()));
+    EXPECT_FALSE(Exists(PendingSavePath(Path())));
+    EXPECT_FALSE(Exists(ReplacedSavePath(Path())));
+    EXPECT_EQ(Sim().flushes, 1);
+    // An old file is replaced in one step that keeps its attributes; a new one is only renamed.
+    EXPECT_EQ(Sim().replaceFlags, oldFile ? std::vector<DWORD>{REPLACEFILE_IGNORE_MERGE_ERRORS} : std::vector<DWORD>{});
+    EXPECT_EQ(Sim().moveFlags, oldFile ? std::vector<DWORD>{} : std::vector<DWORD>{MOVEFILE_WRITE_THROUGH});
+    EXPECT_FALSE(document_.IsChanged());
+    EXPECT_EQ(document_.form, FileForm::Stored);
+  }
 }
 
 TEST_F(SettingsSaveTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
   struct Case {
     const char* name;
     std::string folder;
-    DWORD moveError;
+    const char* failingCall;
+    DWORD error;
     std::string application;
     const char* reason;
   };
   const Case cases[] = {
-      {"the new file cannot be created", folder_ + "missing/", 0, "", "cannot be created: No such file"},
-      {"the new file cannot replace the old", folder_, ERROR_ACCESS_DENIED, "",
+      {"the folder is gone", folder_ + "missing/", "", 0, "", "cannot be created (Windows error 3: the folder does not exist)"},
+      {"the disk is full", folder_, "WriteFile", ERROR_DISK_FULL, "", "cannot be written (Windows error 112: the disk is full)"},
+      {"the data cannot be flushed", folder_, "FlushFileBuffers", ERROR_ACCESS_DENIED, "", "cannot be written"},
+      {"the old file will not step aside", folder_, "ReplaceFileA", ERROR_ACCESS_DENIED, "",
        "cannot take the place of the old one (Windows error 5: access denied)"},
-      {"the text is too long", folder_, 0, std::string(kConfigReadLimit, 'a'), "the launcher reads only"},
+      // The old file had already left its name: it gets it back.
+      {"the new file will not take the name", folder_, "ReplaceFileA", ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, "",
+       "cannot take the place of the old one (Windows error 1177)"},
+      {"the text is too long", folder_, "", 0, std::string(kConfigReadLimit, 'a'), "the launcher reads only"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    ResetSim();
     Write("old bytes");
-    Sim().moveError = c.moveError;
+    Sim().failingFileCall = c.failingCall;
+    Sim().fileError = c.error;
     document_.folder = c.folder;
     document_.application = c.application;
     document_.backdrop = true;
@@ -400,8 +476,154 @@ TEST_F(SettingsSaveTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
     EXPECT_NE(outcome.reason.find(c.reason), std::string::npos) << outcome.reason;
     EXPECT_EQ(Read(Path()), "old bytes");
     EXPECT_FALSE(Exists(PendingSavePath(c.folder + "Kavelo2.ini")));
+    EXPECT_FALSE(Exists(ReplacedSavePath(c.folder + "Kavelo2.ini")));
     EXPECT_TRUE(document_.IsChanged());
   }
+}
+
+TEST_F(SettingsSaveTest, AReadOnlyFileIsRefusedAndStaysReadOnly) {
+  Write("old bytes");
+  ASSERT_EQ(chmod(Path().c_str(), 0444), 0);
+  document_.strict = true;
+  SaveOutcome outcome = document_.Save();
+  EXPECT_FALSE(outcome.saved);
+  EXPECT_EQ(outcome.reason, Path() + " is read-only. To change it, clear \"Read-only\" in its Properties first.");
+  EXPECT_EQ(Read(Path()), "old bytes");
+  struct stat status;
+  ASSERT_EQ(stat(Path().c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0444u);
+  EXPECT_EQ(Sim().replaceFlags.size() + Sim().moveFlags.size(), 0u);
+}
+
+// The checker and the dialog judge a file alike: the same exit status, and the checker's one line
+// (its error line, or its result) is the first line of the dialog's explanation.
+TEST_F(SettingsSaveTest, TheCheckerAndTheDialogGiveOneVerdict) {
+  std::FILE* projector = std::fopen((folder_ + "PROJECTOR.EXE").c_str(), "wb");
+  ASSERT_NE(projector, nullptr);
+  std::fclose(projector);
+  struct Case {
+    const char* text;  // as the dialog writes it, so that it loads and saves unchanged
+    int status;
+  };
+  const Case cases[] = {
+      {"WIDTH:800\r\nHEIGHT:600\r\n", 0},
+      {"WIDTH:800\r\nHEIGHT:600\r\nPATH:Games\\NotThere.exe\r\n", 1},
+      {"WIDTH:800\r\nHEIGHT:600\r\nPATH:\\\\server\\share\\show.exe\r\n", 1},
+      {"WIDTH:1280\r\n", 3},
+      {"WIDTH:1280\r\nSTRICT:1\r\n", 1},
+      {"WIDTH:640\r\n", 3},
+      {"WIDTH:640\r\nSTRICT:1\r\n", 1},
+      {"DEPTH:16\r\nBACKDROP:1\r\n", 0},
+      {"STRICT:1\r\n", 1},
+      {"", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    Write(StoredForm(c.text));
+    std::FILE* in = std::tmpfile();
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    int status = RunConfigTool({"check", Path(), "--modes", "display"}, {in, out, err, {}});
+    std::string report = Read(out), error = Read(err);
+    for (std::FILE* stream : {in, out, err}) std::fclose(stream);
+
+    SettingsDocument document;
+    std::string reason;
+    ASSERT_TRUE(document.ReadDisplay(reason)) << reason;
+    ASSERT_TRUE(document.Open(folder_, "Kavelo2.ini", reason)) << reason;
+    document.folder = FullFolder(folder_);  // as the checker names the launcher's folder
+    ASSERT_EQ(document.ComposeText(), c.text);
+    ConfigCheck check = document.Check();
+    std::string pane = ExplainDocument(document, check);
+    std::string first = pane.substr(0, pane.find("\r\n"));
+
+    EXPECT_EQ(status, c.status) << report << error;
+    EXPECT_EQ(Judge(check).status, status);
+    if (status == 0) {
+      EXPECT_EQ(error, "");
+      EXPECT_EQ(report.substr(report.rfind("result: ")), first + "\n");
+    } else {
+      EXPECT_EQ(error, "kavelo2-config: " + first + "\n");
+    }
+  }
+}
+
+// Which file each launcher of a folder reads, what the dialog opens without an argument, which
+// launcher Try starts, and what a new file would take over.
+TEST_F(SettingsSaveTest, TheFolderDecidesWhichFileItsLaunchersRead) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> launchers, files;
+    const char* opened;                  // what the dialog opens without a file
+    std::vector<std::string> readers;    // of the opened file
+    std::vector<std::string> takenOver;  // by a new Kavelo2.ini
+  };
+  const Case cases[] = {
+      {"nothing yet", {}, {}, "Kavelo2.ini", {}, {}},
+      {"the launcher alone", {"Kavelo2.exe"}, {}, "Kavelo2.ini", {"Kavelo2.exe"}, {}},
+      {"a renamed launcher and its file", {"Show.exe"}, {"Show.ini"}, "Show.ini", {"Show.exe"}, {"Show.exe"}},
+      {"a Kavelo2.ini beside it comes first", {"Show.exe"}, {"Show.ini", "Kavelo2.ini"}, "Kavelo2.ini",
+       {"Show.exe"}, {}},
+      {"two launchers, one with a file", {"Show.exe", "Kavelo2.exe"}, {"Show.ini"}, "Show.ini", {"Show.exe"},
+       {"Show.exe"}},
+      {"the name ends at its first dot", {"start.old.exe"}, {"start.ini"}, "start.ini", {"start.old.exe"},
+       {"start.old.exe"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string command = "rm -f '" + folder_ + "'*";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    for (const std::string& file : c.files) {
+      std::FILE* created = std::fopen((folder_ + file).c_str(), "wb");
+      ASSERT_NE(created, nullptr);
+      std::fclose(created);
+    }
+    LauncherFolder folder{FullFolder(folder_), c.launchers, ProbePath};
+    EXPECT_EQ(folder.DefaultFile(), c.opened);
+    EXPECT_EQ(folder.ReadersOf(c.opened), c.readers);
+    EXPECT_EQ(folder.TakenOverBy("Kavelo2.ini"), c.takenOver);
+  }
+}
+
+TEST(SettingsVersionBlocks, TheLauncherIsKnownByItsDescriptionAndEachProgramByItsVersion) {
+  std::string wide;
+  for (char c : std::string("Kavelo2 display-mode launcher")) wide += std::string(1, c) + '\0';
+  EXPECT_TRUE(VersionBlockNamesLauncher("\x01\x02" + wide + std::string(2, '\0')));
+  EXPECT_FALSE(VersionBlockNamesLauncher("Kavelo2 display-mode launcher"));
+  // The fixed part: its signature, the structure's version, then the file version 2.0 and 3.0.
+  std::string fixed = std::string("\x34\x00VS_VERSION_INFO") + "\xBD\x04\xEF\xFE" + std::string("\x00\x00\x01\x00", 4) +
+                      std::string("\x00\x00\x02\x00\x00\x00\x03\x00", 8);
+  EXPECT_EQ(VersionBlockVersion(fixed), "2.0.3");
+  EXPECT_EQ(VersionBlockVersion(fixed.substr(0, fixed.size() - 1)), "");
+  EXPECT_EQ(VersionBlockVersion(""), "");
+}
+
+// Saving asks first when the launcher would then do nothing, and when a new file would take a
+// renamed launcher away from the file it reads; Try names why it cannot run.
+TEST_F(SettingsSaveTest, SavingAsksBeforeItMakesTheLauncherDoNothingOrReadAnotherFile) {
+  document_.folder = FullFolder(folder_);
+  document_.form = FileForm::Stored;
+  EXPECT_EQ(document_.SaveQuestion(), "");
+  Select(document_, EntryKind::Width, {});
+  EXPECT_EQ(document_.SaveQuestion(), "With no width, height, depth or rate selected, the launcher starts nothing "
+                                      "and shows nothing. Save Kavelo2.ini anyway?");
+
+  std::FILE* show = std::fopen((folder_ + "Show.ini").c_str(), "wb");
+  ASSERT_NE(show, nullptr);
+  std::fclose(show);
+  Select(document_, EntryKind::Width, {640});
+  document_.form = FileForm::Missing;
+  document_.launchers = {"Show.exe"};
+  EXPECT_EQ(document_.SaveQuestion(), "Saving creates Kavelo2.ini, which Show.exe then reads instead of Show.ini. "
+                                      "Create it anyway?");
+  std::string why;
+  EXPECT_EQ(TrialLauncher(document_, why), "Show.exe");  // once saved, Show.exe reads it
+  document_.fileName = "Other.ini";
+  EXPECT_EQ(TrialLauncher(document_, why), "");
+  EXPECT_EQ(why, "No launcher in " + document_.folder + " reads Other.ini: Show.exe reads Show.ini.");
+  document_.launchers.clear();
+  EXPECT_EQ(TrialLauncher(document_, why), "");
+  EXPECT_EQ(why, "There is no launcher in " + document_.folder + " to try the configuration with.");
 }
 
 TEST_F(SettingsSaveTest, OpensEachFormAndReopensWhatItSaved) {

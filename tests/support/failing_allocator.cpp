@@ -1,8 +1,8 @@
 // The counting allocator behind failing_allocator.h. It takes its memory from the C library's
 // malloc, so AddressSanitizer still sees every block and its release.
-#include "tests/sim/failing_allocator.h"
+#include "tests/support/failing_allocator.h"
 
-#include "tests/sim/sim_platform.h"
+#include "platform/sim/sim_platform.h"
 
 #include <cstdlib>
 #include <new>

@@ -1,6 +1,11 @@
 // The launcher's platform calls, served from the script in Sim() and recorded there.
-#include "tests/sim/sim_platform.h"
+#include "platform/sim/sim_platform.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -14,6 +19,27 @@ WNDPROC g_backdropProcedure = nullptr;
 HDC FakeDc() { return reinterpret_cast<HDC>(static_cast<UINT_PTR>(0x5001)); }
 
 int g_recording = 0;  // SimCall objects alive
+
+// The handles of open files are the host's file descriptors, shifted out of the way of the
+// other fake handles.
+constexpr UINT_PTR kFileHandleBase = 0x100000;
+HANDLE FileHandle(int descriptor) {
+  return reinterpret_cast<HANDLE>(kFileHandleBase + static_cast<UINT_PTR>(descriptor));
+}
+bool IsFileHandle(HANDLE handle) {
+  UINT_PTR value = reinterpret_cast<UINT_PTR>(handle);
+  return value >= kFileHandleBase && value < kFileHandleBase + 0x10000;
+}
+// The file calls work on the host's own file system; the scripted one fails and changes nothing.
+bool SimFileCallFails(const char* name) {
+  if (g_sim.failingFileCall != name) return false;
+  g_sim.lastError = g_sim.fileError;
+  return true;
+}
+
+int FileDescriptor(HANDLE handle) {
+  return static_cast<int>(reinterpret_cast<UINT_PTR>(handle) - kFileHandleBase);
+}
 
 bool AllZero(const void* data, size_t size) {
   const unsigned char* bytes = static_cast<const unsigned char*>(data);
@@ -157,6 +183,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* message) {
 BOOL WINAPI CloseHandle(HANDLE handle) {
   SimCall recording("CloseHandle");
   g_sim.closedHandles.push_back(handle);
+  if (IsFileHandle(handle)) return close(FileDescriptor(handle)) == 0;
   return handle != nullptr;
 }
 
@@ -283,13 +310,73 @@ void WINAPI PostQuitMessage(int exitCode) {
   g_sim.quitCodes.push_back(exitCode);
 }
 
-// A rename on the host's file system, or the scripted failure, which leaves both files as they were.
+HANDLE WINAPI CreateFileA(LPCSTR name, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD, DWORD, HANDLE) {
+  SimCall recording("CreateFileA");
+  if (SimFileCallFails("CreateFileA")) return INVALID_HANDLE_VALUE;
+  int descriptor = open(name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (descriptor < 0) {
+    g_sim.lastError = errno == ENOENT ? static_cast<DWORD>(ERROR_PATH_NOT_FOUND) : static_cast<DWORD>(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  return FileHandle(descriptor);
+}
+
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, OVERLAPPED*) {
+  SimCall recording("WriteFile");
+  *written = 0;
+  if (SimFileCallFails("WriteFile")) return FALSE;
+  ssize_t count = write(FileDescriptor(file), data, size);
+  if (count < 0) return FALSE;
+  *written = static_cast<DWORD>(count);
+  return TRUE;
+}
+
+BOOL WINAPI FlushFileBuffers(HANDLE file) {
+  SimCall recording("FlushFileBuffers");
+  if (SimFileCallFails("FlushFileBuffers") || fsync(FileDescriptor(file)) != 0) return FALSE;
+  ++g_sim.flushes;
+  return TRUE;
+}
+
+DWORD WINAPI GetFileAttributesA(LPCSTR name) {
+  SimCall recording("GetFileAttributesA");
+  struct stat status;
+  if (SimFileCallFails("GetFileAttributesA") || stat(name, &status) != 0) return INVALID_FILE_ATTRIBUTES;
+  DWORD attributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  // The owner's write permission stands for the read-only attribute.
+  if ((status.st_mode & S_IWUSR) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
+  return attributes;
+}
+
+BOOL WINAPI DeleteFileA(LPCSTR name) {
+  SimCall recording("DeleteFileA");
+  return !SimFileCallFails("DeleteFileA") && unlink(name) == 0;
+}
+
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
   SimCall recording("MoveFileExA");
   g_sim.moveFlags.push_back(flags);
-  if (g_sim.moveError == 0 && std::rename(existing, target) == 0) return TRUE;
-  g_sim.lastError = g_sim.moveError != 0 ? g_sim.moveError : static_cast<DWORD>(ERROR_ACCESS_DENIED);
+  if (SimFileCallFails("MoveFileExA")) return FALSE;
+  if (std::rename(existing, target) == 0) return TRUE;
+  g_sim.lastError = static_cast<DWORD>(ERROR_ACCESS_DENIED);
   return FALSE;
+}
+
+// Like the platform with a backup name: the replaced file goes to the backup name and the
+// replacement takes its place. A scripted ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 leaves the replaced
+// file under the backup name, as the platform does; any other failure changes nothing.
+BOOL WINAPI ReplaceFileA(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID, LPVOID) {
+  SimCall recording("ReplaceFileA");
+  g_sim.replaceFlags.push_back(flags);
+  if (SimFileCallFails("ReplaceFileA")) {
+    if (g_sim.fileError == static_cast<DWORD>(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)) std::rename(replaced, backup);
+    return FALSE;
+  }
+  if (std::rename(replaced, backup) != 0 || std::rename(replacement, replaced) != 0) {
+    g_sim.lastError = static_cast<DWORD>(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  return TRUE;
 }
 
 }  // extern "C"

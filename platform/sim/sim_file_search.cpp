@@ -1,6 +1,6 @@
 // The folder search of the simulated platform: FindFirstFileW and FindNextFileW yield the
 // scripted entries of Sim().fileSearch in their order, then fail with its end code.
-#include "tests/sim/sim_platform.h"
+#include "platform/sim/sim_platform.h"
 
 namespace {
 

@@ -149,9 +149,13 @@ struct SimPlatform {
 
   SimFileSearch fileSearch;
 
-  // Files: MoveFileExA renames on the host unless it is told to fail with this code.
-  DWORD moveError = 0;
-  std::vector<DWORD> moveFlags;
+  // Files: the calls work on the host's files (handles are its file descriptors), except the
+  // one named in failingFileCall, which fails with fileError every time it is made.
+  std::string failingFileCall;
+  DWORD fileError = 0;
+  std::vector<DWORD> moveFlags;     // of every MoveFileExA call
+  std::vector<DWORD> replaceFlags;  // of every ReplaceFileA call
+  int flushes = 0;                  // FlushFileBuffers calls that succeeded
 };
 
 // The one simulated platform of the test process; Reset() puts it back to its defaults.

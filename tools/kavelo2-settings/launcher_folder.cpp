@@ -1,0 +1,66 @@
+// The files a folder's launchers read, worked out with the launcher's own FindConfigFile.
+#include "tools/kavelo2-settings/launcher_folder.h"
+
+#include "launcher/config_file.h"
+#include "launcher/path_text.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kLauncherFile = "Kavelo2.exe";
+
+bool SameName(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+           return lower(x) == lower(y);
+         });
+}
+
+// The launchers with Kavelo2.exe first: the one a user most likely starts.
+std::vector<std::string> Kavelo2First(std::vector<std::string> launchers) {
+  std::stable_partition(launchers.begin(), launchers.end(),
+                        [](const std::string& launcher) { return SameName(launcher, kLauncherFile); });
+  return launchers;
+}
+
+}  // namespace
+
+std::string LauncherFolder::FileReadBy(const std::string& launcher, const std::string& created) const {
+  std::string base = launcher.substr(0, launcher.find('.'));
+  PathText reads;
+  if (!ComposePath(reads, {folder, kConfigFileName})) return "";
+  auto opens = [this, &created](const char* path) {
+    std::string name = std::string(path).substr(folder.size());
+    return (!created.empty() && SameName(name, created)) || probe(path) == PathKind::File;
+  };
+  if (!FindConfigFile(reads, folder.c_str(), base.c_str(), reads, opens)) return "";
+  return std::string(reads).substr(folder.size());
+}
+
+std::vector<std::string> LauncherFolder::ReadersOf(const std::string& fileName) const {
+  std::vector<std::string> readers;
+  for (const std::string& launcher : Kavelo2First(launchers)) {
+    if (SameName(FileReadBy(launcher, fileName), fileName)) readers.push_back(launcher);
+  }
+  return readers;
+}
+
+std::string LauncherFolder::DefaultFile() const {
+  for (const std::string& launcher : Kavelo2First(launchers)) {
+    std::string file = FileReadBy(launcher);
+    if (!file.empty()) return file;
+  }
+  return kConfigFileName;
+}
+
+std::vector<std::string> LauncherFolder::TakenOverBy(const std::string& fileName) const {
+  std::vector<std::string> taken;
+  for (const std::string& launcher : launchers) {
+    std::string now = FileReadBy(launcher);
+    if (!now.empty() && !SameName(now, fileName) && SameName(FileReadBy(launcher, fileName), fileName)) {
+      taken.push_back(launcher);
+    }
+  }
+  return taken;
+}

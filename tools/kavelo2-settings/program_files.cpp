@@ -1,0 +1,38 @@
+// Version blocks through the resource functions, read from a program loaded as data only: none of
+// its code runs.
+#include "tools/kavelo2-settings/program_files.h"
+
+#include "tools/kavelo2-settings/version_block.h"
+
+std::string ModuleVersionBlock(HMODULE module) {
+  HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));  // RT_VERSION
+  if (resource == nullptr) return "";
+  HGLOBAL loaded = LoadResource(module, resource);
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (bytes == nullptr) return "";
+  return std::string(static_cast<const char*>(bytes), SizeofResource(module, resource));
+}
+
+std::vector<std::string> LaunchersIn(const std::string& folder) {
+  std::vector<std::string> launchers;
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((folder + "*.exe").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return launchers;
+  do {
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    HMODULE program = LoadLibraryExA((folder + entry.cFileName).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (program == nullptr) continue;
+    if (VersionBlockNamesLauncher(ModuleVersionBlock(program))) launchers.push_back(entry.cFileName);
+    FreeLibrary(program);
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
+  return launchers;
+}
+
+std::string BesideThisProgram(const std::string& name) {
+  char module[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return name;
+  std::string path(module, length);
+  return path.substr(0, path.find_last_of('\\') + 1) + name;
+}
