@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """Measures Lisko and the launcher and writes bench/RESULTS.md (tools/run-benchmarks.sh runs it).
 
-    run_benchmarks.py --windows-bin DIR --bench-bin DIR --host-bench EXE --process-usage EXE --work DIR
+    run_benchmarks.py --bench-bin DIR --host-bench EXE --process-usage EXE --work DIR
                       [--output FILE] [--compare-lisko EXE]
 
-Under Wine (a private environment from tests/e2e/wine_env.py, 1024x768 virtual desktop):
+Under Wine (a private environment from tests/e2e/wine_env.py, 1024x768 virtual desktop), the build
+that the environment runs (the shipped i686 programs under the 32-bit Wine, or where the machine
+cannot run 32-bit code the x86_64 test build under the 64-bit Wine), with the benchmarks' own
+programs (--bench-bin) of the same build; the report names it and holds no figure of another:
 - Lisko on 100,000 entries against find_loop.exe, the bare FindFirstFileW/FindNextFileW loop over
   the same folder, and against Lisko without a list file to write: the wall time inside Wine by
   time_run.exe (CreateProcessA to the end) and the CPU time of the program's own process (wait4
@@ -18,6 +21,7 @@ Under Wine (a private environment from tests/e2e/wine_env.py, 1024x768 virtual d
   first clock reading, for the stand-in started directly, for launch_floor.exe without and with
   the mode enumeration, and for Kavelo2.exe with a configuration that selects no mode (no
   switch); median of nine.
+--compare-lisko must be a Lisko.exe of the same architecture.
 On the host: Lisko's job against the simulated folder search (host_lisko_bench).
 """
 import argparse
@@ -42,17 +46,18 @@ LAUNCH_RUNS = 9
 
 class Wine:
     def __init__(self, work):
-        state = wine_env.read_state(work)
-        self.env = wine_env.wine_environment(state["prefix"], state["display"])
+        self.running = wine_env.Running(work)
+        self.build = self.running.build
+        self.programs = self.running.programs
 
     def run(self, program, *args, cwd=None, env=None, usage=None):
         """Runs a Windows program; answers its output. With usage (the host helper
         process_usage), answers (output, {"peak_rss_kb": kB, "cpu_ms": ms} of its process)
         instead."""
-        command = ["wine", str(program), *map(str, args)]
+        command = self.running.command(program, *args)
         if usage:
             command.insert(0, usage)
-        result = subprocess.run(command, cwd=cwd, env={**self.env, **(env or {})},
+        result = subprocess.run(command, cwd=cwd, env={**self.running.env, **(env or {})},
                                 stdin=subprocess.DEVNULL, capture_output=True, check=False)
         output = result.stdout.decode("latin-1").strip()
         if not usage:
@@ -91,7 +96,7 @@ def lisko(wine, args, work):
     results = {}
     run_100k = music_layout(work / "music_100000", 100_000)
     run_1k = music_layout(work / "music_1000", 1_000)
-    lisko_exe = Path(args.windows_bin) / "Lisko.exe"
+    lisko_exe = wine.programs / "Lisko.exe"
     loop_exe = Path(args.bench_bin) / "find_loop.exe"
     # name: (program, current directory)
     timed = {"Lisko.exe": (lisko_exe, run_100k),
@@ -131,8 +136,8 @@ def launcher(wine, args, work):
     folder = work / "launch"
     shutil.rmtree(folder, ignore_errors=True)
     folder.mkdir(parents=True)
-    shutil.copy(Path(args.windows_bin) / "Kavelo2.exe", folder)
-    helpers = Path(args.windows_bin).parent / "test-programs"
+    shutil.copy(wine.programs / "Kavelo2.exe", folder)
+    helpers = wine.programs.parent / "test-programs"
     shutil.copy(helpers / "standin_app.exe", folder / "PROJECTOR.EXE")
     shutil.copy(Path(args.bench_bin) / "launch_floor.exe", folder)
     # No mode is 123 pixels wide: the launcher enumerates, reads, selects nothing and starts the
@@ -158,42 +163,48 @@ def launcher(wine, args, work):
     return {way: statistics.median(values[1:]) for way, values in delays.items()}
 
 
-def program_facts(args):
+def program_facts(wine):
     facts = []
     for name in ("Kavelo2.exe", "Lisko.exe"):
-        path = Path(args.windows_bin) / name
-        dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", str(path)], check=True,
+        path = wine.programs / name
+        # The build's names are those of its MinGW-w64 tools.
+        dump = subprocess.run([f"{wine.build.arch}-w64-mingw32-objdump", "-p", str(path)], check=True,
                               capture_output=True, text=True).stdout
         dlls = [line.split("DLL Name:")[1].strip() for line in dump.splitlines() if "DLL Name:" in line]
         facts.append((name, path.stat().st_size, dlls))
     return facts
 
 
-def machine():
+def machine(build):
     cpu = next((line.split(":", 1)[1].strip() for line in open("/proc/cpuinfo")
                 if line.startswith("model name")), platform.processor())
     memory_kb = next(int(line.split()[1]) for line in open("/proc/meminfo") if line.startswith("MemTotal"))
-    wine_version = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+    wine_version = subprocess.run([build.loader, "--version"], capture_output=True, text=True).stdout.strip()
     return (f"{os.cpu_count()} CPUs ({cpu}), {memory_kb / 1024 / 1024:.1f} GiB memory, "
             f"{platform.system()} {platform.release()}, {wine_version}")
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for option in ("--windows-bin", "--bench-bin", "--host-bench", "--process-usage", "--work"):
+    for option in ("--bench-bin", "--host-bench", "--process-usage", "--work"):
         parser.add_argument(option, required=True)
     parser.add_argument("--output")
     parser.add_argument("--compare-lisko", help="another Lisko.exe to time in the same rounds")
     args = parser.parse_args()
-    for name in ("windows_bin", "bench_bin", "host_bench", "process_usage", "compare_lisko"):
+    for name in ("bench_bin", "host_bench", "process_usage", "compare_lisko"):
         if getattr(args, name):
             setattr(args, name, str(Path(getattr(args, name)).resolve()))
     work = Path(args.work).resolve()
     wine = Wine(work)
+    # Figures of two builds are never set side by side: the compared Lisko and the benchmarks'
+    # own programs must be of the build measured.
+    for program in [args.compare_lisko, *Path(args.bench_bin).glob("*.exe")]:
+        if program and wine_env.pe_machine(program) != wine.build.machine:
+            parser.error(f"{program} is not a program of the {wine.build.arch} build measured")
     measured_lisko = lisko(wine, args, work)
     measured_launch = launcher(wine, args, work)
-    facts = program_facts(args)
-    report = render(measured_lisko, measured_launch, facts, args.compare_lisko)
+    facts = program_facts(wine)
+    report = render(measured_lisko, measured_launch, facts, args.compare_lisko, wine.build)
     print(report)
     if args.output:
         Path(args.output).write_text(report)
@@ -222,7 +233,7 @@ def goals(ratio, cpu_ratio, lisko_growth, loop_growth, peak, own, facts):
     ]
 
 
-def render(lisko_results, launch, facts, compared):
+def render(lisko_results, launch, facts, compared, build):
     lisko_ms = lisko_results["time_Lisko.exe"]
     loop_ms = lisko_results["time_find_loop.exe"]
     no_list_ms = lisko_results["time_Lisko.exe without a list file"]
@@ -239,7 +250,10 @@ def render(lisko_results, launch, facts, compared):
     lines = [
         "# Benchmark results",
         "",
-        f"Measured {datetime.date.today().isoformat()} by `tools/run-benchmarks.sh` on {machine()}.",
+        f"Measured {datetime.date.today().isoformat()} by `tools/run-benchmarks.sh` on {machine(build)}.",
+        "",
+        f"Build measured: {build.arch} ({build.what}), under {build.wine} (`{build.loader}`). Every "
+        "figure below is of this build; figures of the other build are not comparable with them.",
         "",
         "## Lisko, 100,000 entries",
         "",
@@ -295,7 +309,7 @@ def render(lisko_results, launch, facts, compared):
         "",
         *goals(lisko_ms / loop_ms, lisko_cpu / loop_cpu, lisko_growth, loop_growth, peak, own, facts),
         "",
-        "## Programs",
+        f"## Programs ({build.arch} build)",
         "",
         "| Program | Size | Imported DLLs |",
         "|---|---|---|",

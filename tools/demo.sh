@@ -3,32 +3,37 @@
 #
 #   bash tools/demo.sh                 installs what is missing, builds, and runs the demo on your
 #                                      display (its own Xvfb when there is none)
-#   bash tools/demo.sh --ci [--bin DIR] [--out DIR]
+#   bash tools/demo.sh --ci [--programs ARCH=DIR ...] [--out DIR]
 #                                      no build, always its own Xvfb, nothing on your screen
 #
-# --bin DIR runs the programs in DIR instead of building them.
+# It runs the build that tests/e2e/wine_env.py chooses, as the end-to-end tests do: the shipped
+# i686 programs under the 32-bit Wine where this machine runs 32-bit code, else the x86_64 test
+# build under the 64-bit Wine; KAVELO2_E2E_ARCH=i686 or x86_64 forces either. It builds only that
+# one (build/windows or build/windows-x86_64).
+# --programs ARCH=DIR runs that build's programs in DIR instead of building them (the helpers in
+# DIR/../test-programs).
 # It makes a sample folder with Kavelo2.exe, PROJECTOR.EXE and a Kavelo2.ini that kavelo2-config
 # encodes from samples/Kavelo2.txt, checks that file against the display, runs the launcher and
 # prints the display mode before, during and after; a screenshot taken while PROJECTOR.EXE runs
 # goes to OUT/demo-screenshot.png. Kavelo2Settings.exe then opens the same folder and explains the
 # file (its screenshot goes to OUT/settings-screenshot.png). Then Lisko lists a sample music
-# folder. Wine runs in a prefix of its own (OUT/wine) with a 1024x768 virtual desktop, whose modes
-# the launcher can switch.
-# Defaults: --bin build/windows/bin, --out build/demo. Exits non-zero when a step fails.
+# folder. Wine runs in a prefix of its own (in OUT/wine) with a 1024x768 virtual desktop, whose
+# modes the launcher can switch.
+# Defaults: the chosen build's folder, --out build/demo. Exits non-zero when a step fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 ci=false
 build=true
-bin=$root/build/windows/bin
+program_options=()
 out=$root/build/demo
 while [ $# -gt 0 ]; do
   case $1 in
     --ci) ci=true; build=false ;;
-    --bin) bin=$(realpath -m "$2"); build=false; shift ;;
+    --programs) program_options+=(--programs "$2"); build=false; shift ;;
     --out) out=$(realpath -m "$2"); shift ;;
-    *) echo "usage: tools/demo.sh [--ci] [--bin DIR] [--out DIR]" >&2; exit 2 ;;
+    *) echo "usage: tools/demo.sh [--ci] [--programs ARCH=DIR ...] [--out DIR]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -45,49 +50,44 @@ if ! command -v import >/dev/null; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends imagemagick
 fi
 
+step "Build under test"
+# The choice prints which build runs and why; it sets arch, tree and toolchain.
+choice=$(python3 -B tests/e2e/wine_env.py choose) || fail "no build of the programs can run here"
+eval "$choice"
 if $build; then
-  step "Build"
-  cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake >/dev/null
-  cmake --build build/windows -j "$(nproc)"
+  cmake -S . -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
+  cmake --build "$tree" -j "$(nproc)"
 fi
-# display_mode.exe and dialog_driver.exe are test helpers: they lie in test-programs/ beside bin/.
-display_mode=$(dirname "$bin")/test-programs/display_mode.exe
-dialog_driver=$(dirname "$bin")/test-programs/dialog_driver.exe
-for program in "$bin/Kavelo2.exe" "$bin/PROJECTOR.EXE" "$bin/kavelo2-config.exe" "$bin/Lisko.exe" \
-               "$bin/Kavelo2Settings.exe" "$display_mode" "$dialog_driver"; do
-  [ -f "$program" ] || fail "$program is missing: build the Windows programs first"
-done
+[ ${#program_options[@]} -gt 0 ] || program_options=(--programs "$arch=$root/$tree/bin")
 
 step "Wine"
 mkdir -p "$out"
 work=$out/wine
-own_display=false
-if $ci || [ -z "${DISPLAY:-}" ]; then
-  own_display=true
-  # Own Xvfb and prefix, set up and torn down by the end-to-end tests' helper.
-  python3 tests/e2e/wine_env.py start --work "$work"
-  trap 'python3 tests/e2e/wine_env.py stop --work "$work" >/dev/null' EXIT
-  eval "$(python3 -c 'import json, shlex, sys; s = json.load(open(sys.argv[1]))
-print("export DISPLAY=" + shlex.quote(s["display"]), "WINEPREFIX=" + shlex.quote(s["prefix"]))' \
-    "$work/wine_env.json")"
-else
+display=()
+own_display=true
+if ! $ci && [ -n "${DISPLAY:-}" ]; then
   # Your display: the prefix's virtual desktop opens as one 1024x768 window on it.
-  export WINEPREFIX=$work/wineprefix
-  python3 -c 'import os, sys; from pathlib import Path; sys.path.insert(0, "tests/e2e")
-import wine_env
-prefix = Path(os.environ["WINEPREFIX"])
-wine_env.prepare_prefix(prefix, wine_env.wine_environment(prefix, os.environ["DISPLAY"]))'
-  trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  # The server and the desktop start with their output closed, so captured calls return at once.
-  wineserver -p >/dev/null 2>&1 || true
-  timeout 120 wine cmd /c exit >/dev/null 2>&1
+  display=(--display "$DISPLAY")
+  own_display=false
 fi
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Otherwise its own Xvfb. Either way the prefix, server and desktop are the end-to-end tests'
+# helper's, which also checks that the chosen build's programs are there.
+python3 -B tests/e2e/wine_env.py start --work "$work" "${program_options[@]}" "${display[@]}"
+trap 'python3 -B tests/e2e/wine_env.py stop --work "$work" >/dev/null' EXIT
+# The Wine variables, $wine (the build's loader), $arch and $programs.
+eval "$(python3 -B tests/e2e/wine_env.py shell --work "$work")"
+bin=$programs
+# display_mode.exe and dialog_driver.exe are test helpers: they lie in test-programs/ beside bin/.
+display_mode=$(dirname "$bin")/test-programs/display_mode.exe
+dialog_driver=$(dirname "$bin")/test-programs/dialog_driver.exe
+for program in "$bin/PROJECTOR.EXE" "$bin/kavelo2-config.exe" "$bin/Lisko.exe" \
+               "$bin/Kavelo2Settings.exe" "$display_mode" "$dialog_driver"; do
+  [ -f "$program" ] || fail "$program is missing: build the Windows programs first"
+done
 echo "DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
 
 # Runs a console program; Wine's line ends are dropped.
-run() { timeout 60 wine "$@" </dev/null 2>&1 | tr -d '\r'; }
+run() { timeout 60 "$wine" "$@" </dev/null 2>&1 | tr -d '\r'; }
 mode() { run "$display_mode" get; }
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
@@ -96,7 +96,7 @@ show=$out/show
 rm -rf "$show"
 mkdir -p "$show"
 cp "$bin/Kavelo2.exe" "$bin/PROJECTOR.EXE" "$bin/Kavelo2Settings.exe" "$show/"
-timeout 60 wine "$bin/kavelo2-config.exe" encode <samples/Kavelo2.txt >"$show/Kavelo2.ini"
+timeout 60 "$wine" "$bin/kavelo2-config.exe" encode <samples/Kavelo2.txt >"$show/Kavelo2.ini"
 echo "Kavelo2.ini, encoded by kavelo2-config from samples/Kavelo2.txt:"
 sed 's/^/  /' samples/Kavelo2.txt
 ls -l "$show"
@@ -108,7 +108,7 @@ step "Launcher run"
 run "$display_mode" reset >/dev/null
 before=$(mode)
 echo "mode before:  $before"
-(cd "$show" && exec timeout 60 wine Kavelo2.exe </dev/null >/dev/null 2>&1) &
+(cd "$show" && exec timeout 60 "$wine" Kavelo2.exe </dev/null >/dev/null 2>&1) &
 launcher=$!
 during=$before
 for _ in $(seq 100); do
@@ -137,7 +137,7 @@ echo "screenshot:   $screenshot"
 [ "$after" = "$before" ] || fail "the display did not return to $before"
 
 step "Kavelo2 Settings on the same folder"
-(cd "$show" && exec timeout 60 wine Kavelo2Settings.exe </dev/null >/dev/null 2>&1) &
+(cd "$show" && exec timeout 60 "$wine" Kavelo2Settings.exe </dev/null >/dev/null 2>&1) &
 settings=$!
 run "$dialog_driver" find >/dev/null || fail "the settings dialog did not appear"
 # The driver escapes backslash, CR, LF and blank; the pane's first line is the verdict.
@@ -166,4 +166,4 @@ done
 (cd "$music/run" && run "$bin/Lisko.exe")
 tr -d '\r' <"$music/fsxml/usermp3.xml"
 
-step "Done"
+step "Done: the $arch build under $wine"

@@ -2,15 +2,31 @@
 # Builds the Windows programs and the host's tests, then runs every test (unit and end-to-end):
 #   bash tools/run-tests.sh [ctest options, e.g. -L e2e or -L unit]
 # Exits non-zero when a build step or a test fails.
+#
+# The i686 programs (build/windows) are built everywhere: they ship, and the release tests check
+# them. The end-to-end tests run the build that tests/e2e/wine_env.py chooses: those same i686
+# programs where this machine runs 32-bit code, else the x86_64 test build (build/windows-x86_64),
+# which is built only then. KAVELO2_E2E_ARCH=i686 or x86_64 forces the choice.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/install-deps.sh
 
+# Prints which build the end-to-end tests run and why; sets arch, tree and toolchain.
+choice=$(python3 -B tests/e2e/wine_env.py choose)
+eval "$choice"
+
 jobs=$(nproc)
 cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
 cmake --build build/windows -j "$jobs"
-cmake -S . -B build/host -DKAVELO2_WINDOWS_BIN="$PWD/build/windows/bin"
+x86_64_bin=""
+if [ "$arch" = x86_64 ]; then
+  cmake -S . -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$toolchain"
+  cmake --build "$tree" -j "$jobs"
+  x86_64_bin=$PWD/$tree/bin
+fi
+cmake -S . -B build/host -DKAVELO2_WINDOWS_BIN="$PWD/build/windows/bin" \
+      -DKAVELO2_WINDOWS_X86_64_BIN="$x86_64_bin"
 cmake --build build/host -j "$jobs"
 
 # The end-to-end tests start Wine and Xvfb in a CTest fixture and stop them after the last one;

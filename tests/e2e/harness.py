@@ -1,16 +1,17 @@
 """What the end-to-end tests need to run the launcher under Wine and see what it did.
 
-The environment comes from two variables that the test registration sets:
-    KAVELO_E2E_BIN   folder of the cross-built programs that ship (Kavelo2.exe, Lisko.exe, ...);
-                     the helper programs lie in test-programs/ beside it
-    KAVELO_E2E_WORK  folder of the running Wine environment (see wine_env.py) and of the runs
+The environment is the running one in KAVELO_E2E_WORK (see wine_env.py), which the test
+registration sets; it names the build under test, whose programs (Kavelo2.exe, Lisko.exe, ...)
+lie in its bin/ folder and the helper programs in test-programs/ beside it. Importing this module
+prints which build that is and why, as the first line of every test's output.
 
 Each test works in a folder of its own, WORK/runs/<test>/: the installation (launcher,
 configuration, stand-in application) in install/, and the records of the helpers beside it.
 
 CTest sets all of this up (label e2e). By hand, from this folder:
-    python3 wine_env.py start --work /tmp/e2e
-    KAVELO_E2E_BIN=<build>/bin KAVELO_E2E_WORK=/tmp/e2e python3 -m unittest -v test_launch
+    python3 wine_env.py start --work /tmp/e2e --programs i686=<i686 build>/bin \
+                              --programs x86_64=<x86_64 build>/bin
+    KAVELO_E2E_WORK=/tmp/e2e python3 -m unittest -v test_launch
     python3 wine_env.py stop --work /tmp/e2e
 """
 import contextlib
@@ -26,9 +27,14 @@ from pathlib import Path
 
 import wine_env
 
-BIN = Path(os.environ.get("KAVELO_E2E_BIN", "")).resolve()
-HELPERS = BIN.parent / "test-programs"
 WORK = Path(os.environ.get("KAVELO_E2E_WORK", "")).resolve()
+# Without KAVELO_E2E_WORK there is no build under test: the benchmarks import only functions.
+RUNNING = wine_env.Running(WORK) if os.environ.get("KAVELO_E2E_WORK") else None
+BUILD = RUNNING.build if RUNNING else None
+BIN = RUNNING.programs if RUNNING else None
+HELPERS = BIN.parent / "test-programs" if BIN else None
+if RUNNING:
+    print(RUNNING.line, flush=True)
 
 REGISTRY_MODE = "1024x768x32@60"
 LAUNCHER = "Kavelo2.exe"
@@ -76,18 +82,13 @@ def unescape(text):
 
 
 def _environment(extra=None):
-    state = wine_env.read_state(WORK)
-    if state is None:
-        raise RuntimeError(f"no Wine environment in {WORK}: run wine_env.py start first")
-    env = wine_env.wine_environment(state["prefix"], state["display"])
-    env.update(extra or {})
-    return env
+    return {**RUNNING.env, **(extra or {})}
 
 
 def start_windows_program(exe, *args, cwd=None, env=None):
     """Starts a Windows program under Wine; its output goes to /dev/null (GUI programs print
     nothing, and a pipe could be held open by Wine's own background processes)."""
-    return subprocess.Popen(["wine", str(exe), *map(str, args)], cwd=cwd, env=_environment(env),
+    return subprocess.Popen(RUNNING.command(exe, *args), cwd=cwd, env=_environment(env),
                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
 
@@ -99,7 +100,7 @@ def run_console(exe, *args, cwd=None, stdin=b"", timeout=RUN_TIMEOUT):
             tempfile.TemporaryFile() as err:
         given.write(stdin)
         given.seek(0)
-        status = subprocess.run(["wine", str(exe), *map(str, args)], cwd=cwd, env=_environment(),
+        status = subprocess.run(RUNNING.command(exe, *args), cwd=cwd, env=_environment(),
                                 stdin=given, stdout=out, stderr=err, timeout=timeout,
                                 check=False).returncode
         out.seek(0)

@@ -38,6 +38,11 @@ class LaunchTest(harness.EndToEndTest):
                 self.assertEqual(result.status, 0)
                 self.assertEqual(len(result.starts), 1)
                 start = result.starts[0]
+                # No placement, show state or handles from the launcher. The record's size is the
+                # stand-in's own build's (68 bytes in i686, 104 in x86_64): the programs that ran
+                # are the build under test.
+                self.assertEqual(start["startup_flags"], "0x00000000")
+                self.assertEqual(int(start["startup_cb"]), harness.BUILD.startupinfo_size)
                 self.assertEqual(start["module_path"], harness.win_path(program))
                 self.assertEqual(start["current_directory"], harness.win_path(folders[cwd]))
                 # No arguments: the command line is the program's path alone, perhaps quoted.

@@ -10,7 +10,6 @@ import time
 import unittest
 
 import harness
-import wine_env
 
 SETTINGS = harness.BIN / "Kavelo2Settings.exe"
 DRIVER = harness.HELPERS / "dialog_driver.exe"
@@ -299,7 +298,7 @@ class SettingsTest(harness.EndToEndTest):
         installation.write("Kavelo2.ini", "WIDTH:800\r\nHEIGHT:600\r\nDEPTH:32,24\r\nBACKDROP:1\r\n"
                                           "PATH:PROJECTOR.EXE\r\n")
         installation.add_application()
-        display = wine_env.read_state(harness.WORK)["display"]
+        display = harness.RUNNING.display
         with SettingsDialog(installation) as dialog:
             # Opened on the 1024x768 desktop, then the display goes to 800x600, as a launcher that
             # was ended by force leaves it: the frame moves to stay inside.

@@ -8,7 +8,8 @@
 //
 // Record lines, each flushed at once:
 //   ready found_self=1                   the window exists; 1 when FindWindowA finds ours first
-//   notice wparam=32 lparam=0x01e00280 time_ms=...
+//   notice wparam=32 lparam=0x01e00280 time_ms=...   (lparam as wide as LPARAM: 8 hex digits
+//                                                     in the i686 build, 16 in the x86_64 one)
 //   box caption=<escaped> text=<escaped> time_ms=...
 //   stopped
 // Escaped values turn backslash, CR and LF into \\, \r and \n and blanks into \s, so that each value
@@ -89,8 +90,10 @@ LRESULT CALLBACK TaskbarProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   // comes from the launcher.
   if (message == WM_DISPLAYCHANGE && !InSendMessage()) {
     char line[128];
-    std::snprintf(line, sizeof line, "notice wparam=%lu lparam=0x%08lx time_ms=%lld",
-                  static_cast<unsigned long>(wParam), static_cast<unsigned long>(lParam), UnixTimeMs());
+    // Both at their full width, so that a fault in the upper half of a 64-bit parameter shows.
+    std::snprintf(line, sizeof line, "notice wparam=%llu lparam=0x%0*llx time_ms=%lld",
+                  static_cast<unsigned long long>(wParam), static_cast<int>(2 * sizeof lParam),
+                  static_cast<unsigned long long>(static_cast<ULONG_PTR>(lParam)), UnixTimeMs());
     WriteLine(line);
     return 0;
   }

@@ -1,8 +1,9 @@
 // Stands in for the application that the launcher starts. At start it appends one record of what
-// it sees (display mode, command line, current directory, own path, the launcher's backdrop
-// window) to the file named by KAVELO_TEST_RECORD, then stays up for KAVELO_TEST_RUN_MS
-// milliseconds (default 600) and exits with status 0. It inherits the launcher's environment,
-// so the variables reach it through the launcher; without KAVELO_TEST_RECORD it records nothing.
+// it sees (display mode, start-up record, command line, current directory, own path, the
+// launcher's backdrop window) to the file named by KAVELO_TEST_RECORD, then stays up for
+// KAVELO_TEST_RUN_MS milliseconds (default 600) and exits with status 0. It inherits the
+// launcher's environment, so the variables reach it through the launcher; without
+// KAVELO_TEST_RECORD it records nothing.
 //
 // A record is a block of key=value lines between "begin" and "end"; values are escaped as in
 // record_text.h, so that each stays on one line and is compared byte for byte.
@@ -115,6 +116,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     record.Add("time_ms", UnixTimeMs());
     record.Add("pid", static_cast<long long>(GetCurrentProcessId()));
     AddDisplayMode(record);
+    // The start-up record the system gives the program: its size is its build's (68 bytes in
+    // i686, 104 in x86_64); the flags say what the starter asked for (placement, show state,
+    // standard handles).
+    STARTUPINFOA startup;
+    GetStartupInfoA(&startup);
+    record.Add("startup_cb", static_cast<long long>(startup.cb));
+    record.AddHex("startup_flags", startup.dwFlags);
     record.Add("command_line", std::string(GetCommandLineA()));
     char path[MAX_PATH * 4];
     const DWORD directoryLength = GetCurrentDirectoryA(sizeof path, path);
