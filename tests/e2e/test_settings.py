@@ -302,7 +302,9 @@ class SettingsTest(harness.EndToEndTest):
         with SettingsDialog(installation) as dialog:
             # Opened on the 1024x768 desktop, then the display goes to 800x600, as a launcher that
             # was ended by force leaves it: the frame moves to stay inside.
-            holder = harness.start_windows_program(DISPLAY_MODE, "set", "800x600", 60000)
+            stop = self.work_dir() / "hold.stop"
+            stop.unlink(missing_ok=True)
+            holder = harness.start_windows_program(DISPLAY_MODE, "hold", "800x600", harness.win_path(stop))
             try:
                 self.wait_for(lambda: harness.current_mode() == "800x600x32@60", "the display did not switch")
                 self.wait_for(lambda: self.frame()[1] == (0, 0, 800, 600), "the work area did not follow")
@@ -327,7 +329,10 @@ class SettingsTest(harness.EndToEndTest):
                                            capture_output=True, text=True, timeout=60).stderr.strip()
                 self.assertEqual(differing, "0")
             finally:
-                harness.end_if_running(holder)
+                # The holder puts the display back itself: one ended by force may leave the
+                # desktop refusing every switch for a while.
+                stop.touch()
+                harness.wait_for_exit(holder)
             drive("click", "cancel")
             drive("wait-gone")
             self.assertEqual(harness.wait_for_exit(dialog.process), 0)

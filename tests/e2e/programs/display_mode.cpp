@@ -3,17 +3,19 @@
 //
 //   display_mode get               prints the current mode as WIDTHxHEIGHTxBITS@FREQ
 //   display_mode reset             returns to the registry mode, then prints the current mode
-//   display_mode set WxH[xBITS] [MS]
-//                                  switches dynamically (for tests that start from another mode)
-//                                  and, given MS, stays up that many milliseconds: a switch made
-//                                  by a program that ends at once may be undone when it ends
+//   display_mode set WxH[xBITS]    switches dynamically (for tests that start from another mode)
+//   display_mode hold WxH[xBITS] STOPFILE
+//                                  switches, and stays up until the file STOPFILE exists (two
+//                                  minutes at the most): a switch made by a program that ends at
+//                                  once may be undone when it ends. Then it returns the display
+//                                  to the registry mode itself and ends, which leaves the desktop
+//                                  as a test expects it; ending it by force may not
 //   display_mode list              prints every mode, one a line, in enumeration order
 //
 // Exit status 0 on success, 1 when the display refused, 2 on a usage error.
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -77,11 +79,17 @@ int Switch(const char* text) {
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "get") == 0) return PrintCurrent();
   if (argc == 2 && std::strcmp(argv[1], "list") == 0) return PrintCatalogue();
-  if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "set") == 0) {
+  if (argc == 3 && std::strcmp(argv[1], "set") == 0) return Switch(argv[2]);
+  if (argc == 4 && std::strcmp(argv[1], "hold") == 0) {
     const int status = Switch(argv[2]);
     std::fflush(stdout);
-    if (status == 0 && argc == 4) Sleep(static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)));
-    return status;
+    if (status != 0) return status;
+    constexpr DWORD kLongestHoldMs = 120000;
+    for (DWORD held = 0; held < kLongestHoldMs && GetFileAttributesA(argv[3]) == INVALID_FILE_ATTRIBUTES; held += 100) {
+      Sleep(100);
+    }
+    ChangeDisplaySettingsA(nullptr, 0);
+    return 0;
   }
   if (argc == 2 && std::strcmp(argv[1], "reset") == 0) {
     const LONG result = ChangeDisplaySettingsA(nullptr, 0);
@@ -91,6 +99,6 @@ int main(int argc, char** argv) {
     }
     return PrintCurrent();
   }
-  std::printf("usage: display_mode get|reset|list|set WIDTHxHEIGHT[xBITS] [MS]\n");
+  std::printf("usage: display_mode get|reset|list|set WIDTHxHEIGHT[xBITS]|hold WIDTHxHEIGHT[xBITS] STOPFILE\n");
   return 2;
 }
