@@ -111,7 +111,9 @@ echo "mode before:  $before"
 (cd "$show" && exec timeout 60 "$wine" Kavelo2.exe </dev/null >/dev/null 2>&1) &
 launcher=$!
 during=$before
-for _ in $(seq 100); do
+# Now and then Wine's desktop carries a switch out only after many seconds: up to a minute.
+deadline=$((SECONDS + 60))
+while [ $SECONDS -lt $deadline ]; do
   during=$(mode)
   [ "$during" != "$before" ] && break
   kill -0 "$launcher" 2>/dev/null || break

@@ -54,6 +54,10 @@ def missing_application_box(path):
 # Generous limits: a launcher run takes about a second; these only stop a hung run.
 RUN_TIMEOUT = 30
 READY_TIMEOUT = 15
+# Now and then Wine's desktop carries a switch out only after many seconds; a test that needs a
+# switched display before it can go on waits that long for it rather than end a program in the
+# middle of the switch, which can leave the desktop refusing switches for a while.
+SWITCH_TIMEOUT = 60
 
 
 def encode_config(text):
@@ -161,6 +165,16 @@ def end_if_running(process):
 
 def current_mode():
     return run_console(HELPERS / "display_mode.exe", "get")[1].decode("latin-1").strip()
+
+
+def wait_for_mode(mode, timeout=SWITCH_TIMEOUT):
+    """Waits until the desktop is in `mode`; false when it is not by the time limit."""
+    deadline = time.monotonic() + timeout
+    while current_mode() != mode:
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.1)
+    return True
 
 
 def reset_mode():

@@ -306,7 +306,7 @@ class SettingsTest(harness.EndToEndTest):
             stop.unlink(missing_ok=True)
             holder = harness.start_windows_program(DISPLAY_MODE, "hold", "800x600", harness.win_path(stop))
             try:
-                self.wait_for(lambda: harness.current_mode() == "800x600x32@60", "the display did not switch")
+                self.assertTrue(harness.wait_for_mode("800x600x32@60"), "the display did not switch")
                 self.wait_for(lambda: self.frame()[1] == (0, 0, 800, 600), "the work area did not follow")
                 left, top, right, bottom = self.frame()[0]
                 self.assertLessEqual((right - left, bottom - top), (800, 560))
@@ -348,7 +348,7 @@ class SettingsTest(harness.EndToEndTest):
         run_ms = 10000
         launcher = installation.start(run_ms=run_ms)
         self.addCleanup(harness.end_if_running, launcher)
-        self.wait_for(lambda: harness.current_mode() == "640x480x32@60", "the launcher did not switch")
+        self.assertTrue(harness.wait_for_mode("640x480x32@60"), "the launcher did not switch")
         launcher.kill()
         launcher.wait()
         with harness.windows_version("win10", "Kavelo2Settings.exe"), SettingsDialog(installation) as dialog:

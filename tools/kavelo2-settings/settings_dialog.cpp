@@ -562,8 +562,14 @@ INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
       return TRUE;
     case WM_DISPLAYCHANGE:
       // The first switch while the launcher runs is the one it made; its restore comes later.
+      // The message names the new size and depth: a query made when it is handled may already
+      // see a later change.
       if (g_session->launcher != nullptr && !g_session->trial.switched) {
-        g_session->trial.during = CurrentMode();
+        DEVMODEA& during = g_session->trial.during;
+        during = CurrentMode();
+        during.dmBitsPerPel = static_cast<DWORD>(wParam);
+        during.dmPelsWidth = LOWORD(lParam);
+        during.dmPelsHeight = HIWORD(lParam);
         g_session->trial.switched = true;
       }
       PlaceInWorkArea(false, LOWORD(lParam), HIWORD(lParam));
