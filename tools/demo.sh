@@ -89,6 +89,11 @@ echo "DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
 # Runs a console program; Wine's line ends are dropped.
 run() { timeout 60 "$wine" "$@" </dev/null 2>&1 | tr -d '\r'; }
 mode() { run "$display_mode" get; }
+# The desktop's size as the X server shows it: a Wine program started while a switch is under way
+# can undo it, so the switch is watched from outside Wine.
+desktop_size() {
+  xwininfo -name "Default - Wine desktop" 2>/dev/null | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'
+}
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 step "Sample folder $out/show"
@@ -108,17 +113,15 @@ step "Launcher run"
 run "$display_mode" reset >/dev/null
 before=$(mode)
 echo "mode before:  $before"
+size_before=$(desktop_size)
 (cd "$show" && exec timeout 60 "$wine" Kavelo2.exe </dev/null >/dev/null 2>&1) &
 launcher=$!
-during=$before
-# Now and then Wine's desktop carries a switch out only after many seconds: up to a minute.
-deadline=$((SECONDS + 60))
-while [ $SECONDS -lt $deadline ]; do
-  during=$(mode)
-  [ "$during" != "$before" ] && break
+deadline=$((SECONDS + 30))
+while [ $SECONDS -lt $deadline ] && [ "$(desktop_size)" = "$size_before" ]; do
   kill -0 "$launcher" 2>/dev/null || break
-  sleep 0.1
+  sleep 0.02
 done
+during=$(mode)
 echo "mode during:  $during"
 # PROJECTOR.EXE is up right after the switch; give it a moment to paint.
 sleep 1.5

@@ -5,7 +5,8 @@
 #     MinGW-w64 x86_64 (win32 threads) the 64-bit test build of the same sources;
 #   - cmake, g++, make and googletest build and run the host's unit tests;
 #   - wine (64-bit, and 32-bit where this machine runs 32-bit code), Xvfb and xauth run the
-#     Windows programs headless for the end-to-end tests;
+#     Windows programs headless for the end-to-end tests, and x11-utils (xwininfo) watches the
+#     size of their desktop from outside Wine;
 #   - python3 drives the end-to-end tests;
 #   - clang builds the sanitizer and fuzzing runs (tools/run-sanitizers.sh, tools/run-fuzz.sh);
 #   - imagemagick takes the demo's screenshot;
@@ -14,7 +15,7 @@ set -euo pipefail
 
 packages=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 mingw-w64-tools
-  wine wine64 xvfb xauth
+  wine wine64 xvfb xauth x11-utils
   cmake make g++ googletest libgtest-dev
   python3 clang-14 libclang-rt-14-dev
   imagemagick osslsigncode openssl

@@ -98,6 +98,9 @@ class SettingsTest(harness.EndToEndTest):
 
             # Try runs the folder's launcher and reports the modes around it.
             drive("click", "try")
+            # No Windows program starts while the launcher switches (see harness.desktop_size).
+            self.assertTrue(harness.wait_for_desktop("640x480"), "the launcher did not switch")
+            self.assertTrue(harness.wait_for_desktop("1024x768"), "the launcher did not switch back")
             drive("wait-enabled", "try")
             self.assertEqual(text("try-report"),
                              "Kavelo2.exe ran.\r\nDisplay before: 1024x768x32@60; while it ran: "
@@ -207,8 +210,10 @@ class SettingsTest(harness.EndToEndTest):
                        " on this machine: write where the application lies after \"PATH:\"")
             self.assertEqual(text("explanation").split("\r\n")[0], verdict)
             drive("keys", "alt+t")
+            self.assertTrue(harness.wait_for_desktop("800x600"), "the launcher did not switch")
             caption, message = drive("launcher-box", "ok")
             self.assertEqual((caption, message), harness.missing_application_box(missing))
+            self.assertTrue(harness.wait_for_desktop("1024x768"), "the launcher did not switch back")
             drive("wait-enabled", "try")
             self.assertEqual(text("try-report"),
                              "Kavelo2.exe ran and showed: Kavelo2 Error: Kavelo2 failed to launch '" + missing +
@@ -304,9 +309,13 @@ class SettingsTest(harness.EndToEndTest):
             # was ended by force leaves it: the frame moves to stay inside.
             stop = self.work_dir() / "hold.stop"
             stop.unlink(missing_ok=True)
-            holder = harness.start_windows_program(DISPLAY_MODE, "hold", "800x600", harness.win_path(stop))
+            said = self.work_dir() / "hold.out"
+            with open(said, "wb") as out:
+                holder = harness.start_windows_program(DISPLAY_MODE, "hold", "800x600", harness.win_path(stop),
+                                                       stdout=out)
             try:
-                self.assertTrue(harness.wait_for_mode("800x600x32@60"), "the display did not switch")
+                self.assertTrue(harness.wait_for_mode("800x600x32@60"),
+                                f"the display did not switch: {said.read_text()!r}, {holder.poll()}")
                 self.wait_for(lambda: self.frame()[1] == (0, 0, 800, 600), "the work area did not follow")
                 left, top, right, bottom = self.frame()[0]
                 self.assertLessEqual((right - left, bottom - top), (800, 560))
