@@ -13,6 +13,17 @@ bool DeriveProgramPaths(const char* modulePath, PathText& programDirectory,
                         PathText& programBaseName, PathText& configPath,
                         PathText& applicationPath);
 
+// The configuration file that the launcher at `modulePath` reads, by its own rule, into
+// `configPath`: Kavelo2.ini beside it when `opens` opens that, else its own name with .ini when
+// `opens` opens that. False when neither opens or a path does not fit. How the tools tell which
+// file a launcher of a given name reads in a folder, with a probe of that folder as `opens`.
+template <typename Opens>
+bool ConfigFileReadBy(const char* modulePath, PathText& configPath, Opens&& opens) {
+  PathText directory, baseName, applicationPath;
+  return DeriveProgramPaths(modulePath, directory, baseName, configPath, applicationPath) &&
+         FindConfigFile(configPath, directory, baseName, configPath, opens);
+}
+
 class LaunchContext {
  public:
   // Builds the record from the module path: the current display mode and the derived paths.

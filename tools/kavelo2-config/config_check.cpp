@@ -18,7 +18,7 @@ Finding Found(FindingKind kind, int status, std::string subject = "") {
 }
 
 // How the launcher finds a file of this name in the program directory: Kavelo2.ini always, and
-// NAME.ini for NAME.exe when no Kavelo2.ini opens there (the launcher's own FindConfigFile).
+// NAME.ini for NAME.exe when no Kavelo2.ini opens there (the launcher's own rule).
 NameRule RuleOfName(const std::string& inputName, const CheckInput& input, std::string& launcherName) {
   size_t slash = inputName.find_last_of("/\\");
   std::string name = slash == std::string::npos ? inputName : inputName.substr(slash + 1);
@@ -30,9 +30,8 @@ NameRule RuleOfName(const std::string& inputName, const CheckInput& input, std::
   if (input.probe == nullptr) return NameRule::NamedLauncher;
   // The file NAME.exe reads, by the launcher's own rule: the first candidate that is there.
   PathText reads;
-  if (!ComposePath(reads, {input.programDirectory, kConfigFileName})) return NameRule::NamedLauncher;
   auto isFile = [&input](const char* path) { return input.probe(path) == PathKind::File; };
-  bool found = FindConfigFile(reads, input.programDirectory.c_str(), launcherName.c_str(), reads, isFile);
+  bool found = ConfigFileReadBy((input.programDirectory + launcherName + ".exe").c_str(), reads, isFile);
   return found && UpperAscii(reads) != UpperAscii(input.programDirectory + name) ? NameRule::Shadowed
                                                                                   : NameRule::NamedLauncher;
 }

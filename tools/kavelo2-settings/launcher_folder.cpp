@@ -1,8 +1,8 @@
-// The files a folder's launchers read, worked out with the launcher's own FindConfigFile.
+// The files a folder's launchers read, worked out with the launcher's own rule.
 #include "tools/kavelo2-settings/launcher_folder.h"
 
 #include "launcher/config_file.h"
-#include "launcher/path_text.h"
+#include "launcher/launch_context.h"
 
 #include <algorithm>
 
@@ -27,14 +27,12 @@ std::vector<std::string> Kavelo2First(std::vector<std::string> launchers) {
 }  // namespace
 
 std::string LauncherFolder::FileReadBy(const std::string& launcher, const std::string& created) const {
-  std::string base = launcher.substr(0, launcher.find('.'));
-  PathText reads;
-  if (!ComposePath(reads, {folder, kConfigFileName})) return "";
   auto opens = [this, &created](const char* path) {
     std::string name = std::string(path).substr(folder.size());
     return (!created.empty() && SameName(name, created)) || probe(path) == PathKind::File;
   };
-  if (!FindConfigFile(reads, folder.c_str(), base.c_str(), reads, opens)) return "";
+  PathText reads;
+  if (!ConfigFileReadBy((folder + launcher).c_str(), reads, opens)) return "";
   return std::string(reads).substr(folder.size());
 }
 
