@@ -53,6 +53,14 @@ class ImportTest(unittest.TestCase):
             with self.subTest(unused_in=dll):
                 self.assertEqual(allowed - used[dll], set(), "no program imports these any more")
 
+    def test_only_the_settings_dialog_can_write_the_registry(self):
+        writes = {"RegCreateKeyExA", "RegSetValueExA", "RegDeleteValueA"}
+        for program in SHIPPED:
+            with self.subTest(program=program):
+                imported = pe_image.imports(BIN / program).get("ADVAPI32.DLL", set())
+                expected = writes if program == "Kavelo2Settings.exe" else set()
+                self.assertEqual(imported & writes, expected)
+
     def test_header_keeps_aslr_and_dep_and_is_terminal_server_aware(self):
         for program in SHIPPED:
             with self.subTest(program=program):

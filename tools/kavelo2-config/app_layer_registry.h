@@ -7,6 +7,10 @@
 
 #include <string>
 
+// The current user's layers, relative to HKEY_CURRENT_USER, which 64-bit Windows does not
+// redirect for 32-bit programs.
+constexpr const char* kLayersKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+
 // Where `path` lies: a share by its name, a drive letter by GetDriveTypeA.
 AppPlace LocateApplication(const std::string& path);
 
