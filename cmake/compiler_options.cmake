@@ -35,3 +35,17 @@ if(KAVELO2_SANITIZE)
                       -fno-omit-frame-pointer -g)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# A host program that links `library` whole, with nothing behind the platform's declarations and
+# with the C runtime's file functions taken from it: any platform call or file access in any of
+# the library's sources is then an undefined reference, and the program does not link. The host's
+# CTest builds such programs (tests/CMakeLists.txt).
+set(KAVELO_FILE_FUNCTIONS fopen fopen64 freopen fread fwrite fclose fflush fgets fputs fprintf
+    printf puts remove rename)
+function(kavelo_platform_free_program target library)
+  add_executable(${target} EXCLUDE_FROM_ALL ${ARGN})
+  target_link_libraries(${target} PRIVATE kavelo_options "$<LINK_LIBRARY:WHOLE_ARCHIVE,${library}>")
+  foreach(function ${KAVELO_FILE_FUNCTIONS})
+    target_link_options(${target} PRIVATE -Wl,--wrap=${function})
+  endforeach()
+endfunction()

@@ -1,4 +1,5 @@
-// The configuration file: finding it, reading and decoding it, and turning entries into settings.
+// The configuration's rules: the stored form, the entry walk, entries and what each one sets.
+// No platform call: the file is read in config_file_win32.cpp.
 #include "launcher/config_file.h"
 
 #include "launcher/launch_context.h"
@@ -7,9 +8,6 @@
 #include <cstring>
 
 namespace {
-
-constexpr const char* kMissingFileText = "Kavelo2 failed to find an '.ini' file.";
-constexpr const char* kMissingFileCaption = "Kavelo2 Error";
 
 struct Keyword {
   const char* key;
@@ -22,8 +20,6 @@ constexpr Keyword kKeywords[] = {
     {"FREQ", EntryKind::Freq},     {"STRICT", EntryKind::Strict}, {"PATH", EntryKind::Path},
     {"BACKDROP", EntryKind::Backdrop},
 };
-
-bool IsNumberBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
 // The value of `c` as a digit in `base`, or -1.
 int DigitValue(char c, unsigned base) {
@@ -44,9 +40,21 @@ EntryKind KindOfKey(const char* key) {
 }
 
 void UppercaseAscii(char* text) {
+  for (char* c = text; *c != '\0'; ++c) *c = UpperAscii(*c);
+}
+
+void ToBackslashes(char* text) {
   for (char* c = text; *c != '\0'; ++c) {
-    if (*c >= 'a' && *c <= 'z') *c = static_cast<char>(*c - 'a' + 'A');
+    if (*c == '/') *c = '\\';
   }
+}
+
+bool SplitEntry(std::string_view entry, std::string_view& key, std::string_view& value) {
+  size_t colon = entry.find(':');
+  if (colon == std::string_view::npos) return false;
+  key = entry.substr(0, colon);
+  value = entry.substr(colon + 1);
+  return true;
 }
 
 const char* EntryKeyword(EntryKind kind) {
@@ -62,26 +70,28 @@ void DecodeConfigBuffer(char* buffer, size_t count) {
   }
 }
 
-namespace {
+void CloseConfigText(char* bytes, size_t count) {
+  bytes[count] = '\r';
+  bytes[count + 1] = '\0';
+}
 
-// The bytes read are closed by a carriage return and a NUL, which are not decoded.
-size_t CloseConfigBuffer(char (&buffer)[kConfigBufferSize], size_t count) {
-  buffer[count] = '\r';
-  buffer[count + 1] = '\0';
+size_t FinishConfigBuffer(char (&buffer)[kConfigBufferSize], size_t count) {
+  CloseConfigText(buffer, count);
   DecodeConfigBuffer(buffer, count);
   return count;
 }
 
-}  // namespace
-
-size_t ReadConfigBuffer(std::FILE* file, char (&buffer)[kConfigBufferSize]) {
-  return CloseConfigBuffer(buffer, std::fread(buffer, 1, kConfigReadLimit, file));
+size_t ReadPlainText(std::string_view plain, char (&buffer)[kConfigBufferSize]) {
+  size_t count = std::min(plain.size(), kConfigReadLimit);
+  std::memcpy(buffer, plain.data(), count);
+  CloseConfigText(buffer, count);
+  return count;
 }
 
 size_t ReadStoredBytes(std::string_view stored, char (&buffer)[kConfigBufferSize]) {
-  size_t count = std::min(stored.size(), kConfigReadLimit);
-  std::memcpy(buffer, stored.data(), count);
-  return CloseConfigBuffer(buffer, count);
+  size_t count = ReadPlainText(stored, buffer);
+  DecodeConfigBuffer(buffer, count);
+  return count;
 }
 
 bool SecondConfigCandidate(const char* programDirectory, const char* programBaseName,
@@ -121,32 +131,24 @@ const char* ReadInteger(const char* text, int32_t& value) {
 }
 
 bool ReadIntegerList(const char* text, std::vector<int32_t>& values) {
-  const char* cursor = text;
-  for (;;) {
-    int32_t number = 0;
-    bool converted = ReadInteger(cursor, number) != nullptr;
-    if (converted) values.push_back(number);
-    const char* comma = std::strchr(cursor, ',');
-    if (comma == nullptr) return !values.empty();
-    // An element that reads no number ends the list; what was read so far is accepted.
-    if (!converted) return true;
-    cursor = comma + 1;
-  }
+  ListElement last = WalkIntegerList(text, [&values](const ListElement& element) {
+    if (element.numberEnd != nullptr) values.push_back(element.number);
+  });
+  // A last element without a comma accepts the list when it holds a number; one with a comma
+  // read no number and ends the list, which is accepted with what was read so far.
+  return last.comma != nullptr || !values.empty();
 }
 
 bool ModeCriterion::ParseEntry(char* entry) {
-  if (entry[0] == '\0') return false;
-  char* colon = std::strchr(entry, ':');
-  if (colon == nullptr) return false;
-  *colon = '\0';
-  char* value = colon + 1;
+  std::string_view key, valueText;
+  if (entry[0] == '\0' || !SplitEntry(entry, key, valueText)) return false;
+  entry[key.size()] = '\0';
+  char* value = entry + key.size() + 1;
   UppercaseAscii(entry);
   kind = KindOfKey(entry);
   if (kind == EntryKind::None) return false;
   if (kind == EntryKind::Path) {
-    for (char* c = value; *c != '\0'; ++c) {
-      if (*c == '/') *c = '\\';
-    }
+    ToBackslashes(value);
     text = value;
     return true;
   }
@@ -182,18 +184,4 @@ int LaunchContext::ApplyConfigurationText(char* text) {
     if (criterion.ParseEntry(entry)) ApplyEntry(criterion);
   });
   return static_cast<int>(criteria.size());
-}
-
-int LaunchContext::LoadConfiguration(const char* firstCandidate) {
-  std::FILE* file = nullptr;
-  if (!FindConfigFile(firstCandidate, programDirectory, programBaseName, configPath,
-                      [&file](const char* path) { return (file = std::fopen(path, "rb")) != nullptr; })) {
-    MessageBoxA(nullptr, kMissingFileText, kMissingFileCaption, MB_OK);
-    return 0;
-  }
-  char buffer[kConfigBufferSize];
-  size_t count = ReadConfigBuffer(file, buffer);
-  std::fclose(file);
-  if (count == 0) return 0;
-  return ApplyConfigurationText(buffer);
 }

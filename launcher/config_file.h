@@ -1,4 +1,6 @@
-// The configuration file: its stored form, its entries and what each entry means.
+// The configuration file: its stored form, its entries and what each entry means. Everything
+// declared here but LoadConfiguration's file reading (config_file_win32.cpp) is plain rules over
+// bytes handed in, which the tools run as they are.
 #pragma once
 
 #include "launcher/path_text.h"
@@ -6,7 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,8 +38,23 @@ const char* EntryKeyword(EntryKind kind);
 // The kind whose keyword equals the whole upper-cased key, or EntryKind::None.
 EntryKind KindOfKey(const char* key);
 
-// Upper-cases the letters a to z in place and nothing else, whatever the locale.
+// The launcher's one case rule: the letters a to z become A to Z, nothing else changes, whatever
+// the locale.
+inline char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 void UppercaseAscii(char* text);
+
+// A PATH value's slashes become backslashes, in place.
+void ToBackslashes(char* text);
+
+// The blanks that "%i" skips before a number: blank, tab, vertical tab and form feed.
+inline bool IsNumberBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+
+// Entries end at a line feed, a carriage return or a semicolon.
+inline bool IsEntrySeparator(char c) { return c == '\n' || c == '\r' || c == ';'; }
+
+// An entry's key is every byte before its first colon, its value every byte after it; neither is
+// trimmed. False for an entry without a colon.
+bool SplitEntry(std::string_view entry, std::string_view& key, std::string_view& value);
 
 // One parsed entry. Only the four mode kinds reach the context's criteria.
 struct ModeCriterion {
@@ -62,13 +79,20 @@ using CriteriaList = std::vector<ModeCriterion>;
 // transform is its own inverse.
 void DecodeConfigBuffer(char* buffer, size_t count);
 
-// Reads up to 998 bytes of `file`, closes the text with a carriage return and a NUL, and decodes
-// it. Answers the number of bytes read.
-size_t ReadConfigBuffer(std::FILE* file, char (&buffer)[kConfigBufferSize]);
+// Closes `count` bytes with the carriage return and the NUL that the launcher puts after what it
+// read; `bytes` has room for both. Neither is decoded.
+void CloseConfigText(char* bytes, size_t count);
 
-// The same reading of a file's bytes that are at hand (`stored`, of any length): what the
-// launcher would read from a file that holds them.
+// What the launcher makes of the `count` bytes it read into `buffer`: closed, then decoded.
+// Answers `count`.
+size_t FinishConfigBuffer(char (&buffer)[kConfigBufferSize], size_t count);
+
+// The launcher's reading of a file whose bytes are `stored` (of any length): its first 998 bytes,
+// closed and decoded. Answers the number of bytes read.
 size_t ReadStoredBytes(std::string_view stored, char (&buffer)[kConfigBufferSize]);
+
+// The same reading for a file whose decoded text is `plain`: its first 998 bytes, closed.
+size_t ReadPlainText(std::string_view plain, char (&buffer)[kConfigBufferSize]);
 
 // The launcher's second candidate: its own base name with ".ini", beside it. False when that
 // does not fit the path field, which the launcher counts as not found.
@@ -95,10 +119,34 @@ bool ResolveApplicationPath(const char* programDirectory, const char* value,
 // 2^32). Answers the position after it, or null when no number starts there.
 const char* ReadInteger(const char* text, int32_t& value);
 
+// One element of an integer list as the launcher walks it: from `start` up to the next comma
+// (`comma`, null for the last element) and the number "%i" reads at its start (`numberEnd` is
+// null when it reads none).
+struct ListElement {
+  const char* start;
+  const char* comma;
+  const char* numberEnd;
+  int32_t number;
+};
+
+// Walks a comma-separated integer list as the launcher reads it, handing each element it reads to
+// `onElement`: the walk ends after the last element, and after the first element that holds a
+// comma but reads no number. Answers the last element handed over.
+template <typename OnElement>
+ListElement WalkIntegerList(const char* text, OnElement&& onElement) {
+  ListElement element{text, nullptr, nullptr, 0};
+  for (;;) {
+    element.number = 0;
+    element.numberEnd = ReadInteger(element.start, element.number);
+    element.comma = std::strchr(element.start, ',');
+    onElement(static_cast<const ListElement&>(element));
+    if (element.comma == nullptr || element.numberEnd == nullptr) return element;
+    element.start = element.comma + 1;
+  }
+}
+
 // Reads a comma-separated integer list into `values`. True when the list is accepted.
 bool ReadIntegerList(const char* text, std::vector<int32_t>& values);
-
-inline bool IsEntrySeparator(char c) { return c == '\n' || c == '\r' || c == ';'; }
 
 // Cuts decoded text into entries in place and hands each one, NUL-terminated, to `onEntry` in
 // file order. An entry is a run of non-separators closed by a separator; the text ends at its

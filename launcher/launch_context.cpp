@@ -1,13 +1,8 @@
-// The run's record, its paths, and the run sequence.
+// The run's record and its paths, derived from the launcher's module path. No platform call: the
+// run itself, which asks the platform, is in launch_context_win32.cpp.
 #include "launcher/launch_context.h"
 
-#include "launcher/backdrop_window.h"
-
-#include <algorithm>
 #include <cstring>
-#include <exception>
-#include <memory>
-#include <new>
 
 #if defined(_WIN32) && !defined(_WIN64)
 static_assert(sizeof(STARTUPINFOA) == 68, "the 32-bit start-up record");
@@ -16,33 +11,6 @@ static_assert(sizeof(STARTUPINFOA) == 68, "the 32-bit start-up record");
 namespace {
 
 constexpr const char* kDefaultApplication = "PROJECTOR.EXE";
-constexpr const char* kMutexName = "KAVELO2";
-constexpr const char* kNoSuitableModeText =
-    "This application failed to find a suitable screen resolution and/or color depth.\r";
-constexpr const char* kNoSuitableModeCaption = "Kavelo2";
-
-// Takes the single-instance mutex for the rest of the process. False when another launcher
-// holds it. The handle is not inheritable, so the application does not keep it alive.
-bool ClaimSingleInstance() {
-  SECURITY_ATTRIBUTES attributes;
-  std::memset(&attributes, 0, sizeof(attributes));
-  attributes.nLength = sizeof(attributes);
-  attributes.lpSecurityDescriptor = nullptr;
-  attributes.bInheritHandle = FALSE;
-  CreateMutexA(&attributes, TRUE, kMutexName);
-  return GetLastError() != static_cast<DWORD>(ERROR_ALREADY_EXISTS);
-}
-
-// Covers the larger of the old and the new screen with the black window before the switch.
-void ShowBackdrop(LaunchContext& context, const DEVMODEA& chosen, HINSTANCE instance,
-                  int showCommand) {
-  DWORD width = std::max(context.currentMode.dmPelsWidth, chosen.dmPelsWidth);
-  DWORD height = std::max(context.currentMode.dmPelsHeight, chosen.dmPelsHeight);
-  RegisterBackdropClass(instance);
-  context.backdropWindow =
-      CreateBackdropWindow(instance, static_cast<int>(width), static_cast<int>(height));
-  if (context.backdropWindow != nullptr) ShowWindow(context.backdropWindow, showCommand);
-}
 
 }  // namespace
 
@@ -79,9 +47,6 @@ bool DeriveProgramPaths(const char* modulePath, PathText& programDirectory,
   return true;
 }
 
-LaunchContext::LaunchContext(const char* modulePath)
-    : LaunchContext(modulePath, QueryCurrentMode()) {}
-
 LaunchContext::LaunchContext(const char* modulePath, const DEVMODEA& modeInForce)
     : processInfo(),
       startupInfo(),
@@ -98,55 +63,4 @@ LaunchContext::LaunchContext(const char* modulePath, const DEVMODEA& modeInForce
       criteria() {
   startupInfo.cb = sizeof(startupInfo);
   DeriveProgramPaths(modulePath, programDirectory, programBaseName, configPath, applicationPath);
-}
-
-namespace {
-
-// Steps 4 to 10 of the run: modes, configuration, selection, the optional backdrop, the switch
-// with the start, and the wait.
-void RunSteps(LaunchContext& context, HINSTANCE instance, int showCommand) {
-  context.EnumerateModes();
-  if (context.LoadConfiguration(context.configPath) < 1) return;
-  DWORD fieldMask = 0;
-  int index = context.SelectMode(fieldMask);
-  int result = 0;
-  if (index < 0) {
-    if (context.strictMode) {
-      MessageBoxA(nullptr, kNoSuitableModeText, kNoSuitableModeCaption, MB_OK);
-    } else {
-      result = context.LaunchApplication(context.applicationPath);
-    }
-  } else {
-    if (context.backdropEnabled) {
-      ShowBackdrop(context, context.modeCatalogue[static_cast<size_t>(index)], instance,
-                   showCommand);
-    }
-    result = context.ApplyMode(index, fieldMask);
-  }
-  if (result >= 1) context.WaitForApplication();
-}
-
-}  // namespace
-
-int RunLauncher(HINSTANCE instance, int showCommand) {
-  char modulePath[kPathCapacity];
-  DWORD length = GetModuleFileNameA(nullptr, modulePath, kPathCapacity - 1);
-  if (length == 0 || length >= kPathCapacity - 1) return 0;
-
-  // A directory too long for the files beside it ends the run as silently as an over-long
-  // module path: no path is ever cut short.
-  std::unique_ptr<LaunchContext> context(new (std::nothrow) LaunchContext(modulePath));
-  if (!context || !context->HasPaths()) return 0;
-
-  if (!ClaimSingleInstance()) return 0;
-
-  // The lists and texts of the run grow through the standard library, which throws when memory
-  // runs out. The run is then given up where it stands, without a box of its own (showing one
-  // could need memory too): the display still goes back and the status is still 0.
-  try {
-    RunSteps(*context, instance, showCommand);
-  } catch (const std::exception&) {
-  }
-  context->RestoreMode();
-  return 0;
 }

@@ -26,8 +26,8 @@ bool ConfigFileReadBy(const char* modulePath, PathText& configPath, Opens&& open
 
 class LaunchContext {
  public:
-  // Builds the record from the module path: the current display mode and the derived paths.
-  // When the paths do not fit, all four stay empty and HasPaths() is false.
+  // Builds the record from the module path: the current display mode, asked of the platform,
+  // and the derived paths. When the paths do not fit, all four stay empty and HasPaths() is false.
   explicit LaunchContext(const char* modulePath);
   // The same with the display mode in force given rather than asked of the platform: how the
   // tools apply a configuration exactly as the launcher does.
@@ -72,5 +72,10 @@ class LaunchContext {
   CriteriaList criteria;
 };
 
-// The whole life of the launcher: the body of WinMain. Always answers 0.
+// The box of a strict run for which no mode fits.
+constexpr const char* kNoSuitableModeText =
+    "This application failed to find a suitable screen resolution and/or color depth.\r";
+constexpr const char* kNoSuitableModeCaption = "Kavelo2";
+
+// The whole life of the launcher: the body of WinMain (launch_context_win32.cpp). Always answers 0.
 int RunLauncher(HINSTANCE instance, int showCommand);

@@ -1,10 +1,10 @@
-// Listing the display modes and choosing the first one that the criteria accept.
+// Choosing the first display mode of a catalogue that the criteria accept: rules over the list
+// handed in. The display is asked for its modes in mode_selection_win32.cpp.
 #include "launcher/mode_selection.h"
 
 #include "launcher/launch_context.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -83,28 +83,4 @@ int SelectMode(const ModeCatalogue& catalogue, const CriteriaList& criteria, DWO
 
 int LaunchContext::SelectMode(DWORD& fieldMask) const {
   return ::SelectMode(modeCatalogue, criteria, fieldMask);
-}
-
-void EnumerateDisplayModes(ModeCatalogue& catalogue) {
-  // Mode numbers run from 0 until the platform answers 0; a number answered with anything
-  // but 1 is skipped.
-  for (DWORD modeNumber = 0;; ++modeNumber) {
-    DEVMODEA mode;
-    std::memset(&mode, 0, sizeof(mode));
-    BOOL result = EnumDisplaySettingsA(nullptr, modeNumber, &mode);
-    if (result == 0) break;
-    if (result == 1) catalogue.push_back(mode);
-  }
-}
-
-DEVMODEA QueryCurrentMode() {
-  DEVMODEA mode;
-  std::memset(&mode, 0, sizeof(mode));
-  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) std::memset(&mode, 0, sizeof(mode));
-  return mode;
-}
-
-int LaunchContext::EnumerateModes() {
-  EnumerateDisplayModes(modeCatalogue);
-  return static_cast<int>(modeCatalogue.size());
 }

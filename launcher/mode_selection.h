@@ -24,8 +24,8 @@ int RelaxedPass(const ModeCatalogue& catalogue, const CriteriaList& criteria, DW
 // The strict pass, then the relaxed one: the first acceptable position, or kNoSuitableMode.
 int SelectMode(const ModeCatalogue& catalogue, const CriteriaList& criteria, DWORD& fieldMask);
 
-// The platform's side, asked the way the launcher asks it (each record zero-filled first): the
-// display's modes from number 0 until it answers 0, keeping those answered with 1, appended to
-// `catalogue`; and the mode in force, all zero when the query fails.
+// The platform's side (mode_selection_win32.cpp), asked the way the launcher asks it (each record
+// zero-filled first): the display's modes from number 0 until it answers 0, keeping those
+// answered with 1, appended to `catalogue`; and the mode in force, all zero when the query fails.
 void EnumerateDisplayModes(ModeCatalogue& catalogue);
 DEVMODEA QueryCurrentMode();

@@ -2,18 +2,18 @@
 #include "tools/kavelo2-config/check_report.h"
 
 #include "launcher/config_file.h"
+#include "launcher/launch_context.h"
 #include "launcher/mode_switch.h"
 #include "tools/kavelo2-config/mode_notation.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <type_traits>
 
 namespace {
 
 constexpr const char* kKeyList = "the keys are WIDTH, HEIGHT, DEPTH, FREQ, STRICT, PATH and BACKDROP";
-constexpr const char* kNoSuitableModeText =
-    "This application failed to find a suitable screen resolution and/or color depth.";
 
 std::string SizeText(DWORD width, DWORD height) {
   return std::to_string(width) + "x" + std::to_string(height);
@@ -411,7 +411,9 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check) {
       return "the launcher starts " + Shown(application) + " in the current display mode, without a backdrop: "
              "no mode fits; " + OfferText(check.selection.offer);
     case FindingKind::NoModeFitsStrict:
-      return std::string("STRICT is on, so it shows \"") + kNoSuitableModeText + "\" and starts nothing";
+      // The box's text without the carriage return that ends it.
+      return "STRICT is on, so it shows \"" + std::string(kNoSuitableModeText, std::strlen(kNoSuitableModeText) - 1) +
+             "\" and starts nothing";
     case FindingKind::SwitchLikelyRefused:
       return "the launcher " + backdrop + "asks for " + RequestText(check.selection.request) +
              ", which the display will most likely refuse, and starts " + Shown(application) +
