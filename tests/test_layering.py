@@ -1,6 +1,12 @@
-"""Product code depends on nothing under tests/: no source outside a tests folder includes a file
-under tests/, and no build file outside one names that folder (the top-level CMakeLists.txt only
-adds it)."""
+"""The tree's layers, read from the product sources' includes:
+
+    launcher core and edges  <-  tools/model  <-  tools/machine  <-  the two tools
+
+Product code depends on nothing under tests/ (no source outside a tests folder includes a file
+under tests/, and no build file outside one names that folder; the top-level CMakeLists.txt only
+adds it), nor on the simulated platform; each layer includes only from itself and the layers below
+it; and neither tool includes from the other tool's folder."""
+import os
 import re
 import sys
 import unittest
@@ -9,6 +15,15 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 SOURCES = {".c", ".cc", ".cpp", ".h", ".hpp", ".rc"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*["<]([^">]+)[">]', re.MULTILINE)
+QUOTED_INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
+TOP_FOLDERS = ("launcher/", "musiclist/", "platform/", "tools/", "tests/", "samples/")
+
+
+def included_path(relative, name):
+    """The path from the project's root of a quoted include: as written, or beside the file."""
+    if name.startswith(TOP_FOLDERS):
+        return name
+    return os.path.normpath(str(relative.parent / name))
 
 
 def product_files():
@@ -34,10 +49,36 @@ class LayeringTest(unittest.TestCase):
                           if re.search(r"(PROJECT_SOURCE_DIR\}|root\}|\.\.)/tests\b", line) and not line.lstrip().startswith("#")]
         self.assertEqual(found, [])
 
+    def test_each_layer_includes_only_from_itself_and_below(self):
+        # Folder of the including file -> the folders it may include from (besides the C++ and
+        # platform headers, which have no folder).
+        below = {
+            "launcher": {"launcher", "platform/win32_api.h"},
+            "tools/model": {"launcher", "tools/model", "platform/win32_api.h"},
+            "tools/machine": {"launcher", "tools/model", "tools/machine", "platform/win32_api.h"},
+            "tools/kavelo2-config": {"launcher", "tools/model", "tools/machine", "tools/kavelo2-config",
+                                     "platform/win32_api.h"},
+            "tools/kavelo2-settings": {"launcher", "tools/model", "tools/machine", "tools/kavelo2-settings",
+                                       "platform/win32_api.h"},
+            "musiclist": {"musiclist", "platform/win32_api.h"},
+        }
+        found = []
+        for relative, path in product_files():
+            layer = next((name for name in below if str(relative).startswith(name + "/")), None)
+            if layer is None or path.suffix not in SOURCES:
+                continue
+            for name in QUOTED_INCLUDE.findall(path.read_text(encoding="utf-8", errors="replace")):
+                target = included_path(relative, name)
+                if not any(target == allowed or target.startswith(allowed + "/") for allowed in below[layer]):
+                    found.append(f"{relative}: #include {name}")
+        self.assertEqual(found, [])
+
     def test_the_check_sees_the_product_files(self):
         names = {str(relative) for relative, _ in product_files()}
         self.assertIn("launcher/launch_context.cpp", names)
         self.assertIn("tools/kavelo2-config/config_tool.cpp", names)
+        self.assertIn("tools/model/config_check.cpp", names)
+        self.assertIn("tools/kavelo2-settings/settings_document.cpp", names)
 
 
 if __name__ == "__main__":

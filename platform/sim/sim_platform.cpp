@@ -11,8 +11,6 @@
 
 namespace {
 
-SimPlatform g_sim;
-
 // Windows procedures of registered classes, found again by class name when a window is made.
 WNDPROC g_backdropProcedure = nullptr;
 
@@ -32,8 +30,8 @@ bool IsFileHandle(HANDLE handle) {
 }
 // The file calls work on the host's own file system; the scripted one fails and changes nothing.
 bool SimFileCallFails(const char* name) {
-  if (g_sim.failingFileCall != name) return false;
-  g_sim.lastError = g_sim.fileError;
+  if (Sim().failingFileCall != name) return false;
+  Sim().lastError = Sim().fileError;
   return true;
 }
 
@@ -51,11 +49,16 @@ bool AllZero(const void* data, size_t size) {
 
 }  // namespace
 
-SimPlatform& Sim() { return g_sim; }
+// A function's own static, so that it exists before any other translation unit's start-up code
+// scripts it.
+SimPlatform& Sim() {
+  static SimPlatform sim;
+  return sim;
+}
 
 SimCall::SimCall(const char* name) {
   ++g_recording;
-  g_sim.calls.emplace_back(name);
+  Sim().calls.emplace_back(name);
 }
 
 SimCall::~SimCall() { --g_recording; }
@@ -63,7 +66,7 @@ SimCall::~SimCall() { --g_recording; }
 bool SimIsRecording() { return g_recording > 0; }
 
 void ResetSim() {
-  g_sim = SimPlatform();
+  Sim() = SimPlatform();
   g_backdropProcedure = nullptr;
 }
 
@@ -86,11 +89,11 @@ extern "C" {
 
 DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR lpFilename, DWORD nSize) {
   SimCall recording("GetModuleFileNameA");
-  if (g_sim.moduleFails || nSize == 0) return 0;
+  if (Sim().moduleFails || nSize == 0) return 0;
   // Like the platform: a path that does not fit is cut, terminated, and answered with nSize.
-  size_t length = g_sim.modulePath.size();
+  size_t length = Sim().modulePath.size();
   size_t copied = length < nSize ? length : nSize - 1;
-  std::memcpy(lpFilename, g_sim.modulePath.data(), copied);
+  std::memcpy(lpFilename, Sim().modulePath.data(), copied);
   lpFilename[copied] = '\0';
   return length < nSize ? static_cast<DWORD>(length) : nSize;
 }
@@ -102,12 +105,12 @@ HANDLE WINAPI CreateMutexA(SECURITY_ATTRIBUTES* attributes, BOOL initialOwner, L
   if (attributes) call.attributes = *attributes;
   call.initialOwner = initialOwner;
   call.name = name ? name : "";
-  g_sim.mutexCalls.push_back(call);
-  g_sim.lastError = g_sim.mutexAlreadyExists ? static_cast<DWORD>(ERROR_ALREADY_EXISTS) : 0;
+  Sim().mutexCalls.push_back(call);
+  Sim().lastError = Sim().mutexAlreadyExists ? static_cast<DWORD>(ERROR_ALREADY_EXISTS) : 0;
   return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1101));
 }
 
-DWORD WINAPI GetLastError(void) { return g_sim.lastError; }
+DWORD WINAPI GetLastError(void) { return Sim().lastError; }
 
 BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
                            SECURITY_ATTRIBUTES* processAttributes,
@@ -128,9 +131,9 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
   if (startupInfo) start.startupInfo = *startupInfo;
   start.startupInfoPointer = startupInfo;
   start.processInformationPointer = processInformation;
-  g_sim.processStarts.push_back(start);
-  if (g_sim.processStartFails) {
-    g_sim.lastError = g_sim.processStartError;
+  Sim().processStarts.push_back(start);
+  if (Sim().processStartFails) {
+    Sim().lastError = Sim().processStartError;
     return FALSE;
   }
   processInformation->hProcess = SimProcessHandle();
@@ -142,7 +145,7 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
 
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   SimCall recording("WaitForSingleObject");
-  g_sim.waits.push_back({handle, milliseconds});
+  Sim().waits.push_back({handle, milliseconds});
   return handle == SimProcessHandle() ? WAIT_OBJECT_0 : WAIT_FAILED;
 }
 
@@ -150,30 +153,30 @@ DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL,
                                        DWORD) {
   SimCall recording("MsgWaitForMultipleObjects");
   HANDLE handle = count > 0 ? handles[0] : nullptr;
-  g_sim.waits.push_back({handle, milliseconds});
+  Sim().waits.push_back({handle, milliseconds});
   if (handle != SimProcessHandle()) return WAIT_FAILED;
-  if (g_sim.queuedMessages.empty()) {
+  if (Sim().queuedMessages.empty()) {
     // The process ends once every batch that was to arrive meanwhile has arrived and been taken.
-    if (g_sim.arrivingBatches.empty()) return WAIT_OBJECT_0;
-    const std::vector<MSG>& batch = g_sim.arrivingBatches.front();
-    g_sim.queuedMessages.insert(g_sim.queuedMessages.end(), batch.begin(), batch.end());
-    g_sim.arrivingBatches.pop_front();
+    if (Sim().arrivingBatches.empty()) return WAIT_OBJECT_0;
+    const std::vector<MSG>& batch = Sim().arrivingBatches.front();
+    Sim().queuedMessages.insert(Sim().queuedMessages.end(), batch.begin(), batch.end());
+    Sim().arrivingBatches.pop_front();
   }
   return WAIT_OBJECT_0 + count;
 }
 
 BOOL WINAPI PeekMessageA(MSG* message, HWND, UINT, UINT, UINT removal) {
   SimCall recording("PeekMessageA");
-  if (g_sim.queuedMessages.empty()) return FALSE;
-  *message = g_sim.queuedMessages.front();
-  if (removal & PM_REMOVE) g_sim.queuedMessages.pop_front();
+  if (Sim().queuedMessages.empty()) return FALSE;
+  *message = Sim().queuedMessages.front();
+  if (removal & PM_REMOVE) Sim().queuedMessages.pop_front();
   return TRUE;
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* message) {
   {
     SimCall recording("DispatchMessageA");
-    g_sim.dispatched.push_back(message->message);
+    Sim().dispatched.push_back(message->message);
   }
   // The window procedure is the program's own code again.
   if (message->hwnd == nullptr || g_backdropProcedure == nullptr) return 0;
@@ -182,24 +185,24 @@ LRESULT WINAPI DispatchMessageA(const MSG* message) {
 
 BOOL WINAPI CloseHandle(HANDLE handle) {
   SimCall recording("CloseHandle");
-  g_sim.closedHandles.push_back(handle);
+  Sim().closedHandles.push_back(handle);
   if (IsFileHandle(handle)) return close(FileDescriptor(handle)) == 0;
   return handle != nullptr;
 }
 
 BOOL WINAPI EnumDisplaySettingsA(LPCSTR deviceName, DWORD modeNumber, DEVMODEA* mode) {
   SimCall recording("EnumDisplaySettingsA");
-  g_sim.enumCalls.push_back({deviceName == nullptr, modeNumber, AllZero(mode, sizeof(*mode))});
+  Sim().enumCalls.push_back({deviceName == nullptr, modeNumber, AllZero(mode, sizeof(*mode))});
   if (modeNumber == ENUM_CURRENT_SETTINGS) {
-    if (g_sim.currentModeResult) *mode = g_sim.currentMode;
-    return g_sim.currentModeResult;
+    if (Sim().currentModeResult) *mode = Sim().currentMode;
+    return Sim().currentModeResult;
   }
   if (modeNumber == ENUM_REGISTRY_SETTINGS) {
-    if (g_sim.registryModeResult) *mode = g_sim.registryMode;
-    return g_sim.registryModeResult;
+    if (Sim().registryModeResult) *mode = Sim().registryMode;
+    return Sim().registryModeResult;
   }
-  if (modeNumber >= g_sim.modes.size()) return FALSE;
-  const SimModeAnswer& answer = g_sim.modes[modeNumber];
+  if (modeNumber >= Sim().modes.size()) return FALSE;
+  const SimModeAnswer& answer = Sim().modes[modeNumber];
   *mode = answer.mode;
   return answer.result;
 }
@@ -210,53 +213,53 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
   change.hasMode = mode != nullptr;
   if (mode) change.mode = *mode;
   change.flags = flags;
-  g_sim.modeChanges.push_back(change);
-  if (mode != nullptr) return g_sim.changeResult;
-  if (g_sim.restoreResult == DISP_CHANGE_SUCCESSFUL) g_sim.currentMode = g_sim.registryMode;
-  return g_sim.restoreResult;
+  Sim().modeChanges.push_back(change);
+  if (mode != nullptr) return Sim().changeResult;
+  if (Sim().restoreResult == DISP_CHANGE_SUCCESSFUL) Sim().currentMode = Sim().registryMode;
+  return Sim().restoreResult;
 }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   SimCall recording("MessageBoxA");
-  g_sim.messageBoxes.push_back({owner, text ? text : "", caption ? caption : "", type});
+  Sim().messageBoxes.push_back({owner, text ? text : "", caption ? caption : "", type});
   return IDOK;
 }
 
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
   SimCall recording("FindWindowA");
-  g_sim.findWindowQueries.push_back(std::string(className ? className : "(null)") + "|" +
+  Sim().findWindowQueries.push_back(std::string(className ? className : "(null)") + "|" +
                                     (windowName ? windowName : "(null)"));
-  return g_sim.taskbar;
+  return Sim().taskbar;
 }
 
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   SimCall recording("PostMessageA");
-  g_sim.posted.push_back({window, message, wParam, lParam});
+  Sim().posted.push_back({window, message, wParam, lParam});
   return TRUE;
 }
 
 ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
   SimCall recording("RegisterClassExA");
-  g_sim.registeredClasses.push_back(
+  Sim().registeredClasses.push_back(
       {*windowClass, windowClass->lpszMenuName ? windowClass->lpszMenuName : "",
        windowClass->lpszClassName ? windowClass->lpszClassName : ""});
-  if (g_sim.registerResult != 0) g_backdropProcedure = windowClass->lpfnWndProc;
-  return g_sim.registerResult;
+  if (Sim().registerResult != 0) g_backdropProcedure = windowClass->lpfnWndProc;
+  return Sim().registerResult;
 }
 
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x,
                             int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param) {
   SimCall recording("CreateWindowExA");
-  g_sim.createdWindows.push_back({exStyle, className ? className : "", title == nullptr, style, x,
+  Sim().createdWindows.push_back({exStyle, className ? className : "", title == nullptr, style, x,
                                   y, width, height, parent, menu, instance, param});
-  if (g_sim.windowCreationFails || g_backdropProcedure == nullptr) return nullptr;
+  if (Sim().windowCreationFails || g_backdropProcedure == nullptr) return nullptr;
   return SimBackdropHandle();
 }
 
 BOOL WINAPI ShowWindow(HWND window, int command) {
   SimCall recording("ShowWindow");
-  g_sim.showCalls.emplace_back(window, command);
+  Sim().showCalls.emplace_back(window, command);
   return FALSE;
 }
 
@@ -272,28 +275,28 @@ HDC WINAPI BeginPaint(HWND, PAINTSTRUCT* paint) {
   SimCall recording("BeginPaint");
   *paint = PAINTSTRUCT{};
   paint->hdc = FakeDc();
-  ++g_sim.paintsOpen;
+  ++Sim().paintsOpen;
   return paint->hdc;
 }
 
 BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT*) {
   SimCall recording("EndPaint");
-  --g_sim.paintsOpen;
+  --Sim().paintsOpen;
   return TRUE;
 }
 
 BOOL WINAPI GetClientRect(HWND window, RECT* rect) {
   SimCall recording("GetClientRect");
   *rect = RECT{};
-  if (window != SimBackdropHandle() || g_sim.createdWindows.empty()) return FALSE;
-  rect->right = g_sim.createdWindows.back().width;
-  rect->bottom = g_sim.createdWindows.back().height;
+  if (window != SimBackdropHandle() || Sim().createdWindows.empty()) return FALSE;
+  rect->right = Sim().createdWindows.back().width;
+  rect->bottom = Sim().createdWindows.back().height;
   return TRUE;
 }
 
 int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
   SimCall recording("FillRect");
-  g_sim.fills.push_back({dc, *rect, brush});
+  Sim().fills.push_back({dc, *rect, brush});
   return 1;
 }
 
@@ -307,13 +310,13 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR name) {
 
 LRESULT WINAPI DefWindowProcA(HWND, UINT message, WPARAM, LPARAM) {
   SimCall recording("DefWindowProcA");
-  g_sim.defaultHandled.push_back(message);
+  Sim().defaultHandled.push_back(message);
   return 0;
 }
 
 void WINAPI PostQuitMessage(int exitCode) {
   SimCall recording("PostQuitMessage");
-  g_sim.quitCodes.push_back(exitCode);
+  Sim().quitCodes.push_back(exitCode);
 }
 
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD, DWORD, HANDLE) {
@@ -321,7 +324,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD
   if (SimFileCallFails("CreateFileA")) return INVALID_HANDLE_VALUE;
   int descriptor = open(name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (descriptor < 0) {
-    g_sim.lastError = errno == ENOENT ? static_cast<DWORD>(ERROR_PATH_NOT_FOUND) : static_cast<DWORD>(ERROR_ACCESS_DENIED);
+    Sim().lastError = errno == ENOENT ? static_cast<DWORD>(ERROR_PATH_NOT_FOUND) : static_cast<DWORD>(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
   return FileHandle(descriptor);
@@ -340,7 +343,7 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, OV
 BOOL WINAPI FlushFileBuffers(HANDLE file) {
   SimCall recording("FlushFileBuffers");
   if (SimFileCallFails("FlushFileBuffers") || fsync(FileDescriptor(file)) != 0) return FALSE;
-  ++g_sim.flushes;
+  ++Sim().flushes;
   return TRUE;
 }
 
@@ -361,10 +364,10 @@ BOOL WINAPI DeleteFileA(LPCSTR name) {
 
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
   SimCall recording("MoveFileExA");
-  g_sim.moveFlags.push_back(flags);
+  Sim().moveFlags.push_back(flags);
   if (SimFileCallFails("MoveFileExA")) return FALSE;
   if (std::rename(existing, target) == 0) return TRUE;
-  g_sim.lastError = static_cast<DWORD>(ERROR_ACCESS_DENIED);
+  Sim().lastError = static_cast<DWORD>(ERROR_ACCESS_DENIED);
   return FALSE;
 }
 
@@ -373,13 +376,13 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
 // file under the backup name, as the platform does; any other failure changes nothing.
 BOOL WINAPI ReplaceFileA(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID, LPVOID) {
   SimCall recording("ReplaceFileA");
-  g_sim.replaceFlags.push_back(flags);
+  Sim().replaceFlags.push_back(flags);
   if (SimFileCallFails("ReplaceFileA")) {
-    if (g_sim.fileError == static_cast<DWORD>(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)) std::rename(replaced, backup);
+    if (Sim().fileError == static_cast<DWORD>(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)) std::rename(replaced, backup);
     return FALSE;
   }
   if (std::rename(replaced, backup) != 0 || std::rename(replacement, replaced) != 0) {
-    g_sim.lastError = static_cast<DWORD>(ERROR_ACCESS_DENIED);
+    Sim().lastError = static_cast<DWORD>(ERROR_ACCESS_DENIED);
     return FALSE;
   }
   return TRUE;

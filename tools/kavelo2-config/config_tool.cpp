@@ -2,16 +2,16 @@
 #include "tools/kavelo2-config/config_tool.h"
 
 #include "launcher/config_file.h"
-#include "tools/kavelo2-config/app_layer_registry.h"
-#include "tools/kavelo2-config/check_report.h"
-#include "tools/kavelo2-config/config_check.h"
-#include "tools/kavelo2-config/file_forms.h"
-#include "tools/kavelo2-config/machine_paths.h"
-#include "tools/kavelo2-config/mode_notation.h"
-#include "tools/kavelo2-config/safe_save.h"
-#include "tools/kavelo2-config/text_limits.h"
-#include "tools/kavelo2-config/tool_display.h"
-#include "tools/kavelo2-config/windows_version.h"
+#include "tools/machine/app_layer_registry.h"
+#include "tools/model/check_report.h"
+#include "tools/model/config_check.h"
+#include "tools/model/file_forms.h"
+#include "tools/machine/files.h"
+#include "tools/model/mode_notation.h"
+#include "tools/machine/safe_save.h"
+#include "tools/model/text_limits.h"
+#include "tools/machine/display.h"
+#include "tools/machine/ntdll_version.h"
 
 #include <cerrno>
 #include <cstring>
@@ -177,11 +177,10 @@ int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
     }
   }
   if (!inputGiven && streams.console.inIsInteractive) return Usage(streams);
+  input.windows = ReadWindowsVersion();
   DisplayState display;
-  std::string error;
-  if (!ReadWindowsVersion(input.windows, error)) return Fail(streams, error);
-  if (fromDisplay && !ReadDisplay(display, error)) return Fail(streams, error);
   if (fromDisplay) {
+    display = ReadDisplay();
     input.modes = &display.modes;
     input.modesAreTheDisplays = true;
     input.currentMode = display.current;
@@ -207,19 +206,14 @@ int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
 
 int Modes(const std::vector<std::string>& args, const ToolStreams& streams) {
   if (args.size() > 1) return UsageError(streams, "modes takes no arguments");
-  DisplayState display;
-  std::string error;
-  if (!ReadDisplay(display, error)) return Fail(streams, error);
-  std::fputs(FormatCatalogue(display.modes).c_str(), streams.out);
+  std::fputs(FormatCatalogue(ReadDisplay().modes).c_str(), streams.out);
   std::fflush(streams.out);
   return kRunsAsWritten;
 }
 
 int Restore(const std::vector<std::string>& args, const ToolStreams& streams) {
   if (args.size() > 1) return UsageError(streams, "restore takes no arguments");
-  RestoreOutcome outcome;
-  std::string error;
-  if (!RestoreDisplay(outcome, error)) return Fail(streams, error);
+  RestoreOutcome outcome = RestoreDisplay();
   std::fputs(RestoreReport(outcome).c_str(), streams.out);
   std::fflush(streams.out);
   if (BackInRegistryMode(outcome)) return kRunsAsWritten;

@@ -3,7 +3,7 @@
 // launcher Try starts, and which launchers a new file would take over.
 #pragma once
 
-#include "tools/kavelo2-config/machine_paths.h"
+#include "tools/machine/files.h"
 
 #include <string>
 #include <vector>

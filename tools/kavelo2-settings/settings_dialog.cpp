@@ -3,10 +3,10 @@
 // while the window keeps answering. Everything it decides comes from the document.
 #include "tools/kavelo2-settings/settings_dialog.h"
 
-#include "tools/kavelo2-config/check_report.h"
-#include "tools/kavelo2-config/machine_paths.h"
-#include "tools/kavelo2-config/mode_notation.h"
-#include "tools/kavelo2-config/tool_display.h"
+#include "tools/model/check_report.h"
+#include "tools/machine/files.h"
+#include "tools/model/mode_notation.h"
+#include "tools/machine/display.h"
 #include "tools/kavelo2-settings/program_files.h"
 #include "tools/kavelo2-settings/resource_ids.h"
 #include "tools/kavelo2-settings/settings_document.h"
@@ -417,12 +417,7 @@ void OpenGuide() {
 // Display > Put the display back: the mode stored in Windows' settings again, as after a
 // launcher that was ended by force.
 void RestoreTheDisplay() {
-  RestoreOutcome outcome;
-  std::string error;
-  if (!RestoreDisplay(outcome, error)) {
-    Tell(error, MB_ICONERROR);
-    return;
-  }
+  RestoreOutcome outcome = RestoreDisplay();
   Tell(RestoreReport(outcome), BackInRegistryMode(outcome) ? MB_ICONINFORMATION : MB_ICONWARNING);
 }
 
@@ -600,8 +595,7 @@ bool IsValueList(HWND window) {
 int RunSettingsDialog(HINSTANCE instance, const std::string& path) {
   SettingsSession session;
   g_session = &session;
-  std::string error;
-  if (!session.document.ReadDisplay(error)) return 1;
+  session.document.ReadDisplay();
   HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, SettingsProcedure, 0);
   if (dialog == nullptr) return 1;
   // A file that cannot be read is not replaced by an empty configuration: the program ends.

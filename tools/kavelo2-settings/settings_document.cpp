@@ -3,12 +3,13 @@
 #include "tools/kavelo2-settings/settings_document.h"
 
 #include "launcher/config_file.h"
-#include "tools/kavelo2-config/app_layer_registry.h"
-#include "tools/kavelo2-config/check_report.h"
-#include "tools/kavelo2-config/machine_paths.h"
-#include "tools/kavelo2-config/mode_notation.h"
-#include "tools/kavelo2-config/text_limits.h"
-#include "tools/kavelo2-config/tool_display.h"
+#include "tools/machine/app_layer_registry.h"
+#include "tools/model/check_report.h"
+#include "tools/machine/files.h"
+#include "tools/model/mode_notation.h"
+#include "tools/model/text_limits.h"
+#include "tools/machine/display.h"
+#include "tools/machine/ntdll_version.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -72,12 +73,11 @@ const std::vector<ValueChoice>& SettingsDocument::List(EntryKind kind) const {
   return lists[ListIndex(kind)];
 }
 
-bool SettingsDocument::ReadDisplay(std::string& error) {
-  DisplayState display;
-  if (!::ReadDisplay(display, error) || !ReadWindowsVersion(windows, error)) return false;
+void SettingsDocument::ReadDisplay() {
+  DisplayState display = ::ReadDisplay();
+  windows = ReadWindowsVersion();
   catalogue = display.modes;
   currentMode = display.current;
-  return true;
 }
 
 bool SettingsDocument::Open(const std::string& folderPath, const std::string& name, std::string& reason) {

@@ -4,11 +4,11 @@
 #pragma once
 
 #include "launcher/mode_selection.h"
-#include "tools/kavelo2-config/app_layer_registry.h"
-#include "tools/kavelo2-config/config_check.h"
-#include "tools/kavelo2-config/file_forms.h"
-#include "tools/kavelo2-config/safe_save.h"
-#include "tools/kavelo2-config/windows_version.h"
+#include "tools/machine/app_layer_registry.h"
+#include "tools/model/config_check.h"
+#include "tools/model/file_forms.h"
+#include "tools/machine/safe_save.h"
+#include "tools/model/windows_version.h"
 #include "tools/kavelo2-settings/launcher_folder.h"
 
 #include <cstdint>
@@ -69,7 +69,7 @@ struct SettingsDocument {
 
   // Fills `catalogue` and `currentMode` from the display, read once with the launcher's calls,
   // and `windows` with the Windows version.
-  bool ReadDisplay(std::string& error);
+  void ReadDisplay();
 
   // Opens `fileName` in `folder` (the launcher's folder, ending in a separator): a file that
   // does not exist yet starts empty. False, with the reason, when the file cannot be read.

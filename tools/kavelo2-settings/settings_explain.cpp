@@ -2,7 +2,7 @@
 #include "tools/kavelo2-settings/settings_explain.h"
 
 #include "launcher/config_file.h"
-#include "tools/kavelo2-config/check_report.h"
+#include "tools/model/check_report.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // launcher does with the text that saving writes, in the checker's words.
 #pragma once
 
-#include "tools/kavelo2-config/config_check.h"
+#include "tools/model/config_check.h"
 #include "tools/kavelo2-settings/settings_document.h"
 
 #include <string>

@@ -5,7 +5,8 @@
 
 namespace {
 
-constexpr const char* kLauncherDescription = "Kavelo2 display-mode launcher";
+// The launcher's FileDescription, as its build writes it (the top-level CMakeLists.txt).
+constexpr const char* kLauncherDescription = KAVELO2_LAUNCHER_DESCRIPTION;
 // The fixed file information starts with its signature, 0xFEEF04BD, in little-endian order; the
 // structure's version and the file version's two halves follow.
 constexpr char kFixedSignature[] = {'\xBD', '\x04', '\xEF', '\xFE'};

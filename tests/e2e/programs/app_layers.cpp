@@ -9,9 +9,9 @@
 //
 // The Windows version is the one ntdll reports. Exit status 0 when done, 1 when the edge refused
 // or failed, 2 on a usage error.
-#include "tools/kavelo2-config/app_layer_registry.h"
-#include "tools/kavelo2-config/check_report.h"
-#include "tools/kavelo2-config/windows_version.h"
+#include "tools/machine/app_layer_registry.h"
+#include "tools/model/check_report.h"
+#include "tools/machine/ntdll_version.h"
 
 #include <cstdio>
 #include <cstring>
@@ -33,10 +33,7 @@ int Set(const char* path, int count, char** words) {
     else if (std::strcmp(words[i], "nofso") == 0) settings.noFullScreenOptimisations = true;
     else return Usage();
   }
-  WindowsVersion windows;
-  std::string error;
-  ReadWindowsVersion(windows, error);
-  LayerWriteOutcome outcome = SetApplicationLayers(path, settings, windows);
+  LayerWriteOutcome outcome = SetApplicationLayers(path, settings, ReadWindowsVersion());
   std::printf("%s\n", LayerOutcomeText(outcome, path).c_str());
   bool done = outcome.result == LayerWriteOutcome::Result::Written || outcome.result == LayerWriteOutcome::Result::Removed;
   return done ? 0 : 1;

@@ -2,11 +2,12 @@
 // launcher's own decoder and reader as the reference.
 #include "launcher/config_file.h"
 #include "platform/sim/sim_platform.h"
-#include "tools/kavelo2-config/check_report.h"
-#include "tools/kavelo2-config/config_check.h"
+#include "platform/sim/sim_script.h"
+#include "tools/model/check_report.h"
+#include "tools/model/config_check.h"
 #include "tools/kavelo2-config/config_tool.h"
-#include "tools/kavelo2-config/mode_notation.h"
-#include "tools/kavelo2-config/tool_display.h"
+#include "tools/model/mode_notation.h"
+#include "tools/machine/display.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -53,22 +54,63 @@ size_t LineCount(const std::string& text) {
   return lines;
 }
 
+// The host build of the tool run as a program of its own: its status, its standard output, its
+// peak memory in KiB and its time. `addressSpace`, when not 0, limits the memory it can have.
+struct ProgramRun {
+  int status = -1;
+  std::string out, err;
+  long peakKiB = 0;
+  double seconds = 0;
+};
+
+ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& folder, rlim_t addressSpace = 0) {
+  ProgramRun run;
+  std::string outPath = folder + "/program.out", errPath = folder + "/program.err";
+  auto began = std::chrono::steady_clock::now();
+  pid_t child = fork();
+  if (child == 0) {
+    if (addressSpace != 0) {
+      rlimit limit = {addressSpace, addressSpace};
+      setrlimit(RLIMIT_AS, &limit);
+    }
+    if (!std::freopen(outPath.c_str(), "wb", stdout) || !std::freopen(errPath.c_str(), "wb", stderr)) _exit(127);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.peakKiB = usage.ru_maxrss;
+  for (auto [path, text] : {std::pair{outPath, &run.out}, std::pair{errPath, &run.err}}) {
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) *text = ReadStream(file);
+  }
+  return run;
+}
+
 class ConfigToolTest : public ::testing::Test {
  protected:
   void SetUp() override {
     char pattern[] = "/tmp/kavelo2-config-XXXXXX";
     folder_ = mkdtemp(pattern);
-    UnsetScript();
+    ResetSim();
+    Script();
   }
   void TearDown() override {
     std::string command = "rm -rf '" + folder_ + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    UnsetScript();
   }
-  static void UnsetScript() {
-    for (const char* variable : {"KAVELO2_SIM_MODES", "KAVELO2_SIM_MODE", "KAVELO2_SIM_RESTORE", "KAVELO2_SIM_WINDOWS"}) {
-      unsetenv(variable);
-    }
+  // The simulated display and Windows version, as the host program's environment scripts them
+  // (null: the 27 modes of the 1024x768 desktop in its largest mode, and Windows 7).
+  static void Script(const char* modes = nullptr, const char* inForce = nullptr, const char* restore = nullptr,
+                     const char* windows = nullptr) {
+    std::string error;
+    ASSERT_TRUE(SimScriptDisplay(modes, inForce, restore, error)) << error;
+    ASSERT_TRUE(SimScriptWindows(windows, error)) << error;
   }
 
   std::string Path(const std::string& name) const { return folder_ + "/" + name; }
@@ -514,7 +556,7 @@ TEST_F(ConfigToolTest, DisplayCatalogueIsTheSimulatedOneNumberedFrom1) {
   EXPECT_NE(check.out.find("selection: mode 8 of 27: 800x600x32@60, in the strict pass"), std::string::npos)
       << check.out;
 
-  setenv("KAVELO2_SIM_MODES", "640x480x32@60, 800x600x16@75", 1);
+  Script("640x480x32@60, 800x600x16@75");
   EXPECT_EQ(Run({"modes"}).out, "mode 1 of 2: 640x480x32@60\nmode 2 of 2: 800x600x16@75\n");
   check = Check("WIDTH:800\n", {"--modes", "display"});
   EXPECT_NE(check.out.find("modes: 2, from the display\nselection: mode 2 of 2: 800x600x16@75"), std::string::npos)
@@ -532,10 +574,12 @@ TEST_F(ConfigToolTest, ModeNotationRejectsAnythingElse) {
     EXPECT_EQ(listed.status, 2) << mode;
     EXPECT_EQ(listed.err, "kavelo2-config: \"" + mode + "\" is not a mode (write WIDTHxHEIGHTxBITS@HZ) (see "
                           "kavelo2-config --help)\n");
+    // The host program's simulated display takes the same notation from its environment.
     setenv("KAVELO2_SIM_MODES", mode.c_str(), 1);
-    EXPECT_EQ(Run({"modes"}).status, 2) << mode;
-    EXPECT_EQ(Run({"check", stored, "--modes", "display"}).status, 2) << mode;
+    ProgramRun host = RunProgram({KAVELO2_CONFIG_TOOL, "modes"}, folder_);
     unsetenv("KAVELO2_SIM_MODES");
+    EXPECT_EQ(host.status, 2) << mode;
+    EXPECT_EQ(host.err, "kavelo2-config: KAVELO2_SIM_MODES: \"" + mode + "\" is not a mode (write WIDTHxHEIGHTxBITS@HZ)\n");
   }
   EXPECT_EQ(Check("WIDTH:640\n", {"--modes", " 640x480x32@60,,800x600x32@60\n"}).status, 0);
 }
@@ -706,43 +750,6 @@ TEST_F(ConfigToolTest, ConsoleAndDroppedFile) {
 
 // --- input of any size ---------------------------------------------------------------------
 
-// The host build of the tool run as a program of its own: its status, its standard output, its
-// peak memory in KiB and its time. `addressSpace`, when not 0, limits the memory it can have.
-struct ProgramRun {
-  int status = -1;
-  std::string out, err;
-  long peakKiB = 0;
-  double seconds = 0;
-};
-
-ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& folder, rlim_t addressSpace = 0) {
-  ProgramRun run;
-  std::string outPath = folder + "/program.out", errPath = folder + "/program.err";
-  auto began = std::chrono::steady_clock::now();
-  pid_t child = fork();
-  if (child == 0) {
-    if (addressSpace != 0) {
-      rlimit limit = {addressSpace, addressSpace};
-      setrlimit(RLIMIT_AS, &limit);
-    }
-    if (!std::freopen(outPath.c_str(), "wb", stdout) || !std::freopen(errPath.c_str(), "wb", stderr)) _exit(127);
-    std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(child, &status, 0, &usage);
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.peakKiB = usage.ru_maxrss;
-  for (auto [path, text] : {std::pair{outPath, &run.out}, std::pair{errPath, &run.err}}) {
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) *text = ReadStream(file);
-  }
-  return run;
-}
 
 // 50 MB of stored form: a WIDTH entry, then one entry that runs to the end. Written in pieces
 // whose lengths are multiples of 3, where the transform's pattern repeats, so that this test
@@ -818,14 +825,10 @@ TEST_F(ConfigToolTest, RestoreReturnsToTheRegistryModeAndSaysWhatItWasAndIs) {
       {"refused with a result without a name", "640x480x32@60", "-9", 1, "answer:        result -9\n",
        "kavelo2-config: the display refused the return to the registry mode: result -9\n"},
       {"a restart would be needed", "640x480x32@60", "1", 1, "", "mode: DISP_CHANGE_RESTART\n"},
-      {"not a mode", "800x600", nullptr, 2, "", "kavelo2-config: KAVELO2_SIM_MODE: \"800x600\" is not a mode"},
-      {"not a number", nullptr, "-2x", 2, "", "kavelo2-config: KAVELO2_SIM_RESTORE: \"-2x\" is not a number\n"},
   };
   for (const Case& c : cases) {
-    UnsetScript();
     ResetSim();
-    if (c.inForce != nullptr) setenv("KAVELO2_SIM_MODE", c.inForce, 1);
-    if (c.answer != nullptr) setenv("KAVELO2_SIM_RESTORE", c.answer, 1);
+    Script(nullptr, c.inForce, c.answer);
     ToolRun run = Run({"restore"});
     EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.out << run.err;
     EXPECT_NE(run.out.find(c.out), std::string::npos) << c.name << "\n" << run.out;
@@ -835,13 +838,26 @@ TEST_F(ConfigToolTest, RestoreReturnsToTheRegistryModeAndSaysWhatItWasAndIs) {
       EXPECT_NE(run.err.find(c.error), std::string::npos) << c.name << "\n" << run.err;
       EXPECT_EQ(LineCount(run.err), 1u) << c.name << "\n" << run.err;
     }
-    if (c.status == 2) continue;
     // One return with a null record and no flags, the launcher's own, and nothing else changed.
     ASSERT_EQ(Sim().modeChanges.size(), 1u) << c.name;
     EXPECT_FALSE(Sim().modeChanges[0].hasMode) << c.name;
     EXPECT_EQ(Sim().modeChanges[0].flags, 0u) << c.name;
   }
   EXPECT_EQ(Run({"restore", "now"}).status, 2);
+
+  // The host program's environment scripts the mode in force and the answer in the same notation.
+  const std::vector<std::pair<std::string, std::string>> unscripted = {
+      {"KAVELO2_SIM_MODE=800x600", "kavelo2-config: KAVELO2_SIM_MODE: \"800x600\" is not a mode (write WIDTHxHEIGHTxBITS@HZ)\n"},
+      {"KAVELO2_SIM_RESTORE=-2x", "kavelo2-config: KAVELO2_SIM_RESTORE: \"-2x\" is not a number\n"},
+  };
+  for (const auto& [variable, error] : unscripted) {
+    std::string name = variable.substr(0, variable.find('='));
+    setenv(name.c_str(), variable.substr(name.size() + 1).c_str(), 1);
+    ProgramRun host = RunProgram({KAVELO2_CONFIG_TOOL, "restore"}, folder_);
+    unsetenv(name.c_str());
+    EXPECT_EQ(host.status, 2) << variable;
+    EXPECT_EQ(host.err, error);
+  }
 }
 
 // Whether a return reached the registry mode: size, depth and rate, where the rate is known.
@@ -1035,8 +1051,7 @@ TEST_F(ConfigToolTest, TheToolPassesTheWindowsVersionItReads) {
       {"10.0.22631", 3, "depth: on Windows 8 and later a switch to 16 bits per pixel is only emulated"},
   };
   for (const Case& c : cases) {
-    UnsetScript();
-    if (c.windows != nullptr) setenv("KAVELO2_SIM_WINDOWS", c.windows, 1);
+    Script(nullptr, nullptr, nullptr, c.windows);
     ToolRun run = Check("WIDTH:640\nHEIGHT:480\nDEPTH:16\n", {"--modes", "display"});
     EXPECT_EQ(run.status, c.status) << run.out << run.err;
     EXPECT_NE(run.out.find(c.said), std::string::npos) << run.out;
@@ -1044,7 +1059,8 @@ TEST_F(ConfigToolTest, TheToolPassesTheWindowsVersionItReads) {
   }
   for (const char* bad : {"10", "10.0", "ten.0.1", "10.0.1x", "-1.0.1"}) {
     setenv("KAVELO2_SIM_WINDOWS", bad, 1);
-    ToolRun run = Check("WIDTH:640\n");
+    ProgramRun run = RunProgram({KAVELO2_CONFIG_TOOL, "modes"}, folder_);
+    unsetenv("KAVELO2_SIM_WINDOWS");
     EXPECT_EQ(run.status, 2) << bad;
     EXPECT_EQ(run.err, "kavelo2-config: KAVELO2_SIM_WINDOWS: \"" + std::string(bad) +
                            "\" is not a version (write MAJOR.MINOR.BUILD, e.g. 10.0.19045)\n");

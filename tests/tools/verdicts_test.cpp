@@ -1,0 +1,125 @@
+// The checker and the settings dialog side by side: whatever file they are given, they must say the
+// same thing about it, since both render one check.
+#include "platform/sim/sim_platform.h"
+#include "platform/sim/sim_script.h"
+#include "tools/kavelo2-config/config_tool.h"
+#include "tools/kavelo2-settings/settings_document.h"
+#include "tools/kavelo2-settings/settings_explain.h"
+#include "tools/machine/files.h"
+#include "tools/model/check_report.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+class BothTools : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kavelo2-tools-XXXXXX";
+    folder_ = std::string(mkdtemp(pattern)) + "/";
+  }
+  void TearDown() override {
+    std::string command = "rm -rf '" + folder_ + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+  void Write(const std::string& bytes) const {
+    std::FILE* file = std::fopen(Path().c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+  }
+  static std::string Read(std::FILE* file) {
+    std::string bytes;
+    std::rewind(file);
+    char chunk[512];
+    size_t count;
+    while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, count);
+    return bytes;
+  }
+  std::string Path() const { return folder_ + "Kavelo2.ini"; }
+
+  std::string folder_;
+};
+
+// The checker and the dialog judge a file alike: the same exit status, and the checker's one line
+// (its error line, or its result) is the first line of the dialog's explanation.
+TEST_F(BothTools, GiveOneVerdictForAFile) {
+  std::FILE* projector = std::fopen((folder_ + "PROJECTOR.EXE").c_str(), "wb");
+  ASSERT_NE(projector, nullptr);
+  std::fclose(projector);
+  struct Case {
+    const char* text;  // as the dialog writes it, so that it loads and saves unchanged
+    int status;
+    int statusOnWindows10;  // where depths under 32 bits are only emulated
+    const char* layers = nullptr;  // the application's compatibility layers for this user
+  };
+  const Case cases[] = {
+      {"WIDTH:800\r\nHEIGHT:600\r\n", 0, 0},
+      {"WIDTH:800\r\nHEIGHT:600\r\nPATH:Games\\NotThere.exe\r\n", 1, 1},
+      {"WIDTH:800\r\nHEIGHT:600\r\nPATH:\\\\server\\share\\show.exe\r\n", 1, 1},
+      {"WIDTH:1280\r\n", 3, 3},
+      {"WIDTH:1280\r\nSTRICT:1\r\n", 1, 1},
+      {"WIDTH:640\r\n", 3, 3},
+      {"WIDTH:640\r\nSTRICT:1\r\n", 1, 1},
+      {"DEPTH:16\r\nBACKDROP:1\r\n", 0, 3},
+      {"WIDTH:640\r\nHEIGHT:480\r\nDEPTH:8\r\nSTRICT:1\r\n", 0, 3},
+      {"WIDTH:640\r\nHEIGHT:480\r\nDEPTH:8\r\nSTRICT:1\r\n", 0, 0, "~ 256COLOR"},
+      {"WIDTH:640\r\nHEIGHT:480\r\nDEPTH:16\r\n", 0, 3, "~ 256COLOR"},
+      {"STRICT:1\r\n", 1, 1},
+      {"", 1, 1},
+  };
+  // Both read the version once, from ntdll: on the host the simulated one, KAVELO2_SIM_WINDOWS.
+  std::vector<std::pair<const char*, const Case*>> runs;
+  for (const char* windows : {"6.1.7601", "10.0.19045"}) {
+    for (const Case& c : cases) runs.emplace_back(windows, &c);
+  }
+  for (const auto& [windows, run] : runs) {
+    const Case& c = *run;
+    SCOPED_TRACE(std::string(windows) + ": " + c.text);
+    int expected = std::string(windows) == "6.1.7601" ? c.status : c.statusOnWindows10;
+    ResetSim();
+    std::string scripted;
+    ASSERT_TRUE(SimScriptDisplay(nullptr, nullptr, nullptr, scripted) && SimScriptWindows(windows, scripted)) << scripted;
+    if (c.layers != nullptr) {
+      Sim().registry.keys[SimCapitals(kLayersKey)][SimCapitals(FullFolder(folder_) + "PROJECTOR.EXE")] = {
+          REG_SZ, std::string(c.layers) + '\0'};
+    }
+    Write(StoredForm(c.text));
+    std::FILE* in = std::tmpfile();
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    int status = RunConfigTool({"check", Path(), "--modes", "display"}, {in, out, err, {}});
+    std::string report = Read(out), error = Read(err);
+    for (std::FILE* stream : {in, out, err}) std::fclose(stream);
+
+    SettingsDocument document;
+    std::string reason;
+    document.ReadDisplay();
+    ASSERT_TRUE(document.Open(folder_, "Kavelo2.ini", reason)) << reason;
+    document.folder = FullFolder(folder_);  // as the checker names the launcher's folder
+    ASSERT_EQ(document.ComposeText(), c.text);
+    ConfigCheck check = document.Check();
+    std::string pane = ExplainDocument(document, check);
+    std::string first = pane.substr(0, pane.find("\r\n"));
+
+    EXPECT_EQ(status, expected) << report << error;
+    EXPECT_EQ(Judge(check).status, status);
+    if (status == 0) {
+      EXPECT_EQ(error, "");
+      EXPECT_EQ(report.substr(report.rfind("result: ")), first + "\n");
+    } else {
+      EXPECT_EQ(error, "kavelo2-config: " + first + "\n");
+    }
+    if (c.layers != nullptr) {
+      EXPECT_NE(pane.find("compatibility layers for this user: \"" + std::string(c.layers) + "\""), std::string::npos);
+    }
+  }
+}
+
+}  // namespace

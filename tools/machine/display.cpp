@@ -1,0 +1,22 @@
+// Reading the display with the launcher's enumeration, and returning it to the registry mode.
+#include "tools/machine/display.h"
+
+DisplayState ReadDisplay() {
+  DisplayState display;
+  EnumerateDisplayModes(display.modes);
+  display.current = QueryCurrentMode();
+  return display;
+}
+
+RestoreOutcome RestoreDisplay() {
+  RestoreOutcome outcome;
+  outcome.before = QueryCurrentMode();
+  outcome.registry.dmSize = sizeof(outcome.registry);
+  outcome.registryKnown = EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &outcome.registry) != 0;
+  if (!outcome.registryKnown) outcome.registry = DEVMODEA();
+  // The launcher's way back: its switches are never written to the registry, so the registry
+  // still holds the user's own mode.
+  outcome.result = ChangeDisplaySettingsA(nullptr, 0);
+  outcome.after = QueryCurrentMode();
+  return outcome;
+}

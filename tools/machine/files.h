@@ -1,0 +1,21 @@
+// The launcher's paths on the machine the tool runs on, and the files the tools read. On Windows
+// they are the machine's own; on the host, Windows paths on drive Z: are host paths, as Wine shows
+// them to Windows programs, and other drives are not on this machine.
+#pragma once
+
+#include "tools/model/file_forms.h"
+#include "tools/model/path_kind.h"
+
+#include <cstdio>
+#include <string>
+
+// The full Windows path of a folder, ending in a backslash. A folder this machine does not hold
+// keeps its name, with slashes turned into backslashes.
+std::string FullFolder(const std::string& folder);
+
+// What a Windows path names on this machine.
+PathKind ProbePath(const std::string& windowsPath);
+
+// Reads `file` to its end, holding its first kHeldFileBytes and counting the rest. False when
+// it cannot be read.
+bool ReadHeldBytes(std::FILE* file, HeldBytes& held);

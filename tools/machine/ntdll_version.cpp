@@ -1,0 +1,28 @@
+// Asking ntdll for the Windows version.
+#include "tools/machine/ntdll_version.h"
+
+#include <cstring>
+
+namespace {
+
+using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+
+}  // namespace
+
+WindowsVersion ReadWindowsVersion() {
+  WindowsVersion version;
+  // RtlGetVersion is in ntdll from Windows 2000 on; it is not in the import library, so it is
+  // looked up. A generic function pointer converts to any other through void (*)().
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  FARPROC found = ntdll != nullptr ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr;
+  if (found == nullptr) return version;
+  auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void (*)()>(found));
+  OSVERSIONINFOW info;
+  std::memset(&info, 0, sizeof(info));
+  info.dwOSVersionInfoSize = sizeof(info);
+  if (rtlGetVersion(&info) != 0) return version;
+  version.major = info.dwMajorVersion;
+  version.minor = info.dwMinorVersion;
+  version.build = info.dwBuildNumber;
+  return version;
+}

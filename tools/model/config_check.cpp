@@ -1,0 +1,324 @@
+// The check: the launcher's own reading, walk, parsing, application of entries and selection,
+// with what each step means for the run, as findings.
+#include "tools/model/config_check.h"
+
+#include "launcher/launch_context.h"
+#include "tools/model/entry_notes.h"
+#include "tools/model/text_limits.h"
+
+#include <algorithm>
+
+namespace {
+
+Finding Found(FindingKind kind, int status, std::string subject = "") {
+  Finding finding(kind);
+  finding.status = status;
+  finding.subject = std::move(subject);
+  return finding;
+}
+
+// How the launcher finds a file of this name in the program directory: Kavelo2.ini always, and
+// NAME.ini for NAME.exe when no Kavelo2.ini opens there (the launcher's own rule).
+NameRule RuleOfName(const std::string& inputName, const CheckInput& input, std::string& launcherName) {
+  size_t slash = inputName.find_last_of("/\\");
+  std::string name = slash == std::string::npos ? inputName : inputName.substr(slash + 1);
+  std::string upper = UpperAscii(name);
+  if (upper == UpperAscii(kConfigFileName)) return NameRule::EveryLauncher;
+  size_t dot = upper.find('.');
+  if (dot == std::string::npos || upper.substr(dot) != ".INI") return NameRule::NoLauncher;
+  launcherName = name.substr(0, dot);
+  if (input.probe == nullptr) return NameRule::NamedLauncher;
+  // The file NAME.exe reads, by the launcher's own rule: the first candidate that is there.
+  PathText reads;
+  auto isFile = [&input](const char* path) { return input.probe(path) == PathKind::File; };
+  bool found = ConfigFileReadBy((input.programDirectory + launcherName + ".exe").c_str(), reads, isFile);
+  return found && UpperAscii(reads) != UpperAscii(input.programDirectory + name) ? NameRule::Shadowed
+                                                                                  : NameRule::NamedLauncher;
+}
+
+// The PATH entry that counts: the last one applied.
+struct PathEntry {
+  bool present = false;
+  int line = 0;
+  std::string value;  // with the launcher's slashes turned into backslashes
+};
+
+// The launcher's walk, parse and apply (LaunchContext::ApplyConfigurationText), entry by entry.
+// `text` is the plain text as a whole, for line numbers.
+void CheckEntries(const std::string& text, LaunchContext& context, PathEntry& path, ConfigCheck& check) {
+  char buffer[kConfigBufferSize];
+  ReadStoredBytes(StoredForm(text.substr(0, kConfigReadLimit)), buffer);
+  WalkConfigEntries(buffer, [&](char* entry) {
+    CheckedEntry checked;
+    checked.text = entry;
+    checked.line = LineOf(text, static_cast<size_t>(entry - buffer));
+    int index = static_cast<int>(check.entries.size());
+    auto add = [&](Finding finding) {
+      finding.line = checked.line;
+      finding.entry = index;
+      check.findings.push_back(finding);
+    };
+    checked.accepted = checked.parsed.ParseEntry(entry);
+    if (!checked.accepted) {
+      add(IgnoredEntry(checked.text, checked.parsed.kind));
+      checked.parsed = ModeCriterion();
+      check.entries.push_back(checked);
+      return;
+    }
+    checked.applied = context.ApplyEntry(checked.parsed);
+    if (checked.parsed.kind == EntryKind::Path) {
+      checked.application = context.applicationPath;
+      if (checked.applied) {
+        path = {true, checked.line, checked.parsed.text};
+      } else {
+        add(Found(FindingKind::PathTooLong, kRunsOtherwise, context.applicationPath));
+      }
+    } else {
+      for (const Finding& note : ListNotes(checked.text.substr(checked.text.find(':') + 1), checked.parsed.kind)) {
+        add(note);
+      }
+    }
+    check.entries.push_back(checked);
+  });
+}
+
+bool IsPathBlank(char c) { return c == ' ' || c == '\t'; }
+
+// What a PATH value means where the launcher reads it otherwise than a user would: only a drive
+// letter and a colon make it a full path, and nothing is trimmed or unquoted. False when it is
+// read as it looks.
+bool CheckPathValue(const std::string& value, const std::string& programDirectory, const char* application,
+                    Finding& problem) {
+  size_t first = value.find_first_not_of(" \t");
+  if (first == std::string::npos) {
+    problem = Found(FindingKind::PathEmpty, kFails);
+    return true;
+  }
+  std::string trimmed = value.substr(first, value.find_last_not_of(" \t") + 1 - first);
+  if (trimmed.size() >= 2 && trimmed.front() == '"' && trimmed.back() == '"') {
+    problem = Found(FindingKind::PathQuoted, kFails, application);
+    problem.fix = trimmed.substr(1, trimmed.size() - 2);
+    return true;
+  }
+  if (trimmed != value) {
+    problem = Found(IsPathBlank(value[0]) ? FindingKind::PathBlankAtStart : FindingKind::PathBlankAtEnd, kFails);
+    problem.fix = trimmed;
+    return true;
+  }
+  if (value.compare(0, 2, "\\\\") == 0) {
+    // \\server\share\rest: the share is reached through a drive letter mapped to it.
+    size_t share = value.find('\\', 2);
+    size_t rest = share == std::string::npos ? std::string::npos : value.find('\\', share + 1);
+    problem = Found(FindingKind::PathFromShareRoot, kFails, value);
+    problem.detail = application;
+    problem.fix = "N:" + (rest == std::string::npos ? std::string("\\") : value.substr(rest));
+    return true;
+  }
+  if (value[0] == '\\') {
+    bool hasDrive = programDirectory.size() >= 2 && programDirectory[1] == ':';
+    problem = Found(FindingKind::PathFromDriveRoot, kFails, value);
+    problem.detail = application;
+    problem.fix = (hasDrive ? programDirectory.substr(0, 2) : std::string("C:")) + value;
+    return true;
+  }
+  if (value.back() == '\\') {
+    problem = Found(FindingKind::PathNamesFolder, kFails, application);
+    problem.fix = value + "GAME.EXE";
+    return true;
+  }
+  return false;
+}
+
+// The application the launcher will start: a PATH value it reads otherwise than it looks, or a
+// file this machine does not hold (looked for where the launcher's folder lies on it).
+void CheckApplication(const CheckInput& input, const LaunchContext& context, const PathEntry& path,
+                      ConfigCheck& check) {
+  Finding problem(FindingKind::PathEmpty);
+  PathKind kind = input.probe != nullptr ? input.probe(context.applicationPath) : PathKind::Unknown;
+  if (path.present && CheckPathValue(path.value, input.programDirectory, context.applicationPath, problem)) {
+    // A value read from the share or drive root may still name a file beside the launcher.
+    bool maybeMeant = problem.kind == FindingKind::PathFromShareRoot || problem.kind == FindingKind::PathFromDriveRoot;
+    if (maybeMeant && kind != PathKind::Missing) problem.status = kRunsOtherwise;
+  } else if (kind == PathKind::Folder || kind == PathKind::Missing) {
+    problem = Found(kind == PathKind::Folder ? FindingKind::ApplicationIsFolder : FindingKind::ApplicationMissing,
+                    kFails, context.applicationPath);
+    problem.count = path.present ? 1 : 0;
+  } else {
+    return;
+  }
+  problem.line = path.line;
+  check.findings.push_back(problem);
+}
+
+// Which mode SelectMode picks from the catalogue, in which pass, and what the launcher does then.
+void CheckSelection(const CheckInput& input, LaunchContext& context, ConfigCheck& check) {
+  SelectionFacts& selection = check.selection;
+  context.modeCatalogue = *input.modes;
+  selection.checked = true;
+  selection.fromDisplay = input.modesAreTheDisplays;
+  selection.modeCount = context.modeCatalogue.size();
+  std::string application = context.applicationPath;
+  DWORD fieldMask = 0;
+  selection.index = context.SelectMode(fieldMask);
+  if (selection.index < 0) {
+    selection.index = -1;
+    selection.offer = FindNearestOffer(context.criteria, context.modeCatalogue);
+    check.findings.push_back(context.strictMode ? Found(FindingKind::NoModeFitsStrict, kFails)
+                                                : Found(FindingKind::NoModeFits, kRunsOtherwise, application));
+    return;
+  }
+  DWORD strictMask = 0;
+  selection.strictPass = StrictPass(context.modeCatalogue, context.criteria, strictMask) >= 0;
+  selection.chosen = context.modeCatalogue[static_cast<size_t>(selection.index)];
+  selection.fieldMask = fieldMask;
+  bool knowsCurrent = input.modesAreTheDisplays && context.currentMode.dmPelsWidth != 0;
+  selection.request = RequestedSwitch(fieldMask, selection.chosen, knowsCurrent ? &context.currentMode : nullptr,
+                                      context.modeCatalogue);
+  if (selection.request.offered) {
+    check.findings.push_back(Found(FindingKind::Switches, kRunsAsWritten, application));
+  } else if (context.strictMode) {
+    check.findings.push_back(Found(FindingKind::SwitchLikelyRefusedStrict, kFails));
+  } else {
+    check.findings.push_back(Found(FindingKind::SwitchLikelyRefused, kRunsOtherwise, application));
+  }
+}
+
+// The depths under 32 bits that the launcher's switch may ask for, none when the switch keeps
+// the depth or asks for 32 bits. With a catalogue that is the chosen mode's, when the switch names
+// the depth. Without one it is the depths that every DEPTH entry allows, when they all lie under
+// 24: a list with 24 may be met by a 32-bit mode in the relaxed pass, and one with 32 by a mode of
+// that depth, so only lists under 24 are sure to switch to fewer bits. No mode has 0 bits.
+std::vector<DWORD> DepthsUnder32(const ConfigCheck& check) {
+  FindingKind result = check.findings.back().kind;
+  const SelectionFacts& selection = check.selection;
+  if (result == FindingKind::Switches) {
+    bool namesDepth = (selection.fieldMask & DM_BITSPERPEL) != 0;
+    if (namesDepth && selection.chosen.dmBitsPerPel < 32) return {selection.chosen.dmBitsPerPel};
+    return {};
+  }
+  if (result != FindingKind::PicksFirstFit) return {};
+  bool constrained = false;
+  std::vector<DWORD> allowed;
+  for (const ModeCriterion& criterion : check.criteria) {
+    if (criterion.kind != EntryKind::Depth) continue;
+    std::vector<DWORD> listed;
+    for (int32_t value : criterion.values) {
+      DWORD bits = static_cast<DWORD>(value);
+      bool kept = bits != 0 && std::find(listed.begin(), listed.end(), bits) == listed.end() &&
+                  (!constrained || std::find(allowed.begin(), allowed.end(), bits) != allowed.end());
+      if (kept) listed.push_back(bits);
+    }
+    allowed = listed;
+    constrained = true;
+  }
+  bool allUnder24 = std::all_of(allowed.begin(), allowed.end(), [](DWORD bits) { return bits < 24; });
+  return allUnder24 ? allowed : std::vector<DWORD>();
+}
+
+// On Windows 8 and later a switch to fewer than 32 bits per pixel is emulated: the desktop keeps
+// 32 bits, and the application sees fewer only through its own reduced colour layer. Told before
+// what the run does; it weighs as a run otherwise than the file says unless that layer gives the
+// application every depth the switch may ask for.
+void CheckDepthSeen(const CheckInput& input, ConfigCheck& check) {
+  std::vector<DWORD> depths = DepthsUnder32(check);
+  if (!EmulatesLowDepths(input.windows) || depths.empty()) return;
+  Finding finding = Found(FindingKind::EmulatedDepth, kRunsOtherwise, check.applicationPath);
+  finding.numbers.assign(depths.begin(), depths.end());
+  const AppLayersReading& layers = check.layers;
+  bool onNetwork = OnNetwork(layers.place);
+  if (check.layersRead && onNetwork) finding.count = 1;
+  if (check.layersRead && !onNetwork && layers.status == AppLayersReading::Status::Found) {
+    ReducedColour given = SettingsOfLayers(ParseLayerValue(layers.value)).reducedColour;
+    finding.number = ReducedColourBits(given);
+    bool serves = std::all_of(depths.begin(), depths.end(), [given](DWORD bits) { return ReducedColourFor(bits) == given; });
+    serves = serves && given != ReducedColour::Off;
+    if (serves) finding.status = kRunsAsWritten;
+  }
+  check.findings.insert(check.findings.end() - 1, finding);
+}
+
+}  // namespace
+
+bool StopsTheRun(FindingKind kind) {
+  switch (kind) {
+    case FindingKind::EmptyFile:
+    case FindingKind::Utf16Text:
+    case FindingKind::PlainTextFile:
+    case FindingKind::StoredFormGivenAsPlain:
+    case FindingKind::NoModeEntry:
+    case FindingKind::NoModeFitsStrict:
+    case FindingKind::SwitchLikelyRefusedStrict:
+      return true;
+    default:
+      return false;
+  }
+}
+
+ConfigCheck CheckConfiguration(const CheckInput& input) {
+  ConfigCheck check;
+  // The launcher's own record, built without asking the platform; its name plays no part in
+  // applying entries.
+  std::string modulePath = input.programDirectory + "Kavelo2.exe";
+  LaunchContext context(modulePath.c_str(), input.currentMode);
+  if (!context.HasPaths()) return check;
+  check.made = true;
+  check.windows = input.windows;
+
+  CheckedFile& file = check.file;
+  file.name = input.inputName;
+  file.size = input.file.size;
+  file.givenPlain = input.plain;
+  file.programDirectory = context.programDirectory;
+  if (!input.inputName.empty()) file.nameRule = RuleOfName(input.inputName, input, file.launcherName);
+  FileForm assumed = input.plain ? FileForm::Plain : FileForm::Stored;
+  FileText read = ReadFileText(input.file.bytes, assumed);
+  file.form = read.form;
+  if (input.file.size == 0) {
+    check.findings.push_back(Found(FindingKind::EmptyFile, kFails));
+    return check;
+  }
+  if (read.form == FileForm::Utf16) {
+    check.findings.push_back(Found(FindingKind::Utf16Text, kFails));
+    return check;
+  }
+
+  PathEntry path;
+  CheckEntries(read.text, context, path, check);
+  for (const Finding& limit : TextLimits(read.text, input.file.size)) check.findings.push_back(limit);
+  check.settingsRead = true;
+  check.criteria = context.criteria;
+  check.strictMode = context.strictMode;
+  check.backdropEnabled = context.backdropEnabled;
+  check.applicationPath = context.applicationPath;
+  CheckApplication(input, context, path, check);
+  if (input.layers) {
+    check.layers = input.layers(check.applicationPath);
+    check.layersRead = true;
+  }
+
+  if (read.form != assumed) {
+    check.findings.push_back(input.plain ? Found(FindingKind::StoredFormGivenAsPlain, kFails)
+                                         : Found(FindingKind::PlainTextFile, kFails, input.inputName));
+  } else if (context.criteria.empty()) {
+    check.findings.push_back(Found(FindingKind::NoModeEntry, kFails));
+  } else if (input.modes == nullptr) {
+    check.findings.push_back(Found(FindingKind::PicksFirstFit, kRunsAsWritten, context.applicationPath));
+  } else {
+    CheckSelection(input, context, check);
+  }
+  CheckDepthSeen(input, check);
+  return check;
+}
+
+Verdict Judge(const ConfigCheck& check) {
+  Verdict verdict;
+  auto first = [&check](auto matches) {
+    auto found = std::find_if(check.findings.begin(), check.findings.end(), matches);
+    return found == check.findings.end() ? nullptr : &*found;
+  };
+  verdict.cause = first([](const Finding& finding) { return StopsTheRun(finding.kind); });
+  if (verdict.cause == nullptr) verdict.cause = first([](const Finding& finding) { return finding.status == kFails; });
+  if (verdict.cause == nullptr) verdict.cause = first([](const Finding& finding) { return finding.status == kRunsOtherwise; });
+  verdict.status = verdict.cause != nullptr ? verdict.cause->status : kRunsAsWritten;
+  return verdict;
+}

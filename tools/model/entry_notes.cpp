@@ -1,0 +1,175 @@
+// Findings in single entries. The decisions stay the launcher's (ParseEntry, ReadInteger); this
+// file only tells them apart and works out the likely fix.
+#include "tools/model/entry_notes.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr EntryKind kAllKinds[] = {EntryKind::Width,  EntryKind::Height, EntryKind::Depth,
+                                   EntryKind::Freq,   EntryKind::Strict, EntryKind::Path,
+                                   EntryKind::Backdrop};
+
+EntryKind KindOfKeyword(const std::string& key) { return KindOfKey(key.c_str()); }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+size_t EditDistance(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+Finding EntryFinding(FindingKind kind, std::string subject = "", std::string fix = "") {
+  Finding finding(kind);
+  finding.status = kRunsOtherwise;
+  finding.subject = std::move(subject);
+  finding.fix = std::move(fix);
+  return finding;
+}
+
+// An unrecognised key: the keyword it was most likely meant to be, and why.
+Finding UnknownKey(const std::string& key) {
+  std::string upper = UpperAscii(key);
+  if (upper.empty()) return EntryFinding(FindingKind::EmptyKey);
+  std::string squeezed;
+  for (char c : upper) {
+    if (!IsBlank(c)) squeezed += c;
+  }
+  if (squeezed != upper && KindOfKeyword(squeezed) != EntryKind::None) {
+    return EntryFinding(FindingKind::BlankInKey, upper, squeezed);
+  }
+  if (upper.compare(0, 3, "\xEF\xBB\xBF") == 0 && KindOfKeyword(upper.substr(3)) != EntryKind::None) {
+    return EntryFinding(FindingKind::KeyAfterMark, upper);
+  }
+  for (EntryKind kind : kAllKinds) {
+    std::string keyword = EntryKeyword(kind);
+    size_t allowed = keyword.size() <= 4 ? 1 : 2;
+    if (EditDistance(upper, keyword) <= allowed || upper.compare(0, keyword.size(), keyword) == 0) {
+      return EntryFinding(FindingKind::MisspeltKey, upper, keyword);
+    }
+  }
+  return EntryFinding(FindingKind::UnknownKey, upper);
+}
+
+// For an entry without a colon that starts with a keyword ("WIDTH 800", "WIDTH=800"): the
+// entry as it was meant, or "".
+std::string ColonHint(const std::string& entry) {
+  std::string upper = UpperAscii(entry);
+  for (EntryKind kind : kAllKinds) {
+    std::string keyword = EntryKeyword(kind);
+    if (upper.compare(0, keyword.size(), keyword) != 0) continue;
+    size_t value = keyword.size();
+    while (value < entry.size() && (IsBlank(entry[value]) || entry[value] == '=')) ++value;
+    return keyword + ":" + entry.substr(value);
+  }
+  return "";
+}
+
+// Reads "<mark><digits>" at `text`; answers the digits, or "" when they are not there.
+std::string MarkedNumber(const std::string& text, size_t& position, const char* marks) {
+  if (position >= text.size() || std::strchr(marks, text[position]) == nullptr) return "";
+  size_t end = position + 1;
+  while (end < text.size() && IsDigit(text[end])) ++end;
+  if (end == position + 1) return "";
+  std::string digits = text.substr(position + 1, end - position - 1);
+  position = end;
+  return digits;
+}
+
+// A width written as a whole mode ("800x600", "800x600x32@60"): the entries that say the rest,
+// or none for any other text after a width.
+std::vector<std::string> ModeTailEntries(const std::string& tail) {
+  size_t position = 0;
+  std::vector<std::string> entries;
+  std::string height = MarkedNumber(tail, position, "xX");
+  if (height.empty()) return {};
+  entries.push_back("HEIGHT:" + height);
+  std::string depth = MarkedNumber(tail, position, "xX");
+  if (!depth.empty()) entries.push_back("DEPTH:" + depth);
+  std::string frequency = MarkedNumber(tail, position, "@");
+  if (!frequency.empty()) entries.push_back("FREQ:" + frequency);
+  if (position != tail.size()) return {};
+  return entries;
+}
+
+// Digits with a leading zero, which "%i" reads in octal, where that differs from what they say
+// in decimal ("075" is 61, not 75). False otherwise.
+bool OctalNote(const std::string& digits, Finding& note) {
+  if (digits.size() < 2 || digits.size() > 12 || digits[1] == 'x' || digits[1] == 'X') return false;
+  unsigned long long octal = 0, decimal = 0;
+  for (char c : digits) {
+    octal = octal * 8 + static_cast<unsigned>(c - '0');
+    decimal = decimal * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (octal == decimal) return false;
+  note = EntryFinding(FindingKind::OctalNumber, digits, digits.substr(digits.find_first_not_of('0')));
+  note.number = static_cast<int64_t>(octal);
+  return true;
+}
+
+}  // namespace
+
+// Keys hold no NUL: the launcher's walk ends the text at the first one.
+std::string UpperAscii(std::string text) {
+  UppercaseAscii(text.data());
+  return text;
+}
+
+Finding IgnoredEntry(const std::string& entry, EntryKind kind) {
+  size_t colon = entry.find(':');
+  if (colon == std::string::npos) return EntryFinding(FindingKind::NoColon, entry, ColonHint(entry));
+  if (kind == EntryKind::None) return UnknownKey(entry.substr(0, colon));
+  Finding finding = EntryFinding(colon + 1 == entry.size() ? FindingKind::EmptyValue : FindingKind::ListWithoutNumber);
+  finding.entryKind = kind;
+  return finding;
+}
+
+std::vector<Finding> ListNotes(const std::string& value, EntryKind kind) {
+  std::vector<Finding> notes;
+  const char* cursor = value.c_str();
+  for (bool first = true;; first = false) {
+    int32_t number = 0;
+    const char* end = ReadInteger(cursor, number);
+    const char* comma = std::strchr(cursor, ',');
+    const char* elementEnd = comma != nullptr ? comma : cursor + std::strlen(cursor);
+    std::string element(cursor, elementEnd);
+    if (end != nullptr) {
+      const char* digits = cursor + std::strspn(cursor, " \t\v\f+-");
+      Finding octal(FindingKind::OctalNumber);
+      if (digits[0] == '0' && OctalNote(std::string(digits, end), octal)) notes.push_back(octal);
+      std::string tail(end, elementEnd);
+      if (tail.find_first_not_of(" \t\v\f") != std::string::npos) {
+        Finding after = EntryFinding(FindingKind::TextAfterNumber, tail);
+        after.number = number;
+        if (first && kind == EntryKind::Width) after.fixes = ModeTailEntries(tail);
+        notes.push_back(after);
+      }
+    }
+    if (comma == nullptr) {
+      if (end == nullptr && element.find_first_not_of(" \t\v\f") != std::string::npos) {
+        notes.push_back(EntryFinding(FindingKind::ElementWithoutNumber, element));
+      }
+      return notes;
+    }
+    if (end == nullptr) {
+      Finding stops = EntryFinding(FindingKind::ListStops, element);
+      stops.detail = comma + 1;
+      notes.push_back(stops);
+      return notes;
+    }
+    cursor = comma + 1;
+  }
+}

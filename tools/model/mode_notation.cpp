@@ -1,0 +1,87 @@
+// Reading and writing display modes in the tool's notation.
+#include "tools/model/mode_notation.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace {
+
+// A record like the one a display driver fills in: the four fields selection reads, and the
+// field bits that say they are set.
+DEVMODEA MakeMode(DWORD width, DWORD height, DWORD bits, DWORD frequency) {
+  DEVMODEA mode;
+  std::memset(&mode, 0, sizeof(mode));
+  mode.dmSize = static_cast<WORD>(sizeof(mode));
+  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
+  mode.dmPelsWidth = width;
+  mode.dmPelsHeight = height;
+  mode.dmBitsPerPel = bits;
+  mode.dmDisplayFrequency = frequency;
+  return mode;
+}
+
+// Reads decimal digits at `cursor` into `value`; false when there are none or they overflow.
+bool ReadField(const char*& cursor, DWORD& value) {
+  if (!std::isdigit(static_cast<unsigned char>(*cursor))) return false;
+  unsigned long long number = 0;
+  while (std::isdigit(static_cast<unsigned char>(*cursor))) {
+    number = number * 10 + static_cast<unsigned>(*cursor++ - '0');
+    if (number > 0xFFFFFFFFull) return false;
+  }
+  value = static_cast<DWORD>(number);
+  return true;
+}
+
+bool ParseMode(const std::string& element, DEVMODEA& mode) {
+  const char* cursor = element.c_str();
+  DWORD width = 0, height = 0, bits = 0, frequency = 0;
+  bool ok = ReadField(cursor, width) && *cursor++ == 'x' && ReadField(cursor, height) &&
+            *cursor++ == 'x' && ReadField(cursor, bits) && *cursor++ == '@' &&
+            ReadField(cursor, frequency) && *cursor == '\0';
+  if (ok) mode = MakeMode(width, height, bits, frequency);
+  return ok;
+}
+
+bool IsListSeparator(char c) { return c == ',' || std::isspace(static_cast<unsigned char>(c)); }
+
+}  // namespace
+
+std::string FormatMode(const DEVMODEA& mode) {
+  return std::to_string(mode.dmPelsWidth) + "x" + std::to_string(mode.dmPelsHeight) + "x" +
+         std::to_string(mode.dmBitsPerPel) + "@" + std::to_string(mode.dmDisplayFrequency);
+}
+
+std::string DescribeCatalogueEntry(const ModeCatalogue& catalogue, size_t index) {
+  return "mode " + std::to_string(index + 1) + " of " + std::to_string(catalogue.size()) + ": " +
+         FormatMode(catalogue[index]);
+}
+
+std::string FormatCatalogue(const ModeCatalogue& catalogue) {
+  std::string text;
+  for (size_t index = 0; index < catalogue.size(); ++index) {
+    text += DescribeCatalogueEntry(catalogue, index) + "\n";
+  }
+  return text;
+}
+
+bool ParseModeList(const std::string& text, ModeCatalogue& catalogue, std::string& error) {
+  catalogue.clear();
+  size_t position = 0;
+  while (position < text.size()) {
+    if (IsListSeparator(text[position])) {
+      ++position;
+      continue;
+    }
+    size_t end = position;
+    while (end < text.size() && !IsListSeparator(text[end])) ++end;
+    std::string element = text.substr(position, end - position);
+    DEVMODEA mode;
+    if (!ParseMode(element, mode)) {
+      error = element;
+      return false;
+    }
+    catalogue.push_back(mode);
+    position = end;
+  }
+  return true;
+}
