@@ -1181,3 +1181,79 @@ TEST_F(ConfigToolTest, SampleConfigurationIsTheEncodedPlainTextAndRuns) {
 }
 
 }  // namespace
+
+// --- whole reports --------------------------------------------------------------------------
+
+namespace {
+
+// The words of the reports, checked whole: each case in tests/reports is a command line (NAME.args,
+// one argument a line, {file} for the configuration; lines beginning with "@" script the simulated
+// machine) and the configuration's plain text (NAME.txt, written in the stored form unless
+// "@plain-file" says to write it as it stands), and NAME.out is what a console shows: the standard
+// output, the standard error and the exit status. A rewording changes those files and no assertion;
+// KAVELO2_UPDATE_REPORTS=1 writes them anew from what the tool says now.
+const std::string kReports = std::string(KAVELO2_SOURCE_DIR) + "/tools/kavelo2-config/tests/reports/";
+
+std::string ReadFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  return file != nullptr ? ReadStream(file) : std::string();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+  return text;
+}
+
+}  // namespace
+
+TEST_F(ConfigToolTest, WholeReportsOfRepresentativeFilesAreAsWritten) {
+  std::vector<std::string> names;
+  std::FILE* listing = popen(("ls " + kReports + " | sed -n 's/\\.args$//p'").c_str(), "r");
+  ASSERT_NE(listing, nullptr);
+  names = Lines(ReadStream(listing));
+  ASSERT_GE(names.size(), 10u);
+  bool update = std::getenv("KAVELO2_UPDATE_REPORTS") != nullptr;
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    ResetSim();
+    const char* mode = nullptr;
+    const char* windows = nullptr;
+    std::string modeText, windowsText;
+    bool plainFile = false;
+    std::vector<std::string> args;
+    std::string text = ReadFile(kReports + name + ".txt");
+    for (const std::string& line : Lines(ReadFile(kReports + name + ".args"))) {
+      if (line.rfind("@mode ", 0) == 0) {
+        modeText = line.substr(6);
+        mode = modeText.c_str();
+      } else if (line.rfind("@windows ", 0) == 0) {
+        windowsText = line.substr(9);
+        windows = windowsText.c_str();
+      } else if (line == "@plain-file") {
+        plainFile = true;
+      } else {
+        args.push_back(line == "{file}" ? Write("Kavelo2.ini", plainFile ? text : LauncherTransform(text)) : line);
+      }
+    }
+    Script(nullptr, mode, nullptr, windows);
+    ToolRun run = Run(args);
+    std::string shown = Replaced(run.out + run.err, folder_, "FOLDER") + "exit status " + std::to_string(run.status) + "\n";
+    std::string expectedPath = kReports + name + ".out";
+    if (update) {
+      std::FILE* file = std::fopen(expectedPath.c_str(), "wb");
+      ASSERT_NE(file, nullptr);
+      std::fwrite(shown.data(), 1, shown.size(), file);
+      std::fclose(file);
+    }
+    EXPECT_EQ(shown, ReadFile(expectedPath));
+  }
+}
