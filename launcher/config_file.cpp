@@ -107,11 +107,12 @@ bool ResolveApplicationPath(const char* programDirectory, const char* value,
   return ComposePath(applicationPath, {programDirectory, value});
 }
 
-const char* ReadInteger(const char* text, int32_t& value) {
+const char* ReadInteger(const char* text, int32_t& value, const char** digits) {
   const char* cursor = text;
   while (IsNumberBlank(*cursor)) ++cursor;
   bool negative = *cursor == '-';
   if (*cursor == '+' || *cursor == '-') ++cursor;
+  if (digits != nullptr) *digits = cursor;
   unsigned base = 10;
   if (cursor[0] == '0' && (cursor[1] == 'x' || cursor[1] == 'X') &&
       DigitValue(cursor[2], 16) >= 0) {

@@ -116,16 +116,19 @@ bool ResolveApplicationPath(const char* programDirectory, const char* value,
                             PathText& applicationPath);
 
 // Reads one integer at `text` as "%i" does (blanks, sign, 0x hex, 0 octal, decimal; modulo
-// 2^32). Answers the position after it, or null when no number starts there.
-const char* ReadInteger(const char* text, int32_t& value);
+// 2^32). Answers the position after it, or null when no number starts there. `digits`, when
+// given, receives where the number's digits begin, after the blanks and the sign (at its "0x"
+// for a hexadecimal one).
+const char* ReadInteger(const char* text, int32_t& value, const char** digits = nullptr);
 
 // One element of an integer list as the launcher walks it: from `start` up to the next comma
 // (`comma`, null for the last element) and the number "%i" reads at its start (`numberEnd` is
-// null when it reads none).
+// null when it reads none; its digits begin at `digits`).
 struct ListElement {
   const char* start;
   const char* comma;
   const char* numberEnd;
+  const char* digits;
   int32_t number;
 };
 
@@ -134,10 +137,10 @@ struct ListElement {
 // comma but reads no number. Answers the last element handed over.
 template <typename OnElement>
 ListElement WalkIntegerList(const char* text, OnElement&& onElement) {
-  ListElement element{text, nullptr, nullptr, 0};
+  ListElement element{text, nullptr, nullptr, nullptr, 0};
   for (;;) {
     element.number = 0;
-    element.numberEnd = ReadInteger(element.start, element.number);
+    element.numberEnd = ReadInteger(element.start, element.number, &element.digits);
     element.comma = std::strchr(element.start, ',');
     onElement(static_cast<const ListElement&>(element));
     if (element.comma == nullptr || element.numberEnd == nullptr) return element;

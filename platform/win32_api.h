@@ -85,6 +85,7 @@ typedef LONG_PTR(WINAPI* FARPROC)(void);
 #define NORMAL_PRIORITY_CLASS 0x00000020u
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_WRITE_PROTECT 19L
+#define ERROR_NOT_READY 21L
 #define ERROR_SHARING_VIOLATION 32L
 #define ERROR_DISK_FULL 112L
 #define ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 1177L
@@ -356,6 +357,7 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
                       LPDWORD lpNumberOfBytesWritten, OVERLAPPED* lpOverlapped);
 BOOL WINAPI FlushFileBuffers(HANDLE hFile);
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
+DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
 BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags);
 BOOL WINAPI ReplaceFileA(LPCSTR lpReplacedFileName, LPCSTR lpReplacementFileName,

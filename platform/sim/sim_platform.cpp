@@ -7,7 +7,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -33,6 +35,30 @@ bool SimFileCallFails(const char* name) {
   if (Sim().failingFileCall != name) return false;
   Sim().lastError = Sim().fileError;
   return true;
+}
+
+// The host file a Windows path names, as Wine shows the host to Windows programs: drive Z: is the
+// host's root, and a path without a drive letter is a host path as it stands. Another drive is not
+// on this machine: false, with the platform's answer for a drive that is not ready.
+bool HostPath(const char* windowsPath, std::string& host) {
+  std::string path = windowsPath != nullptr ? windowsPath : "";
+  bool drive = path.size() >= 2 && path[1] == ':' && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  if (drive && path[0] != 'Z' && path[0] != 'z') {
+    Sim().lastError = static_cast<DWORD>(ERROR_NOT_READY);
+    return false;
+  }
+  host = drive ? path.substr(2) : path;
+  if (drive) {
+    for (char& c : host) c = c == '\\' ? '/' : c;
+  }
+  return true;
+}
+
+// The platform's code for a host call that failed.
+DWORD HostError() {
+  return errno == ENOENT ? static_cast<DWORD>(ERROR_FILE_NOT_FOUND)
+         : errno == ENOTDIR ? static_cast<DWORD>(ERROR_PATH_NOT_FOUND)
+                            : static_cast<DWORD>(ERROR_ACCESS_DENIED);
 }
 
 int FileDescriptor(HANDLE handle) {
@@ -321,8 +347,9 @@ void WINAPI PostQuitMessage(int exitCode) {
 
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD, DWORD, HANDLE) {
   SimCall recording("CreateFileA");
-  if (SimFileCallFails("CreateFileA")) return INVALID_HANDLE_VALUE;
-  int descriptor = open(name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::string host;
+  if (SimFileCallFails("CreateFileA") || !HostPath(name, host)) return INVALID_HANDLE_VALUE;
+  int descriptor = open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (descriptor < 0) {
     Sim().lastError = errno == ENOENT ? static_cast<DWORD>(ERROR_PATH_NOT_FOUND) : static_cast<DWORD>(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
@@ -350,7 +377,12 @@ BOOL WINAPI FlushFileBuffers(HANDLE file) {
 DWORD WINAPI GetFileAttributesA(LPCSTR name) {
   SimCall recording("GetFileAttributesA");
   struct stat status;
-  if (SimFileCallFails("GetFileAttributesA") || stat(name, &status) != 0) return INVALID_FILE_ATTRIBUTES;
+  std::string host;
+  if (SimFileCallFails("GetFileAttributesA") || !HostPath(name, host)) return INVALID_FILE_ATTRIBUTES;
+  if (stat(host.c_str(), &status) != 0) {
+    Sim().lastError = HostError();
+    return INVALID_FILE_ATTRIBUTES;
+  }
   DWORD attributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
   // The owner's write permission stands for the read-only attribute.
   if ((status.st_mode & S_IWUSR) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
@@ -359,14 +391,38 @@ DWORD WINAPI GetFileAttributesA(LPCSTR name) {
 
 BOOL WINAPI DeleteFileA(LPCSTR name) {
   SimCall recording("DeleteFileA");
-  return !SimFileCallFails("DeleteFileA") && unlink(name) == 0;
+  std::string host;
+  return !SimFileCallFails("DeleteFileA") && HostPath(name, host) && unlink(host.c_str()) == 0;
+}
+
+// Like the platform: a full path in Windows form. A host path names its host file on drive Z:; a
+// path on another drive is already full.
+DWORD WINAPI GetFullPathNameA(LPCSTR name, DWORD size, LPSTR full, LPSTR* filePart) {
+  SimCall recording("GetFullPathNameA");
+  if (filePart != nullptr) *filePart = nullptr;
+  std::string host, result;
+  if (!HostPath(name, host)) {
+    result = name;
+  } else {
+    char resolved[4096];
+    if (realpath(host.c_str(), resolved) == nullptr) {
+      Sim().lastError = HostError();
+      return 0;
+    }
+    result = "Z:" + std::string(resolved);
+    for (char& c : result) c = c == '/' ? '\\' : c;
+  }
+  if (result.size() >= size) return static_cast<DWORD>(result.size() + 1);
+  std::memcpy(full, result.c_str(), result.size() + 1);
+  return static_cast<DWORD>(result.size());
 }
 
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
   SimCall recording("MoveFileExA");
   Sim().moveFlags.push_back(flags);
-  if (SimFileCallFails("MoveFileExA")) return FALSE;
-  if (std::rename(existing, target) == 0) return TRUE;
+  std::string from, to;
+  if (SimFileCallFails("MoveFileExA") || !HostPath(existing, from) || !HostPath(target, to)) return FALSE;
+  if (std::rename(from.c_str(), to.c_str()) == 0) return TRUE;
   Sim().lastError = static_cast<DWORD>(ERROR_ACCESS_DENIED);
   return FALSE;
 }
@@ -377,11 +433,13 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
 BOOL WINAPI ReplaceFileA(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID, LPVOID) {
   SimCall recording("ReplaceFileA");
   Sim().replaceFlags.push_back(flags);
+  std::string target, source, aside;
+  if (!HostPath(replaced, target) || !HostPath(replacement, source) || !HostPath(backup, aside)) return FALSE;
   if (SimFileCallFails("ReplaceFileA")) {
-    if (Sim().fileError == static_cast<DWORD>(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)) std::rename(replaced, backup);
+    if (Sim().fileError == static_cast<DWORD>(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)) std::rename(target.c_str(), aside.c_str());
     return FALSE;
   }
-  if (std::rename(replaced, backup) != 0 || std::rename(replacement, replaced) != 0) {
+  if (std::rename(target.c_str(), aside.c_str()) != 0 || std::rename(source.c_str(), target.c_str()) != 0) {
     Sim().lastError = static_cast<DWORD>(ERROR_ACCESS_DENIED);
     return FALSE;
   }

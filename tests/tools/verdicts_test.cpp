@@ -6,7 +6,7 @@
 #include "tools/kavelo2-settings/settings_document.h"
 #include "tools/kavelo2-settings/settings_explain.h"
 #include "tools/machine/files.h"
-#include "tools/model/check_report.h"
+#include "tools/model/finding_text.h"
 
 #include <gtest/gtest.h>
 

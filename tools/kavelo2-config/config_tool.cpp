@@ -4,6 +4,8 @@
 #include "launcher/config_file.h"
 #include "tools/machine/app_layer_registry.h"
 #include "tools/model/check_report.h"
+#include "tools/model/finding_text.h"
+#include "tools/model/restore_text.h"
 #include "tools/model/config_check.h"
 #include "tools/model/file_forms.h"
 #include "tools/machine/files.h"

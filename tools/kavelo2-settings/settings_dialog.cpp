@@ -3,7 +3,8 @@
 // while the window keeps answering. Everything it decides comes from the document.
 #include "tools/kavelo2-settings/settings_dialog.h"
 
-#include "tools/model/check_report.h"
+#include "tools/model/layers_text.h"
+#include "tools/model/restore_text.h"
 #include "tools/machine/files.h"
 #include "tools/model/mode_notation.h"
 #include "tools/machine/display.h"

@@ -4,7 +4,7 @@
 
 #include "launcher/config_file.h"
 #include "tools/machine/app_layer_registry.h"
-#include "tools/model/check_report.h"
+#include "tools/model/finding_text.h"
 #include "tools/machine/files.h"
 #include "tools/model/mode_notation.h"
 #include "tools/model/text_limits.h"
@@ -50,11 +50,6 @@ char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A
 std::string Backslashed(std::string path) {
   std::replace(path.begin(), path.end(), '/', '\\');
   return path;
-}
-
-// The value kinds of PATH findings: how the launcher reads what is written, whatever the machine.
-bool IsPathValueFinding(FindingKind kind) {
-  return kind >= FindingKind::PathEmpty && kind <= FindingKind::PathNamesFolder;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "launcher/config_file.h"
 #include "tools/model/check_report.h"
+#include "tools/model/finding_text.h"
 
 namespace {
 

@@ -1,25 +1,24 @@
 // Reading an application's compatibility layers from the registry, and where it lies.
 #include "tools/machine/app_layer_registry.h"
 
+#include "launcher/config_file.h"
 #include "platform/win32_api.h"
-#include "tools/model/entry_notes.h"
+#include "tools/model/ascii_text.h"
 
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool IsDriveLetter(const std::string& path) {
-  char letter = static_cast<char>(path.empty() ? '\0' : path[0] | 0x20);
-  return path.size() >= 2 && letter >= 'a' && letter <= 'z' && path[1] == ':';
+  char letter = path.empty() ? '\0' : UpperAscii(path[0]);
+  return path.size() >= 2 && letter >= 'A' && letter <= 'Z' && path[1] == ':';
 }
 
 // "\\server\share" of the text after the two separators that begin a share's path.
 std::string ShareRoot(const std::string& rest) {
   size_t server = rest.find_first_of("\\/");
   size_t share = server == std::string::npos ? std::string::npos : rest.find_first_of("\\/", server + 1);
-  std::string root = "\\\\" + rest.substr(0, share);
-  for (char& c : root) c = c == '/' ? '\\' : c;
-  return root;
+  return Backslashed("\\\\" + rest.substr(0, share));
 }
 
 }  // namespace

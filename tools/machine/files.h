@@ -1,6 +1,4 @@
-// The launcher's paths on the machine the tool runs on, and the files the tools read. On Windows
-// they are the machine's own; on the host, Windows paths on drive Z: are host paths, as Wine shows
-// them to Windows programs, and other drives are not on this machine.
+// The launcher's paths on the machine the tool runs on, and the files the tools read.
 #pragma once
 
 #include "tools/model/file_forms.h"
@@ -13,7 +11,8 @@
 // keeps its name, with slashes turned into backslashes.
 std::string FullFolder(const std::string& folder);
 
-// What a Windows path names on this machine.
+// What a Windows path names on this machine: Unknown when it cannot be told (a drive that is not
+// ready, or not there).
 PathKind ProbePath(const std::string& windowsPath);
 
 // Reads `file` to its end, holding its first kHeldFileBytes and counting the rest. False when

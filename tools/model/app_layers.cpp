@@ -1,7 +1,7 @@
 // Taking a layers value apart and composing the one the Compatibility tab would store.
 #include "tools/model/app_layers.h"
 
-#include "tools/model/entry_notes.h"
+#include "tools/model/ascii_text.h"
 
 #include <algorithm>
 #include <cstddef>

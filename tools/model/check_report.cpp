@@ -1,118 +1,11 @@
-// Rendering a check: every sentence the checker and the dialog show about a configuration.
+// Laying out the checker's report.
 #include "tools/model/check_report.h"
 
-#include "launcher/config_file.h"
-#include "launcher/launch_context.h"
-#include "launcher/mode_switch.h"
+#include "tools/model/finding_text.h"
+#include "tools/model/layers_text.h"
 #include "tools/model/mode_notation.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
-#include <type_traits>
-
 namespace {
-
-constexpr const char* kKeyList = "the keys are WIDTH, HEIGHT, DEPTH, FREQ, STRICT, PATH and BACKDROP";
-
-std::string SizeText(DWORD width, DWORD height) {
-  return std::to_string(width) + "x" + std::to_string(height);
-}
-
-// "32, 16 and 8", or the same of any texts.
-template <typename Item>
-std::string Joined(const std::vector<Item>& items) {
-  std::string text;
-  for (size_t i = 0; i < items.size(); ++i) {
-    std::string item;
-    if constexpr (std::is_same_v<Item, std::string>) {
-      item = items[i];
-    } else {
-      item = std::to_string(items[i]);
-    }
-    text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + item;
-  }
-  return text;
-}
-
-// What the switch asks for: with the mode in force known, the whole size and depth; otherwise
-// only the fields named.
-std::string RequestText(const SwitchRequest& request) {
-  bool namesWidth = (request.fieldMask & DM_PELSWIDTH) != 0;
-  bool namesHeight = (request.fieldMask & DM_PELSHEIGHT) != 0;
-  std::vector<std::string> parts;
-  if (request.knowsCurrent || (namesWidth && namesHeight)) {
-    parts.push_back(SizeText(request.width, request.height));
-  } else if (namesWidth) {
-    parts.push_back("width " + std::to_string(request.width));
-  } else if (namesHeight) {
-    parts.push_back("height " + std::to_string(request.height));
-  }
-  if (request.knowsCurrent || (request.fieldMask & DM_BITSPERPEL)) parts.push_back(std::to_string(request.bits) + " bits");
-  if (request.fieldMask & DM_DISPLAYFREQUENCY) parts.push_back(std::to_string(request.frequency) + " Hz");
-  std::string text;
-  for (const std::string& part : parts) text += (text.empty() ? "" : " at ") + part;
-  return text.empty() ? "the mode in force" : text;
-}
-
-std::string OfferText(const NearestOffer& offer) {
-  switch (offer.kind) {
-    case NearestOffer::Kind::NoModeAtAll:
-      return "the display offers no mode at all";
-    case NearestOffer::Kind::EmptyList:
-      return DescribeCriterion(offer.emptyList) + " fits no mode";
-    case NearestOffer::Kind::OnlyDepths:
-      return "the display offers only " + Joined(offer.depths) + " bits";
-    case NearestOffer::Kind::SizesAtDepths: {
-      std::string text = "the display offers ";
-      for (size_t i = 0; i < offer.sizes.size(); ++i) {
-        text += (i == 0 ? "" : ", ") + SizeText(offer.sizes[i].first.first, offer.sizes[i].first.second) +
-                " only at " + Joined(offer.sizes[i].second) + " bits";
-      }
-      return text;
-    }
-    case NearestOffer::Kind::NearestSize:
-      break;
-  }
-  std::string asked = offer.askedWidth != 0 && offer.askedHeight != 0 ? SizeText(offer.askedWidth, offer.askedHeight)
-                      : offer.askedWidth != 0 ? "width " + std::to_string(offer.askedWidth)
-                                              : "height " + std::to_string(offer.askedHeight);
-  return "the display offers no " + asked + "; the nearest size it offers is " +
-         SizeText(offer.nearestWidth, offer.nearestHeight);
-}
-
-// The command that encodes a plain-text file in place.
-std::string EncodeCommand(const std::string& inputName) {
-  if (inputName.empty()) return "kavelo2-config encode PLAIN.txt Kavelo2.ini";
-  return "kavelo2-config encode \"" + inputName + "\" \"" + inputName + "\"";
-}
-
-// For STRICT and BACKDROP entries without a number: how to switch them on.
-std::string SwitchHint(EntryKind kind) {
-  if (kind != EntryKind::Strict && kind != EntryKind::Backdrop) return "";
-  std::string keyword = EntryKeyword(kind);
-  return " (write \"" + keyword + ":1\" to turn " + keyword + " on; without it, it stays off)";
-}
-
-std::string ReadLimitText(const Finding& finding) {
-  std::string text = "the launcher reads only the first " + std::to_string(kConfigReadLimit) + " of " +
-                     std::to_string(finding.number) + " bytes";
-  bool cut = finding.length > 0;
-  if (cut && !finding.detail.empty()) {
-    text += ": line " + std::to_string(finding.line) + " " + Quoted(finding.subject) + " is cut to " +
-            Quoted(finding.detail);
-  } else if (cut) {
-    text += ": line " + std::to_string(finding.line) + ", which begins " + Quoted(finding.subject) +
-            ", is cut after its first " + std::to_string(finding.length) + " bytes";
-  }
-  int64_t unread = finding.count < 0 ? -finding.count : finding.count;
-  if (unread > 0) {
-    text += std::string(cut ? ", and " : ": ") + (finding.count < 0 ? "at least " : "") + std::to_string(unread) +
-            (unread == 1 ? " entry" : " entries") + (cut ? " after it" : " after that") +
-            (unread == 1 ? " is" : " are") + " never read";
-  }
-  return text;
-}
 
 std::string DescribeAccepted(const CheckedEntry& entry) {
   const ModeCriterion& parsed = entry.parsed;
@@ -134,10 +27,6 @@ std::string DescribeAccepted(const CheckedEntry& entry) {
       if (parsed.values.empty()) return DescribeCriterion(parsed) + ": this criterion rejects every mode";
       return DescribeCriterion(parsed);
   }
-}
-
-bool IsApplicationFinding(FindingKind kind) {
-  return kind >= FindingKind::PathEmpty && kind <= FindingKind::ApplicationMissing;
 }
 
 std::string FileLine(const CheckedFile& file) {
@@ -188,7 +77,7 @@ std::string SettingsText(const ConfigCheck& check) {
 std::string SelectionText(const SelectionFacts& selection) {
   std::string text = "\nmodes: " + std::to_string(selection.modeCount) +
                      (selection.fromDisplay ? ", from the display" : ", as given") + "\n";
-  if (selection.index < 0) return text + "selection: no mode fits, in either pass: " + OfferText(selection.offer) + "\n";
+  if (selection.index < 0) return text + "selection: no mode fits, in either pass: " + NearestOfferText(selection.offer) + "\n";
   text += "selection: mode " + std::to_string(selection.index + 1) + " of " + std::to_string(selection.modeCount) +
           ": " + FormatMode(selection.chosen) + ", in the " + (selection.strictPass ? "strict pass" : "relaxed pass") +
           ", FieldMask " + FieldMaskNames(selection.fieldMask) + "\n";
@@ -202,7 +91,7 @@ std::string SelectionText(const SelectionFacts& selection) {
     std::string missing = namesWidth ? "height" : namesHeight ? "width" : "size";
     text += "  note: the switch names no " + missing + ", so the display keeps its current one";
     if (!selection.request.offered) {
-      text += "; it does not offer " + RequestText(selection.request) + " (add " +
+      text += "; it does not offer " + SwitchRequestText(selection.request) + " (add " +
               (namesWidth ? "a HEIGHT entry" : namesHeight ? "a WIDTH entry" : "WIDTH and HEIGHT entries") + ")";
     }
     text += "\n";
@@ -210,228 +99,7 @@ std::string SelectionText(const SelectionFacts& selection) {
   return text;
 }
 
-// The choice under "Reduced color mode" on the Compatibility tab, as the tab words it.
-std::string ColourOption(ReducedColour colour) {
-  return colour == ReducedColour::EightBit ? "\"8-bit (256) color\"" : "\"16-bit (65536) color\"";
-}
-
-std::string EmulatedDepthText(const Finding& finding) {
-  std::string depths;
-  std::vector<ReducedColour> options;
-  for (int64_t bits : finding.numbers) {
-    depths += (depths.empty() ? "" : " or ") + std::to_string(bits);
-    ReducedColour colour = ReducedColourFor(static_cast<DWORD>(bits));
-    if (colour != ReducedColour::Off && std::find(options.begin(), options.end(), colour) == options.end()) {
-      options.push_back(colour);
-    }
-  }
-  std::string text = "on Windows 8 and later a switch to " + depths + " bits per pixel is only emulated: the " +
-                     "desktop keeps 32 bits, and " + Shown(finding.subject) + " sees " +
-                     (finding.numbers.size() > 1 ? std::string("fewer") : depths) +
-                     " bits only through its own reduced colour setting";
-  if (finding.status == kRunsAsWritten) return text + ", which gives it " + std::to_string(finding.number) + " bits";
-  if (finding.count != 0) {
-    return text + ", which Windows applies only to programs on local drives: copy the application to a local "
-                  "drive and set it there";
-  }
-  if (options.empty()) return text + ", which offers no " + depths + " bits: it runs at 32 bits";
-  std::string choice = ColourOption(options[0]) + (options.size() > 1 ? " or " + ColourOption(options[1]) : "");
-  std::string now = finding.number != 0 ? ", which gives it " + std::to_string(finding.number) + " bits now" : "";
-  return text + now + ": tick \"Reduced color mode\" with " + choice +
-         " on the Compatibility tab of the application's Properties, or set it in Kavelo2 Settings under \"The "
-         "application on this computer\"";
-}
-
-std::string PlaceText(const AppPlace& place) {
-  return place.location == AppLocation::NetworkShare ? "the network share " + Shown(place.root)
-                                                     : "the network drive " + Shown(place.root);
-}
-
-std::string ModeOrUnknown(const DEVMODEA& mode) {
-  return mode.dmPelsWidth != 0 ? FormatMode(mode) : std::string("unknown");
-}
-
-std::string ResultName(LONG result) {
-  const char* name = DisplayChangeResultName(result);
-  return name != nullptr ? std::string(name) : "result " + std::to_string(result);
-}
-
 }  // namespace
-
-std::string Shown(const std::string& text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string shown;
-  for (char c : text) {
-    unsigned char byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7F) {
-      shown += c;
-    } else {
-      shown += "\\x";
-      shown += kHex[byte >> 4];
-      shown += kHex[byte & 0xF];
-    }
-  }
-  return shown;
-}
-
-std::string Quoted(const std::string& text) { return "\"" + Shown(text) + "\""; }
-
-std::string DescribeCriterion(const ModeCriterion& criterion) {
-  std::string keyword = EntryKeyword(criterion.kind);
-  if (criterion.values.empty()) return keyword + " with an empty list";
-  std::string text = keyword;
-  for (size_t i = 0; i < criterion.values.size(); ++i) {
-    text += (i == 0 ? " " : ", ") + std::to_string(criterion.values[i]);
-  }
-  return text;
-}
-
-std::string FieldMaskNames(DWORD fieldMask) {
-  static const struct {
-    DWORD bit;
-    const char* name;
-  } kBits[] = {{DM_PELSWIDTH, "DM_PELSWIDTH"},
-               {DM_PELSHEIGHT, "DM_PELSHEIGHT"},
-               {DM_BITSPERPEL, "DM_BITSPERPEL"},
-               {DM_DISPLAYFREQUENCY, "DM_DISPLAYFREQUENCY"}};
-  char hex[16];
-  std::snprintf(hex, sizeof(hex), "0x%08X", static_cast<unsigned>(fieldMask));
-  std::string names;
-  for (const auto& bit : kBits) {
-    if (fieldMask & bit.bit) names += (names.empty() ? "" : " | ") + std::string(bit.name);
-  }
-  return std::string(hex) + (names.empty() ? "" : " (" + names + ")");
-}
-
-std::string FindingLabel(const Finding& finding) {
-  switch (finding.kind) {
-    case FindingKind::NoColon:
-    case FindingKind::EmptyKey:
-    case FindingKind::BlankInKey:
-    case FindingKind::KeyAfterMark:
-    case FindingKind::MisspeltKey:
-    case FindingKind::UnknownKey:
-    case FindingKind::EmptyValue:
-    case FindingKind::ListWithoutNumber:
-      return "ignored: ";
-    case FindingKind::PathTooLong:
-      return "accepted: ";
-    case FindingKind::OctalNumber:
-    case FindingKind::TextAfterNumber:
-    case FindingKind::ElementWithoutNumber:
-    case FindingKind::ListStops:
-      return "note: ";
-    default:
-      if (IsApplicationFinding(finding.kind)) return finding.status == kFails ? "problem: " : "note: ";
-      return "";
-  }
-}
-
-std::string FindingBody(const Finding& finding, const ConfigCheck& check) {
-  const std::string& application = finding.subject;
-  std::string backdrop = check.backdropEnabled ? "covers the screen with its black backdrop, " : "";
-  auto relative = [&finding] {
-    return "only a drive letter and a colon make a PATH value a full path, so " + Shown(finding.subject) +
-           " is taken as a file in the launcher's folder, " + Shown(finding.detail);
-  };
-  switch (finding.kind) {
-    case FindingKind::EmptyFile:
-      return "the file is empty, so it reads no byte (no message)";
-    case FindingKind::Utf16Text:
-      return "the file was saved as Unicode (UTF-16): save it as ANSI";
-    case FindingKind::PlainTextFile:
-      return "this file is plain text: encode it first, with " + EncodeCommand(finding.subject);
-    case FindingKind::StoredFormGivenAsPlain:
-      return "this text is in the stored form: check it without --plain";
-    case FindingKind::NulEndsText:
-      return "the text ends at a NUL byte at offset " + std::to_string(finding.number) + "; nothing after it is read" +
-             (finding.detail.empty() ? "" : ", and " + Quoted(finding.detail) + ", which runs into it, is dropped");
-    case FindingKind::ReadLimit:
-      return ReadLimitText(finding);
-    case FindingKind::NoColon:
-      return "no colon" + (finding.fix.empty() ? "" : " (write " + Quoted(finding.fix) + ")");
-    case FindingKind::EmptyKey:
-      return std::string("unknown key \"\" (the key is empty; ") + kKeyList + ")";
-    case FindingKind::BlankInKey:
-      return "unknown key " + Quoted(finding.subject) + " (a blank belongs to the key; write \"" + finding.fix + ":\")";
-    case FindingKind::KeyAfterMark:
-      return "unknown key " + Quoted(finding.subject) + " (the text starts with a UTF-8 byte order mark; save it as ANSI)";
-    case FindingKind::MisspeltKey:
-      return "unknown key " + Quoted(finding.subject) + " (did you mean " + finding.fix + "? " + kKeyList + ")";
-    case FindingKind::UnknownKey:
-      return "unknown key " + Quoted(finding.subject) + " (" + kKeyList + ")";
-    case FindingKind::EmptyValue:
-      return "the value is empty" + SwitchHint(finding.entryKind);
-    case FindingKind::ListWithoutNumber:
-      return "the list reads no number" + SwitchHint(finding.entryKind);
-    case FindingKind::PathTooLong:
-      return "PATH, but the path does not fit in 1023 characters: the application stays " + Shown(application);
-    case FindingKind::OctalNumber:
-      return "read as octal: " + finding.subject + " is " + std::to_string(finding.number) + "; write " + finding.fix +
-             " without the leading zero";
-    case FindingKind::TextAfterNumber: {
-      std::string text = Quoted(finding.subject) + " after " + std::to_string(finding.number) + " is ignored";
-      if (finding.fixes.empty()) return text;
-      return text + ": write " + Joined(finding.fixes) +
-             (finding.fixes.size() == 1 ? " as an entry of its own" : " as entries of their own");
-    }
-    case FindingKind::ElementWithoutNumber:
-      return Quoted(finding.subject) + " reads no number and is ignored";
-    case FindingKind::ListStops:
-      return "the list stops at " + (finding.subject.empty() ? std::string("an empty element") : Quoted(finding.subject)) +
-             ", which reads no number; " + Quoted(finding.detail) + " is not read";
-    case FindingKind::PathEmpty:
-      return "the PATH value is empty, so the launcher would start its own folder: write \"PATH:\" and the "
-             "application's file, e.g. \"PATH:PROJECTOR.EXE\"";
-    case FindingKind::PathBlankAtStart:
-    case FindingKind::PathBlankAtEnd:
-      return std::string(finding.kind == FindingKind::PathBlankAtStart ? "a blank at the start" : "a blank at the end") +
-             " of the PATH value belongs to the path: write " + Quoted("PATH:" + finding.fix);
-    case FindingKind::PathQuoted:
-      return "the quotes belong to the PATH value, so the launcher looks for a file named with them, " +
-             Shown(application) + ": write the path without them, " + Quoted("PATH:" + finding.fix);
-    case FindingKind::PathFromShareRoot:
-      return relative() + ": map the share to a drive letter and write the path on that drive, e.g. " +
-             Quoted("PATH:" + finding.fix);
-    case FindingKind::PathFromDriveRoot:
-      return relative() + ": write the path with its drive, e.g. " + Quoted("PATH:" + finding.fix);
-    case FindingKind::PathNamesFolder:
-      return "PATH names a folder, " + Shown(application) + ": name the application's file in it, e.g. " +
-             Quoted("PATH:" + finding.fix);
-    case FindingKind::ApplicationIsFolder:
-      return Shown(application) + " is a folder: name the application's file" +
-             (finding.count != 0 ? " after \"PATH:\"" : " in a PATH entry");
-    case FindingKind::ApplicationMissing:
-      return "there is no file " + Shown(application) + " on this machine: " +
-             (finding.count != 0 ? "write where the application lies after \"PATH:\""
-                                 : "put the application there, or name it in a PATH entry");
-    case FindingKind::NoModeEntry:
-      return "no WIDTH, HEIGHT, DEPTH or FREQ entry (no message)";
-    case FindingKind::NoModeFits:
-      return "the launcher starts " + Shown(application) + " in the current display mode, without a backdrop: "
-             "no mode fits; " + OfferText(check.selection.offer);
-    case FindingKind::NoModeFitsStrict:
-      // The box's text without the carriage return that ends it.
-      return "STRICT is on, so it shows \"" + std::string(kNoSuitableModeText, std::strlen(kNoSuitableModeText) - 1) +
-             "\" and starts nothing";
-    case FindingKind::SwitchLikelyRefused:
-      return "the launcher " + backdrop + "asks for " + RequestText(check.selection.request) +
-             ", which the display will most likely refuse, and starts " + Shown(application) +
-             " in the current display mode";
-    case FindingKind::SwitchLikelyRefusedStrict:
-      return "the display will most likely refuse " + RequestText(check.selection.request) +
-             ", and with STRICT on the launcher then shows the platform's error and starts nothing";
-    case FindingKind::EmulatedDepth:
-      return EmulatedDepthText(finding);
-    case FindingKind::Switches:
-      return "the launcher " + backdrop + "switches to " + RequestText(check.selection.request) + " and starts " +
-             Shown(application);
-    case FindingKind::PicksFirstFit:
-      return "the launcher picks the first mode of the display's catalogue that fits (check one with --modes) "
-             "and starts " + Shown(application);
-  }
-  return "";
-}
 
 std::string RenderReport(const ConfigCheck& check) {
   std::string report = FileLine(check.file);
@@ -451,8 +119,8 @@ std::string RenderReport(const ConfigCheck& check) {
   } else if (check.file.form == FileForm::Stored && check.file.givenPlain) {
     report += "this text is in the stored form, not plain text; decoded, it reads:\n";
   }
-  auto told = [&check](const Finding& finding, const char* indent) {
-    return indent + FindingLabel(finding) + FindingBody(finding, check) + "\n";
+  auto told = [&check](const Finding& finding, const std::string& indent) {
+    return indent + RoleLabel(RoleOf(finding)) + FindingBody(finding, check) + "\n";
   };
   for (size_t index = 0; index < check.entries.size(); ++index) {
     const CheckedEntry& entry = check.entries[index];
@@ -460,11 +128,12 @@ std::string RenderReport(const ConfigCheck& check) {
     if (entry.accepted && entry.applied) report += "  accepted: " + DescribeAccepted(entry) + "\n";
     for (const Finding& finding : check.findings) {
       if (finding.entry != static_cast<int>(index)) continue;
-      report += told(finding, FindingLabel(finding) == "note: " ? "    " : "  ");
+      // A note tells more about the line above it, and stands further in.
+      report += told(finding, RoleOf(finding) == FindingRole::Note ? "    " : "  ");
     }
   }
   for (const Finding& finding : check.findings) {
-    if (finding.kind == FindingKind::NulEndsText) report += told(finding, ("line " + std::to_string(finding.line) + ": ").c_str());
+    if (finding.kind == FindingKind::NulEndsText) report += told(finding, "line " + std::to_string(finding.line) + ": ");
     if (finding.kind == FindingKind::ReadLimit) report += told(finding, "");
   }
   report += "\n" + SettingsText(check);
@@ -477,110 +146,4 @@ std::string RenderReport(const ConfigCheck& check) {
     if (finding.kind == FindingKind::EmulatedDepth) report += told(finding, "depth: ");
   }
   return report + ResultLine(check) + "\n";
-}
-
-std::string ResultLine(const ConfigCheck& check) {
-  const Finding& result = check.findings.back();
-  return "result: " + std::string(StopsTheRun(result.kind) ? "the launcher stops: " : "") + FindingBody(result, check);
-}
-
-std::string VerdictLine(const ConfigCheck& check) {
-  Verdict verdict = Judge(check);
-  if (verdict.cause == nullptr) return ResultLine(check);
-  const Finding& cause = *verdict.cause;
-  if (StopsTheRun(cause.kind)) return "the launcher would stop: " + FindingBody(cause, check);
-  // The read limit names its line itself; a problem needs no label after the verdict's words.
-  std::string where = cause.line > 0 && cause.kind != FindingKind::ReadLimit ? "line " + std::to_string(cause.line) + ": " : "";
-  std::string label = FindingLabel(cause) == "problem: " ? "" : FindingLabel(cause);
-  return (verdict.status == kFails ? "the launcher will fail to start the application: "
-                                   : "the launcher starts the application, but not as the file says: ") +
-         where + label + FindingBody(cause, check);
-}
-
-std::string LimitWarning(const Finding& finding) {
-  if (finding.kind == FindingKind::NulEndsText) {
-    return "the text holds a NUL byte at offset " + std::to_string(finding.number) + ": the launcher reads nothing after it";
-  }
-  return ReadLimitText(finding);
-}
-
-std::string LayersText(const AppLayersReading& layers) {
-  using Status = AppLayersReading::Status;
-  std::string text;
-  switch (layers.status) {
-    case Status::Found:
-      text = Quoted(layers.value);
-      break;
-    case Status::NoKey:
-    case Status::NoValue:
-      text = "none";
-      break;
-    case Status::TooLong:
-      text = "a value longer than " + std::to_string(kLayerValueCapacity - 1) + " bytes, not read";
-      break;
-    case Status::NotText:
-      text = "a value of registry type " + std::to_string(layers.type) + ", which is not text";
-      break;
-    case Status::Failed:
-      text = "not readable (Windows error " + std::to_string(layers.error) + ")";
-      break;
-  }
-  if (!OnNetwork(layers.place)) return text;
-  return text + "; Windows applies none: the application lies on " + PlaceText(layers.place) +
-         ", and compatibility settings apply to programs on local drives only";
-}
-
-std::string LayerOutcomeText(const LayerWriteOutcome& outcome, const std::string& applicationPath) {
-  using Result = LayerWriteOutcome::Result;
-  std::string application = Shown(applicationPath);
-  switch (outcome.result) {
-    case Result::Written:
-      return "The compatibility layers of " + application + " for this user are now " + Quoted(outcome.change.value) + ".";
-    case Result::Removed:
-      return application + " has no compatibility layers for this user now.";
-    case Result::OnNetwork:
-      return application + " lies on " + PlaceText(outcome.before.place) +
-             ", and Windows applies compatibility settings to programs on local drives only: copy it to a local "
-             "drive first.";
-    case Result::NotFullPath:
-      return application + " is not a full path, and compatibility settings are kept under a program's full path.";
-    case Result::Unreadable:
-      return "The compatibility layers of " + application + " are left as they are: they are " +
-             LayersText(outcome.before) + ".";
-    case Result::Unavailable: {
-      std::string names;
-      for (AppLayer layer : outcome.change.unavailable) names += (names.empty() ? "" : ", ") + std::string(LayerName(layer));
-      return "This version of Windows does not offer " + names + ": the compatibility layers of " + application +
-             " are left as they are.";
-    }
-    case Result::TooLong:
-      return "The compatibility layers of " + application + " would be longer than " +
-             std::to_string(kLayerValueCapacity - 1) + " bytes: they are left as they are.";
-    case Result::Failed:
-      break;
-  }
-  return "Windows refused to change the compatibility layers of " + application + " (" + outcome.failedCall +
-         ", error " + std::to_string(outcome.error) + ").";
-}
-
-std::string RestoreReport(const RestoreOutcome& outcome) {
-  return "mode before:   " + ModeOrUnknown(outcome.before) + "\n" +
-         "registry mode: " + (outcome.registryKnown ? FormatMode(outcome.registry) : std::string("not readable")) +
-         "\n" + "answer:        " + ResultName(outcome.result) + "\n" +
-         "mode after:    " + ModeOrUnknown(outcome.after) + "\n" + "result: " + RestoreResult(outcome) + "\n";
-}
-
-std::string RestoreResult(const RestoreOutcome& outcome) {
-  if (outcome.result != DISP_CHANGE_SUCCESSFUL) {
-    return "the display refused the return to the registry mode: " + ResultName(outcome.result);
-  }
-  if (!outcome.registryKnown) return "the display took the return to the registry mode and is in " + ModeOrUnknown(outcome.after);
-  std::string registry = FormatMode(outcome.registry);
-  if (!BackInRegistryMode(outcome)) {
-    return "the display took the return to the registry mode but is in " + ModeOrUnknown(outcome.after) +
-           ", not in " + registry;
-  }
-  bool wasThere = SameDisplayMode(outcome.before, outcome.after);
-  return wasThere ? "the display was in the registry mode, " + registry + ", and stays in it"
-                  : "the display is back in the registry mode, " + registry;
 }

@@ -3,6 +3,7 @@
 #include "tools/model/config_check.h"
 
 #include "launcher/launch_context.h"
+#include "tools/model/ascii_text.h"
 #include "tools/model/entry_notes.h"
 #include "tools/model/text_limits.h"
 
@@ -18,22 +19,31 @@ Finding Found(FindingKind kind, int status, std::string subject = "") {
 }
 
 // How the launcher finds a file of this name in the program directory: Kavelo2.ini always, and
-// NAME.ini for NAME.exe when no Kavelo2.ini opens there (the launcher's own rule).
+// NAME.ini for the launcher whose second candidate it is, when no Kavelo2.ini opens there (the
+// launcher's own rules).
 NameRule RuleOfName(const std::string& inputName, const CheckInput& input, std::string& launcherName) {
   size_t slash = inputName.find_last_of("/\\");
   std::string name = slash == std::string::npos ? inputName : inputName.substr(slash + 1);
-  std::string upper = UpperAscii(name);
-  if (upper == UpperAscii(kConfigFileName)) return NameRule::EveryLauncher;
-  size_t dot = upper.find('.');
-  if (dot == std::string::npos || upper.substr(dot) != ".INI") return NameRule::NoLauncher;
-  launcherName = name.substr(0, dot);
+  if (SameIgnoringAsciiCase(name, kConfigFileName)) return NameRule::EveryLauncher;
+  constexpr std::string_view kIni = ".ini";
+  if (name.size() < kIni.size() || !SameIgnoringAsciiCase(std::string_view(name).substr(name.size() - kIni.size()), kIni)) {
+    return NameRule::NoLauncher;
+  }
+  // NAME.exe reads NAME.ini second when its base name is NAME: one without a dot.
+  std::string launcher = input.programDirectory + name.substr(0, name.size() - kIni.size()) + ".exe";
+  PathText directory, baseName, first, application, second;
+  if (!DeriveProgramPaths(launcher.c_str(), directory, baseName, first, application) ||
+      !SecondConfigCandidate(directory, baseName, second) ||
+      !SameIgnoringAsciiCase(second, input.programDirectory + name)) {
+    return NameRule::NoLauncher;
+  }
+  launcherName = baseName;
   if (input.probe == nullptr) return NameRule::NamedLauncher;
   // The file NAME.exe reads, by the launcher's own rule: the first candidate that is there.
   PathText reads;
   auto isFile = [&input](const char* path) { return input.probe(path) == PathKind::File; };
-  bool found = ConfigFileReadBy((input.programDirectory + launcherName + ".exe").c_str(), reads, isFile);
-  return found && UpperAscii(reads) != UpperAscii(input.programDirectory + name) ? NameRule::Shadowed
-                                                                                  : NameRule::NamedLauncher;
+  bool found = ConfigFileReadBy(launcher.c_str(), reads, isFile);
+  return found && !SameIgnoringAsciiCase(reads, second) ? NameRule::Shadowed : NameRule::NamedLauncher;
 }
 
 // The PATH entry that counts: the last one applied.
@@ -47,7 +57,7 @@ struct PathEntry {
 // `text` is the plain text as a whole, for line numbers.
 void CheckEntries(const std::string& text, LaunchContext& context, PathEntry& path, ConfigCheck& check) {
   char buffer[kConfigBufferSize];
-  ReadStoredBytes(StoredForm(text.substr(0, kConfigReadLimit)), buffer);
+  ReadPlainText(text, buffer);
   WalkConfigEntries(buffer, [&](char* entry) {
     CheckedEntry checked;
     checked.text = entry;
@@ -74,9 +84,9 @@ void CheckEntries(const std::string& text, LaunchContext& context, PathEntry& pa
         add(Found(FindingKind::PathTooLong, kRunsOtherwise, context.applicationPath));
       }
     } else {
-      for (const Finding& note : ListNotes(checked.text.substr(checked.text.find(':') + 1), checked.parsed.kind)) {
-        add(note);
-      }
+      std::string_view key, value;
+      SplitEntry(checked.text, key, value);
+      for (const Finding& note : ListNotes(std::string(value), checked.parsed.kind)) add(note);
     }
     check.entries.push_back(checked);
   });
@@ -185,9 +195,9 @@ void CheckSelection(const CheckInput& input, LaunchContext& context, ConfigCheck
 
 // The depths under 32 bits that the launcher's switch may ask for, none when the switch keeps
 // the depth or asks for 32 bits. With a catalogue that is the chosen mode's, when the switch names
-// the depth. Without one it is the depths that every DEPTH entry allows, when they all lie under
-// 24: a list with 24 may be met by a 32-bit mode in the relaxed pass, and one with 32 by a mode of
-// that depth, so only lists under 24 are sure to switch to fewer bits. No mode has 0 bits.
+// the depth. Without one it is the depths that every DEPTH entry allows, when no 32-bit mode can
+// meet any of them: the relaxed pass lets a 32-bit mode stand in for some depths, so only depths
+// that no 32-bit mode meets are sure to switch to fewer bits. No mode has 0 bits.
 std::vector<DWORD> DepthsUnder32(const ConfigCheck& check) {
   FindingKind result = check.findings.back().kind;
   const SelectionFacts& selection = check.selection;
@@ -211,8 +221,16 @@ std::vector<DWORD> DepthsUnder32(const ConfigCheck& check) {
     allowed = listed;
     constrained = true;
   }
-  bool allUnder24 = std::all_of(allowed.begin(), allowed.end(), [](DWORD bits) { return bits < 24; });
-  return allUnder24 ? allowed : std::vector<DWORD>();
+  DEVMODEA full{};
+  full.dmBitsPerPel = 32;
+  bool under32 = std::all_of(allowed.begin(), allowed.end(), [&full](DWORD bits) {
+    ModeCriterion depth;
+    depth.kind = EntryKind::Depth;
+    depth.values = {static_cast<int32_t>(bits)};
+    DWORD mask = 0;
+    return bits < 32 && !depth.MatchCriterion(full, mask, true);
+  });
+  return under32 ? allowed : std::vector<DWORD>();
 }
 
 // On Windows 8 and later a switch to fewer than 32 bits per pixel is emulated: the desktop keeps
@@ -252,6 +270,14 @@ bool StopsTheRun(FindingKind kind) {
     default:
       return false;
   }
+}
+
+bool IsApplicationFinding(FindingKind kind) {
+  return kind >= FindingKind::PathEmpty && kind <= FindingKind::ApplicationMissing;
+}
+
+bool IsPathValueFinding(FindingKind kind) {
+  return kind >= FindingKind::PathEmpty && kind <= FindingKind::PathNamesFolder;
 }
 
 ConfigCheck CheckConfiguration(const CheckInput& input) {

@@ -1,6 +1,6 @@
 // The check: what the launcher makes of a configuration, entry by entry, which display mode it
 // picks and what it does then, as data. The checker's report, its exit status, the settings
-// dialog's verdict and its explanation are all rendered from this one record (check_report.h).
+// dialog's verdict and its explanation are all rendered from this one record (finding_text.h, check_report.h).
 //
 // The decisions are all the launcher's (ReadStoredBytes, WalkConfigEntries, ParseEntry,
 // ApplyEntry, SelectMode, run on a LaunchContext built without the platform); the check only
@@ -121,6 +121,10 @@ struct Finding {
 
 // True for the findings that end the run without starting the application.
 bool StopsTheRun(FindingKind kind);
+// The findings about the application the launcher starts: its PATH value as the launcher reads it
+// (IsPathValueFinding, whatever the machine), and its file on this machine.
+bool IsApplicationFinding(FindingKind kind);
+bool IsPathValueFinding(FindingKind kind);
 
 // One entry of the text, as the launcher's walk cut it and ParseEntry read it.
 struct CheckedEntry {

@@ -2,6 +2,8 @@
 // file only tells them apart and works out the likely fix.
 #include "tools/model/entry_notes.h"
 
+#include "tools/model/ascii_text.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -13,7 +15,10 @@ constexpr EntryKind kAllKinds[] = {EntryKind::Width,  EntryKind::Height, EntryKi
 
 EntryKind KindOfKeyword(const std::string& key) { return KindOfKey(key.c_str()); }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+// True when the text holds more than the blanks "%i" skips.
+bool HasNonBlank(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return !IsNumberBlank(c); });
+}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -46,7 +51,7 @@ Finding UnknownKey(const std::string& key) {
   if (upper.empty()) return EntryFinding(FindingKind::EmptyKey);
   std::string squeezed;
   for (char c : upper) {
-    if (!IsBlank(c)) squeezed += c;
+    if (!IsNumberBlank(c)) squeezed += c;
   }
   if (squeezed != upper && KindOfKeyword(squeezed) != EntryKind::None) {
     return EntryFinding(FindingKind::BlankInKey, upper, squeezed);
@@ -72,7 +77,7 @@ std::string ColonHint(const std::string& entry) {
     std::string keyword = EntryKeyword(kind);
     if (upper.compare(0, keyword.size(), keyword) != 0) continue;
     size_t value = keyword.size();
-    while (value < entry.size() && (IsBlank(entry[value]) || entry[value] == '=')) ++value;
+    while (value < entry.size() && (IsNumberBlank(entry[value]) || entry[value] == '=')) ++value;
     return keyword + ":" + entry.substr(value);
   }
   return "";
@@ -122,54 +127,44 @@ bool OctalNote(const std::string& digits, Finding& note) {
 
 }  // namespace
 
-// Keys hold no NUL: the launcher's walk ends the text at the first one.
-std::string UpperAscii(std::string text) {
-  UppercaseAscii(text.data());
-  return text;
-}
-
 Finding IgnoredEntry(const std::string& entry, EntryKind kind) {
-  size_t colon = entry.find(':');
-  if (colon == std::string::npos) return EntryFinding(FindingKind::NoColon, entry, ColonHint(entry));
-  if (kind == EntryKind::None) return UnknownKey(entry.substr(0, colon));
-  Finding finding = EntryFinding(colon + 1 == entry.size() ? FindingKind::EmptyValue : FindingKind::ListWithoutNumber);
+  std::string_view key, value;
+  if (!SplitEntry(entry, key, value)) return EntryFinding(FindingKind::NoColon, entry, ColonHint(entry));
+  if (kind == EntryKind::None) return UnknownKey(std::string(key));
+  Finding finding = EntryFinding(value.empty() ? FindingKind::EmptyValue : FindingKind::ListWithoutNumber);
   finding.entryKind = kind;
   return finding;
 }
 
 std::vector<Finding> ListNotes(const std::string& value, EntryKind kind) {
+  // The launcher's own walk of the list: each element it reads, and where it stops.
   std::vector<Finding> notes;
-  const char* cursor = value.c_str();
-  for (bool first = true;; first = false) {
-    int32_t number = 0;
-    const char* end = ReadInteger(cursor, number);
-    const char* comma = std::strchr(cursor, ',');
-    const char* elementEnd = comma != nullptr ? comma : cursor + std::strlen(cursor);
-    std::string element(cursor, elementEnd);
-    if (end != nullptr) {
-      const char* digits = cursor + std::strspn(cursor, " \t\v\f+-");
+  bool first = true;
+  WalkIntegerList(value.c_str(), [&](const ListElement& element) {
+    const char* elementEnd = element.comma != nullptr ? element.comma : element.start + std::strlen(element.start);
+    if (element.numberEnd != nullptr) {
       Finding octal(FindingKind::OctalNumber);
-      if (digits[0] == '0' && OctalNote(std::string(digits, end), octal)) notes.push_back(octal);
-      std::string tail(end, elementEnd);
-      if (tail.find_first_not_of(" \t\v\f") != std::string::npos) {
+      if (element.digits[0] == '0' && OctalNote(std::string(element.digits, element.numberEnd), octal)) {
+        notes.push_back(octal);
+      }
+      std::string tail(element.numberEnd, elementEnd);
+      if (HasNonBlank(tail)) {
         Finding after = EntryFinding(FindingKind::TextAfterNumber, tail);
-        after.number = number;
+        after.number = element.number;
         if (first && kind == EntryKind::Width) after.fixes = ModeTailEntries(tail);
         notes.push_back(after);
       }
-    }
-    if (comma == nullptr) {
-      if (end == nullptr && element.find_first_not_of(" \t\v\f") != std::string::npos) {
-        notes.push_back(EntryFinding(FindingKind::ElementWithoutNumber, element));
+    } else {
+      std::string text(element.start, elementEnd);
+      if (element.comma == nullptr && HasNonBlank(text)) {
+        notes.push_back(EntryFinding(FindingKind::ElementWithoutNumber, text));
+      } else if (element.comma != nullptr) {
+        Finding stops = EntryFinding(FindingKind::ListStops, text);
+        stops.detail = element.comma + 1;
+        notes.push_back(stops);
       }
-      return notes;
     }
-    if (end == nullptr) {
-      Finding stops = EntryFinding(FindingKind::ListStops, element);
-      stops.detail = comma + 1;
-      notes.push_back(stops);
-      return notes;
-    }
-    cursor = comma + 1;
-  }
+    first = false;
+  });
+  return notes;
 }

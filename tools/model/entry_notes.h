@@ -8,9 +8,6 @@
 #include <string>
 #include <vector>
 
-// The letters a to z in capitals, as the launcher compares keys.
-std::string UpperAscii(std::string text);
-
 // Why ParseEntry did not accept an entry, with the fix where one is likely. `kind` is what
 // ParseEntry found for the key.
 Finding IgnoredEntry(const std::string& entry, EntryKind kind);

@@ -33,7 +33,7 @@ std::string StoredForm(std::string text) {
 
 int CountAcceptedEntries(const std::string& plainText) {
   char buffer[kConfigBufferSize];
-  ReadStoredBytes(StoredForm(plainText.substr(0, kConfigReadLimit)), buffer);
+  ReadPlainText(plainText, buffer);
   int accepted = 0;
   WalkConfigEntries(buffer, [&accepted](char* entry) {
     ModeCriterion criterion;

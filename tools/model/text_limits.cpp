@@ -14,10 +14,12 @@ constexpr size_t kExcerptBytes = 60;
 // bytes it reads. The walk stops at a NUL, so each is counted over the text as if it had none.
 int CountEntries(std::string text) {
   std::replace(text.begin(), text.end(), '\0', '\n');
-  text += "\r";
-  int count = 0;
-  WalkConfigEntries(text.data(), [&count](char*) { ++count; });
-  return count;
+  size_t count = text.size();
+  text.resize(count + 2);
+  CloseConfigText(text.data(), count);
+  int entries = 0;
+  WalkConfigEntries(text.data(), [&entries](char*) { ++entries; });
+  return entries;
 }
 
 bool IsBoundary(char c) { return IsEntrySeparator(c) || c == '\0'; }

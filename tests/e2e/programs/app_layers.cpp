@@ -10,7 +10,7 @@
 // The Windows version is the one ntdll reports. Exit status 0 when done, 1 when the edge refused
 // or failed, 2 on a usage error.
 #include "tools/machine/app_layer_registry.h"
-#include "tools/model/check_report.h"
+#include "tools/model/layers_text.h"
 #include "tools/machine/ntdll_version.h"
 
 #include <cstdio>

@@ -4,6 +4,8 @@
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/sim_script.h"
 #include "tools/model/check_report.h"
+#include "tools/model/finding_text.h"
+#include "tools/model/restore_text.h"
 #include "tools/model/config_check.h"
 #include "tools/kavelo2-config/config_tool.h"
 #include "tools/model/mode_notation.h"
@@ -1122,7 +1124,7 @@ TEST(CheckConfiguration, FindingsAreKindsWithTheirLinesAndWeights) {
                                 "of the PATH value belongs to the path: write \"PATH:C:\\Games\\GAME.EXE\"");
   std::string report = RenderReport(check);
   for (const Finding& finding : check.findings) {
-    EXPECT_NE(report.find(FindingLabel(finding) + FindingBody(finding, check) + "\n"), std::string::npos)
+    EXPECT_NE(report.find(RoleLabel(RoleOf(finding)) + FindingBody(finding, check) + "\n"), std::string::npos)
         << FindingBody(finding, check);
   }
   input.file.bytes = "WIDTH:800\n";

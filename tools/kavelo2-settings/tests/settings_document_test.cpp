@@ -5,7 +5,7 @@
 #include "platform/sim/sim_script.h"
 #include "tools/model/app_layers.h"
 #include "tools/kavelo2-settings/settings_document.h"
-#include "tools/model/check_report.h"
+#include "tools/model/finding_text.h"
 #include "tools/machine/files.h"
 #include "tools/kavelo2-settings/settings_explain.h"
 #include "tools/kavelo2-settings/version_block.h"

@@ -2,7 +2,7 @@
 // key the edge opens is the current user's, opened with only the right it needs, and closed again.
 #include "platform/sim/sim_platform.h"
 #include "tools/machine/app_layer_registry.h"
-#include "tools/model/check_report.h"
+#include "tools/model/layers_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,72 @@
+// Telling an application's compatibility layers.
+#include "tools/model/layers_text.h"
+
+#include "tools/model/finding_text.h"
+
+namespace {
+
+std::string PlaceText(const AppPlace& place) {
+  return place.location == AppLocation::NetworkShare ? "the network share " + Shown(place.root)
+                                                     : "the network drive " + Shown(place.root);
+}
+
+}  // namespace
+
+std::string LayersText(const AppLayersReading& layers) {
+  using Status = AppLayersReading::Status;
+  std::string text;
+  switch (layers.status) {
+    case Status::Found:
+      text = Quoted(layers.value);
+      break;
+    case Status::NoKey:
+    case Status::NoValue:
+      text = "none";
+      break;
+    case Status::TooLong:
+      text = "a value longer than " + std::to_string(kLayerValueCapacity - 1) + " bytes, not read";
+      break;
+    case Status::NotText:
+      text = "a value of registry type " + std::to_string(layers.type) + ", which is not text";
+      break;
+    case Status::Failed:
+      text = "not readable (Windows error " + std::to_string(layers.error) + ")";
+      break;
+  }
+  if (!OnNetwork(layers.place)) return text;
+  return text + "; Windows applies none: the application lies on " + PlaceText(layers.place) +
+         ", and compatibility settings apply to programs on local drives only";
+}
+
+std::string LayerOutcomeText(const LayerWriteOutcome& outcome, const std::string& applicationPath) {
+  using Result = LayerWriteOutcome::Result;
+  std::string application = Shown(applicationPath);
+  switch (outcome.result) {
+    case Result::Written:
+      return "The compatibility layers of " + application + " for this user are now " + Quoted(outcome.change.value) + ".";
+    case Result::Removed:
+      return application + " has no compatibility layers for this user now.";
+    case Result::OnNetwork:
+      return application + " lies on " + PlaceText(outcome.before.place) +
+             ", and Windows applies compatibility settings to programs on local drives only: copy it to a local "
+             "drive first.";
+    case Result::NotFullPath:
+      return application + " is not a full path, and compatibility settings are kept under a program's full path.";
+    case Result::Unreadable:
+      return "The compatibility layers of " + application + " are left as they are: they are " +
+             LayersText(outcome.before) + ".";
+    case Result::Unavailable: {
+      std::string names;
+      for (AppLayer layer : outcome.change.unavailable) names += (names.empty() ? "" : ", ") + std::string(LayerName(layer));
+      return "This version of Windows does not offer " + names + ": the compatibility layers of " + application +
+             " are left as they are.";
+    }
+    case Result::TooLong:
+      return "The compatibility layers of " + application + " would be longer than " +
+             std::to_string(kLayerValueCapacity - 1) + " bytes: they are left as they are.";
+    case Result::Failed:
+      break;
+  }
+  return "Windows refused to change the compatibility layers of " + application + " (" + outcome.failedCall +
+         ", error " + std::to_string(outcome.error) + ").";
+}

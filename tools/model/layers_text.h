@@ -1,0 +1,14 @@
+// The words about an application's compatibility layers: what the current user's value is, and
+// what setting it came to.
+#pragma once
+
+#include "tools/model/app_layers.h"
+
+#include <string>
+
+// After "compatibility layers for this user: " in the report: the value, or "none", and whether
+// Windows applies them.
+std::string LayersText(const AppLayersReading& layers);
+
+// What setting an application's layers came to, in a sentence or two for the user.
+std::string LayerOutcomeText(const LayerWriteOutcome& outcome, const std::string& applicationPath);

@@ -1,0 +1,12 @@
+// The words of a return to the registry mode: the modes before, in the registry and after, and
+// what it came to.
+#pragma once
+
+#include "tools/model/display_restore.h"
+
+#include <string>
+
+// The modes before, in the registry and after, one a line, then "result: " and RestoreResult.
+std::string RestoreReport(const RestoreOutcome& outcome);
+// What the return came to, in one line; the tool's error line too when it failed.
+std::string RestoreResult(const RestoreOutcome& outcome);
