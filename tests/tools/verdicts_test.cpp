@@ -18,6 +18,8 @@
 
 namespace {
 
+const std::string kLayersKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+
 class BothTools : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -101,8 +103,9 @@ TEST_F(BothTools, GiveOneVerdictForAFile) {
     SettingsDocument document;
     std::string reason;
     document.ReadDisplay();
-    ASSERT_TRUE(document.Open(folder_, "Kavelo2.ini", reason)) << reason;
+    ASSERT_TRUE(document.Open(folder_, "Kavelo2.ini", {}, reason)) << reason;
     document.folder = FullFolder(folder_);  // as the checker names the launcher's folder
+    document.Settle();
     ASSERT_EQ(document.ComposeText(), c.text);
     ConfigCheck check = document.Check();
     std::string pane = ExplainDocument(document, check);

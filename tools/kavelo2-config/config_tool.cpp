@@ -196,7 +196,10 @@ int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
   input.inputName = IsStandardStream(name) ? "" : name;
   input.programDirectory = ProgramDirectory(programDirectory, name);
   input.probe = ProbePath;
-  input.layers = ReadApplicationLayers;
+  input.layers = [](const std::string& path, AppLayersReading& layers) {
+    layers = ReadApplicationLayers(path);
+    return true;
+  };
   ConfigCheck check = CheckConfiguration(input);
   if (!check.made) return Fail(streams, "the program directory is too long for the launcher's paths");
   std::fputs(RenderReport(check).c_str(), streams.out);

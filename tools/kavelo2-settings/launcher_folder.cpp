@@ -3,6 +3,7 @@
 
 #include "launcher/config_file.h"
 #include "launcher/launch_context.h"
+#include "tools/model/ascii_text.h"
 
 #include <algorithm>
 
@@ -10,12 +11,7 @@ namespace {
 
 constexpr const char* kLauncherFile = "Kavelo2.exe";
 
-bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-           return lower(x) == lower(y);
-         });
-}
+bool SameName(const std::string& a, const std::string& b) { return SameIgnoringAsciiCase(a, b); }
 
 // The launchers with Kavelo2.exe first: the one a user most likely starts.
 std::vector<std::string> Kavelo2First(std::vector<std::string> launchers) {

@@ -3,15 +3,16 @@
 // launcher Try starts, and which launchers a new file would take over.
 #pragma once
 
-#include "tools/machine/files.h"
+#include "tools/model/path_kind.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
 struct LauncherFolder {
   std::string folder;                  // in Windows form, ending in a backslash
   std::vector<std::string> launchers;  // file names of the launcher programs in it
-  PathKind (*probe)(const std::string& windowsPath) = ProbePath;
+  std::function<PathKind(const std::string& windowsPath)> probe;
 
   // The name of the file `launcher` reads, or "" when none of its candidates is there.
   // `created` names a file to count as there, as a save is about to create it.

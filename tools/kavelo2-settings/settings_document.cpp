@@ -1,24 +1,28 @@
-// The configuration as the dialog edits it: loaded through the launcher's own reading, walk and
-// parse, written back as one entry per kind, checked by the checker's check.
+// The configuration as the dialog edits it: loaded through the launcher's own reading, walk, parse
+// and application of entries, written back as one entry per kind, checked by the model's check.
 #include "tools/kavelo2-settings/settings_document.h"
 
 #include "launcher/config_file.h"
+#include "launcher/launch_context.h"
 #include "tools/machine/app_layer_registry.h"
-#include "tools/model/finding_text.h"
-#include "tools/machine/files.h"
-#include "tools/model/mode_notation.h"
-#include "tools/model/text_limits.h"
 #include "tools/machine/display.h"
+#include "tools/machine/files.h"
 #include "tools/machine/ntdll_version.h"
+#include "tools/model/ascii_text.h"
+#include "tools/model/text_limits.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <set>
 
 namespace {
 
 constexpr const char* kProgramTitle = "Kavelo2 Settings";
+// The document asks the machine about what the check asks, and the answers may lead it to ask
+// about more; this many rounds settle any configuration.
+constexpr int kSettleRounds = 4;
 
 size_t ListIndex(EntryKind kind) { return static_cast<size_t>(kind) - static_cast<size_t>(EntryKind::Width); }
 
@@ -45,16 +49,55 @@ std::vector<int32_t> Common(const std::vector<int32_t>& a, const std::vector<int
   return common;
 }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool Readable(const AppLayersReading& reading) {
+  using Status = AppLayersReading::Status;
+  return reading.status == Status::Found || reading.status == Status::NoKey || reading.status == Status::NoValue;
+}
 
-std::string Backslashed(std::string path) {
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
+using Probe = std::function<PathKind(const std::string& path)>;
+
+// The check of `document`'s text with `probe` answering for the machine's files.
+ConfigCheck CheckWith(const SettingsDocument& document, const Probe& probe) {
+  CheckInput input;
+  input.file.bytes = StoredForm(document.ComposeText());
+  input.file.size = input.file.bytes.size();
+  input.inputName = document.fileName;
+  input.programDirectory = document.folder;
+  input.modes = &document.catalogue;
+  input.modesAreTheDisplays = true;
+  input.currentMode = document.currentMode;
+  input.windows = document.windows;
+  input.probe = probe;
+  // The check sees the application's settings as saving would leave them, once they were read
+  // for the application it names.
+  input.layers = [&document](const std::string& path, AppLayersReading& reading) {
+    if (path != document.layersPath) return false;
+    reading = document.layersRead;
+    if (!document.LayersChanged() || !Readable(reading)) return true;
+    LayerValueChange change = ComposeLayerValue(reading.value, document.layers, document.windows);
+    reading.status = change.remove ? AppLayersReading::Status::NoValue : AppLayersReading::Status::Found;
+    reading.value = change.remove ? "" : change.value;
+    return true;
+  };
+  return CheckConfiguration(input);
+}
+
+// The paths that the check of `document` and its folder's launchers ask about, answered by `probe`.
+void AskedPaths(const SettingsDocument& document, const Probe& probe) {
+  CheckWith(document, probe);
+  LauncherFolder folder{document.folder, document.launchers, probe};
+  folder.ReadersOf(document.fileName);
+  folder.TakenOverBy(document.fileName);
+  for (const std::string& launcher : document.launchers) probe(document.folder + launcher);
 }
 
 }  // namespace
 
 std::vector<ValueChoice>& SettingsDocument::List(EntryKind kind) { return lists[ListIndex(kind)]; }
+
+const std::vector<ValueChoice>& SettingsDocument::List(EntryKind kind) const {
+  return lists[ListIndex(kind)];
+}
 
 void SettingsDocument::PickMode(size_t index) {
   if (index >= catalogue.size()) return;
@@ -64,10 +107,6 @@ void SettingsDocument::PickMode(size_t index) {
   }
 }
 
-const std::vector<ValueChoice>& SettingsDocument::List(EntryKind kind) const {
-  return lists[ListIndex(kind)];
-}
-
 void SettingsDocument::ReadDisplay() {
   DisplayState display = ::ReadDisplay();
   windows = ReadWindowsVersion();
@@ -75,7 +114,8 @@ void SettingsDocument::ReadDisplay() {
   currentMode = display.current;
 }
 
-bool SettingsDocument::Open(const std::string& folderPath, const std::string& name, std::string& reason) {
+bool SettingsDocument::Open(const std::string& folderPath, const std::string& name,
+                            const std::vector<std::string>& folderLaunchers, std::string& reason) {
   std::FILE* file = std::fopen((folderPath + name).c_str(), "rb");
   if (file == nullptr) {
     if (errno != ENOENT) {
@@ -84,7 +124,9 @@ bool SettingsDocument::Open(const std::string& folderPath, const std::string& na
     }
     folder = folderPath;
     fileName = name;
+    launchers = folderLaunchers;
     Load(FileText(), 0);
+    Settle();
     return true;
   }
   HeldBytes held;
@@ -96,7 +138,9 @@ bool SettingsDocument::Open(const std::string& folderPath, const std::string& na
   }
   folder = folderPath;
   fileName = name;
+  launchers = folderLaunchers;
   Load(ReadFileText(held.bytes), held.size);
+  Settle();
   return true;
 }
 
@@ -105,16 +149,16 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
   fileSize = size;
   replaced = file.replaced;
   loadedLimits = form == FileForm::Utf16 ? std::vector<Finding>() : TextLimits(file.text, size);
-  strict = backdrop = false;
   application.clear();
   unshown.clear();
 
-  // The launcher's own reading of the text as it would be stored.
+  // The launcher's own record for a launcher in this folder: what its entries set is what it sets.
+  LaunchContext context((folder + "Kavelo2.exe").c_str(), currentMode);
   char buffer[kConfigBufferSize];
-  ReadStoredBytes(StoredForm(file.text.substr(0, kConfigReadLimit)), buffer);
-  std::vector<int32_t> chosen[kListCount];  // the values the file's entries select
+  ReadPlainText(file.text, buffer);
+  std::vector<int32_t> chosen[kListCount];  // the values every entry of a kind accepts
   bool seen[8] = {};
-  std::string lastPathEntry;
+  std::string takenPathEntry;
   WalkConfigEntries(buffer, [&](char* entry) {
     std::string original = entry;
     ModeCriterion criterion;
@@ -124,6 +168,7 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
     }
     bool again = seen[static_cast<size_t>(criterion.kind)];
     seen[static_cast<size_t>(criterion.kind)] = true;
+    bool applied = context.ApplyEntry(criterion);
     if (IsListKind(criterion.kind)) {
       size_t index = ListIndex(criterion.kind);
       std::vector<int32_t> values = Distinct(criterion.values);
@@ -135,18 +180,21 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
                            criterion.kind});
       }
       if (values.empty()) unshown.push_back({original, UnshownEntry::Reason::NoNumber, criterion.kind});
-      return;
-    }
-    if (criterion.kind == EntryKind::Path) {
-      if (again) unshown.push_back({lastPathEntry, UnshownEntry::Reason::ReplacedPath, EntryKind::Path});
+    } else if (criterion.kind == EntryKind::Path) {
+      // The last PATH the launcher takes counts; one that does not fit its folder it leaves.
+      if (!applied) {
+        unshown.push_back({original, UnshownEntry::Reason::PathNotTaken, EntryKind::Path});
+        return;
+      }
+      if (!takenPathEntry.empty()) unshown.push_back({takenPathEntry, UnshownEntry::Reason::ReplacedPath, EntryKind::Path});
       application = criterion.text;
-      lastPathEntry = original;
-      return;
+      takenPathEntry = original;
+    } else if (again) {
+      unshown.push_back({original, UnshownEntry::Reason::SecondSwitch, criterion.kind});
     }
-    // STRICT and BACKDROP: any entry that switches the setting on leaves it on.
-    (criterion.kind == EntryKind::Strict ? strict : backdrop) |= criterion.SwitchesOn();
-    if (again) unshown.push_back({original, UnshownEntry::Reason::SecondSwitch, criterion.kind});
   });
+  strict = context.strictMode;
+  backdrop = context.backdropEnabled;
 
   for (EntryKind kind : kListKinds) {
     std::vector<int32_t> offered;
@@ -163,8 +211,10 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
     }
   }
   savedText = ComposeText();
+  // A new file's settings are those of its application as they stand.
   layersPath.clear();
-  ReadLayers();
+  layersRead = AppLayersReading();
+  layers = layersSaved = AppLayerSettings();
 }
 
 std::string SettingsDocument::ComposeText() const {
@@ -183,43 +233,49 @@ std::string SettingsDocument::ComposeText() const {
 }
 
 ConfigCheck SettingsDocument::Check() const {
-  CheckInput input;
-  input.file.bytes = StoredForm(ComposeText());
-  input.file.size = input.file.bytes.size();
-  input.inputName = fileName;
-  input.programDirectory = folder;
-  input.modes = &catalogue;
-  input.modesAreTheDisplays = true;
-  input.currentMode = currentMode;
-  input.windows = windows;
-  input.probe = ProbePath;
-  // The check sees the application's settings as saving would leave them.
-  input.layers = [this](const std::string& path) {
-    AppLayersReading reading = ReadApplicationLayers(path);
-    bool readable = reading.status == AppLayersReading::Status::Found ||
-                    reading.status == AppLayersReading::Status::NoKey ||
-                    reading.status == AppLayersReading::Status::NoValue;
-    if (path != layersPath || !LayersChanged() || !readable) return reading;
-    LayerValueChange change = ComposeLayerValue(reading.value, layers, windows);
-    reading.status = change.remove ? AppLayersReading::Status::NoValue : AppLayersReading::Status::Found;
-    reading.value = change.remove ? "" : change.value;
-    return reading;
-  };
-  return CheckConfiguration(input);
+  return CheckWith(*this, [this](const std::string& path) {
+    auto known = found.find(path);
+    return known != found.end() ? known->second : PathKind::Unknown;
+  });
 }
 
-void SettingsDocument::ReadLayers() {
+LauncherFolder SettingsDocument::Launchers() const {
+  return {folder, launchers, [this](const std::string& path) {
+            auto known = found.find(path);
+            return known != found.end() ? known->second : PathKind::Unknown;
+          }};
+}
+
+void SettingsDocument::Settle() {
+  std::set<std::string> asked;
+  std::map<std::string, PathKind> answers;
+  for (int round = 0; round < kSettleRounds; ++round) {
+    size_t before = asked.size();
+    AskedPaths(*this, [&](const std::string& path) {
+      asked.insert(path);
+      auto known = answers.find(path);
+      return known != answers.end() ? known->second : PathKind::Unknown;
+    });
+    for (const std::string& path : asked) {
+      if (answers.count(path) == 0) answers[path] = ProbePath(path);
+    }
+    if (asked.size() == before) break;
+  }
+  found = answers;
+
+  // The settings of the application the file now names, read once for it.
   std::string path = Check().applicationPath;
   if (path == layersPath) return;
+  bool keepChoices = LayersChanged();
   layersPath = path;
   layersRead = ReadApplicationLayers(path);
-  layers = layersSaved = layersRead.status == AppLayersReading::Status::Found
-                             ? SettingsOfLayers(ParseLayerValue(layersRead.value))
-                             : AppLayerSettings();
+  layersSaved = layersRead.status == AppLayersReading::Status::Found ? SettingsOfLayers(ParseLayerValue(layersRead.value))
+                                                                     : AppLayerSettings();
+  if (!keepChoices) layers = layersSaved;
 }
 
 bool SettingsDocument::LayersApply() const {
-  return layersRead.place.location != AppLocation::NotFullPath && !OnNetwork(layersRead.place);
+  return layersRead.place.location != AppLocation::NotFullPath && !OnNetwork(layersRead.place) && Readable(layersRead);
 }
 
 LayerWriteOutcome SettingsDocument::SaveLayers() {
@@ -231,29 +287,30 @@ LayerWriteOutcome SettingsDocument::SaveLayers() {
   return outcome;
 }
 
-std::string SettingsDocument::SaveRefusal() const {
-  if (application.find_first_of(";\r\n") != std::string::npos) {
-    return "The application path holds a semicolon or a line break, which ends an entry in the "
-           "file: the launcher would read only the part before it.";
+SaveRefusal SettingsDocument::Refusal(const ConfigCheck& check) const {
+  SaveRefusal refusal;
+  if (std::any_of(application.begin(), application.end(), IsEntrySeparator)) {
+    refusal.kind = SaveRefusal::Kind::EndsAnEntry;
+    return refusal;
   }
-  // The launcher would read the value otherwise than it looks: said in the checker's words.
-  ConfigCheck check = Check();
+  // The launcher would read the value otherwise than it looks.
   for (const Finding& finding : check.findings) {
-    if (IsPathValueFinding(finding.kind)) return "The application path: " + FindingBody(finding, check) + ".";
+    if (!IsPathValueFinding(finding.kind)) continue;
+    refusal.kind = SaveRefusal::Kind::PathReadOtherwise;
+    refusal.finding = finding;
+    return refusal;
   }
   size_t size = ComposeText().size();
   if (size > kConfigReadLimit) {
-    return "The configuration is " + std::to_string(size) + " bytes long, and the launcher reads "
-           "only the first " + std::to_string(kConfigReadLimit) + ". Select fewer values or "
-           "choose a shorter application path.";
+    refusal.kind = SaveRefusal::Kind::TooLong;
+    refusal.size = size;
   }
-  return "";
+  return refusal;
 }
 
 SaveOutcome SettingsDocument::Save() {
   SaveOutcome outcome;
-  outcome.reason = SaveRefusal();
-  if (!outcome.reason.empty()) return outcome;
+  if (Refusal(Check()).kind != SaveRefusal::Kind::None) return outcome;
   std::string text = ComposeText();
   outcome = SaveFileSafely(folder + fileName, StoredForm(text));
   if (outcome.saved) {
@@ -267,57 +324,25 @@ SaveOutcome SettingsDocument::Save() {
   return outcome;
 }
 
-std::string SettingsDocument::SaveQuestion() const {
-  ConfigCheck check = Check();
+SaveQuestion SettingsDocument::Question(const ConfigCheck& check) const {
+  SaveQuestion question;
   Verdict verdict = Judge(check);
   if (verdict.cause != nullptr &&
       (verdict.cause->kind == FindingKind::NoModeEntry || verdict.cause->kind == FindingKind::EmptyFile)) {
-    return "With no width, height, depth or rate selected, the launcher starts nothing and shows "
-           "nothing. Save " + fileName + " anyway?";
+    question.kind = SaveQuestion::Kind::LauncherDoesNothing;
+    return question;
   }
-  if (form != FileForm::Missing) return "";
-  std::vector<std::string> taken = Launchers().TakenOverBy(fileName);
-  if (taken.empty()) return "";
-  std::string question = "Saving creates " + fileName + ", which";
-  for (size_t i = 0; i < taken.size(); ++i) {
-    question += std::string(i == 0 ? " " : ", and ") + taken[i] + " then reads instead of " +
-                Launchers().FileReadBy(taken[i]);
+  if (form != FileForm::Missing) return question;
+  LauncherFolder folderNow = Launchers();
+  for (const std::string& launcher : folderNow.TakenOverBy(fileName)) {
+    question.takenOver.emplace_back(launcher, folderNow.FileReadBy(launcher));
   }
-  return question + ". Create it anyway?";
+  if (!question.takenOver.empty()) question.kind = SaveQuestion::Kind::TakesLaunchersOver;
+  return question;
 }
 
-bool SettingsDocument::IsChanged() const {
-  return ComposeText() != savedText || form == FileForm::Plain || form == FileForm::Utf16 || LayersChanged();
-}
-
-std::string DescribeTrial(const TrialOutcome& trial, const ConfigCheck& check) {
-  std::string text = trial.launcher + " ran";
-  for (size_t i = 0; i < trial.boxes.size(); ++i) {
-    std::string message = trial.boxes[i].second;
-    std::replace(message.begin(), message.end(), '\r', ' ');
-    text += (i == 0 ? " and showed: " : "; then: ") + trial.boxes[i].first + ": " + message;
-  }
-  if (text.back() != '.') text += '.';
-  text += "\r\nDisplay before: " + FormatMode(trial.before) + "; while it ran: " +
-          (trial.switched ? FormatMode(trial.during) : std::string("not switched")) + "; after: " +
-          FormatMode(trial.after) + ".\r\nThe check of this file: " + VerdictLine(check);
-  return text;
-}
-
-std::string TrialLauncher(const SettingsDocument& document, std::string& why) {
-  LauncherFolder folder = document.Launchers();
-  std::vector<std::string> readers = folder.ReadersOf(document.fileName);
-  if (!readers.empty()) return readers.front();
-  if (folder.launchers.empty()) {
-    why = "There is no launcher in " + document.folder + " to try the configuration with.";
-    return "";
-  }
-  why = "No launcher in " + document.folder + " reads " + document.fileName + ":";
-  for (const std::string& launcher : folder.launchers) {
-    std::string file = folder.FileReadBy(launcher, document.fileName);
-    why += " " + launcher + " reads " + (file.empty() ? std::string("no file") : file) + ".";
-  }
-  return "";
+bool SettingsDocument::FileChanged() const {
+  return ComposeText() != savedText || form == FileForm::Plain || form == FileForm::Utf16;
 }
 
 std::string SettingsDocument::WindowTitle() const {
@@ -329,9 +354,6 @@ std::string StoredApplicationPath(const std::string& folder, const std::string& 
   std::string value = Backslashed(path);
   std::string base = Backslashed(folder);
   if (base.empty() || value.size() <= base.size()) return value;
-  for (size_t i = 0; i < base.size(); ++i) {
-    if (LowerAscii(value[i]) != LowerAscii(base[i])) return value;
-  }
+  if (!SameIgnoringAsciiCase(std::string_view(value).substr(0, base.size()), base)) return value;
   return value.substr(base.size());
 }
-

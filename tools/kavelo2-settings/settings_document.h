@@ -1,17 +1,19 @@
 // Kavelo2 Settings' one record: the configuration being edited, as selections, check boxes and
 // an application path, and the text that saving writes. What the launcher makes of that text is
-// the checker's check (config_check.h), made here with the display read once.
+// the model's check (config_check.h), made here with the display read once and with what the
+// machine was last found to hold: an edit never asks the machine, a settled document does.
 #pragma once
 
 #include "launcher/mode_selection.h"
-#include "tools/machine/app_layer_registry.h"
+#include "tools/kavelo2-settings/launcher_folder.h"
+#include "tools/machine/safe_save.h"
+#include "tools/model/app_layers.h"
 #include "tools/model/config_check.h"
 #include "tools/model/file_forms.h"
-#include "tools/machine/safe_save.h"
 #include "tools/model/windows_version.h"
-#include "tools/kavelo2-settings/launcher_folder.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -35,11 +37,36 @@ struct UnshownEntry {
     SecondNoCommon,  // the same, with no value in common: saving writes no entry of the kind
     NoNumber,        // a list kind without a number, which passes no mode; left out
     ReplacedPath,    // a PATH entry that a later one replaces, as the launcher does
+    PathNotTaken,    // a PATH value that does not fit the launcher's folder: it keeps the path
     SecondSwitch,    // a second STRICT or BACKDROP entry; saving writes one
   };
   std::string entry;  // as it stands in the file
   Reason reason;
   EntryKind kind;     // the entry's kind, where it has one
+};
+
+// Why the text cannot be saved as it is.
+struct SaveRefusal {
+  enum class Kind {
+    None,
+    EndsAnEntry,        // the application path holds a separator, which ends the entry there
+    PathReadOtherwise,  // the launcher reads the PATH value otherwise than it looks (`finding`)
+    TooLong,            // the text is `size` bytes, longer than the launcher reads
+  };
+  Kind kind = Kind::None;
+  Finding finding{FindingKind::PathEmpty};
+  size_t size = 0;
+};
+
+// What the user is asked before a save.
+struct SaveQuestion {
+  enum class Kind {
+    None,
+    LauncherDoesNothing,  // no mode entry: the launcher would start and show nothing
+    TakesLaunchersOver,   // a new file that the launchers of `takenOver` would read instead
+  };
+  Kind kind = Kind::None;
+  std::vector<std::pair<std::string, std::string>> takenOver;  // launcher, the file it reads now
 };
 
 struct SettingsDocument {
@@ -67,20 +94,32 @@ struct SettingsDocument {
   AppLayerSettings layers;       // as the dialog shows them
   AppLayerSettings layersSaved;  // as read or last written
 
+  // What the machine was found to hold at each path the check or the folder's launchers asked
+  // about, when the document last settled. Paths not in it are Unknown.
+  std::map<std::string, PathKind> found;
+
   // Fills `catalogue` and `currentMode` from the display, read once with the launcher's calls,
   // and `windows` with the Windows version.
   void ReadDisplay();
 
-  // Opens `fileName` in `folder` (the launcher's folder, ending in a separator): a file that
-  // does not exist yet starts empty. False, with the reason, when the file cannot be read.
-  bool Open(const std::string& folderPath, const std::string& name, std::string& reason);
+  // Opens `fileName` in `folder` (the launcher's folder, ending in a separator), whose launcher
+  // programs are `folderLaunchers`: a file that does not exist yet starts empty. False, with the
+  // reason, when the file cannot be read; the document is then as it was.
+  bool Open(const std::string& folderPath, const std::string& name, const std::vector<std::string>& folderLaunchers,
+            std::string& reason);
 
-  // Replaces everything with `file`'s settings (a file of `size` bytes); `catalogue` gives the
-  // values the lists offer.
+  // Replaces everything with `file`'s settings (a file of `size` bytes), read and applied entry
+  // by entry with the launcher's own rules; `catalogue` gives the values the lists offer.
   void Load(const FileText& file, uint64_t size);
 
-  // The folder's launchers, and what they read.
-  LauncherFolder Launchers() const { return {folder, launchers, ProbePath}; }
+  // Asks the machine what the check now needs to know: every path it and the folder's launchers
+  // ask about, and the application's compatibility settings. Done when a file is opened or saved
+  // and when the application path has settled, never for an edit in between. Unsaved choices of
+  // the settings stay when the application changes: they are then the new application's.
+  void Settle();
+
+  // The folder's launchers, and what they read, as the machine was last found.
+  LauncherFolder Launchers() const;
 
   // Selects exactly the width, height, depth and rate of catalogue entry `index` in the four
   // lists, so that the launcher picks that mode.
@@ -93,34 +132,29 @@ struct SettingsDocument {
   // The plain text that saving writes: one entry per kind, in a fixed order, CR LF after each.
   std::string ComposeText() const;
 
-  // The checker's check of ComposeText() in this folder against this display, with the current
-  // user's compatibility layers of the application as they are now.
+  // The model's check of ComposeText() in this folder against this display, with what the machine
+  // was last found to hold and the application's compatibility settings as saving leaves them.
   ConfigCheck Check() const;
 
-  // Why the text cannot be saved (longer than the launcher reads, an application path that the
-  // file cannot hold or that the launcher reads otherwise than it looks), or "" when it can.
-  std::string SaveRefusal() const;
+  // Why that text cannot be saved, judged on its check.
+  SaveRefusal Refusal(const ConfigCheck& check) const;
+  // What to ask before saving it.
+  SaveQuestion Question(const ConfigCheck& check) const;
 
-  // Saves the stored form of ComposeText() as folder + fileName, unless SaveRefusal() objects.
+  // Saves the stored form of ComposeText() as folder + fileName, unless Refusal() objects.
   SaveOutcome Save();
 
-  // Reads the compatibility settings of the application that the text names now, unless they
-  // were read for it already: the application path changed, or the file was opened.
-  void ReadLayers();
   bool LayersChanged() const { return layers != layersSaved; }
-  // Whether Windows keeps the settings for that application: a program on a local drive.
+  // Whether the settings can be set for that application: a program on a local drive, whose
+  // value is one the tools can read and so write without losing its other names.
   bool LayersApply() const;
   // Writes the changed settings, in the form the Compatibility tab of this Windows uses.
   LayerWriteOutcome SaveLayers();
 
-  // What the user is asked before a save, or "" when nothing needs asking: a configuration with
-  // which the launcher does nothing, and a new file that other launchers would read instead of
-  // the one they read now.
-  std::string SaveQuestion() const;
-
-  // Changed since it was loaded or last saved (the file or the application's settings), or
-  // loaded from a form the launcher cannot read.
-  bool IsChanged() const;
+  // The file's text changed since it was loaded or last saved, or it was loaded from a form the
+  // launcher cannot read; and the same or the application's settings changed.
+  bool FileChanged() const;
+  bool IsChanged() const { return FileChanged() || LayersChanged(); }
 
   // "Kavelo2.ini - Kavelo2 Settings", with a leading "*" while changed.
   std::string WindowTitle() const;
@@ -131,21 +165,3 @@ struct SettingsDocument {
 // The PATH value for an application path: relative when the path lies inside `folder` (a
 // Windows folder ending in a backslash), otherwise as given.
 std::string StoredApplicationPath(const std::string& folder, const std::string& path);
-
-// What trying the configuration showed: the launcher's message boxes, and the display mode
-// before, while the launcher ran (when it switched) and after.
-struct TrialOutcome {
-  std::string launcher;
-  std::vector<std::pair<std::string, std::string>> boxes;  // caption and text, in order shown
-  DEVMODEA before{};
-  bool switched = false;
-  DEVMODEA during{};
-  DEVMODEA after{};
-};
-
-// The report of a trial, worded with the verdict of the check of the file that was tried.
-std::string DescribeTrial(const TrialOutcome& trial, const ConfigCheck& check);
-
-// The launcher that Try starts for the document's file: the first that reads it once saved. ""
-// with the reason in `why` when none does.
-std::string TrialLauncher(const SettingsDocument& document, std::string& why);

@@ -67,17 +67,54 @@ std::string UnshownNote(const UnshownEntry& entry) {
       return keyword + " without a number passes no mode; saving leaves it out";
     case UnshownEntry::Reason::ReplacedPath:
       return "replaced by a later PATH entry, as the launcher does; saving leaves it out";
+    case UnshownEntry::Reason::PathNotTaken:
+      return "with the launcher's folder in front it does not fit in 1023 characters, so the launcher does not "
+             "take it; saving leaves it out";
     case UnshownEntry::Reason::SecondSwitch:
       break;
   }
   return "a second " + keyword + " entry; saving writes one";
 }
 
+std::string RefusalText(const SaveRefusal& refusal, const ConfigCheck& check) {
+  switch (refusal.kind) {
+    case SaveRefusal::Kind::None:
+      return "";
+    case SaveRefusal::Kind::EndsAnEntry:
+      return "The application path holds a semicolon or a line break, which ends an entry in the file: the "
+             "launcher would read only the part before it.";
+    case SaveRefusal::Kind::PathReadOtherwise:
+      return "The application path: " + FindingBody(refusal.finding, check) + ".";
+    case SaveRefusal::Kind::TooLong:
+      break;
+  }
+  return "The configuration is " + std::to_string(refusal.size) + " bytes long, and the launcher reads only the "
+         "first " + std::to_string(kConfigReadLimit) + ". Select fewer values or choose a shorter application path.";
+}
+
+std::string QuestionText(const SaveQuestion& question, const SettingsDocument& document) {
+  switch (question.kind) {
+    case SaveQuestion::Kind::None:
+      return "";
+    case SaveQuestion::Kind::LauncherDoesNothing:
+      return "With no width, height, depth or rate selected, the launcher starts nothing and shows nothing. Save " +
+             document.fileName + " anyway?";
+    case SaveQuestion::Kind::TakesLaunchersOver:
+      break;
+  }
+  std::string text = "Saving creates " + document.fileName + ", which";
+  for (size_t i = 0; i < question.takenOver.size(); ++i) {
+    text += std::string(i == 0 ? " " : ", and ") + question.takenOver[i].first + " then reads instead of " +
+            question.takenOver[i].second;
+  }
+  return text + ". Create it anyway?";
+}
+
 std::string ExplainDocument(const SettingsDocument& document, const ConfigCheck& check) {
   // The verdict first: it is what the user looks for; the result follows when it is not the same.
   std::string text = VerdictLine(check) + "\n";
   if (Judge(check).status != kRunsAsWritten) text += ResultLine(check) + "\n";
-  std::string refusal = document.SaveRefusal();
+  std::string refusal = RefusalText(document.Refusal(check), check);
   if (!refusal.empty()) text += "Saving is refused: " + refusal + "\n";
   for (const Finding& limit : document.loadedLimits) text += "In the file as it is: " + LimitWarning(limit) + ".\n";
   if (!document.unshown.empty()) {

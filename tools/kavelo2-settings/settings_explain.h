@@ -2,8 +2,8 @@
 // launcher does with the text that saving writes, in the checker's words.
 #pragma once
 
-#include "tools/model/config_check.h"
 #include "tools/kavelo2-settings/settings_document.h"
+#include "tools/model/config_check.h"
 
 #include <string>
 
@@ -12,6 +12,12 @@ std::string FormDescription(const SettingsDocument& document);
 
 // What saving does to an entry of the file that the lists cannot show.
 std::string UnshownNote(const UnshownEntry& entry);
+
+// Why saving is refused, in a sentence or two; "" when it is not.
+std::string RefusalText(const SaveRefusal& refusal, const ConfigCheck& check);
+
+// The question asked before a save; "" when there is none.
+std::string QuestionText(const SaveQuestion& question, const SettingsDocument& document);
 
 // The explanation pane's text for the document and its check (document.Check()), lines ended
 // by CR LF as an edit control shows them: the verdict first, in the checker's words.

@@ -1,4 +1,6 @@
-// Reading version blocks: their strings are UTF-16, their fixed part follows a signature.
+// Reading version blocks: a tree of nodes, each a length, the length and type of its value, a
+// UTF-16 key, then its value and its children, each part starting on a 4-byte boundary. Every
+// read stays inside the block and inside the node that holds it.
 #include "tools/kavelo2-settings/version_block.h"
 
 #include <cstdint>
@@ -11,28 +13,89 @@ constexpr const char* kLauncherDescription = KAVELO2_LAUNCHER_DESCRIPTION;
 // structure's version and the file version's two halves follow.
 constexpr char kFixedSignature[] = {'\xBD', '\x04', '\xEF', '\xFE'};
 constexpr size_t kFileVersionOffset = 8;
+constexpr size_t kNodeHeader = 6;  // wLength, wValueLength, wType
+constexpr uint16_t kTextValue = 1;
 
-uint32_t Word32(const std::string& bytes, size_t at) {
+uint32_t Word(const std::string& bytes, size_t at, size_t size) {
   uint32_t value = 0;
-  for (size_t i = 0; i < 4; ++i) value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  for (size_t i = 0; i < size; ++i) value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
   return value;
+}
+
+size_t Aligned(size_t offset) { return (offset + 3) & ~static_cast<size_t>(3); }
+
+struct Node {
+  std::string key;      // its UTF-16 key, as 8-bit text
+  size_t value = 0;     // where its value starts
+  size_t valueEnd = 0;  // and ends, within the node
+  size_t children = 0;  // where its children start
+  size_t end = 0;       // where it ends
+};
+
+// The node at `at`, which must lie within `limit`; false when it does not.
+bool ReadNode(const std::string& block, size_t at, size_t limit, Node& node) {
+  if (at + kNodeHeader > limit) return false;
+  size_t length = Word(block, at, 2), valueLength = Word(block, at + 2, 2);
+  bool text = Word(block, at + 4, 2) == kTextValue;
+  if (length < kNodeHeader || at + length > limit) return false;
+  node.end = at + length;
+  node.key.clear();
+  size_t cursor = at + kNodeHeader;
+  for (;; cursor += 2) {
+    if (cursor + 2 > node.end) return false;
+    uint32_t unit = Word(block, cursor, 2);
+    if (unit == 0) break;
+    node.key += static_cast<char>(unit < 256 ? unit : '?');
+  }
+  node.value = Aligned(cursor + 2);
+  size_t valueBytes = text ? valueLength * 2 : valueLength;
+  if (node.value > node.end) node.value = node.end;
+  node.valueEnd = node.value + valueBytes <= node.end ? node.value + valueBytes : node.end;
+  node.children = Aligned(node.valueEnd);
+  return true;
+}
+
+// The children of `parent` named `key`, handed to `found` in order.
+template <typename Found>
+void EachChild(const std::string& block, const Node& parent, Found&& found) {
+  Node child;
+  for (size_t at = parent.children; at < parent.end && ReadNode(block, at, parent.end, child); at = Aligned(child.end)) {
+    found(child);
+  }
 }
 
 }  // namespace
 
+std::string VersionBlockString(const std::string& block, const std::string& key) {
+  Node root;
+  std::string text;
+  if (!ReadNode(block, 0, block.size(), root)) return text;
+  bool done = false;
+  EachChild(block, root, [&](const Node& info) {
+    if (info.key != "StringFileInfo") return;
+    EachChild(block, info, [&](const Node& table) {
+      EachChild(block, table, [&](const Node& entry) {
+        if (done || entry.key != key) return;
+        for (size_t at = entry.value; at + 2 <= entry.valueEnd; at += 2) {
+          uint32_t unit = Word(block, at, 2);
+          if (unit == 0) break;
+          text += static_cast<char>(unit < 256 ? unit : '?');
+        }
+        done = true;
+      });
+    });
+  });
+  return text;
+}
+
 bool VersionBlockNamesLauncher(const std::string& block) {
-  std::string wide;
-  for (const char* c = kLauncherDescription; *c != '\0'; ++c) {
-    wide += *c;
-    wide += '\0';
-  }
-  return block.find(wide) != std::string::npos;
+  return VersionBlockString(block, "FileDescription") == kLauncherDescription;
 }
 
 std::string VersionBlockVersion(const std::string& block) {
   size_t fixed = block.find(std::string(kFixedSignature, sizeof(kFixedSignature)));
   if (fixed == std::string::npos || fixed + kFileVersionOffset + 8 > block.size()) return "";
-  uint32_t high = Word32(block, fixed + kFileVersionOffset);
-  uint32_t low = Word32(block, fixed + kFileVersionOffset + 4);
+  uint32_t high = Word(block, fixed + kFileVersionOffset, 4);
+  uint32_t low = Word(block, fixed + kFileVersionOffset + 4, 4);
   return std::to_string(high >> 16) + "." + std::to_string(high & 0xFFFF) + "." + std::to_string(low >> 16);
 }

@@ -317,10 +317,7 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   check.backdropEnabled = context.backdropEnabled;
   check.applicationPath = context.applicationPath;
   CheckApplication(input, context, path, check);
-  if (input.layers) {
-    check.layers = input.layers(check.applicationPath);
-    check.layersRead = true;
-  }
+  if (input.layers) check.layersRead = input.layers(check.applicationPath, check.layers);
 
   if (read.form != assumed) {
     check.findings.push_back(input.plain ? Found(FindingKind::StoredFormGivenAsPlain, kFails)

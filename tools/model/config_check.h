@@ -36,13 +36,14 @@ struct CheckInput {
   const ModeCatalogue* modes = nullptr;
   bool modesAreTheDisplays = false;
   DEVMODEA currentMode{};
-  // What a Windows path names on this machine; null looks for nothing.
-  PathKind (*probe)(const std::string& windowsPath) = nullptr;
+  // What a Windows path names on this machine; empty looks for nothing.
+  std::function<PathKind(const std::string& windowsPath)> probe;
   // The Windows version the launcher runs on; an unknown one counts as one before Windows 8.
   WindowsVersion windows;
   // The current user's compatibility layers of the application, by its full path (the registry's,
-  // or those a dialog is about to save); empty reads none.
-  std::function<AppLayersReading(const std::string& applicationPath)> layers;
+  // or those a dialog is about to save): false when they are not known for that path. Empty
+  // reads none.
+  std::function<bool(const std::string& applicationPath, AppLayersReading& layers)> layers;
 };
 
 // What a finding is. The comments name the fields each kind fills: `subject` (what it is

@@ -916,7 +916,10 @@ const std::vector<WindowsVersion> kBefore8 = {{0, 0, 0}, {5, 1, 2600}, {6, 0, 60
 const std::vector<WindowsVersion> kFrom8 = {{6, 2, 9200}, {6, 3, 9600}, {10, 0, 19045}};
 
 AppLayersReading g_layers;
-AppLayersReading ScriptedLayers(const std::string&) { return g_layers; }
+bool ScriptedLayers(const std::string&, AppLayersReading& layers) {
+  layers = g_layers;
+  return true;
+}
 
 TEST_P(EmulatedDepth, IsToldFromARealOneByTheWindowsVersionPassedIn) {
   const DepthCase& c = GetParam();

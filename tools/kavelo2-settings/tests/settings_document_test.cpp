@@ -8,6 +8,7 @@
 #include "tools/model/finding_text.h"
 #include "tools/machine/files.h"
 #include "tools/kavelo2-settings/settings_explain.h"
+#include "tools/kavelo2-settings/trial.h"
 #include "tools/kavelo2-settings/version_block.h"
 
 #include <gtest/gtest.h>
@@ -268,21 +269,22 @@ TEST(SettingsDocumentCompose, StoredApplicationPath) {
 }
 
 TEST(SettingsDocumentCompose, RefusesTextTheLauncherCannotRead) {
+  using Kind = SaveRefusal::Kind;
   SettingsDocument document = Loaded("WIDTH:640\n");
+  auto refusal = [&document] { return document.Refusal(document.Check()); };
   const size_t fixed = std::string("WIDTH:640\r\nPATH:\r\n").size();
   document.application = std::string(kConfigReadLimit - fixed, 'a');
   EXPECT_EQ(document.ComposeText().size(), kConfigReadLimit);
-  EXPECT_EQ(document.SaveRefusal(), "");
+  EXPECT_EQ(refusal().kind, Kind::None);
   document.application += "a";
-  EXPECT_NE(document.SaveRefusal().find("is 999 bytes long, and the launcher reads only the first 998"),
-            std::string::npos)
-      << document.SaveRefusal();
+  EXPECT_EQ(refusal().kind, Kind::TooLong);
+  EXPECT_EQ(refusal().size, kConfigReadLimit + 1);
   for (const char* path : {"a;b.exe", "a\nb.exe", "a\rb.exe"}) {
     document.application = path;
-    EXPECT_NE(document.SaveRefusal().find("semicolon or a line break"), std::string::npos) << path;
+    EXPECT_EQ(refusal().kind, Kind::EndsAnEntry) << path;
   }
-  // Values the launcher reads otherwise than they look, typed or from Browse, in the checker's
-  // words: from a share or the drive root, in quotes, with a blank at an end.
+  // Values the launcher reads otherwise than they look, typed or from Browse, told with the
+  // check's own finding: from a share or the drive root, in quotes, with a blank at an end.
   const std::pair<const char*, FindingKind> misread[] = {
       {"\\\\server\\share\\game.exe", FindingKind::PathFromShareRoot},
       {"/Apps/game.exe", FindingKind::PathFromDriveRoot},
@@ -291,15 +293,12 @@ TEST(SettingsDocumentCompose, RefusesTextTheLauncherCannotRead) {
   };
   for (const auto& [path, kind] : misread) {
     document.application = path;
-    ConfigCheck check = document.Check();
-    auto finding = std::find_if(check.findings.begin(), check.findings.end(),
-                                [kind = kind](const Finding& f) { return f.kind == kind; });
-    ASSERT_NE(finding, check.findings.end()) << path;
-    EXPECT_EQ(document.SaveRefusal(), "The application path: " + FindingBody(*finding, check) + ".");
+    EXPECT_EQ(refusal().kind, Kind::PathReadOtherwise) << path;
+    EXPECT_EQ(refusal().finding.kind, kind) << path;
     EXPECT_FALSE(document.Save().saved) << path;
   }
   document.application = "C:\\Apps\\game.exe";
-  EXPECT_EQ(document.SaveRefusal(), "");
+  EXPECT_EQ(refusal().kind, Kind::None);
 }
 
 TEST(SettingsDocumentCompose, TheModeTheLauncherPicks) {
@@ -366,8 +365,7 @@ TEST(SettingsApplicationLayers, ReadForTheApplicationJudgedAsTheyWillBeAndWritte
   Sim().registry.keys[key][game] = {1 /* REG_SZ */, std::string("~ RUNASADMIN\0", 13)};
   SettingsDocument document = Loaded("WIDTH:800\nHEIGHT:600\nDEPTH:16\nPATH:game.exe\n");
   document.windows = {10, 0, 19045};
-  document.layersPath.clear();
-  document.ReadLayers();
+  document.Settle();
   EXPECT_EQ(document.layersPath, "C:\\Games\\Old\\game.exe");
   EXPECT_TRUE(document.LayersApply());
   EXPECT_EQ(document.layers, AppLayerSettings());
@@ -388,7 +386,7 @@ TEST(SettingsApplicationLayers, ReadForTheApplicationJudgedAsTheyWillBeAndWritte
   // A program on a network drive gets no settings from Windows: none are offered or written.
   Sim().driveTypes['N'] = DRIVE_REMOTE;
   document.application = "N:\\Games\\game.exe";
-  document.ReadLayers();
+  document.Settle();
   EXPECT_FALSE(document.LayersApply());
   document.layers.run640x480 = true;
   EXPECT_EQ(document.SaveLayers().result, LayerWriteOutcome::Result::OnNetwork);
@@ -500,7 +498,6 @@ TEST_F(SettingsSaveTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
       // The old file had already left its name: it gets it back.
       {"the new file will not take the name", folder_, "ReplaceFileA", ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, "",
        "cannot take the place of the old one (Windows error 1177)"},
-      {"the text is too long", folder_, "", 0, std::string(kConfigReadLimit, 'a'), "the launcher reads only"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -574,11 +571,55 @@ TEST_F(SettingsSaveTest, TheFolderDecidesWhichFileItsLaunchersRead) {
   }
 }
 
+// A version block node as the resource compiler lays it out: its length, its value's length (in
+// UTF-16 units for a text) and type, its UTF-16 key, then its value and its children, each on a
+// 4-byte boundary from the node's start.
+std::string VersionNode(const std::string& key, const std::string& text, std::vector<std::string> children = {}) {
+  auto pad = [](std::string& bytes) { bytes.resize((bytes.size() + 3) & ~size_t(3), '\0'); };
+  std::string node(6, '\0');
+  for (char c : key) node += std::string(1, c) + '\0';
+  node += std::string(2, '\0');
+  pad(node);
+  for (char c : text) node += std::string(1, c) + '\0';
+  if (!text.empty()) node += std::string(2, '\0');
+  size_t units = text.empty() ? 0 : text.size() + 1;
+  for (const std::string& child : children) {
+    pad(node);
+    node += child;
+  }
+  node[0] = static_cast<char>(node.size() & 0xFF);
+  node[1] = static_cast<char>(node.size() >> 8);
+  node[2] = static_cast<char>(units);
+  node[4] = 1;  // a text value
+  return node;
+}
+
+std::string VersionBlock(const std::string& description) {
+  return VersionNode("VS_VERSION_INFO", "",
+                     {VersionNode("StringFileInfo", "",
+                                  {VersionNode("040904B0", "", {VersionNode("CompanyName", "Kavelo"),
+                                                                VersionNode("FileDescription", description),
+                                                                VersionNode("ProductName", "Kavelo2")})}),
+                      VersionNode("VarFileInfo", "")});
+}
+
 TEST(SettingsVersionBlocks, TheLauncherIsKnownByItsDescriptionAndEachProgramByItsVersion) {
-  std::string wide;
-  for (char c : std::string("Kavelo2 display-mode launcher")) wide += std::string(1, c) + '\0';
-  EXPECT_TRUE(VersionBlockNamesLauncher("\x01\x02" + wide + std::string(2, '\0')));
-  EXPECT_FALSE(VersionBlockNamesLauncher("Kavelo2 display-mode launcher"));
+  const std::string launcher = "Kavelo2 display-mode launcher";
+  EXPECT_EQ(VersionBlockString(VersionBlock(launcher), "FileDescription"), launcher);
+  EXPECT_EQ(VersionBlockString(VersionBlock(launcher), "ProductName"), "Kavelo2");
+  EXPECT_TRUE(VersionBlockNamesLauncher(VersionBlock(launcher)));
+  // The description itself, whole: not a longer one, nor the same text as another string's value.
+  EXPECT_FALSE(VersionBlockNamesLauncher(VersionBlock(launcher + " (old)")));
+  EXPECT_FALSE(VersionBlockNamesLauncher(VersionBlock("Kavelo2 Settings")));
+  std::string elsewhere = VersionNode("VS_VERSION_INFO", "", {VersionNode("StringFileInfo", "",
+                                      {VersionNode("040904B0", "", {VersionNode("Comments", launcher)})})});
+  EXPECT_FALSE(VersionBlockNamesLauncher(elsewhere));
+  // Cut anywhere, a block is read only as far as it holds together.
+  std::string block = VersionBlock(launcher);
+  for (size_t size = 0; size < block.size(); ++size) {
+    std::string cut = block.substr(0, size);
+    EXPECT_FALSE(VersionBlockNamesLauncher(cut)) << size;
+  }
   // The fixed part: its signature, the structure's version, then the file version 2.0 and 3.0.
   std::string fixed = std::string("\x34\x00VS_VERSION_INFO") + "\xBD\x04\xEF\xFE" + std::string("\x00\x00\x01\x00", 4) +
                       std::string("\x00\x00\x02\x00\x00\x00\x03\x00", 8);
@@ -590,12 +631,14 @@ TEST(SettingsVersionBlocks, TheLauncherIsKnownByItsDescriptionAndEachProgramByIt
 // Saving asks first when the launcher would then do nothing, and when a new file would take a
 // renamed launcher away from the file it reads; Try names why it cannot run.
 TEST_F(SettingsSaveTest, SavingAsksBeforeItMakesTheLauncherDoNothingOrReadAnotherFile) {
+  using Kind = SaveQuestion::Kind;
+  auto question = [this] { return document_.Question(document_.Check()); };
   document_.folder = FullFolder(folder_);
   document_.form = FileForm::Stored;
-  EXPECT_EQ(document_.SaveQuestion(), "");
+  document_.Settle();
+  EXPECT_EQ(question().kind, Kind::None);
   Select(document_, EntryKind::Width, {});
-  EXPECT_EQ(document_.SaveQuestion(), "With no width, height, depth or rate selected, the launcher starts nothing "
-                                      "and shows nothing. Save Kavelo2.ini anyway?");
+  EXPECT_EQ(question().kind, Kind::LauncherDoesNothing);
 
   std::FILE* show = std::fopen((folder_ + "Show.ini").c_str(), "wb");
   ASSERT_NE(show, nullptr);
@@ -603,32 +646,39 @@ TEST_F(SettingsSaveTest, SavingAsksBeforeItMakesTheLauncherDoNothingOrReadAnothe
   Select(document_, EntryKind::Width, {640});
   document_.form = FileForm::Missing;
   document_.launchers = {"Show.exe"};
-  EXPECT_EQ(document_.SaveQuestion(), "Saving creates Kavelo2.ini, which Show.exe then reads instead of Show.ini. "
-                                      "Create it anyway?");
-  std::string why;
-  EXPECT_EQ(TrialLauncher(document_, why), "Show.exe");  // once saved, Show.exe reads it
+  document_.Settle();
+  EXPECT_EQ(question().kind, Kind::TakesLaunchersOver);
+  EXPECT_EQ(question().takenOver, (std::vector<std::pair<std::string, std::string>>{{"Show.exe", "Show.ini"}}));
+  // Once saved, Show.exe reads it, and Try starts Show.exe, when it is there.
+  TrialChoice choice = ChooseTrialLauncher(document_);
+  EXPECT_EQ(choice.kind, TrialChoice::Kind::LauncherGone);
+  EXPECT_EQ(choice.launcher, "Show.exe");
+  std::fclose(std::fopen((folder_ + "Show.exe").c_str(), "wb"));
+  document_.Settle();
+  EXPECT_EQ(ChooseTrialLauncher(document_).kind, TrialChoice::Kind::Launcher);
   document_.fileName = "Other.ini";
-  EXPECT_EQ(TrialLauncher(document_, why), "");
-  EXPECT_EQ(why, "No launcher in " + document_.folder + " reads Other.ini: Show.exe reads Show.ini.");
+  document_.Settle();
+  choice = ChooseTrialLauncher(document_);
+  EXPECT_EQ(choice.kind, TrialChoice::Kind::NoneReadsTheFile);
+  EXPECT_EQ(choice.reads, (std::vector<std::pair<std::string, std::string>>{{"Show.exe", "Show.ini"}}));
   document_.launchers.clear();
-  EXPECT_EQ(TrialLauncher(document_, why), "");
-  EXPECT_EQ(why, "There is no launcher in " + document_.folder + " to try the configuration with.");
+  EXPECT_EQ(ChooseTrialLauncher(document_).kind, TrialChoice::Kind::NoLauncher);
 }
 
 TEST_F(SettingsSaveTest, OpensEachFormAndReopensWhatItSaved) {
   std::string reason;
-  ASSERT_TRUE(document_.Open(folder_, "Kavelo2.ini", reason)) << reason;
+  ASSERT_TRUE(document_.Open(folder_, "Kavelo2.ini", {}, reason)) << reason;
   EXPECT_EQ(document_.form, FileForm::Missing);
   EXPECT_EQ(document_.ComposeText(), "");
 
   Write(Utf16("HEIGHT:480\r\nBACKDROP:1\r\n", false, true));
-  ASSERT_TRUE(document_.Open(folder_, "Kavelo2.ini", reason)) << reason;
+  ASSERT_TRUE(document_.Open(folder_, "Kavelo2.ini", {}, reason)) << reason;
   EXPECT_EQ(document_.form, FileForm::Utf16);
   EXPECT_EQ(Selected(document_, EntryKind::Height), (std::vector<int32_t>{480}));
   EXPECT_TRUE(document_.backdrop);
   // Saving turns it into the stored form, which opens to the same settings.
   ASSERT_TRUE(document_.Save().saved);
-  ASSERT_TRUE(document_.Open(folder_, "Kavelo2.ini", reason)) << reason;
+  ASSERT_TRUE(document_.Open(folder_, "Kavelo2.ini", {}, reason)) << reason;
   EXPECT_EQ(document_.form, FileForm::Stored);
   EXPECT_EQ(document_.ComposeText(), "HEIGHT:480\r\nBACKDROP:1\r\n");
   EXPECT_FALSE(document_.IsChanged());

@@ -1,0 +1,97 @@
+// Trying the configuration: the launcher that reads the file is started once the file is saved,
+// the message loop waits for it while the window keeps answering, and a timer notes the message
+// boxes it shows.
+#include "tools/kavelo2-settings/dialog_session.h"
+
+#include "launcher/mode_selection.h"
+#include "tools/kavelo2-settings/resource_ids.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr UINT kTrialPollMs = 50;
+// The controls that save, open or try: idle while a launcher runs.
+constexpr int kIdleOnlyIds[] = {IDC_TRY, IDC_SAVE, IDOK};
+constexpr int kIdleOnlyMenuIds[] = {IDM_OPEN, IDM_SAVE, IDM_SAVE_AS, IDM_RESTORE_DISPLAY};
+
+void EnableIdleControls(bool idle) {
+  for (int id : kIdleOnlyIds) EnableWindow(GetDlgItem(Session().dialog, id), idle ? TRUE : FALSE);
+  HMENU menu = GetMenu(Session().dialog);
+  for (int id : kIdleOnlyMenuIds) EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (idle ? MF_ENABLED : MF_GRAYED));
+}
+
+// A message box of the launcher being tried, noted once with its caption and text.
+BOOL CALLBACK NoteLauncherBox(HWND window, LPARAM) {
+  SettingsSession& session = Session();
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char className[16] = "";
+  GetClassNameA(window, className, sizeof(className));
+  if (owner != session.launcherId || std::strcmp(className, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+  for (HWND seen : session.seenBoxes) {
+    if (seen == window) return TRUE;
+  }
+  session.seenBoxes.push_back(window);
+  char caption[256] = "", text[2048] = "";
+  GetWindowTextA(window, caption, sizeof(caption));
+  GetDlgItemTextA(window, 0xFFFF, text, sizeof(text));  // a message box's text control
+  session.trial.boxes.emplace_back(caption, text);
+  return TRUE;
+}
+
+}  // namespace
+
+void StartTrial() {
+  SettingsSession& session = Session();
+  SettingsDocument& document = session.document;
+  TakeSelections();
+  SettleDocument();
+  TrialChoice choice = ChooseTrialLauncher(document);
+  if (choice.kind != TrialChoice::Kind::Launcher) {
+    Tell(TrialChoiceText(choice, document), MB_ICONWARNING);
+    return;
+  }
+  if (document.IsChanged() && !SaveDocument()) return;
+  std::string path = document.folder + choice.launcher;
+  std::string commandLine = "\"" + path + "\"";
+  STARTUPINFOA startup;
+  ZeroMemory(&startup, sizeof(startup));
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process;
+  session.trial = TrialOutcome();
+  session.trial.launcher = choice.launcher;
+  session.trial.before = QueryCurrentMode();
+  session.tried = document.Check();
+  session.focusBeforeTrial = GetFocus();
+  if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, document.folder.c_str(),
+                      &startup, &process)) {
+    DWORD error = GetLastError();
+    Tell(path + " cannot be started (Windows error " + std::to_string(error) + ").", MB_ICONERROR);
+    return;
+  }
+  CloseHandle(process.hThread);
+  session.launcher = process.hProcess;
+  session.launcherId = process.dwProcessId;
+  session.seenBoxes.clear();
+  EnableIdleControls(false);
+  SetTimer(session.dialog, kTrialTimer, kTrialPollMs, nullptr);
+  SetDlgItemTextA(session.dialog, IDC_TRY_REPORT, (choice.launcher + " is running; the report follows when it ends.").c_str());
+}
+
+void NoteLauncherBoxes() { EnumWindows(NoteLauncherBox, 0); }
+
+void FinishTrial() {
+  SettingsSession& session = Session();
+  KillTimer(session.dialog, kTrialTimer);
+  CloseHandle(session.launcher);
+  session.launcher = nullptr;
+  session.trial.after = QueryCurrentMode();
+  SetDlgItemTextA(session.dialog, IDC_TRY_REPORT, DescribeTrial(session.trial, session.tried).c_str());
+  EnableIdleControls(true);
+  // Whatever the launcher showed (its black backdrop above all) took the activation: the dialog
+  // takes it back, with the control that had the focus, so that the keyboard reaches it again.
+  SetForegroundWindow(session.dialog);
+  HWND focus = session.focusBeforeTrial;
+  SetFocus(focus != nullptr && IsWindowEnabled(focus) ? focus : GetDlgItem(session.dialog, IDC_TRY));
+}

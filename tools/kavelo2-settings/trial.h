@@ -1,0 +1,40 @@
+// Trying a configuration: which launcher of the folder Try starts, and the report of what it did.
+#pragma once
+
+#include "tools/kavelo2-settings/settings_document.h"
+#include "tools/model/config_check.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// The launcher that Try starts for the document's file: the first that reads it once saved.
+struct TrialChoice {
+  enum class Kind {
+    Launcher,           // `launcher` reads the file
+    NoLauncher,         // the folder holds no launcher
+    NoneReadsTheFile,   // its launchers read other files (`reads`: launcher, the file it reads)
+    LauncherGone,       // `launcher` reads it, but is no longer there
+  };
+  Kind kind = Kind::NoLauncher;
+  std::string launcher;
+  std::vector<std::pair<std::string, std::string>> reads;
+};
+TrialChoice ChooseTrialLauncher(const SettingsDocument& document);
+
+// What trying the configuration showed: the launcher's message boxes, and the display mode
+// before, while the launcher ran (when it switched) and after.
+struct TrialOutcome {
+  std::string launcher;
+  std::vector<std::pair<std::string, std::string>> boxes;  // caption and text, in order shown
+  DEVMODEA before{};
+  bool switched = false;
+  DEVMODEA during{};
+  DEVMODEA after{};
+};
+
+// The report of a trial, worded with the verdict of the check of the file that was tried.
+std::string DescribeTrial(const TrialOutcome& trial, const ConfigCheck& check);
+
+// Why Try starts nothing, for a choice that is not a launcher.
+std::string TrialChoiceText(const TrialChoice& choice, const SettingsDocument& document);
