@@ -30,6 +30,7 @@ enum class EntryKind : int32_t {
   Strict = 5,
   Path = 6,
   Backdrop = 7,
+  WaitAll = 8,
 };
 
 // The keyword of a kind ("WIDTH", ...), or "" for EntryKind::None.
@@ -69,7 +70,7 @@ struct ModeCriterion {
   // True when this criterion accepts `mode`; its DM_* bit is then added to `fieldMask`.
   bool MatchCriterion(const DEVMODEA& mode, DWORD& fieldMask, bool relaxed) const;
 
-  // For STRICT and BACKDROP: only a first value above 0 switches the setting on.
+  // For STRICT, BACKDROP and WAITALL: only a first value above 0 switches the setting on.
   bool SwitchesOn() const { return !values.empty() && values[0] > 0; }
 };
 

@@ -53,6 +53,7 @@ LaunchContext::LaunchContext(const char* modulePath, const DEVMODEA& modeInForce
       modeChanged(false),
       strictMode(false),
       backdropEnabled(false),
+      waitAllEnabled(false),
       currentMode(modeInForce),
       modeCatalogue(),
       backdropWindow(nullptr),

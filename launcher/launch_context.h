@@ -62,6 +62,7 @@ class LaunchContext {
   bool modeChanged;
   bool strictMode;
   bool backdropEnabled;
+  bool waitAllEnabled;
   DEVMODEA currentMode;
   ModeCatalogue modeCatalogue;
   HWND backdropWindow;
