@@ -54,6 +54,7 @@ LaunchContext::LaunchContext(const char* modulePath, const DEVMODEA& modeInForce
       strictMode(false),
       backdropEnabled(false),
       waitAllEnabled(false),
+      applicationJob(nullptr),
       currentMode(modeInForce),
       modeCatalogue(),
       backdropWindow(nullptr),
