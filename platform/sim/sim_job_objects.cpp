@@ -1,5 +1,6 @@
-// The simulated job objects, and the two thread and process calls that go with a suspended start:
-// served from the script in Sim().jobs and recorded there. Like the platform, a call handed the
+// The simulated job objects, the two thread and process calls that go with a suspended start, and
+// the wait on messages alone that follows a job once the application's own process has ended:
+// served from the script in Sim() and recorded there. Like the platform, a call handed the
 // wrong information class or record size fails with ERROR_INVALID_PARAMETER.
 #include "platform/sim/sim_platform.h"
 
@@ -19,6 +20,19 @@ bool WrongRecord(JOBOBJECTINFOCLASS given, DWORD givenSize, JOBOBJECTINFOCLASS w
 }
 
 }  // namespace
+
+HANDLE SimJobHandle() { return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1003)); }
+
+DWORD SimWaitForMessagesAlone() {
+  SimPlatform& sim = Sim();
+  if (sim.queuedMessages.empty()) {
+    if (sim.arrivingAfterProcess.empty()) return static_cast<DWORD>(WAIT_TIMEOUT);
+    const std::vector<MSG>& batch = sim.arrivingAfterProcess.front();
+    sim.queuedMessages.insert(sim.queuedMessages.end(), batch.begin(), batch.end());
+    sim.arrivingAfterProcess.pop_front();
+  }
+  return WAIT_OBJECT_0;
+}
 
 extern "C" {
 

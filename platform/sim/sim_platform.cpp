@@ -81,7 +81,6 @@ DEVMODEA SimMode(DWORD width, DWORD height, DWORD bitsPerPel, DWORD frequency) {
 HWND SimBackdropHandle() { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x2001)); }
 HANDLE SimProcessHandle() { return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1001)); }
 HANDLE SimThreadHandle() { return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1002)); }
-HANDLE SimJobHandle() { return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1003)); }
 
 extern "C" {
 
@@ -134,7 +133,7 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
     g_sim.lastError = g_sim.processStartError;
     return FALSE;
   }
-  g_sim.applicationSuspended = (creationFlags & CREATE_SUSPENDED) != 0;
+  Sim().applicationSuspended = (creationFlags & CREATE_SUSPENDED) != 0;
   processInformation->hProcess = SimProcessHandle();
   processInformation->hThread = SimThreadHandle();
   processInformation->dwProcessId = 0x4D2;
@@ -153,15 +152,7 @@ DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL,
   SimCall recording("MsgWaitForMultipleObjects");
   HANDLE handle = count > 0 ? handles[0] : nullptr;
   g_sim.waits.push_back({handle, milliseconds});
-  if (count == 0) {
-    if (g_sim.queuedMessages.empty()) {
-      if (g_sim.arrivingAfterProcess.empty()) return static_cast<DWORD>(WAIT_TIMEOUT);
-      const std::vector<MSG>& batch = g_sim.arrivingAfterProcess.front();
-      g_sim.queuedMessages.insert(g_sim.queuedMessages.end(), batch.begin(), batch.end());
-      g_sim.arrivingAfterProcess.pop_front();
-    }
-    return WAIT_OBJECT_0;
-  }
+  if (count == 0) return SimWaitForMessagesAlone();
   if (handle != SimProcessHandle()) return WAIT_FAILED;
   if (g_sim.queuedMessages.empty()) {
     // The process ends once every batch that was to arrive meanwhile has arrived and been taken.

@@ -266,3 +266,6 @@ HWND SimBackdropHandle();
 HANDLE SimProcessHandle();
 HANDLE SimThreadHandle();
 HANDLE SimJobHandle();
+
+// MsgWaitForMultipleObjects without handles, served from arrivingAfterProcess (sim_job_objects.cpp).
+DWORD SimWaitForMessagesAlone();
