@@ -21,6 +21,13 @@ bool WrongRecord(JOBOBJECTINFOCLASS given, DWORD givenSize, JOBOBJECTINFOCLASS w
 
 }  // namespace
 
+bool SimApplicationSuspended() {
+  const SimPlatform& sim = Sim();
+  bool startedSuspended = !sim.processStarts.empty() && !sim.processStartFails &&
+                          (sim.processStarts.back().creationFlags & CREATE_SUSPENDED) != 0;
+  return startedSuspended && !sim.jobs.released;
+}
+
 HANDLE SimJobHandle() { return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1003)); }
 
 DWORD SimWaitForMessagesAlone() {
@@ -101,8 +108,8 @@ DWORD WINAPI ResumeThread(HANDLE thread) {
     return static_cast<DWORD>(-1);
   }
   // The previous suspend count: 1 for a thread that was waiting, 0 for one that ran already.
-  DWORD previous = Sim().applicationSuspended ? 1 : 0;
-  Sim().applicationSuspended = false;
+  DWORD previous = SimApplicationSuspended() ? 1 : 0;
+  Sim().jobs.released = true;
   return previous;
 }
 
@@ -110,8 +117,8 @@ BOOL WINAPI TerminateProcess(HANDLE process, UINT exitCode) {
   SimCall recording("TerminateProcess");
   Sim().jobs.terminated.emplace_back(process, exitCode);
   if (Fails(process != SimProcessHandle(), ERROR_INVALID_HANDLE)) return FALSE;
-  // Ended before its first instruction: it waits for nothing any more.
-  Sim().applicationSuspended = false;
+  // Ended, perhaps before its first instruction: it waits for nothing any more.
+  Sim().jobs.released = true;
   return TRUE;
 }
 

@@ -133,7 +133,6 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
     g_sim.lastError = g_sim.processStartError;
     return FALSE;
   }
-  Sim().applicationSuspended = (creationFlags & CREATE_SUSPENDED) != 0;
   processInformation->hProcess = SimProcessHandle();
   processInformation->hThread = SimThreadHandle();
   processInformation->dwProcessId = 0x4D2;

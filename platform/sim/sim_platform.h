@@ -93,6 +93,7 @@ struct SimJobObjects {
   std::vector<HANDLE> resumed;                         // threads handed to ResumeThread
   std::vector<SimJobInformation> queries;
   std::vector<std::pair<HANDLE, UINT>> terminated;     // (process, exit code)
+  bool released = false;  // a suspended application was resumed or ended
 };
 
 struct SimMutexCall {
@@ -177,9 +178,6 @@ struct SimPlatform {
   bool processStartFails = false;
   DWORD processStartError = 2;  // ERROR_FILE_NOT_FOUND
   std::vector<SimProcessStart> processStarts;
-  // The application's first thread has not run yet: it was started with CREATE_SUSPENDED and is
-  // waiting for ResumeThread.
-  bool applicationSuspended = false;
   std::vector<SimWait> waits;
   std::vector<HANDLE> closedHandles;
   SimJobObjects jobs;
@@ -269,3 +267,7 @@ HANDLE SimJobHandle();
 
 // MsgWaitForMultipleObjects without handles, served from arrivingAfterProcess (sim_job_objects.cpp).
 DWORD SimWaitForMessagesAlone();
+
+// The application's first thread has not run yet: its start succeeded with CREATE_SUSPENDED, and
+// neither ResumeThread nor TerminateProcess has let it go since.
+bool SimApplicationSuspended();

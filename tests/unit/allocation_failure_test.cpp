@@ -93,7 +93,7 @@ TEST_F(AllocationFailure, EveryRunEndsWithStatusZeroAndTheDisplayRestored) {
       if (!Sim().processStarts.empty()) {
         EXPECT_EQ(Sim().waits.size(), c.waits);
         EXPECT_EQ(Sim().closedHandles, c.closed);
-        EXPECT_FALSE(Sim().applicationSuspended);
+        EXPECT_FALSE(SimApplicationSuspended());
       }
     }
   }

@@ -119,7 +119,7 @@ Calls LaunchCalls() {
 // Whatever path a run took, the application never stays waiting for its first instruction, and
 // a job that was made is closed, once.
 void ExpectNothingLeftBehind() {
-  EXPECT_FALSE(Sim().applicationSuspended);
+  EXPECT_FALSE(SimApplicationSuspended());
   size_t jobsMade = Sim().jobs.creationFails ? 0 : Sim().jobs.creations.size();
   size_t jobsClosed = 0;
   for (HANDLE handle : Sim().closedHandles) jobsClosed += handle == SimJobHandle() ? 1 : 0;
