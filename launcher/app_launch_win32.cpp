@@ -1,13 +1,105 @@
-// Starting the application and waiting until it has ended.
+// Starting the application and waiting until it has ended; with WAITALL, until it and every
+// program it started have ended.
 #include "launcher/app_launch.h"
 
 #include "launcher/launch_context.h"
 
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(JOBOBJECT_EXTENDED_LIMIT_INFORMATION) == 112, "the 32-bit extended limit record");
+static_assert(sizeof(JOBOBJECT_BASIC_ACCOUNTING_INFORMATION) == 48, "the 32-bit accounting record");
+#endif
+
+namespace {
+
+// A job of the launcher's own for the application's process tree: unnamed, its handle not
+// inheritable, and without JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE, so that the launcher's end, even by
+// force, never ends the application. Its one limit lets a program that asks to leave the job
+// (CREATE_BREAKAWAY_FROM_JOB) do so; in a job without it, that program's start would fail.
+// Null when the job cannot be made so: the application then starts exactly as without WAITALL,
+// since a job without that limit could keep it from starting its own programs.
+HANDLE CreateApplicationJob() {
+  HANDLE job = CreateJobObjectA(nullptr, nullptr);
+  if (job == nullptr) return nullptr;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+  if (SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
+                              static_cast<DWORD>(sizeof(limits)))) {
+    return job;
+  }
+  CloseHandle(job);
+  return nullptr;
+}
+
+// Lets the application, started suspended, run: inside the job when it can be put there. When it
+// cannot (on Windows 7 and earlier a process that is in a job already, as the launcher's children
+// are when the launcher itself runs in one, cannot join another), the job is closed and the
+// application runs outside it, without a word; the wait is then for its own process only, as
+// without WAITALL. False when it cannot be resumed: it is then ended before its first instruction
+// and counts as not started.
+bool RunSuspendedApplication(LaunchContext& context) {
+  if (!AssignProcessToJobObject(context.applicationJob, context.processInfo.hProcess)) {
+    CloseHandle(context.applicationJob);
+    context.applicationJob = nullptr;
+  }
+  bool resumed = ResumeThread(context.processInfo.hThread) != static_cast<DWORD>(-1);
+  if (!resumed) {
+    TerminateProcess(context.processInfo.hProcess, 1);
+    CloseHandle(context.processInfo.hProcess);
+    context.processInfo.hProcess = nullptr;
+  }
+  // The thread handle served only to resume it.
+  CloseHandle(context.processInfo.hThread);
+  context.processInfo.hThread = nullptr;
+  return resumed;
+}
+
+// Hands whatever has arrived to the window procedures, so that the backdrop window repaints and
+// answers messages sent to it.
+void DispatchArrived() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+// Waits, dispatching messages as the process wait does, until the job holds no process. The job is
+// asked again every kJobRequeryMs and after every batch of messages. A query that fails ends the
+// wait where the wait without WAITALL ends, with the application's own process; so does a failed
+// wait, as it does for the process.
+void WaitUntilJobIsEmpty(HANDLE job) {
+  for (;;) {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                   static_cast<DWORD>(sizeof(accounting)), nullptr) ||
+        accounting.ActiveProcesses == 0) {
+      return;
+    }
+    DWORD woken = MsgWaitForMultipleObjects(0, nullptr, FALSE, kJobRequeryMs, QS_ALLINPUT);
+    if (woken == WAIT_OBJECT_0) {
+      DispatchArrived();
+    } else if (woken != static_cast<DWORD>(WAIT_TIMEOUT)) {
+      return;
+    }
+  }
+}
+
+}  // namespace
+
 int LaunchContext::LaunchApplication(const char* path) {
-  // No arguments; the launcher's inheritable handles, environment and current directory.
-  if (CreateProcessA(path, nullptr, nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr,
-                     nullptr, &startupInfo, &processInfo)) {
+  // No arguments; the launcher's inheritable handles, environment and current directory. With
+  // WAITALL and a job, suspended: the application belongs to the job from its first instruction,
+  // and so does every program it starts.
+  DWORD creationFlags = NORMAL_PRIORITY_CLASS;
+  if (waitAllEnabled) {
+    applicationJob = CreateApplicationJob();
+    if (applicationJob != nullptr) creationFlags |= CREATE_SUSPENDED;
+  }
+  if (CreateProcessA(path, nullptr, nullptr, nullptr, TRUE, creationFlags, nullptr, nullptr,
+                     &startupInfo, &processInfo) &&
+      (applicationJob == nullptr || RunSuspendedApplication(*this))) {
     return 1;
+  }
+  if (applicationJob != nullptr) {
+    CloseHandle(applicationJob);
+    applicationJob = nullptr;
   }
   MessageBoxA(nullptr, LaunchFailureText(path).c_str(), kLaunchFailureCaption, MB_OK);
   return 0;
@@ -18,10 +110,15 @@ void LaunchContext::WaitForApplication() {
   // that the window repaints and answers messages sent to it. Only the process's end (or a
   // failed wait) ends the wait; a quit message does not.
   HANDLE process = processInfo.hProcess;
-  while (MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT) ==
+  DWORD result;
+  while ((result = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT)) ==
          WAIT_OBJECT_0 + 1) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    DispatchArrived();
   }
   CloseHandle(process);
+  // With the application in a job, the wait goes on until the programs it started have ended too.
+  if (applicationJob == nullptr) return;
+  if (result == WAIT_OBJECT_0) WaitUntilJobIsEmpty(applicationJob);
+  CloseHandle(applicationJob);
+  applicationJob = nullptr;
 }

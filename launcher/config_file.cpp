@@ -18,7 +18,7 @@ struct Keyword {
 constexpr Keyword kKeywords[] = {
     {"WIDTH", EntryKind::Width},   {"HEIGHT", EntryKind::Height}, {"DEPTH", EntryKind::Depth},
     {"FREQ", EntryKind::Freq},     {"STRICT", EntryKind::Strict}, {"PATH", EntryKind::Path},
-    {"BACKDROP", EntryKind::Backdrop},
+    {"BACKDROP", EntryKind::Backdrop}, {"WAITALL", EntryKind::WaitAll},
 };
 
 // The value of `c` as a digit in `base`, or -1.
@@ -166,6 +166,9 @@ bool LaunchContext::ApplyEntry(const ModeCriterion& entry) {
       return true;
     case EntryKind::Backdrop:
       if (entry.SwitchesOn()) backdropEnabled = true;
+      return true;
+    case EntryKind::WaitAll:
+      if (entry.SwitchesOn()) waitAllEnabled = true;
       return true;
     case EntryKind::Width:
     case EntryKind::Height:

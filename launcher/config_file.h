@@ -30,7 +30,19 @@ enum class EntryKind : int32_t {
   Strict = 5,
   Path = 6,
   Backdrop = 7,
+  WaitAll = 8,
 };
+
+// Every kind an entry can have, in the order keys are compared.
+constexpr EntryKind kEntryKinds[] = {EntryKind::Width,  EntryKind::Height, EntryKind::Depth,
+                                     EntryKind::Freq,   EntryKind::Strict, EntryKind::Path,
+                                     EntryKind::Backdrop, EntryKind::WaitAll};
+constexpr size_t kEntryKindCount = sizeof(kEntryKinds) / sizeof(kEntryKinds[0]);
+
+// The kinds that turn a setting on (STRICT, BACKDROP, WAITALL) rather than name a mode or a path.
+inline bool IsSwitchKind(EntryKind kind) {
+  return kind == EntryKind::Strict || kind == EntryKind::Backdrop || kind == EntryKind::WaitAll;
+}
 
 // The keyword of a kind ("WIDTH", ...), or "" for EntryKind::None.
 const char* EntryKeyword(EntryKind kind);
@@ -69,7 +81,7 @@ struct ModeCriterion {
   // True when this criterion accepts `mode`; its DM_* bit is then added to `fieldMask`.
   bool MatchCriterion(const DEVMODEA& mode, DWORD& fieldMask, bool relaxed) const;
 
-  // For STRICT and BACKDROP: only a first value above 0 switches the setting on.
+  // For STRICT, BACKDROP and WAITALL: only a first value above 0 switches the setting on.
   bool SwitchesOn() const { return !values.empty() && values[0] > 0; }
 };
 

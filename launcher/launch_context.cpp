@@ -53,6 +53,8 @@ LaunchContext::LaunchContext(const char* modulePath, const DEVMODEA& modeInForce
       modeChanged(false),
       strictMode(false),
       backdropEnabled(false),
+      waitAllEnabled(false),
+      applicationJob(nullptr),
       currentMode(modeInForce),
       modeCatalogue(),
       backdropWindow(nullptr),

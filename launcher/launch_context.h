@@ -62,6 +62,10 @@ class LaunchContext {
   bool modeChanged;
   bool strictMode;
   bool backdropEnabled;
+  bool waitAllEnabled;
+  // The job that holds the application and every program it starts, from a WAITALL start until
+  // the wait ends (app_launch_win32.cpp); null otherwise.
+  HANDLE applicationJob;
   DEVMODEA currentMode;
   ModeCatalogue modeCatalogue;
   HWND backdropWindow;

@@ -59,6 +59,7 @@ bool ModeCriterion::MatchCriterion(const DEVMODEA& mode, DWORD& fieldMask, bool 
       return true;
     case EntryKind::Path:
     case EntryKind::Backdrop:
+    case EntryKind::WaitAll:
       return true;
     case EntryKind::None:
     case EntryKind::Strict:

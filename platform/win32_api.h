@@ -47,6 +47,10 @@ typedef const void* LPCVOID;
 typedef DWORD* LPDWORD;
 typedef BYTE* LPBYTE;
 typedef DWORD REGSAM;
+typedef int64_t LONGLONG;
+typedef uint64_t ULONGLONG;
+typedef uintptr_t ULONG_PTR;
+typedef ULONG_PTR SIZE_T;
 
 typedef void* HANDLE;
 struct HWND__ { int unused; };
@@ -83,6 +87,9 @@ typedef LONG_PTR(WINAPI* FARPROC)(void);
 #define WAIT_OBJECT_0 0x00000000u
 #define WAIT_FAILED 0xFFFFFFFFu
 #define NORMAL_PRIORITY_CLASS 0x00000020u
+#define CREATE_SUSPENDED 0x00000004u
+#define WAIT_TIMEOUT 258L
+#define ERROR_INVALID_PARAMETER 87L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_WRITE_PROTECT 19L
 #define ERROR_NOT_READY 21L
@@ -91,6 +98,9 @@ typedef LONG_PTR(WINAPI* FARPROC)(void);
 #define ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 1177L
 #define ERROR_SUCCESS 0L
 #define ERROR_MORE_DATA 234L
+
+// Job objects.
+#define JOB_OBJECT_LIMIT_BREAKAWAY_OK 0x00000800u
 
 // The registry.
 #define HKEY_CURRENT_USER ((HKEY)(UINT_PTR)0x80000001u)
@@ -183,6 +193,63 @@ typedef struct _STARTUPINFOA {
   HANDLE hStdOutput;
   HANDLE hStdError;
 } STARTUPINFOA;
+
+// The platform's 64-bit integer record; its other member, the same bytes as two halves, appears
+// here under its name `u`.
+typedef union _LARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  } u;
+  LONGLONG QuadPart;
+} LARGE_INTEGER;
+
+// Job objects: the two information classes used, with the platform's numbers, and their records.
+typedef enum _JOBOBJECTINFOCLASS {
+  JobObjectBasicAccountingInformation = 1,
+  JobObjectExtendedLimitInformation = 9,
+} JOBOBJECTINFOCLASS;
+
+typedef struct _IO_COUNTERS {
+  ULONGLONG ReadOperationCount;
+  ULONGLONG WriteOperationCount;
+  ULONGLONG OtherOperationCount;
+  ULONGLONG ReadTransferCount;
+  ULONGLONG WriteTransferCount;
+  ULONGLONG OtherTransferCount;
+} IO_COUNTERS;
+
+typedef struct _JOBOBJECT_BASIC_LIMIT_INFORMATION {
+  LARGE_INTEGER PerProcessUserTimeLimit;
+  LARGE_INTEGER PerJobUserTimeLimit;
+  DWORD LimitFlags;
+  SIZE_T MinimumWorkingSetSize;
+  SIZE_T MaximumWorkingSetSize;
+  DWORD ActiveProcessLimit;
+  ULONG_PTR Affinity;
+  DWORD PriorityClass;
+  DWORD SchedulingClass;
+} JOBOBJECT_BASIC_LIMIT_INFORMATION;
+
+typedef struct _JOBOBJECT_EXTENDED_LIMIT_INFORMATION {
+  JOBOBJECT_BASIC_LIMIT_INFORMATION BasicLimitInformation;
+  IO_COUNTERS IoInfo;
+  SIZE_T ProcessMemoryLimit;
+  SIZE_T JobMemoryLimit;
+  SIZE_T PeakProcessMemoryUsed;
+  SIZE_T PeakJobMemoryUsed;
+} JOBOBJECT_EXTENDED_LIMIT_INFORMATION;
+
+typedef struct _JOBOBJECT_BASIC_ACCOUNTING_INFORMATION {
+  LARGE_INTEGER TotalUserTime;
+  LARGE_INTEGER TotalKernelTime;
+  LARGE_INTEGER ThisPeriodTotalUserTime;
+  LARGE_INTEGER ThisPeriodTotalKernelTime;
+  DWORD TotalPageFaultCount;
+  DWORD TotalProcesses;
+  DWORD ActiveProcesses;
+  DWORD TotalTerminatedProcesses;
+} JOBOBJECT_BASIC_ACCOUNTING_INFORMATION;
 
 typedef struct _PROCESS_INFORMATION {
   HANDLE hProcess;
@@ -318,6 +385,18 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
                            STARTUPINFOA* lpStartupInfo, PROCESS_INFORMATION* lpProcessInformation);
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 BOOL WINAPI CloseHandle(HANDLE hObject);
+DWORD WINAPI ResumeThread(HANDLE hThread);
+BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode);
+
+// Job objects.
+HANDLE WINAPI CreateJobObjectA(SECURITY_ATTRIBUTES* lpJobAttributes, LPCSTR lpName);
+BOOL WINAPI SetInformationJobObject(HANDLE hJob, JOBOBJECTINFOCLASS JobObjectInformationClass,
+                                    LPVOID lpJobObjectInformation,
+                                    DWORD cbJobObjectInformationLength);
+BOOL WINAPI AssignProcessToJobObject(HANDLE hJob, HANDLE hProcess);
+BOOL WINAPI QueryInformationJobObject(HANDLE hJob, JOBOBJECTINFOCLASS JobObjectInformationClass,
+                                      LPVOID lpJobObjectInformation,
+                                      DWORD cbJobObjectInformationLength, LPDWORD lpReturnLength);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 

@@ -180,6 +180,7 @@ DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL,
   SimCall recording("MsgWaitForMultipleObjects");
   HANDLE handle = count > 0 ? handles[0] : nullptr;
   Sim().waits.push_back({handle, milliseconds});
+  if (count == 0) return SimWaitForMessagesAlone();
   if (handle != SimProcessHandle()) return WAIT_FAILED;
   if (Sim().queuedMessages.empty()) {
     // The process ends once every batch that was to arrive meanwhile has arrived and been taken.

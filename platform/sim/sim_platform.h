@@ -57,8 +57,43 @@ struct SimProcessStart {
 };
 
 struct SimWait {
-  HANDLE handle;
+  HANDLE handle;  // null for a wait on messages alone
   DWORD milliseconds;
+};
+
+struct SimJobCreation {
+  bool attributesNull;
+  bool nameNull;
+};
+
+struct SimJobInformation {
+  HANDLE job;
+  JOBOBJECTINFOCLASS infoClass;
+  DWORD size;
+  DWORD limitFlags;  // of a limit record that was set; 0 for a query
+};
+
+// The job objects: one job at a time, whose handle is SimJobHandle(). Each call can be made to
+// fail; it then sets the last-error code and changes nothing. Every call is kept with what it was
+// handed.
+struct SimJobObjects {
+  bool creationFails = false;
+  bool limitFails = false;
+  // ERROR_ACCESS_DENIED, as Windows 7 and earlier answer for a process that is in a job already.
+  bool assignmentFails = false;
+  bool resumeFails = false;
+  // The accounting query numbered so (from 1) and every later one fail; 0: none fails.
+  size_t queryFailsAt = 0;
+  // The active-process counts that the accounting queries answer in turn; 0 once they run out.
+  std::deque<DWORD> activeCounts;
+
+  std::vector<SimJobCreation> creations;
+  std::vector<SimJobInformation> limits;
+  std::vector<std::pair<HANDLE, HANDLE>> assignments;  // (job, process) that succeeded
+  std::vector<HANDLE> resumed;                         // threads handed to ResumeThread
+  std::vector<SimJobInformation> queries;
+  std::vector<std::pair<HANDLE, UINT>> terminated;     // (process, exit code)
+  bool released = false;  // a suspended application was resumed or ended
 };
 
 struct SimMutexCall {
@@ -145,6 +180,7 @@ struct SimPlatform {
   std::vector<SimProcessStart> processStarts;
   std::vector<SimWait> waits;
   std::vector<HANDLE> closedHandles;
+  SimJobObjects jobs;
 
   // Display settings.
   std::vector<SimModeAnswer> modes;  // answers for mode numbers 0, 1, ...; 0 beyond the last
@@ -178,6 +214,10 @@ struct SimPlatform {
   // answers "messages"; otherwise it queues the next batch and answers "messages", and once the
   // batches are used up it answers the process's end.
   std::deque<std::vector<MSG>> arrivingBatches;
+  // What arrives after the application's own process has ended, batch by batch: a wait on
+  // messages alone with messages queued answers "messages"; otherwise it queues the next batch
+  // and answers "messages", and once these batches are used up it times out.
+  std::deque<std::vector<MSG>> arrivingAfterProcess;
   std::deque<MSG> queuedMessages;  // arrived and not yet taken
 
   SimFileSearch fileSearch;
@@ -223,3 +263,11 @@ DEVMODEA SimMode(DWORD width, DWORD height, DWORD bitsPerPel, DWORD frequency);
 HWND SimBackdropHandle();
 HANDLE SimProcessHandle();
 HANDLE SimThreadHandle();
+HANDLE SimJobHandle();
+
+// MsgWaitForMultipleObjects without handles, served from arrivingAfterProcess (sim_job_objects.cpp).
+DWORD SimWaitForMessagesAlone();
+
+// The application's first thread has not run yet: its start succeeded with CREATE_SUSPENDED, and
+// neither ResumeThread nor TerminateProcess has let it go since.
+bool SimApplicationSuspended();

@@ -39,6 +39,7 @@ if RUNNING:
 REGISTRY_MODE = "1024x768x32@60"
 LAUNCHER = "Kavelo2.exe"
 STANDIN = "standin_app.exe"
+LAUNCH_STUB = "launch_stub.exe"
 
 # The launcher's message boxes as (caption, text); \r is one carriage return.
 MISSING_FILE_BOX = ("Kavelo2 Error", "Kavelo2 failed to find an '.ini' file.")
@@ -291,22 +292,25 @@ class Installation:
         path.write_bytes(encode_config(content) if isinstance(content, str) else content)
         return path
 
-    def add_application(self, relative="PROJECTOR.EXE", base=None):
-        """Copies the stand-in application to a place in (or, with base, outside) the installation."""
+    def add_application(self, relative="PROJECTOR.EXE", base=None, program=STANDIN):
+        """Copies the stand-in application (or another helper program) to a place in (or, with
+        base, outside) the installation."""
         path = Path(base or self.folder) / relative
         path.parent.mkdir(parents=True, exist_ok=True)
-        shutil.copy(HELPERS / STANDIN, path)
+        shutil.copy(HELPERS / program, path)
         return path
 
-    def start(self, cwd=None, run_ms=600):
-        """Starts the launcher with the given current directory (default: its own folder)."""
-        env = {"KAVELO_TEST_RECORD": win_path(self.start_records), "KAVELO_TEST_RUN_MS": str(run_ms)}
+    def start(self, cwd=None, run_ms=600, env=None):
+        """Starts the launcher with the given current directory (default: its own folder) and
+        environment variables besides the records' (which the application inherits)."""
+        env = {"KAVELO_TEST_RECORD": win_path(self.start_records), "KAVELO_TEST_RUN_MS": str(run_ms),
+               **(env or {})}
         return start_windows_program(self.launcher, cwd=cwd or self.folder, env=env)
 
-    def run(self, cwd=None, run_ms=600):
+    def run(self, cwd=None, run_ms=600, env=None):
         """Runs the launcher to its end; returns (exit status, seconds taken)."""
         began = time.monotonic()
-        status = wait_for_exit(self.start(cwd, run_ms))
+        status = wait_for_exit(self.start(cwd, run_ms, env))
         return status, time.monotonic() - began
 
     def starts(self):

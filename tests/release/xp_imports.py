@@ -26,6 +26,9 @@ KERNEL32 = {
     "SetUnhandledExceptionFilter": "XP", "SizeofResource": "XP", "Sleep": "XP", "TlsAlloc": "XP", "TlsFree": "XP",
     "TlsGetValue": "XP", "TlsSetValue": "XP", "VirtualProtect": "XP", "VirtualQuery": "XP",
     "WaitForSingleObject": "XP", "WideCharToMultiByte": "2000", "WriteFile": "XP",
+    # The launcher's wait for the application's whole process tree (WAITALL).
+    "AssignProcessToJobObject": "XP", "CreateJobObjectA": "XP", "QueryInformationJobObject": "XP",
+    "ResumeThread": "XP", "SetInformationJobObject": "XP", "TerminateProcess": "XP",
 }
 
 USER32 = {

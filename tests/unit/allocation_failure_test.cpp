@@ -14,6 +14,8 @@ struct SweepCase {
   const char* what;
   const char* config;
   bool startFails;
+  size_t waits;                // of a started application
+  std::vector<HANDLE> closed;  // the handles closed once it has ended
 };
 
 class AllocationFailure : public LauncherTest {
@@ -28,6 +30,9 @@ class AllocationFailure : public LauncherTest {
     paint.hwnd = SimBackdropHandle();
     paint.message = WM_PAINT;
     Sim().arrivingBatches = {{paint}, {paint, paint}};
+    // With WAITALL, a program the application started outlives it by one time-out.
+    Sim().arrivingAfterProcess = {{paint}};
+    Sim().jobs.activeCounts = {1, 1, 0};
   }
 
   // One run with the allocation numbered `failAt` failing (none with 0); answers the count.
@@ -39,13 +44,20 @@ class AllocationFailure : public LauncherTest {
 };
 
 TEST_F(AllocationFailure, EveryRunEndsWithStatusZeroAndTheDisplayRestored) {
+  const std::vector<HANDLE> processOnly{SimProcessHandle()};
   const SweepCase cases[] = {
       {"a switch, a backdrop and the wait",
-       "WIDTH:640,800\nHEIGHT:600\nDEPTH:32\nFREQ:75,60\nBACKDROP:1\nPATH:app.exe\n", false},
+       "WIDTH:640,800\nHEIGHT:600\nDEPTH:32\nFREQ:75,60\nBACKDROP:1\nPATH:app.exe\n", false, 3,
+       processOnly},
       {"a switch, then a failed start", "WIDTH:800\nDEPTH:32\nSTRICT:1\nPATH:missing.exe\n",
-       true},
+       true, 0, {}},
       {"no mode, then a failed start in the current mode", "WIDTH:123\nHEIGHT:600\nDEPTH:8\n",
-       true},
+       true, 0, {}},
+      {"a switch, a backdrop and the wait for the whole job",
+       "WIDTH:640,800\nHEIGHT:600\nDEPTH:32\nBACKDROP:1\nWAITALL:1\n", false, 5,
+       {SimThreadHandle(), SimProcessHandle(), SimJobHandle()}},
+      {"a switch, then a failed start in a job", "WIDTH:800\nWAITALL:1\nPATH:missing.exe\n", true,
+       0, {SimJobHandle()}},
   };
   for (const SweepCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -76,10 +88,12 @@ TEST_F(AllocationFailure, EveryRunEndsWithStatusZeroAndTheDisplayRestored) {
           return b.text == box.text && b.caption == box.caption;
         })) << box.caption;
       }
-      // A started application is waited for to its end, and its handle closed.
-      if (!c.startFails && !Sim().processStarts.empty()) {
-        EXPECT_EQ(Sim().waits.size(), 3u);
-        EXPECT_EQ(Sim().closedHandles, std::vector<HANDLE>{SimProcessHandle()});
+      // A started application is waited for to its end, and its handles closed; so is a job
+      // that was made for it.
+      if (!Sim().processStarts.empty()) {
+        EXPECT_EQ(Sim().waits.size(), c.waits);
+        EXPECT_EQ(Sim().closedHandles, c.closed);
+        EXPECT_FALSE(SimApplicationSuspended());
       }
     }
   }

@@ -157,7 +157,7 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
   char buffer[kConfigBufferSize];
   ReadPlainText(file.text, buffer);
   std::vector<int32_t> chosen[kListCount];  // the values every entry of a kind accepts
-  bool seen[8] = {};
+  bool seen[kEntryKindCount + 1] = {};  // by kind, EntryKind::None included
   std::string takenPathEntry;
   WalkConfigEntries(buffer, [&](char* entry) {
     std::string original = entry;
@@ -195,6 +195,7 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
   });
   strict = context.strictMode;
   backdrop = context.backdropEnabled;
+  waitAll = context.waitAllEnabled;
 
   for (EntryKind kind : kListKinds) {
     std::vector<int32_t> offered;
@@ -228,6 +229,7 @@ std::string SettingsDocument::ComposeText() const {
   }
   if (strict) text += "STRICT:1\r\n";
   if (backdrop) text += "BACKDROP:1\r\n";
+  if (waitAll) text += "WAITALL:1\r\n";
   if (!application.empty()) text += "PATH:" + StoredApplicationPath(folder, application) + "\r\n";
   return text;
 }

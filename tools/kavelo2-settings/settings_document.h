@@ -38,7 +38,7 @@ struct UnshownEntry {
     NoNumber,        // a list kind without a number, which passes no mode; left out
     ReplacedPath,    // a PATH entry that a later one replaces, as the launcher does
     PathNotTaken,    // a PATH value that does not fit the launcher's folder: it keeps the path
-    SecondSwitch,    // a second STRICT or BACKDROP entry; saving writes one
+    SecondSwitch,    // a second STRICT, BACKDROP or WAITALL entry; saving writes one
   };
   std::string entry;  // as it stands in the file
   Reason reason;
@@ -84,6 +84,7 @@ struct SettingsDocument {
   std::vector<ValueChoice> lists[kListCount];  // by kListKinds
   bool strict = false;
   bool backdrop = false;
+  bool waitAll = false;
   std::string application;  // the PATH value as shown; "" writes no PATH entry
   std::vector<UnshownEntry> unshown;
 

@@ -15,6 +15,7 @@ std::string DescribeAccepted(const CheckedEntry& entry) {
       return "PATH, application " + Shown(entry.application);
     case EntryKind::Strict:
     case EntryKind::Backdrop:
+    case EntryKind::WaitAll:
       if (parsed.SwitchesOn()) return DescribeCriterion(parsed) + ", turns " + keyword + " on";
       return DescribeCriterion(parsed) + ", no effect: only a first value above 0 turns " + keyword + " on";
     case EntryKind::Freq:
@@ -70,6 +71,7 @@ std::string SettingsText(const ConfigCheck& check) {
   }
   text += std::string("STRICT: ") + (check.strictMode ? "on" : "off") + "\n";
   text += std::string("BACKDROP: ") + (check.backdropEnabled ? "on" : "off") + "\n";
+  text += std::string("WAITALL: ") + (check.waitAllEnabled ? "on" : "off") + "\n";
   text += "application: " + Shown(check.applicationPath) + "\n";
   return text;
 }

@@ -75,7 +75,9 @@ void CheckEntries(const std::string& text, LaunchContext& context, PathEntry& pa
       check.entries.push_back(checked);
       return;
     }
+    bool waitedForAll = context.waitAllEnabled;
     checked.applied = context.ApplyEntry(checked.parsed);
+    if (context.waitAllEnabled && !waitedForAll) add(Found(FindingKind::WaitsForAll, kRunsAsWritten));
     if (checked.parsed.kind == EntryKind::Path) {
       checked.application = context.applicationPath;
       if (checked.applied) {
@@ -315,6 +317,7 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   check.criteria = context.criteria;
   check.strictMode = context.strictMode;
   check.backdropEnabled = context.backdropEnabled;
+  check.waitAllEnabled = context.waitAllEnabled;
   check.applicationPath = context.applicationPath;
   CheckApplication(input, context, path, check);
   if (input.layers) check.layersRead = input.layers(check.applicationPath, check.layers);

@@ -78,6 +78,7 @@ enum class FindingKind {
   ElementWithoutNumber,  // subject: the element
   ListStops,             // subject: the element that stops it ("" for an empty one); detail: the
                          // rest, not read
+  WaitsForAll,           // - (the entry that turns WAITALL on: what the wait costs)
   // The application the launcher starts.
   PathEmpty,            // -
   PathBlankAtStart,     // fix: the value without blanks at its ends
@@ -163,6 +164,7 @@ struct ConfigCheck {
   CriteriaList criteria;
   bool strictMode = false;
   bool backdropEnabled = false;
+  bool waitAllEnabled = false;
   std::string applicationPath;
   bool settingsRead = false;  // the entries were read (not for an empty or UTF-16 file)
   SelectionFacts selection;

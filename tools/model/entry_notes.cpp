@@ -9,10 +9,6 @@
 
 namespace {
 
-constexpr EntryKind kAllKinds[] = {EntryKind::Width,  EntryKind::Height, EntryKind::Depth,
-                                   EntryKind::Freq,   EntryKind::Strict, EntryKind::Path,
-                                   EntryKind::Backdrop};
-
 EntryKind KindOfKeyword(const std::string& key) { return KindOfKey(key.c_str()); }
 
 // True when the text holds more than the blanks "%i" skips.
@@ -59,7 +55,7 @@ Finding UnknownKey(const std::string& key) {
   if (upper.compare(0, 3, "\xEF\xBB\xBF") == 0 && KindOfKeyword(upper.substr(3)) != EntryKind::None) {
     return EntryFinding(FindingKind::KeyAfterMark, upper);
   }
-  for (EntryKind kind : kAllKinds) {
+  for (EntryKind kind : kEntryKinds) {
     std::string keyword = EntryKeyword(kind);
     size_t allowed = keyword.size() <= 4 ? 1 : 2;
     if (EditDistance(upper, keyword) <= allowed || upper.compare(0, keyword.size(), keyword) == 0) {
@@ -73,7 +69,7 @@ Finding UnknownKey(const std::string& key) {
 // entry as it was meant, or "".
 std::string ColonHint(const std::string& entry) {
   std::string upper = UpperAscii(entry);
-  for (EntryKind kind : kAllKinds) {
+  for (EntryKind kind : kEntryKinds) {
     std::string keyword = EntryKeyword(kind);
     if (upper.compare(0, keyword.size(), keyword) != 0) continue;
     size_t value = keyword.size();

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr const char* kKeyList = "the keys are WIDTH, HEIGHT, DEPTH, FREQ, STRICT, PATH and BACKDROP";
-
 std::string SizeText(DWORD width, DWORD height) {
   return std::to_string(width) + "x" + std::to_string(height);
 }
@@ -38,9 +36,16 @@ std::string EncodeCommand(const std::string& inputName) {
   return "kavelo2-config encode \"" + inputName + "\" \"" + inputName + "\"";
 }
 
-// For STRICT and BACKDROP entries without a number: how to switch them on.
+// "the keys are WIDTH, HEIGHT, ... and WAITALL", in the order the launcher compares them.
+std::string KeyList() {
+  std::vector<std::string> keywords;
+  for (EntryKind kind : kEntryKinds) keywords.emplace_back(EntryKeyword(kind));
+  return "the keys are " + Joined(keywords);
+}
+
+// For STRICT, BACKDROP and WAITALL entries without a number: how to switch them on.
 std::string SwitchHint(EntryKind kind) {
-  if (kind != EntryKind::Strict && kind != EntryKind::Backdrop) return "";
+  if (!IsSwitchKind(kind)) return "";
   std::string keyword = EntryKeyword(kind);
   return " (write \"" + keyword + ":1\" to turn " + keyword + " on; without it, it stays off)";
 }
@@ -207,6 +212,7 @@ FindingRole RoleOf(const Finding& finding) {
     case FindingKind::TextAfterNumber:
     case FindingKind::ElementWithoutNumber:
     case FindingKind::ListStops:
+    case FindingKind::WaitsForAll:
       return FindingRole::Note;
     default:
       if (IsApplicationFinding(finding.kind)) return finding.status == kFails ? FindingRole::Problem : FindingRole::Note;
@@ -233,6 +239,8 @@ const char* RoleLabel(FindingRole role) {
 std::string FindingBody(const Finding& finding, const ConfigCheck& check) {
   const std::string& application = finding.subject;
   std::string backdrop = check.backdropEnabled ? "covers the screen with its black backdrop, " : "";
+  // Only a switch is waited for: the display goes back once the application has ended.
+  std::string waitsForAll = check.waitAllEnabled ? ", and switches back once it and every program it starts have ended" : "";
   auto relative = [&finding] {
     return "only a drive letter and a colon make a PATH value a full path, so " + Shown(finding.subject) +
            " is taken as a file in the launcher's folder, " + Shown(finding.detail);
@@ -254,15 +262,15 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check) {
     case FindingKind::NoColon:
       return "no colon" + (finding.fix.empty() ? "" : " (write " + Quoted(finding.fix) + ")");
     case FindingKind::EmptyKey:
-      return std::string("unknown key \"\" (the key is empty; ") + kKeyList + ")";
+      return std::string("unknown key \"\" (the key is empty; ") + KeyList() + ")";
     case FindingKind::BlankInKey:
       return "unknown key " + Quoted(finding.subject) + " (a blank belongs to the key; write \"" + finding.fix + ":\")";
     case FindingKind::KeyAfterMark:
       return "unknown key " + Quoted(finding.subject) + " (the text starts with a UTF-8 byte order mark; save it as ANSI)";
     case FindingKind::MisspeltKey:
-      return "unknown key " + Quoted(finding.subject) + " (did you mean " + finding.fix + "? " + kKeyList + ")";
+      return "unknown key " + Quoted(finding.subject) + " (did you mean " + finding.fix + "? " + KeyList() + ")";
     case FindingKind::UnknownKey:
-      return "unknown key " + Quoted(finding.subject) + " (" + kKeyList + ")";
+      return "unknown key " + Quoted(finding.subject) + " (" + KeyList() + ")";
     case FindingKind::EmptyValue:
       return "the value is empty" + SwitchHint(finding.entryKind);
     case FindingKind::ListWithoutNumber:
@@ -283,6 +291,11 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check) {
     case FindingKind::ListStops:
       return "the list stops at " + (finding.subject.empty() ? std::string("an empty element") : Quoted(finding.subject)) +
              ", which reads no number; " + Quoted(finding.detail) + " is not read";
+    case FindingKind::WaitsForAll:
+      return "the launcher then waits until the application and every program it starts have ended, so a "
+             "program that leaves a helper running (an updater, a tray icon) keeps the display switched until "
+             "that helper ends; on Windows 7 and earlier a launcher that was itself started in a job waits for "
+             "the application alone";
     case FindingKind::PathEmpty:
       return "the PATH value is empty, so the launcher would start its own folder: write \"PATH:\" and the "
              "application's file, e.g. \"PATH:PROJECTOR.EXE\"";
@@ -328,10 +341,10 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check) {
       return EmulatedDepthText(finding);
     case FindingKind::Switches:
       return "the launcher " + backdrop + "switches to " + SwitchRequestText(check.selection.request) + " and starts " +
-             Shown(application);
+             Shown(application) + waitsForAll;
     case FindingKind::PicksFirstFit:
       return "the launcher picks the first mode of the display's catalogue that fits (check one with --modes) "
-             "and starts " + Shown(application);
+             "and starts " + Shown(application) + waitsForAll;
   }
   return "";
 }

@@ -1,9 +1,10 @@
-// What the helper programs share for their record lines: the clock they stamp them with and the
-// escaping that keeps each value one word of a line, byte for byte.
+// What the helper programs share for their record lines: the clock they stamp them with, the
+// escaping that keeps each value one word of a line, byte for byte, and the key=value record.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 // Milliseconds since 1970, the clock the host's test scripts read too.
@@ -27,4 +28,40 @@ inline std::string Escape(const std::string& text) {
     else out += c;
   }
   return out;
+}
+
+// A record is a block of key=value lines between "begin" and "end", values escaped as above.
+class Record {
+ public:
+  void Add(const char* key, const std::string& value) {
+    text_ += key;
+    text_ += '=';
+    text_ += Escape(value);
+    text_ += '\n';
+  }
+  void Add(const char* key, long long value) { Add(key, std::to_string(value)); }
+  void AddHex(const char* key, unsigned long value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%08lx", value);
+    Add(key, std::string(buffer));
+  }
+  // Appends the whole record with one write, so a reader never sees half of it.
+  void AppendTo(const char* path) const {
+    std::FILE* file = std::fopen(path, "ab");
+    if (file == nullptr) return;
+    const std::string whole = "begin\n" + text_ + "end\n";
+    std::fwrite(whole.data(), 1, whole.size(), file);
+    std::fclose(file);
+  }
+
+ private:
+  std::string text_;
+};
+
+// The value of an environment variable, or "" when it is not set or too long.
+inline std::string EnvironmentValue(const char* name) {
+  char buffer[2048];
+  const DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+  if (length == 0 || length >= sizeof buffer) return std::string();
+  return std::string(buffer, length);
 }

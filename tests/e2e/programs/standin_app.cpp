@@ -5,6 +5,15 @@
 // launcher's environment, so the variables reach it through the launcher; without
 // KAVELO_TEST_RECORD it records nothing.
 //
+// For the tests of a process tree, three more variables:
+//   KAVELO_TEST_START_CHILD     a program it starts (without arguments) after its start record,
+//                               with KAVELO_TEST_RUN_MS set to KAVELO_TEST_CHILD_RUN_MS; neither
+//                               variable is passed on, so that child starts nothing further
+//   KAVELO_TEST_READY_EVENT     a named event it sets once its record is written and its child
+//                               started: the launch stub waits for it
+//   KAVELO_TEST_RECORD_END      when set, a second record just before it exits, with phase=end:
+//                               the time, its process id, the display mode and the backdrop then
+//
 // A record is a block of key=value lines between "begin" and "end"; values are escaped as in
 // record_text.h, so that each stays on one line and is compared byte for byte.
 #include <windows.h>
@@ -18,40 +27,6 @@
 namespace {
 
 constexpr DWORD kDefaultRunMs = 600;  // a restore issued right after a switch can be dropped
-
-class Record {
- public:
-  void Add(const char* key, const std::string& value) {
-    text_ += key;
-    text_ += '=';
-    text_ += Escape(value);
-    text_ += '\n';
-  }
-  void Add(const char* key, long long value) { Add(key, std::to_string(value)); }
-  void AddHex(const char* key, unsigned long value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%08lx", value);
-    Add(key, std::string(buffer));
-  }
-  // Appends the whole record with one write, so a reader never sees half of it.
-  void AppendTo(const char* path) const {
-    std::FILE* file = std::fopen(path, "ab");
-    if (file == nullptr) return;
-    const std::string whole = "begin\n" + text_ + "end\n";
-    std::fwrite(whole.data(), 1, whole.size(), file);
-    std::fclose(file);
-  }
-
- private:
-  std::string text_;
-};
-
-std::string EnvironmentValue(const char* name) {
-  char buffer[2048];
-  const DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
-  if (length == 0 || length >= sizeof buffer) return std::string();
-  return std::string(buffer, length);
-}
 
 void AddDisplayMode(Record& record) {
   DEVMODEA mode;
@@ -107,6 +82,32 @@ void AddBackdrop(Record& record) {
   record.Add("backdrop_response_ms", static_cast<long long>(GetTickCount() - started));
 }
 
+// Starts the program named by KAVELO_TEST_START_CHILD, if any, as described at the top.
+void StartChild() {
+  const std::string child = EnvironmentValue("KAVELO_TEST_START_CHILD");
+  if (child.empty()) return;
+  SetEnvironmentVariableA("KAVELO_TEST_START_CHILD", nullptr);
+  SetEnvironmentVariableA("KAVELO_TEST_READY_EVENT", nullptr);
+  SetEnvironmentVariableA("KAVELO_TEST_RUN_MS", EnvironmentValue("KAVELO_TEST_CHILD_RUN_MS").c_str());
+  STARTUPINFOA startup;
+  ZeroMemory(&startup, sizeof startup);
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started;
+  if (CreateProcessA(child.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                     &started)) {
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+  }
+}
+
+void SignalReady(const std::string& eventName) {
+  if (eventName.empty()) return;
+  const HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, eventName.c_str());
+  if (ready == nullptr) return;
+  SetEvent(ready);
+  CloseHandle(ready);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -134,6 +135,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   const std::string runText = EnvironmentValue("KAVELO_TEST_RUN_MS");
   const DWORD runMs = runText.empty() ? kDefaultRunMs : static_cast<DWORD>(std::strtoul(runText.c_str(), nullptr, 10));
+  const std::string readyEvent = EnvironmentValue("KAVELO_TEST_READY_EVENT");
+  StartChild();
+  SignalReady(readyEvent);
   Sleep(runMs);
+  if (!recordPath.empty() && !EnvironmentValue("KAVELO_TEST_RECORD_END").empty()) {
+    Record record;
+    record.Add("phase", std::string("end"));
+    record.Add("time_ms", UnixTimeMs());
+    record.Add("pid", static_cast<long long>(GetCurrentProcessId()));
+    AddDisplayMode(record);
+    AddBackdrop(record);
+    record.AppendTo(recordPath.c_str());
+  }
   return 0;
 }

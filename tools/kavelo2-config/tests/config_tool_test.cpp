@@ -224,133 +224,160 @@ TEST_F(ConfigToolTest, EncodeWarnsAboutWhatTheLauncherWillNotRead) {
 
 // --- check: entries ------------------------------------------------------------------------
 
+// A finding as a case expects it: its kind, its line, and its fix where the case is about one (the
+// fixes of a width written as a mode, joined by ", ").
+struct Expected {
+  FindingKind kind;
+  int line;
+  std::string fix = "";
+};
+
 struct EntryCase {
   const char* name;
   std::string text;
   int status;
-  std::vector<std::string> expected;  // each must appear in the report
+  std::vector<Expected> findings;  // every finding but the last, which tells what the run does
+  std::string settings = "";       // the criteria and switches the entries leave, when the case is about them
+  std::string application = "";    // the application, when the case is about it
 };
 
 // Failures name the case rather than dumping its bytes.
 void PrintTo(const EntryCase& c, std::ostream* os) { *os << c.name; }
 
-class CheckEntries : public ConfigToolTest, public ::testing::WithParamInterface<EntryCase> {};
-
-TEST_P(CheckEntries, ReportsWhatTheLauncherMakesOfEachEntry) {
-  // A WIDTH entry first keeps every case runnable; C:\Show is on no drive of this machine, so
-  // the application's file is not looked for.
-  ToolRun run = Check("WIDTH:800\n" + GetParam().text);
-  EXPECT_EQ(run.status, GetParam().status) << run.out << run.err;
-  EXPECT_EQ(LineCount(run.err), run.status == 0 ? 0u : 1u) << run.err;
-  for (const std::string& expected : GetParam().expected) {
-    EXPECT_NE(run.out.find(expected), std::string::npos) << "missing: " << expected << "\n" << run.out;
+// The settings a check leaves, in a notation of the test's own: "WIDTH 800,640; STRICT on".
+std::string Settings(const ConfigCheck& check) {
+  std::string text;
+  for (const ModeCriterion& criterion : check.criteria) {
+    text += (text.empty() ? "" : "; ") + std::string(EntryKeyword(criterion.kind));
+    for (size_t i = 0; i < criterion.values.size(); ++i) text += (i == 0 ? " " : ",") + std::to_string(criterion.values[i]);
   }
+  for (auto [on, name] : {std::pair{check.strictMode, "STRICT"}, std::pair{check.backdropEnabled, "BACKDROP"},
+                          std::pair{check.waitAllEnabled, "WAITALL"}}) {
+    if (on) text += (text.empty() ? "" : "; ") + std::string(name) + " on";
+  }
+  return text;
 }
 
-const char* const kKeys = "the keys are WIDTH, HEIGHT, DEPTH, FREQ, STRICT, PATH and BACKDROP";
+class CheckEntries : public ConfigToolTest, public ::testing::WithParamInterface<EntryCase> {};
+
+TEST_P(CheckEntries, FindWhatTheLauncherMakesOfEachEntry) {
+  // A WIDTH entry first keeps every case runnable; C:\Show is on no drive of this machine, so
+  // the application's file is not looked for.
+  const EntryCase& c = GetParam();
+  CheckInput input;
+  input.plain = true;
+  input.programDirectory = "C:\\Show\\";
+  input.file.bytes = "WIDTH:800\n" + c.text;
+  input.file.size = input.file.bytes.size();
+  ConfigCheck check = CheckConfiguration(input);
+  ASSERT_FALSE(check.findings.empty());
+  EXPECT_EQ(Judge(check).status, c.status);
+  std::vector<std::string> found, expected;
+  for (size_t i = 0; i + 1 < check.findings.size(); ++i) {
+    const Finding& finding = check.findings[i];
+    std::string fix = finding.fix;
+    for (const std::string& more : finding.fixes) fix += (fix.empty() ? "" : ", ") + more;
+    found.push_back(std::to_string(static_cast<int>(finding.kind)) + " line " + std::to_string(finding.line) + " " + fix);
+  }
+  for (const Expected& e : c.findings) {
+    std::string fix = e.fix;
+    if (fix.empty()) {
+      // Compared only where the case names one.
+      for (size_t i = 0; i + 1 < check.findings.size(); ++i) {
+        if (check.findings[i].kind == e.kind && check.findings[i].line == e.line) {
+          fix = check.findings[i].fix;
+          for (const std::string& more : check.findings[i].fixes) fix += (fix.empty() ? "" : ", ") + more;
+        }
+      }
+    }
+    expected.push_back(std::to_string(static_cast<int>(e.kind)) + " line " + std::to_string(e.line) + " " + fix);
+  }
+  EXPECT_EQ(found, expected) << RenderReport(check);
+  if (!c.settings.empty()) {
+    EXPECT_EQ(Settings(check), "WIDTH 800; " + c.settings);
+  }
+  if (!c.application.empty()) {
+    EXPECT_EQ(check.applicationPath, c.application);
+  }
+  // The command line judges the same file alike, with one line on standard error when it is not 0.
+  ToolRun run = Check("WIDTH:800\n" + c.text);
+  EXPECT_EQ(run.status, c.status);
+  EXPECT_EQ(LineCount(run.err), run.status == 0 ? 0u : 1u) << run.err;
+}
+
+using K = FindingKind;
 
 INSTANTIATE_TEST_SUITE_P(
     Check, CheckEntries,
     ::testing::Values(
-        EntryCase{"BlankAfterKey", "Width :640\n", 3,
-                  {"line 2: Width :640", "ignored: unknown key \"WIDTH \" (a blank belongs to the "
-                                         "key; write \"WIDTH:\")"}},
-        EntryCase{"BlankBeforeKey", " HEIGHT:480\n", 3, {"a blank belongs to the key; write \"HEIGHT:\""}},
-        EntryCase{"LowerCaseKeys", "height:480\nDepth:32\n", 0,
-                  {"accepted: HEIGHT 480", "accepted: DEPTH 32", "  2. HEIGHT 480\n  3. DEPTH 32\n"}},
-        EntryCase{"Misspelt", "HIEGHT:480\nFREQUENCY:60\n", 3,
-                  {"unknown key \"HIEGHT\" (did you mean HEIGHT? " + std::string(kKeys) + ")",
-                   "unknown key \"FREQUENCY\" (did you mean FREQ?"}},
-        EntryCase{"UnknownKeyListsTheKeys", "COLOUR:32\n", 3,
-                  {"ignored: unknown key \"COLOUR\" (" + std::string(kKeys) + ")\n"}},
-        EntryCase{"EmptyKey", ":640\n", 3, {"unknown key \"\" (the key is empty; " + std::string(kKeys)}},
+        EntryCase{"BlankAfterKey", "Width :640\n", 3, {{K::BlankInKey, 2, "WIDTH"}}},
+        EntryCase{"BlankBeforeKey", " HEIGHT:480\n", 3, {{K::BlankInKey, 2, "HEIGHT"}}},
+        EntryCase{"LowerCaseKeys", "height:480\nDepth:32\n", 0, {}, "HEIGHT 480; DEPTH 32"},
+        EntryCase{"Misspelt", "HIEGHT:480\nFREQUENCY:60\n", 3, {{K::MisspeltKey, 2, "HEIGHT"}, {K::MisspeltKey, 3, "FREQ"}}},
+        // Four letters that are two apart from PATH: too far for a near miss of so short a key.
+        EntryCase{"UnknownKey", "COLOUR:32\nRATE:60\n", 3, {{K::UnknownKey, 2}, {K::UnknownKey, 3}}},
+        EntryCase{"EmptyKey", ":640\n", 3, {{K::EmptyKey, 2}}},
         EntryCase{"NoColon", "HEIGHT 480\nHEIGHT=480\nhello\n", 3,
-                  {"ignored: no colon (write \"HEIGHT:480\")", "line 3: HEIGHT=480\n  ignored: no colon (write \"HEIGHT:480\")",
-                   "line 4: hello\n  ignored: no colon\n"}},
-        EntryCase{"EmptyValue", "HEIGHT:\n", 3, {"ignored: the value is empty"}},
-        EntryCase{"NoNumber", "HEIGHT:abc\n", 3, {"ignored: the list reads no number\n"}},
-        EntryCase{"StrictYes", "STRICT:yes\nBACKDROP:on\n", 3,
-                  {"ignored: the list reads no number (write \"STRICT:1\" to turn STRICT on; without "
-                   "it, it stays off)",
-                   "write \"BACKDROP:1\" to turn BACKDROP on"}},
-        EntryCase{"EmptyListAccepted", "HEIGHT:abc,640\n", 3,
-                  {"accepted: HEIGHT with an empty list: this criterion rejects every mode",
-                   "note: the list stops at \"abc\", which reads no number; \"640\" is not read",
-                   "2. HEIGHT with an empty list"}},
-        EntryCase{"EmptyElementStopsTheList", "HEIGHT:600,,800\n", 3,
-                  {"accepted: HEIGHT 600\n",
-                   "note: the list stops at an empty element, which reads no number; \"800\" is "
-                   "not read"}},
-        EntryCase{"TextAfterANumber", "HEIGHT:600x480,800\n", 3,
-                  {"accepted: HEIGHT 600, 800", "note: \"x480\" after 600 is ignored\n"}},
-        EntryCase{"WidthWrittenAsASize", "WIDTH:800x600\n", 3,
-                  {"note: \"x600\" after 800 is ignored: write HEIGHT:600 as an entry of its own"}},
+                  {{K::NoColon, 2, "HEIGHT:480"}, {K::NoColon, 3, "HEIGHT:480"}, {K::NoColon, 4, ""}}},
+        EntryCase{"EmptyValue", "HEIGHT:\n", 3, {{K::EmptyValue, 2}}},
+        EntryCase{"NoNumber", "HEIGHT:abc\nSTRICT:yes\nBACKDROP:on\nWAITALL:x\n", 3,
+                  {{K::ListWithoutNumber, 2}, {K::ListWithoutNumber, 3}, {K::ListWithoutNumber, 4},
+                   {K::ListWithoutNumber, 5}}},
+        EntryCase{"EmptyListAccepted", "HEIGHT:abc,640\n", 3, {{K::ListStops, 2}}, "HEIGHT"},
+        EntryCase{"EmptyElementStopsTheList", "HEIGHT:600,,800\n", 3, {{K::ListStops, 2}}, "HEIGHT 600"},
+        EntryCase{"TextAfterANumber", "HEIGHT:600x480,800\n", 3, {{K::TextAfterNumber, 2}}, "HEIGHT 600,800"},
+        EntryCase{"WidthWrittenAsASize", "WIDTH:800x600\n", 3, {{K::TextAfterNumber, 2, "HEIGHT:600"}}},
         EntryCase{"WidthWrittenAsAMode", "WIDTH:800x600x32@60\n", 3,
-                  {"write HEIGHT:600, DEPTH:32 and FREQ:60 as entries of their own"}},
-        EntryCase{"LeadingZeroReadAsOctal", "FREQ:075\n", 3,
-                  {"accepted: FREQ 61", "note: read as octal: 075 is 61; write 75 without the leading zero"}},
-        EntryCase{"OctalAndHex", "HEIGHT:0640,0x280\n", 3,
-                  {"accepted: HEIGHT 416, 640", "note: read as octal: 0640 is 416"}},
-        EntryCase{"LeadingZeroBeforeAnEight", "DEPTH:08,016\n", 3,
-                  {"accepted: DEPTH 0, 14", "note: \"8\" after 0 is ignored", "016 is 14"}},
-        EntryCase{"OctalThatReadsTheSame", "FREQ:07\nDEPTH:0x20\nHEIGHT:600 \n", 0, {"accepted: FREQ 7"}},
-        EntryCase{"TrailingJunkElement", "HEIGHT:600,abc\n", 3,
-                  {"accepted: HEIGHT 600", "note: \"abc\" reads no number and is ignored"}},
-        EntryCase{"FreqEmptyList", "FREQ:,60\n", 3,
-                  {"FREQ with an empty list: every mode fails it in the strict pass, and the "
-                   "relaxed pass ignores it"}},
-        EntryCase{"StrictOnlyAbove0", "STRICT:0\nBACKDROP:-1\n", 0,
-                  {"STRICT 0, no effect", "BACKDROP -1, no effect", "STRICT: off", "BACKDROP: off"}},
-        EntryCase{"StrictStaysOn", "STRICT:1\nSTRICT:0\n", 0, {"STRICT 1, turns STRICT on", "STRICT: on"}},
-        EntryCase{"PathWithDrive", "PATH:D:/Apps/show.exe\n", 0,
-                  {"accepted: PATH, application D:\\Apps\\show.exe", "application: D:\\Apps\\show.exe"}},
-        EntryCase{"PathWithoutDrive", "PATH:media/show.exe\n", 0,
-                  {"application C:\\Show\\media\\show.exe"}},
-        EntryCase{"PathWithBlankAtTheStart", "PATH: C:/Games/GAME.EXE\n", 1,
-                  {"application C:\\Show\\ C:\\Games\\GAME.EXE\n",
-                   "  problem: a blank at the start of the PATH value belongs to the path: write "
-                   "\"PATH:C:\\Games\\GAME.EXE\""}},
+                  {{K::TextAfterNumber, 2, "HEIGHT:600, DEPTH:32, FREQ:60"}}},
+        EntryCase{"LeadingZeroReadAsOctal", "FREQ:075\n", 3, {{K::OctalNumber, 2, "75"}}, "FREQ 61"},
+        EntryCase{"OctalAndHex", "HEIGHT:0640,0x280\n", 3, {{K::OctalNumber, 2, "640"}}, "HEIGHT 416,640"},
+        EntryCase{"LeadingZeroBeforeAnEight", "DEPTH:08,016\n", 3, {{K::TextAfterNumber, 2}, {K::OctalNumber, 2, "16"}},
+                  "DEPTH 0,14"},
+        EntryCase{"OctalThatReadsTheSame", "FREQ:07\nDEPTH:0x20\nHEIGHT:600 \n", 0, {}, "FREQ 7; DEPTH 32; HEIGHT 600"},
+        EntryCase{"TrailingJunkElement", "HEIGHT:600,abc\n", 3, {{K::ElementWithoutNumber, 2}}, "HEIGHT 600"},
+        EntryCase{"FreqEmptyList", "FREQ:,60\n", 3, {{K::ListStops, 2}}, "FREQ"},
+        EntryCase{"SwitchesOnlyAbove0", "STRICT:0\nBACKDROP:-1\nWAITALL:0\n", 0, {}, "", "C:\\Show\\PROJECTOR.EXE"},
+        EntryCase{"SwitchesStayOn", "STRICT:1\nSTRICT:0\nBACKDROP:2,0\nWAITALL:0\nWAITALL:1,0\nWAITALL:0\n", 0,
+                  {{K::WaitsForAll, 6}}, "STRICT on; BACKDROP on; WAITALL on"},
+        EntryCase{"PathWithDrive", "PATH:D:/Apps/show.exe\n", 0, {}, "", "D:\\Apps\\show.exe"},
+        EntryCase{"PathWithoutDrive", "PATH:media/show.exe\n", 0, {}, "", "C:\\Show\\media\\show.exe"},
+        EntryCase{"PathWithBlankAtTheStart", "PATH: C:/Games/GAME.EXE\n", 1, {{K::PathBlankAtStart, 2, "C:\\Games\\GAME.EXE"}},
+                  "", "C:\\Show\\ C:\\Games\\GAME.EXE"},
         // Only a drive letter and a colon make a value absolute; on a drive this machine does not
         // hold, such a value may still name a file beside the launcher, so it is weighed 3.
         EntryCase{"PathFromAShare", "PATH:\\\\server\\share\\games\\GAME.EXE\n", 3,
-                  {"  note: only a drive letter and a colon make a PATH value a full path, so "
-                   "\\\\server\\share\\games\\GAME.EXE is taken as a file in the launcher's folder, "
-                   "C:\\Show\\\\\\server\\share\\games\\GAME.EXE: map the share to a drive letter and write "
-                   "the path on that drive, e.g. \"PATH:N:\\games\\GAME.EXE\"\n"}},
-        EntryCase{"PathFromTheDriveRoot", "PATH:/Games/GAME.EXE\n", 3,
-                  {"so \\Games\\GAME.EXE is taken as a file in the launcher's folder, C:\\Show\\\\Games\\GAME.EXE: "
-                   "write the path with its drive, e.g. \"PATH:C:\\Games\\GAME.EXE\""}},
-        EntryCase{"PathInQuotes", "PATH:\"C:\\Games\\GAME.EXE\"\n", 1,
-                  {"  problem: the quotes belong to the PATH value, so the launcher looks for a file named with "
-                   "them, C:\\Show\\\"C:\\Games\\GAME.EXE\": write the path without them, "
-                   "\"PATH:C:\\Games\\GAME.EXE\"\n"}},
-        EntryCase{"PathWithBlankAtTheEnd", "PATH:C:/Games/GAME.EXE \n", 1,
-                  {"a blank at the end of the PATH value belongs to the path: write \"PATH:C:\\Games\\GAME.EXE\""}},
-        EntryCase{"EmptyPath", "PATH:\n", 1,
-                  {"application: C:\\Show\\\n  problem: the PATH value is empty, so the launcher would "
-                   "start its own folder: write \"PATH:\" and the application's file"}},
-        EntryCase{"PathNamingAFolder", "PATH:C:/Games/\n", 1,
-                  {"problem: PATH names a folder, C:\\Games\\: name the application's file in it, e.g. "
-                   "\"PATH:C:\\Games\\GAME.EXE\""}},
-        EntryCase{"OnlyTheLastPathCounts", "PATH: a.exe\nPATH:b.exe\n", 0, {"application: C:\\Show\\b.exe"}},
-        EntryCase{"DefaultApplication", "", 0, {"application: C:\\Show\\PROJECTOR.EXE"}},
-        EntryCase{"SemicolonsAndLineEnds", "HEIGHT:600;DEPTH:32\r\r\n\nFREQ:60", 0,
-                  {"line 2: HEIGHT:600", "line 2: DEPTH:32", "line 5: FREQ:60"}},
-        EntryCase{"ByteOrderMark", "\xEF\xBB\xBFHEIGHT:600\n", 3, {"UTF-8 byte order mark; save it as ANSI"}},
-        EntryCase{"UnprintableBytes", "PATH:\tx\x80\n", 1, {"line 2: PATH:\\x09x\\x80", "a blank at the start"}},
-        EntryCase{"NulEndsTheText", std::string("HEIGHT:600\nDEPTH:3\0" "2\nFREQ:60\n", 29), 3,
-                  {"line 3: the text ends at a NUL byte at offset 28; nothing after it is read, "
-                   "and \"DEPTH:3\", which runs into it, is dropped",
-                   "criteria, in order:\n  1. WIDTH 800\n  2. HEIGHT 600\nSTRICT"}},
-        EntryCase{"NulAfterTheLastEntry", std::string("HEIGHT:600\n\0\0", 13), 0,
-                  {"the text ends at a NUL byte at offset 21; nothing after it is read\n"}},
-        EntryCase{"ReadLimitCutsAnEntry", std::string(979, ';') + "HEIGHT:600\nDEPTH:32\n", 3,
-                  {"accepted: HEIGHT 60\n",
-                   "the launcher reads only the first 998 of 1009 bytes: line 2 \"HEIGHT:600\" is "
-                   "cut to \"HEIGHT:60\", and 1 entry after it is never read"}},
-        EntryCase{"ReadLimitCutsOnlySeparators", "HEIGHT:600\n" + std::string(1000, '\n'), 0,
-                  {"the launcher reads only the first 998 of 1021 bytes\n"}}),
+                  {{K::PathFromShareRoot, 2, "N:\\games\\GAME.EXE"}}, "", "C:\\Show\\\\\\server\\share\\games\\GAME.EXE"},
+        EntryCase{"PathFromTheDriveRoot", "PATH:/Games/GAME.EXE\n", 3, {{K::PathFromDriveRoot, 2, "C:\\Games\\GAME.EXE"}}},
+        EntryCase{"PathInQuotes", "PATH:\"C:\\Games\\GAME.EXE\"\n", 1, {{K::PathQuoted, 2, "C:\\Games\\GAME.EXE"}}},
+        EntryCase{"PathWithBlankAtTheEnd", "PATH:C:/Games/GAME.EXE \n", 1, {{K::PathBlankAtEnd, 2, "C:\\Games\\GAME.EXE"}}},
+        EntryCase{"EmptyPath", "PATH:\n", 1, {{K::PathEmpty, 2}}, "", "C:\\Show\\"},
+        EntryCase{"PathNamingAFolder", "PATH:C:/Games/\n", 1, {{K::PathNamesFolder, 2, "C:\\Games\\GAME.EXE"}}},
+        EntryCase{"OnlyTheLastPathCounts", "PATH: a.exe\nPATH:b.exe\n", 0, {}, "", "C:\\Show\\b.exe"},
+        EntryCase{"SemicolonsAndLineEnds", "HEIGHT:600;DEPTH:32\r\r\n\nFREQ:60", 0, {}, "HEIGHT 600; DEPTH 32; FREQ 60"},
+        EntryCase{"ByteOrderMark", "\xEF\xBB\xBFHEIGHT:600\n", 3, {{K::KeyAfterMark, 2}}},
+        EntryCase{"UnprintableBytes", "PATH:\tx\x80\n", 1, {{K::PathBlankAtStart, 2}}},
+        EntryCase{"WaitForEverything", "WAITALL:1\n", 0, {{K::WaitsForAll, 2}}, "WAITALL on"},
+        EntryCase{"NulEndsTheText", std::string("HEIGHT:600\nDEPTH:3\0" "2\nFREQ:60\n", 29), 3, {{K::NulEndsText, 3}},
+                  "HEIGHT 600"},
+        EntryCase{"NulAfterTheLastEntry", std::string("HEIGHT:600\n\0\0", 13), 0, {{K::NulEndsText, 3}}, "HEIGHT 600"},
+        EntryCase{"ReadLimitCutsAnEntry", std::string(979, ';') + "HEIGHT:600\nDEPTH:32\n", 3, {{K::ReadLimit, 2}},
+                  "HEIGHT 60"},
+        EntryCase{"ReadLimitCutsOnlySeparators", "HEIGHT:600\n" + std::string(1000, '\n'), 0, {{K::ReadLimit, 0}},
+                  "HEIGHT 600"}),
     [](const ::testing::TestParamInfo<EntryCase>& entry) { return std::string(entry.param.name); });
+
+// Where the lines of the text are: counted as an editor counts them, for every entry.
+TEST_F(ConfigToolTest, EntriesAreToldWithTheirLines) {
+  CheckInput input;
+  input.plain = true;
+  input.programDirectory = "C:\\Show\\";
+  input.file.bytes = "WIDTH:800\nHEIGHT:600;DEPTH:32\r\r\n\nFREQ:60";
+  input.file.size = input.file.bytes.size();
+  ConfigCheck check = CheckConfiguration(input);
+  std::vector<int> lines;
+  for (const CheckedEntry& entry : check.entries) lines.push_back(entry.line);
+  EXPECT_EQ(lines, (std::vector<int>{1, 2, 2, 5}));
+}
 
 // Where the launcher stops reading: after 998 bytes, and at a NUL among them. Each boundary is
 // tried on both sides, for `check` and for `encode`.
