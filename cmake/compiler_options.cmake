@@ -36,6 +36,34 @@ if(KAVELO2_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# A console program with a wide-character entry point (wmain), built with MinGW-w64.
+function(kavelo_wide_console_program target)
+  if(MINGW)
+    target_compile_options(${target} PRIVATE -municode)
+    target_link_options(${target} PRIVATE -municode)
+  endif()
+endfunction()
+
+# Calls of `functions` made by whatever links `target` go to __wrap_<function> instead (GNU ld's
+# --wrap), for a test's own stand-ins; `scope` is PRIVATE, PUBLIC or INTERFACE.
+function(kavelo_wrap_calls target scope)
+  foreach(function ${ARGN})
+    target_link_options(${target} ${scope} -Wl,--wrap=${function})
+  endforeach()
+endfunction()
+
+# The fuzz targets' build (fuzz/CMakeLists.txt, clang only): everything instrumented with
+# AddressSanitizer and UndefinedBehaviorSanitizer and libFuzzer's coverage, and each target with
+# libFuzzer's main.
+macro(kavelo_fuzz_instrumentation)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endmacro()
+function(kavelo_fuzz_target target)
+  target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+endfunction()
+
 # A host program that links `library` whole, with nothing behind the platform's declarations and
 # with the C runtime's file functions taken from it: any platform call or file access in any of
 # the library's sources is then an undefined reference, and the program does not link. The host's
@@ -45,7 +73,5 @@ set(KAVELO_FILE_FUNCTIONS fopen fopen64 freopen fread fwrite fclose fflush fgets
 function(kavelo_platform_free_program target library)
   add_executable(${target} EXCLUDE_FROM_ALL ${ARGN})
   target_link_libraries(${target} PRIVATE kavelo_options "$<LINK_LIBRARY:WHOLE_ARCHIVE,${library}>")
-  foreach(function ${KAVELO_FILE_FUNCTIONS})
-    target_link_options(${target} PRIVATE -Wl,--wrap=${function})
-  endforeach()
+  kavelo_wrap_calls(${target} PRIVATE ${KAVELO_FILE_FUNCTIONS})
 endfunction()

@@ -1,0 +1,388 @@
+// The check as data: what it finds in each entry, with its line and its weight; the depth the
+// application sees on Windows 8 and later; and whether a return reached the registry mode. The words
+// of the findings are checked whole in tools/kavelo2-config/tests/reports.
+#include "platform/sim/sim_platform.h"
+#include "tools/model/check_report.h"
+#include "tools/model/config_check.h"
+#include "tools/model/display_restore.h"
+#include "tools/model/finding_text.h"
+#include "tools/model/mode_notation.h"
+#include "tools/model/restore_text.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// --- entries ---------------------------------------------------------------------------------
+
+// A finding as a case expects it: its kind, its line, and its fix where the case is about one (the
+// fixes of a width written as a mode, joined by ", ").
+struct Expected {
+  FindingKind kind;
+  int line;
+  std::string fix = "";
+};
+
+struct EntryCase {
+  const char* name;
+  std::string text;
+  int status;
+  std::vector<Expected> findings;  // every finding but the last, which tells what the run does
+  std::string settings = "";       // the criteria and switches the entries leave, when the case is about them
+  std::string application = "";    // the application, when the case is about it
+};
+
+// Failures name the case rather than dumping its bytes.
+void PrintTo(const EntryCase& c, std::ostream* os) { *os << c.name; }
+
+// The settings a check leaves, in a notation of the test's own: "WIDTH 800,640; STRICT on".
+std::string Settings(const ConfigCheck& check) {
+  std::string text;
+  for (const ModeCriterion& criterion : check.criteria) {
+    text += (text.empty() ? "" : "; ") + std::string(EntryKeyword(criterion.kind));
+    for (size_t i = 0; i < criterion.values.size(); ++i) text += (i == 0 ? " " : ",") + std::to_string(criterion.values[i]);
+  }
+  for (auto [on, name] : {std::pair{check.strictMode, "STRICT"}, std::pair{check.backdropEnabled, "BACKDROP"},
+                          std::pair{check.waitAllEnabled, "WAITALL"}}) {
+    if (on) text += (text.empty() ? "" : "; ") + std::string(name) + " on";
+  }
+  return text;
+}
+
+class CheckEntries : public ::testing::TestWithParam<EntryCase> {};
+
+TEST_P(CheckEntries, FindWhatTheLauncherMakesOfEachEntry) {
+  // A WIDTH entry first keeps every case runnable; C:\Show is on no drive of this machine, so
+  // the application's file is not looked for.
+  const EntryCase& c = GetParam();
+  CheckInput input;
+  input.plain = true;
+  input.programDirectory = "C:\\Show\\";
+  input.file.bytes = "WIDTH:800\n" + c.text;
+  input.file.size = input.file.bytes.size();
+  ConfigCheck check = CheckConfiguration(input);
+  ASSERT_FALSE(check.findings.empty());
+  EXPECT_EQ(Judge(check).status, c.status);
+  std::vector<std::string> found, expected;
+  for (size_t i = 0; i + 1 < check.findings.size(); ++i) {
+    const Finding& finding = check.findings[i];
+    std::string fix = finding.fix;
+    for (const std::string& more : finding.fixes) fix += (fix.empty() ? "" : ", ") + more;
+    found.push_back(std::to_string(static_cast<int>(finding.kind)) + " line " + std::to_string(finding.line) + " " + fix);
+  }
+  for (const Expected& e : c.findings) {
+    std::string fix = e.fix;
+    if (fix.empty()) {
+      // Compared only where the case names one.
+      for (size_t i = 0; i + 1 < check.findings.size(); ++i) {
+        if (check.findings[i].kind == e.kind && check.findings[i].line == e.line) {
+          fix = check.findings[i].fix;
+          for (const std::string& more : check.findings[i].fixes) fix += (fix.empty() ? "" : ", ") + more;
+        }
+      }
+    }
+    expected.push_back(std::to_string(static_cast<int>(e.kind)) + " line " + std::to_string(e.line) + " " + fix);
+  }
+  EXPECT_EQ(found, expected) << RenderReport(check);
+  if (!c.settings.empty()) {
+    EXPECT_EQ(Settings(check), "WIDTH 800; " + c.settings);
+  }
+  if (!c.application.empty()) {
+    EXPECT_EQ(check.applicationPath, c.application);
+  }
+}
+
+using K = FindingKind;
+
+INSTANTIATE_TEST_SUITE_P(
+    Check, CheckEntries,
+    ::testing::Values(
+        EntryCase{"BlankAfterKey", "Width :640\n", 3, {{K::BlankInKey, 2, "WIDTH"}}},
+        EntryCase{"BlankBeforeKey", " HEIGHT:480\n", 3, {{K::BlankInKey, 2, "HEIGHT"}}},
+        EntryCase{"LowerCaseKeys", "height:480\nDepth:32\n", 0, {}, "HEIGHT 480; DEPTH 32"},
+        EntryCase{"Misspelt", "HIEGHT:480\nFREQUENCY:60\n", 3, {{K::MisspeltKey, 2, "HEIGHT"}, {K::MisspeltKey, 3, "FREQ"}}},
+        // Four letters that are two apart from PATH: too far for a near miss of so short a key.
+        EntryCase{"UnknownKey", "COLOUR:32\nRATE:60\n", 3, {{K::UnknownKey, 2}, {K::UnknownKey, 3}}},
+        EntryCase{"EmptyKey", ":640\n", 3, {{K::EmptyKey, 2}}},
+        EntryCase{"NoColon", "HEIGHT 480\nHEIGHT=480\nhello\n", 3,
+                  {{K::NoColon, 2, "HEIGHT:480"}, {K::NoColon, 3, "HEIGHT:480"}, {K::NoColon, 4, ""}}},
+        EntryCase{"EmptyValue", "HEIGHT:\n", 3, {{K::EmptyValue, 2}}},
+        EntryCase{"NoNumber", "HEIGHT:abc\nSTRICT:yes\nBACKDROP:on\nWAITALL:x\n", 3,
+                  {{K::ListWithoutNumber, 2}, {K::ListWithoutNumber, 3}, {K::ListWithoutNumber, 4},
+                   {K::ListWithoutNumber, 5}}},
+        EntryCase{"EmptyListAccepted", "HEIGHT:abc,640\n", 3, {{K::ListStops, 2}}, "HEIGHT"},
+        EntryCase{"EmptyElementStopsTheList", "HEIGHT:600,,800\n", 3, {{K::ListStops, 2}}, "HEIGHT 600"},
+        EntryCase{"TextAfterANumber", "HEIGHT:600x480,800\n", 3, {{K::TextAfterNumber, 2}}, "HEIGHT 600,800"},
+        EntryCase{"WidthWrittenAsASize", "WIDTH:800x600\n", 3, {{K::TextAfterNumber, 2, "HEIGHT:600"}}},
+        EntryCase{"WidthWrittenAsAMode", "WIDTH:800x600x32@60\n", 3,
+                  {{K::TextAfterNumber, 2, "HEIGHT:600, DEPTH:32, FREQ:60"}}},
+        EntryCase{"LeadingZeroReadAsOctal", "FREQ:075\n", 3, {{K::OctalNumber, 2, "75"}}, "FREQ 61"},
+        EntryCase{"OctalAndHex", "HEIGHT:0640,0x280\n", 3, {{K::OctalNumber, 2, "640"}}, "HEIGHT 416,640"},
+        EntryCase{"LeadingZeroBeforeAnEight", "DEPTH:08,016\n", 3, {{K::TextAfterNumber, 2}, {K::OctalNumber, 2, "16"}},
+                  "DEPTH 0,14"},
+        EntryCase{"OctalThatReadsTheSame", "FREQ:07\nDEPTH:0x20\nHEIGHT:600 \n", 0, {}, "FREQ 7; DEPTH 32; HEIGHT 600"},
+        EntryCase{"TrailingJunkElement", "HEIGHT:600,abc\n", 3, {{K::ElementWithoutNumber, 2}}, "HEIGHT 600"},
+        EntryCase{"FreqEmptyList", "FREQ:,60\n", 3, {{K::ListStops, 2}}, "FREQ"},
+        EntryCase{"SwitchesOnlyAbove0", "STRICT:0\nBACKDROP:-1\nWAITALL:0\n", 0, {}, "", "C:\\Show\\PROJECTOR.EXE"},
+        EntryCase{"SwitchesStayOn", "STRICT:1\nSTRICT:0\nBACKDROP:2,0\nWAITALL:0\nWAITALL:1,0\nWAITALL:0\n", 0,
+                  {{K::WaitsForAll, 6}}, "STRICT on; BACKDROP on; WAITALL on"},
+        EntryCase{"PathWithDrive", "PATH:D:/Apps/show.exe\n", 0, {}, "", "D:\\Apps\\show.exe"},
+        EntryCase{"PathWithoutDrive", "PATH:media/show.exe\n", 0, {}, "", "C:\\Show\\media\\show.exe"},
+        EntryCase{"PathWithBlankAtTheStart", "PATH: C:/Games/GAME.EXE\n", 1, {{K::PathBlankAtStart, 2, "C:\\Games\\GAME.EXE"}},
+                  "", "C:\\Show\\ C:\\Games\\GAME.EXE"},
+        // Only a drive letter and a colon make a value absolute; on a drive this machine does not
+        // hold, such a value may still name a file beside the launcher, so it is weighed 3.
+        EntryCase{"PathFromAShare", "PATH:\\\\server\\share\\games\\GAME.EXE\n", 3,
+                  {{K::PathFromShareRoot, 2, "N:\\games\\GAME.EXE"}}, "", "C:\\Show\\\\\\server\\share\\games\\GAME.EXE"},
+        EntryCase{"PathFromTheDriveRoot", "PATH:/Games/GAME.EXE\n", 3, {{K::PathFromDriveRoot, 2, "C:\\Games\\GAME.EXE"}}},
+        EntryCase{"PathInQuotes", "PATH:\"C:\\Games\\GAME.EXE\"\n", 1, {{K::PathQuoted, 2, "C:\\Games\\GAME.EXE"}}},
+        EntryCase{"PathWithBlankAtTheEnd", "PATH:C:/Games/GAME.EXE \n", 1, {{K::PathBlankAtEnd, 2, "C:\\Games\\GAME.EXE"}}},
+        EntryCase{"EmptyPath", "PATH:\n", 1, {{K::PathEmpty, 2}}, "", "C:\\Show\\"},
+        EntryCase{"PathNamingAFolder", "PATH:C:/Games/\n", 1, {{K::PathNamesFolder, 2, "C:\\Games\\GAME.EXE"}}},
+        EntryCase{"OnlyTheLastPathCounts", "PATH: a.exe\nPATH:b.exe\n", 0, {}, "", "C:\\Show\\b.exe"},
+        EntryCase{"SemicolonsAndLineEnds", "HEIGHT:600;DEPTH:32\r\r\n\nFREQ:60", 0, {}, "HEIGHT 600; DEPTH 32; FREQ 60"},
+        EntryCase{"ByteOrderMark", "\xEF\xBB\xBFHEIGHT:600\n", 3, {{K::KeyAfterMark, 2}}},
+        EntryCase{"UnprintableBytes", "PATH:\tx\x80\n", 1, {{K::PathBlankAtStart, 2}}},
+        EntryCase{"WaitForEverything", "WAITALL:1\n", 0, {{K::WaitsForAll, 2}}, "WAITALL on"},
+        EntryCase{"NulEndsTheText", std::string("HEIGHT:600\nDEPTH:3\0" "2\nFREQ:60\n", 29), 3, {{K::NulEndsText, 3}},
+                  "HEIGHT 600"},
+        EntryCase{"NulAfterTheLastEntry", std::string("HEIGHT:600\n\0\0", 13), 0, {{K::NulEndsText, 3}}, "HEIGHT 600"},
+        EntryCase{"ReadLimitCutsAnEntry", std::string(979, ';') + "HEIGHT:600\nDEPTH:32\n", 3, {{K::ReadLimit, 2}},
+                  "HEIGHT 60"},
+        EntryCase{"ReadLimitCutsOnlySeparators", "HEIGHT:600\n" + std::string(1000, '\n'), 0, {{K::ReadLimit, 0}},
+                  "HEIGHT 600"}),
+    [](const ::testing::TestParamInfo<EntryCase>& entry) { return std::string(entry.param.name); });
+
+// Where the lines of the text are: counted as an editor counts them, for every entry.
+TEST(CheckLines, EntriesAreToldWithTheLinesAnEditorCounts) {
+  CheckInput input;
+  input.plain = true;
+  input.programDirectory = "C:\\Show\\";
+  input.file.bytes = "WIDTH:800\nHEIGHT:600;DEPTH:32\r\r\n\nFREQ:60";
+  input.file.size = input.file.bytes.size();
+  ConfigCheck check = CheckConfiguration(input);
+  std::vector<int> lines;
+  for (const CheckedEntry& entry : check.entries) lines.push_back(entry.line);
+  EXPECT_EQ(lines, (std::vector<int>{1, 2, 2, 5}));
+}
+
+// --- the depth the application sees ---------------------------------------------------------
+
+struct DepthCase {
+  const char* name;
+  const char* text;
+  const char* modes;       // the catalogue checked, or null for none
+  const char* layers;      // the application's layers value, or null for none
+  std::vector<int64_t> emulated;  // the depths told as emulated on Windows 8 and later
+  int statusFrom8;         // the check's status there; before Windows 8 it is what it was
+  const char* said;        // in the finding's words on Windows 8 and later, "" for nothing
+};
+
+void PrintTo(const DepthCase& c, std::ostream* os) { *os << c.name; }
+
+class EmulatedDepth : public ::testing::TestWithParam<DepthCase> {};
+
+const std::vector<WindowsVersion> kBefore8 = {{0, 0, 0}, {5, 1, 2600}, {6, 0, 6002}, {6, 1, 7601}};
+const std::vector<WindowsVersion> kFrom8 = {{6, 2, 9200}, {6, 3, 9600}, {10, 0, 19045}};
+
+AppLayersReading g_layers;
+bool ScriptedLayers(const std::string&, AppLayersReading& layers) {
+  layers = g_layers;
+  return true;
+}
+
+TEST_P(EmulatedDepth, IsToldFromARealOneByTheWindowsVersionPassedIn) {
+  const DepthCase& c = GetParam();
+  ModeCatalogue catalogue;
+  std::string bad;
+  ASSERT_TRUE(c.modes == nullptr || ParseModeList(c.modes, catalogue, bad)) << bad;
+  g_layers = AppLayersReading();
+  if (c.layers != nullptr) {
+    g_layers.status = AppLayersReading::Status::Found;
+    g_layers.value = c.layers;
+  }
+  CheckInput input;
+  input.plain = true;
+  input.programDirectory = "C:\\Show\\";
+  input.file.bytes = c.text;
+  input.file.size = input.file.bytes.size();
+  input.modes = c.modes != nullptr ? &catalogue : nullptr;
+  input.layers = ScriptedLayers;
+
+  input.windows = {6, 1, 7601};
+  ConfigCheck before = CheckConfiguration(input);
+  int statusBefore8 = Judge(before).status;
+  for (const std::vector<WindowsVersion>* versions : {&kBefore8, &kFrom8}) {
+    bool from8 = versions == &kFrom8;
+    for (const WindowsVersion& windows : *versions) {
+      SCOPED_TRACE(std::to_string(windows.major) + "." + std::to_string(windows.minor));
+      input.windows = windows;
+      ConfigCheck check = CheckConfiguration(input);
+      auto found = std::find_if(check.findings.begin(), check.findings.end(),
+                                [](const Finding& f) { return f.kind == FindingKind::EmulatedDepth; });
+      bool told = from8 && !c.emulated.empty();
+      ASSERT_EQ(found != check.findings.end(), told);
+      EXPECT_EQ(Judge(check).status, from8 ? c.statusFrom8 : statusBefore8);
+      if (!told) continue;
+      EXPECT_EQ(found->numbers, c.emulated);
+      // Told just before what the run does, in the report and (when it decides) the verdict.
+      EXPECT_EQ(found + 1, check.findings.end() - 1);
+      std::string body = FindingBody(*found, check);
+      EXPECT_NE(body.find(c.said), std::string::npos) << body;
+      EXPECT_NE(RenderReport(check).find("\ndepth: " + body + "\nresult: "), std::string::npos);
+      if (c.statusFrom8 == kRunsOtherwise && Judge(check).cause == &*found) {
+        EXPECT_EQ(VerdictLine(check), "the launcher starts the application, but not as the file says: " + body);
+      }
+    }
+  }
+}
+
+const char* const kSixteenBitFix =
+    "tick \"Reduced color mode\" with \"16-bit (65536) color\" on the Compatibility tab of the application's "
+    "Properties, or set it in Kavelo2 Settings under \"The application on this computer\"";
+
+INSTANTIATE_TEST_SUITE_P(
+    Check, EmulatedDepth,
+    ::testing::Values(
+        DepthCase{"ChosenModeAt16Bits", "WIDTH:640\nHEIGHT:480\nDEPTH:16\n", "640x480x32@60,640x480x16@60", nullptr,
+                  {16}, 3,
+                  "on Windows 8 and later a switch to 16 bits per pixel is only emulated: the desktop keeps 32 bits, "
+                  "and C:\\Show\\PROJECTOR.EXE sees 16 bits only through its own reduced colour setting: "},
+        DepthCase{"ChosenModeAt8Bits", "WIDTH:640\nDEPTH:8\n", "640x480x8@60", nullptr, {8}, 3,
+                  "with \"8-bit (256) color\" on the Compatibility tab"},
+        DepthCase{"ThirtyTwoBitsComeFirst", "WIDTH:640\nDEPTH:16,32\n", "640x480x32@60,640x480x16@60", nullptr, {}, 0,
+                  ""},
+        DepthCase{"TwentyFourTakesAThirtyTwoBitMode", "WIDTH:640\nDEPTH:24\n", "640x480x16@60,640x480x32@60",
+                  nullptr, {}, 0, ""},
+        DepthCase{"ChosenModeAt24Bits", "WIDTH:640\nDEPTH:24\n", "640x480x24@60", nullptr, {24}, 3,
+                  "which offers no 24 bits: it runs at 32 bits"},
+        DepthCase{"TheSwitchNamesNoDepth", "WIDTH:640\nHEIGHT:480\n", "640x480x16@60", nullptr, {}, 0, ""},
+        DepthCase{"ARefusedSwitchGivesNoDepth", "WIDTH:640\nDEPTH:16\n", "640x480x32@60,320x200x16@60", nullptr, {},
+                  3, ""},
+        DepthCase{"NoModeFits", "WIDTH:640\nDEPTH:16\nSTRICT:1\n", "640x480x32@60", nullptr, {}, 1, ""},
+        DepthCase{"WithoutACatalogueOnlyDepthsUnder24", "WIDTH:640\nDEPTH:16\n", nullptr, nullptr, {16}, 3,
+                  kSixteenBitFix},
+        DepthCase{"WithoutACatalogueSeveral", "DEPTH:16,8\n", nullptr, nullptr, {16, 8}, 3,
+                  "a switch to 16 or 8 bits per pixel is only emulated: the desktop keeps 32 bits, and "
+                  "C:\\Show\\PROJECTOR.EXE sees fewer bits only through its own reduced colour setting: tick "
+                  "\"Reduced color mode\" with \"16-bit (65536) color\" or \"8-bit (256) color\""},
+        DepthCase{"WithoutACatalogue24MayBe32", "DEPTH:16,24\n", nullptr, nullptr, {}, 0, ""},
+        DepthCase{"WithoutACatalogue32", "DEPTH:32,16\n", nullptr, nullptr, {}, 0, ""},
+        DepthCase{"WithoutACatalogueEveryEntryCounts", "DEPTH:16,8,32\nDEPTH:8,16\n", nullptr, nullptr, {8, 16}, 3,
+                  ""},
+        DepthCase{"WithoutACatalogueNoModeHasNoBits", "DEPTH:0,8\n", nullptr, nullptr, {8}, 3, ""},
+        DepthCase{"WithoutACatalogueANegativeDepthIsHuge", "DEPTH:-16\n", nullptr, nullptr, {}, 0, ""},
+        DepthCase{"WithoutACatalogueNoCommonDepth", "DEPTH:16\nDEPTH:8\n", nullptr, nullptr, {}, 0, ""},
+        DepthCase{"IgnoredEntryStillWeighs", "DEPTH:16\nCOLOR:16\n", nullptr, nullptr, {16}, 3, ""},
+        DepthCase{"TheApplicationsLayerGivesTheDepth", "WIDTH:640\nDEPTH:16\n", "640x480x16@60", "~ 16BITCOLOR",
+                  {16}, 0, "sees 16 bits only through its own reduced colour setting, which gives it 16 bits"},
+        DepthCase{"TheLayerNameInAnyCase", "DEPTH:8\n", nullptr, "~ HIGHDPIAWARE 256color", {8}, 0, ""},
+        DepthCase{"TheApplicationsLayerGivesAnotherDepth", "WIDTH:640\nDEPTH:16\n", "640x480x16@60", "~ 256COLOR",
+                  {16}, 3, "which gives it 8 bits now: tick \"Reduced color mode\" with \"16-bit (65536) color\""},
+        DepthCase{"OneLayerCannotServeTwoDepths", "DEPTH:16,8\n", nullptr, "~ 16BITCOLOR", {16, 8}, 3, ""},
+        DepthCase{"NoLayerGives24Bits", "WIDTH:640\nDEPTH:24\n", "640x480x24@60", "~ HIGHDPIAWARE", {24}, 3,
+                  "which offers no 24 bits"},
+        DepthCase{"OtherLayersGiveNoDepth", "DEPTH:16\n", nullptr, "~ 640X480 WINXPSP3", {16}, 3, kSixteenBitFix}),
+    [](const ::testing::TestParamInfo<DepthCase>& depth) { return std::string(depth.param.name); });
+
+TEST(EmulatedDepthOnANetworkDrive, NoLayerHelpsAndTheFixSaysSo) {
+  for (AppLocation location : {AppLocation::NetworkShare, AppLocation::NetworkDrive}) {
+    g_layers = AppLayersReading();
+    g_layers.status = AppLayersReading::Status::Found;
+    g_layers.value = "~ 16BITCOLOR";
+    g_layers.place = {location, location == AppLocation::NetworkDrive ? "N:" : "\\\\server\\share"};
+    CheckInput input;
+    input.plain = true;
+    input.programDirectory = "C:\\Show\\";
+    input.file.bytes = "DEPTH:16\n";
+    input.file.size = input.file.bytes.size();
+    input.windows = {10, 0, 19045};
+    input.layers = ScriptedLayers;
+    ConfigCheck check = CheckConfiguration(input);
+    EXPECT_EQ(Judge(check).status, kRunsOtherwise);
+    std::string report = RenderReport(check);
+    EXPECT_NE(report.find("which Windows applies only to programs on local drives: copy the application to a local "
+                          "drive and set it there"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("compatibility layers for this user: \"~ 16BITCOLOR\"; Windows applies none: the "
+                          "application lies on the network "),
+              std::string::npos)
+        << report;
+  }
+}
+
+// --- the in-memory check, as a dialog uses it ----------------------------------------------
+
+TEST(CheckConfiguration, FindingsAreKindsWithTheirLinesAndWeights) {
+  CheckInput input;
+  input.plain = true;
+  input.programDirectory = "C:\\Show\\";
+  input.file.bytes = "WIDTH:800\nCOLOUR:8\nPATH: C:/Games/GAME.EXE\n";
+  input.file.size = input.file.bytes.size();
+  ConfigCheck check = CheckConfiguration(input);
+  ASSERT_EQ(check.findings.size(), 3u);
+  EXPECT_EQ(check.findings[0].kind, FindingKind::UnknownKey);
+  EXPECT_EQ(check.findings[0].line, 2);
+  EXPECT_EQ(check.findings[0].status, 3);
+  EXPECT_EQ(check.findings[1].kind, FindingKind::PathBlankAtStart);
+  EXPECT_EQ(check.findings[1].line, 3);
+  EXPECT_EQ(check.findings[1].status, 1);
+  EXPECT_EQ(check.findings[2].kind, FindingKind::PicksFirstFit);
+  // The failed start outweighs the ignored entry, and the verdict names it.
+  EXPECT_EQ(Judge(check).status, 1);
+  EXPECT_EQ(Judge(check).cause, &check.findings[1]);
+  EXPECT_EQ(VerdictLine(check), "the launcher will fail to start the application: line 3: a blank at the start "
+                                "of the PATH value belongs to the path: write \"PATH:C:\\Games\\GAME.EXE\"");
+  std::string report = RenderReport(check);
+  for (const Finding& finding : check.findings) {
+    EXPECT_NE(report.find(RoleLabel(RoleOf(finding)) + FindingBody(finding, check) + "\n"), std::string::npos)
+        << FindingBody(finding, check);
+  }
+  input.file.bytes = "WIDTH:800\n";
+  input.file.size = input.file.bytes.size();
+  check = CheckConfiguration(input);
+  EXPECT_EQ(Judge(check).status, 0);
+  EXPECT_EQ(VerdictLine(check), "result: the launcher picks the first mode of the display's catalogue that fits "
+                                "(check one with --modes) and starts C:\\Show\\PROJECTOR.EXE");
+}
+
+// Whether a return reached the registry mode: size, depth and rate, where the rate is known.
+TEST(RestoreOutcome, BackInTheRegistryModeOnlyWhenThePlatformTookItAndTheModeIsThere) {
+  struct Case {
+    const char* name;
+    DEVMODEA after;
+    bool registryKnown;
+    LONG result;
+    bool back;
+    const char* said;
+  };
+  const DEVMODEA registry = SimMode(1024, 768, 32, 60);
+  const std::vector<Case> cases = {
+      {"there", SimMode(1024, 768, 32, 60), true, DISP_CHANGE_SUCCESSFUL, true, "back in the registry mode"},
+      {"the default rate meets any", SimMode(1024, 768, 32, 1), true, DISP_CHANGE_SUCCESSFUL, true, "back"},
+      {"another rate", SimMode(1024, 768, 32, 75), true, DISP_CHANGE_SUCCESSFUL, false,
+       "took the return to the registry mode but is in 1024x768x32@75, not in 1024x768x32@60"},
+      {"another size", SimMode(800, 600, 32, 60), true, DISP_CHANGE_SUCCESSFUL, false, "but is in 800x600x32@60"},
+      {"another depth", SimMode(1024, 768, 16, 60), true, DISP_CHANGE_SUCCESSFUL, false, "but is in 1024x768x16@60"},
+      {"registry not readable", SimMode(800, 600, 32, 60), false, DISP_CHANGE_SUCCESSFUL, true,
+       "took the return to the registry mode and is in 800x600x32@60"},
+      {"refused", SimMode(1024, 768, 32, 60), true, DISP_CHANGE_FAILED, false, "refused"},
+  };
+  for (const Case& c : cases) {
+    RestoreOutcome outcome;
+    outcome.before = SimMode(640, 480, 32, 60);
+    outcome.registryKnown = c.registryKnown;
+    if (c.registryKnown) outcome.registry = registry;
+    outcome.result = c.result;
+    outcome.after = c.after;
+    EXPECT_EQ(BackInRegistryMode(outcome), c.back) << c.name;
+    EXPECT_NE(RestoreResult(outcome).find(c.said), std::string::npos) << c.name << ": " << RestoreResult(outcome);
+  }
+}
+
+}  // namespace
