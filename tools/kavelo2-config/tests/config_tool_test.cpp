@@ -190,6 +190,14 @@ TEST_F(ConfigToolTest, StandardStreamsByDefaultAndByDash) {
   EXPECT_EQ(Run({"decode", "-", "-"}, encoded.out).out, text);
 }
 
+// Plain text with one entry of its own, followed by bytes that decode to one entry more: each
+// reading of it yields one entry.
+std::string BothReadings() {
+  std::string plain = "WIDTH:640\n";
+  std::string hidden = std::string(plain.size(), ' ') + "\nHEIGHT:480\n";
+  return plain + LauncherTransform(hidden).substr(plain.size());
+}
+
 TEST_F(ConfigToolTest, EncodeWarnsAboutWhatTheLauncherWillNotRead) {
   struct Case {
     const char* name;
@@ -208,6 +216,8 @@ TEST_F(ConfigToolTest, EncodeWarnsAboutWhatTheLauncherWillNotRead) {
        "the text holds a NUL byte at offset 10: the launcher reads nothing after it"},
       {"empty", "", "the text is empty"},
       {"already encoded", LauncherTransform("WIDTH:640\n"), "looks encoded already"},
+      // Plain text whose stored-form reading yields as many entries: encoding it is what was meant.
+      {"plain text that also reads as stored", BothReadings(), ""},
   };
   for (const Case& c : cases) {
     ToolRun run = Run({"encode", Write("in.txt", c.text), Path("out.ini")});

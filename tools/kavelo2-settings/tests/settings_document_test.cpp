@@ -134,6 +134,33 @@ TEST(SettingsDocumentLoad, EntriesBecomeSelectionsChecksAndPath) {
   EXPECT_FALSE(document.IsChanged());
 }
 
+// The switches are the launcher's: the first value of an entry decides, and an entry that turns
+// one on leaves it on whatever follows; what the document saves turns on exactly those.
+TEST(SettingsDocumentLoad, SwitchesAreOnWhereTheLauncherTurnsThemOn) {
+  struct Case {
+    const char* text;
+    bool strict, backdrop, waitAll;
+  };
+  const Case cases[] = {
+      {"STRICT:1,0\nBACKDROP:2,0\nWAITALL:3,-1\n", true, true, true},
+      {"STRICT:1\nSTRICT:0\nBACKDROP:1\nBACKDROP:0\nWAITALL:1\nWAITALL:0\n", true, true, true},
+      {"STRICT:0\nSTRICT:1\nBACKDROP:0\nBACKDROP:1\n", true, true, false},
+      {"STRICT:0,1\nBACKDROP:-1,2\nWAITALL:abc,1\nWAITALL:\n", false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    SettingsDocument document = Loaded(std::string("WIDTH:640\n") + c.text);
+    EXPECT_EQ(document.strict, c.strict);
+    EXPECT_EQ(document.backdrop, c.backdrop);
+    EXPECT_EQ(document.waitAll, c.waitAll);
+    // Saved and read again by the launcher's own reading, as the check reads it.
+    ConfigCheck check = document.Check();
+    EXPECT_EQ(check.strictMode, c.strict);
+    EXPECT_EQ(check.backdropEnabled, c.backdrop);
+    EXPECT_EQ(check.waitAllEnabled, c.waitAll);
+  }
+}
+
 TEST(SettingsDocumentLoad, ListsOfferTheDisplaysValuesAndMarkTheFilesOthers) {
   SettingsDocument document = Loaded("WIDTH:1152,800\nDEPTH:0x18\n");
   const std::vector<ValueChoice>& widths = document.List(EntryKind::Width);

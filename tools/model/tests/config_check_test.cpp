@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -156,6 +157,37 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"ReadLimitCutsOnlySeparators", "HEIGHT:600\n" + std::string(1000, '\n'), 0, {{K::ReadLimit, 0}},
                   "HEIGHT 600"}),
     [](const ::testing::TestParamInfo<EntryCase>& entry) { return std::string(entry.param.name); });
+
+// Past the 998 bytes the launcher reads, the check counts every entry it holds and never reads; a
+// file larger than it holds is counted as far as it is held, and says so.
+TEST(CheckReadLimit, CountsTheEntriesNeverReadInAllThatItHolds) {
+  struct Case {
+    size_t entriesAfter;  // "FREQ:60\n" entries after the limit
+    int64_t count;        // as the finding tells it: negative when only the held part was counted
+  };
+  const Case cases[] = {
+      {1, 1},
+      {1000, 1000},  // about 8 KiB
+      {8000, 8000},  // about 64 KiB, all held
+      // More than is held: the entries that start in the held part, the last one cut by its end.
+      {9000, -static_cast<int64_t>((kHeldFileBytes - kConfigReadLimit + 7) / 8)},
+  };
+  for (const Case& c : cases) {
+    std::string text = "WIDTH:800\n" + std::string(kConfigReadLimit - 10, ';');
+    for (size_t i = 0; i < c.entriesAfter; ++i) text += "FREQ:60\n";
+    CheckInput input;
+    input.plain = true;
+    input.programDirectory = "C:\\Show\\";
+    input.file.size = text.size();
+    input.file.bytes = text.substr(0, kHeldFileBytes);
+    ConfigCheck check = CheckConfiguration(input);
+    auto limit = std::find_if(check.findings.begin(), check.findings.end(),
+                              [](const Finding& finding) { return finding.kind == FindingKind::ReadLimit; });
+    ASSERT_NE(limit, check.findings.end()) << c.entriesAfter;
+    EXPECT_EQ(limit->count, c.count) << c.entriesAfter;
+    EXPECT_EQ(limit->number, static_cast<int64_t>(text.size()));
+  }
+}
 
 // Where the lines of the text are: counted as an editor counts them, for every entry.
 TEST(CheckLines, EntriesAreToldWithTheLinesAnEditorCounts) {
