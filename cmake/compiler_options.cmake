@@ -1,3 +1,15 @@
+# What every build of the project's sources shares (the product, the benchmarks, the fuzz targets):
+# C++17 without compiler extensions, a default build type, and the programs in bin/.
+macro(kavelo_project_defaults default_build_type)
+  set(CMAKE_CXX_STANDARD 17)
+  set(CMAKE_CXX_STANDARD_REQUIRED ON)
+  set(CMAKE_CXX_EXTENSIONS OFF)
+  if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
+    set(CMAKE_BUILD_TYPE ${default_build_type} CACHE STRING "Build type" FORCE)
+  endif()
+  set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
+endmacro()
+
 # Warnings are errors on every toolchain (MinGW-w64 for Windows, GCC or Clang on the host);
 # compiler-specific flags live only here.
 add_library(kavelo_options INTERFACE)
