@@ -27,9 +27,13 @@ target_compile_options(kavelo_options INTERFACE
 # (the header checksum is then fixed as well), and build paths that reach the objects
 # (debug info, __FILE__ in runtime headers) are rewritten to fixed names.
 add_library(kavelo_windows_program INTERFACE)
+#
+# They are optimised for size (-Os, after the build type's own level): what they do takes no time
+# worth speeding up (the launcher waits for the display and the application, Lisko for the file
+# system), and the tools come out about a third smaller than at -O3.
 if(WIN32)
   target_compile_options(kavelo_windows_program INTERFACE
-    -ffunction-sections -fdata-sections
+    -Os -ffunction-sections -fdata-sections
     -ffile-prefix-map=${PROJECT_SOURCE_DIR}=src -ffile-prefix-map=${PROJECT_BINARY_DIR}=build)
   target_link_options(kavelo_windows_program INTERFACE
     -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections
