@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -156,6 +157,55 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"ReadLimitCutsOnlySeparators", "HEIGHT:600\n" + std::string(1000, '\n'), 0, {{K::ReadLimit, 0}},
                   "HEIGHT 600"}),
     [](const ::testing::TestParamInfo<EntryCase>& entry) { return std::string(entry.param.name); });
+
+// The application on this machine: what the probe finds where the launcher will look decides
+// whether the start fails, also for a value that the launcher reads otherwise than it looks.
+TEST(CheckApplication, WhatThisMachineHoldsDecidesTheStart) {
+  struct Case {
+    const char* path;  // the PATH entry's value, or null for none
+    PathKind found;
+    int status;
+    FindingKind kind;  // the application finding, or Switches for none
+  };
+  const Case cases[] = {
+      {nullptr, PathKind::Missing, 1, K::ApplicationMissing},
+      {nullptr, PathKind::Folder, 1, K::ApplicationIsFolder},
+      {nullptr, PathKind::File, 0, K::Switches},
+      {nullptr, PathKind::Unknown, 0, K::Switches},
+      {"GAME.EXE", PathKind::Missing, 1, K::ApplicationMissing},
+      {"GAME.EXE", PathKind::Folder, 1, K::ApplicationIsFolder},
+      {"GAME.EXE", PathKind::File, 0, K::Switches},
+      // Read from the folder beside the launcher, the value may still name a file there; a folder
+      // is no file to start.
+      {"\\GAME.EXE", PathKind::File, 3, K::PathFromDriveRoot},
+      {"\\GAME.EXE", PathKind::Unknown, 3, K::PathFromDriveRoot},
+      {"\\GAME.EXE", PathKind::Missing, 1, K::PathFromDriveRoot},
+      {"\\GAME.EXE", PathKind::Folder, 1, K::PathFromDriveRoot},
+      {"\\\\server\\share\\GAME.EXE", PathKind::File, 3, K::PathFromShareRoot},
+      {"\\\\server\\share\\GAME.EXE", PathKind::Folder, 1, K::PathFromShareRoot},
+  };
+  ModeCatalogue catalogue = {SimMode(800, 600, 32, 60)};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.path != nullptr ? c.path : "(no PATH)") + " " + std::to_string(static_cast<int>(c.found)));
+    std::vector<std::string> asked;
+    CheckInput input;
+    input.plain = true;
+    input.programDirectory = "C:\\Show\\";
+    input.file.bytes = "WIDTH:800\n" + (c.path != nullptr ? "PATH:" + std::string(c.path) + "\n" : std::string());
+    input.file.size = input.file.bytes.size();
+    input.modes = &catalogue;
+    input.probe = [&](const std::string& path) {
+      asked.push_back(path);
+      return c.found;
+    };
+    ConfigCheck check = CheckConfiguration(input);
+    EXPECT_EQ(Judge(check).status, c.status);
+    EXPECT_EQ(asked, std::vector<std::string>{check.applicationPath});
+    auto found = std::find_if(check.findings.begin(), check.findings.end(),
+                              [](const Finding& f) { return IsApplicationFinding(f.kind); });
+    EXPECT_EQ(found == check.findings.end() ? check.findings.back().kind : found->kind, c.kind);
+  }
+}
 
 // Where the lines of the text are: counted as an editor counts them, for every entry.
 TEST(CheckLines, EntriesAreToldWithTheLinesAnEditorCounts) {
