@@ -207,6 +207,55 @@ TEST(CheckApplication, WhatThisMachineHoldsDecidesTheStart) {
   }
 }
 
+// The form of a file: the launcher's own reading stands whenever it accepts an entry, however
+// much the bytes look like UTF-16 or like the other form; only where it accepts none is the file
+// told to be something else, which stops the run.
+TEST(CheckFileForm, TheLaunchersReadingStandsWhenItAcceptsAnEntry) {
+  const std::string plain = "WIDTH:800\nHEIGHT:600\n";
+  // `head`, then bytes that the other reading of the file gives as `tail`.
+  auto followedInTheOtherForm = [](const std::string& head, const std::string& tail) {
+    return head + StoredForm(std::string(head.size(), ' ') + tail).substr(head.size());
+  };
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool givenPlain;
+    FileForm form;
+    int status;
+    const char* criteria;  // the kinds the launcher's reading leaves, "" when the run stops
+  };
+  const Case cases[] = {
+      {"stored, its text starting with a UTF-16 mark", StoredForm("\xFE\xFF;WIDTH:800\n;"), false, FileForm::Stored,
+       3, "WIDTH"},
+      {"stored, more entries as plain text", followedInTheOtherForm(plain, "\nDEPTH:32\n"), false,
+       FileForm::Stored, 3, "DEPTH"},
+      {"plain, more entries in the stored form", followedInTheOtherForm("WIDTH:800\n", "\nHEIGHT:600\nDEPTH:32\n"),
+       true, FileForm::Plain, 3, "WIDTH"},
+      {"plain text the launcher reads nothing from", plain, false, FileForm::Plain, 1, ""},
+      {"stored text given as plain", StoredForm(plain), true, FileForm::Stored, 1, ""},
+      {"UTF-16", std::string("W\0I\0D\0T\0H\0:\0" "8\0" "0\0" "0\0\n\0", 20), false, FileForm::Utf16, 1, ""},
+  };
+  ModeCatalogue catalogue = {SimMode(800, 600, 32, 60)};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CheckInput input;
+    input.plain = c.givenPlain;
+    input.programDirectory = "C:\\Show\\";
+    input.file.bytes = c.bytes;
+    input.file.size = c.bytes.size();
+    input.modes = &catalogue;
+    ConfigCheck check = CheckConfiguration(input);
+    EXPECT_EQ(check.file.form, c.form);
+    EXPECT_EQ(Judge(check).status, c.status);
+    EXPECT_EQ(StopsTheRun(check.findings.back().kind), c.status == kFails);
+    std::string kinds;
+    for (const ModeCriterion& criterion : check.criteria) kinds += EntryKeyword(criterion.kind);
+    if (c.status != kFails) {
+      EXPECT_EQ(kinds, c.criteria);
+    }
+  }
+}
+
 // Where the lines of the text are: counted as an editor counts them, for every entry.
 TEST(CheckLines, EntriesAreToldWithTheLinesAnEditorCounts) {
   CheckInput input;
