@@ -14,9 +14,10 @@
 //      launch failure box for that path, status 0 and 3 do not.
 //   3. The settings document loaded from the same file, composed and loaded again from the stored
 //      form of that text is the same document: the same lists and selections, switches and
-//      application (in the relative form saving writes, naming the same file), nothing it
-//      cannot show, no early end, and the same text. A composition longer than the launcher
-//      reads is not compared: saving refuses it, and the check must say so.
+//      application (in the relative form saving writes, naming the same file, and read as it
+//      looks where the file's value was), nothing it cannot show, no early end, and the same
+//      text. A composition longer than the launcher reads is not compared: saving refuses it, and
+//      the check must say so.
 //
 // Input: the file's bytes, then the set-up, one byte per choice read backwards from the end (0
 // once the input is used up), so that mutations of the file leave the set-up alone:
@@ -496,10 +497,22 @@ std::string ApplicationOf(const std::string& folder, const std::string& value) {
   return context.applicationPath;
 }
 
-void RoundTripDocument(const SetUp& setUp, const std::string& folder, const DisplayState& display) {
+bool HasPathValueFinding(const ConfigCheck& check) {
+  return std::any_of(check.findings.begin(), check.findings.end(),
+                     [](const Finding& finding) { return IsPathValueFinding(finding.kind); });
+}
+
+// `fileCheck` is the check of the file as the document reads it, or null.
+void RoundTripDocument(const SetUp& setUp, const std::string& folder, const DisplayState& display,
+                       const ConfigCheck* fileCheck) {
   SettingsDocument first;
   LoadDocument(first, setUp, folder, display, setUp.file);
   std::string text = first.ComposeText();
+  // Saving writes the application's path relative to the folder where it lies there; the
+  // launcher must read that value as plainly as the one in the file.
+  if (fileCheck != nullptr && fileCheck->made && !HasPathValueFinding(*fileCheck)) {
+    Require(!HasPathValueFinding(first.Check()), "saving leaves a PATH value the launcher reads as it looks");
+  }
   if (text.size() > kConfigReadLimit) {
     Require(first.Refusal(first.Check()).kind != SaveRefusal::Kind::None, "a text longer than the launcher reads is refused");
     return;
@@ -570,7 +583,9 @@ void Run(const SetUp& setUp) {
   // Only a launcher that reads this file by its name runs it.
   bool read = check.file.nameRule == NameRule::EveryLauncher || check.file.nameRule == NameRule::NamedLauncher;
   if (agreement && read) CompareWithLauncher(setUp, folder, display.modes, check);
-  RoundTripDocument(setUp, folder, display);
+  // The check saw the file as the document reads it unless it was given plain text or a longer file.
+  bool sameBytes = setUp.form != Form::CheckedPlain && setUp.sizeBeyond == 0;
+  RoundTripDocument(setUp, folder, display, sameBytes ? &check : nullptr);
 }
 
 }  // namespace
