@@ -56,6 +56,7 @@ bool Accepts(const ModeCriterion& criterion, const DEVMODEA& mode, bool relaxed,
       return Listed(criterion, mode.dmDisplayFrequency);
     case EntryKind::Path:
     case EntryKind::Backdrop:
+    case EntryKind::WaitAll:
       return true;
     default:
       return false;

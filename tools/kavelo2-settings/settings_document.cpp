@@ -357,5 +357,9 @@ std::string StoredApplicationPath(const std::string& folder, const std::string& 
   std::string base = Backslashed(folder);
   if (base.empty() || value.size() <= base.size()) return value;
   if (!SameIgnoringAsciiCase(std::string_view(value).substr(0, base.size()), base)) return value;
-  return value.substr(base.size());
+  // The rest is read as a file in the folder only when it neither names a drive (which the
+  // launcher takes as a full path) nor starts at a backslash (which looks like the drive's root).
+  std::string rest = value.substr(base.size());
+  if (rest[0] == '\\' || (rest.size() >= 2 && rest[1] == ':')) return value;
+  return rest;
 }

@@ -148,9 +148,10 @@ void CheckApplication(const CheckInput& input, const LaunchContext& context, con
   Finding problem(FindingKind::PathEmpty);
   PathKind kind = input.probe != nullptr ? input.probe(context.applicationPath) : PathKind::Unknown;
   if (path.present && CheckPathValue(path.value, input.programDirectory, context.applicationPath, problem)) {
-    // A value read from the share or drive root may still name a file beside the launcher.
+    // A value read from the share or drive root may still name a file beside the launcher: one
+    // this machine holds, or one it cannot look for. A folder there is no file to start.
     bool maybeMeant = problem.kind == FindingKind::PathFromShareRoot || problem.kind == FindingKind::PathFromDriveRoot;
-    if (maybeMeant && kind != PathKind::Missing) problem.status = kRunsOtherwise;
+    if (maybeMeant && (kind == PathKind::File || kind == PathKind::Unknown)) problem.status = kRunsOtherwise;
   } else if (kind == PathKind::Folder || kind == PathKind::Missing) {
     problem = Found(kind == PathKind::Folder ? FindingKind::ApplicationIsFolder : FindingKind::ApplicationMissing,
                     kFails, context.applicationPath);

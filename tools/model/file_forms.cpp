@@ -67,21 +67,25 @@ Utf16Order DetectUtf16(const std::string& bytes, size_t* markLength) {
 
 FileText ReadFileText(const std::string& bytes, FileForm assumed) {
   FileText file;
-  std::string other = StoredForm(bytes);
-  for (const std::string* form : {&bytes, static_cast<const std::string*>(&other)}) {
-    size_t start = 0;
-    Utf16Order order = DetectUtf16(*form, &start);
-    if (order == Utf16Order::None) continue;
-    file.form = FileForm::Utf16;
-    file.text = NarrowUtf16(*form, start, order, file.replaced);
-    return file;
+  // Read as the stored form the bytes give `decoded` as their text; read as plain text, themselves.
+  std::string decoded = StoredForm(bytes);
+  bool assumedPlain = assumed == FileForm::Plain;
+  const std::string& launchers = assumedPlain ? bytes : decoded;
+  const std::string& other = assumedPlain ? decoded : bytes;
+  bool launcherReads = CountAcceptedEntries(launchers) > 0;
+  if (!launcherReads) {
+    for (const std::string* form : {&bytes, static_cast<const std::string*>(&decoded)}) {
+      size_t start = 0;
+      Utf16Order order = DetectUtf16(*form, &start);
+      if (order == Utf16Order::None) continue;
+      file.form = FileForm::Utf16;
+      file.text = NarrowUtf16(*form, start, order, file.replaced);
+      return file;
+    }
   }
-  // Read as the stored form the bytes give `other` as their text; read as plain text, themselves.
-  int storedEntries = CountAcceptedEntries(other);
-  int plainEntries = CountAcceptedEntries(bytes);
-  bool plain = plainEntries > storedEntries ||
-               (plainEntries == storedEntries && assumed == FileForm::Plain);
+  bool otherForm = !launcherReads && CountAcceptedEntries(other) > 0;
+  bool plain = assumedPlain != otherForm;
   file.form = plain ? FileForm::Plain : FileForm::Stored;
-  file.text = plain ? bytes : other;
+  file.text = plain ? bytes : decoded;
   return file;
 }

@@ -28,9 +28,10 @@ struct FileText {
   size_t replaced = 0;  // UTF-16 characters outside 8-bit text, each given as '?'
 };
 
-// Tells the form of a file's bytes and gives its plain text. Text saved as UTF-16 (as it stands
-// or encoded) is UTF-16; otherwise the reading the launcher accepts more entries from decides,
-// and `assumed` (Stored or Plain) wins a tie.
+// Tells the form of a file's bytes and gives its plain text. `assumed` (Stored or Plain) is how
+// the launcher will read them, and it stands whenever that reading accepts an entry: the launcher
+// then runs with those entries, whatever else the bytes look like. Otherwise text saved as UTF-16
+// (as it stands or encoded) is UTF-16, and the other reading is taken when it accepts an entry.
 FileText ReadFileText(const std::string& bytes, FileForm assumed = FileForm::Stored);
 
 // The stored form of plain text, and the plain text of the stored form: the one transform.

@@ -289,6 +289,11 @@ TEST(SettingsDocumentCompose, StoredApplicationPath) {
       {"C:\\Games\\Old\\", "C:\\Games\\Old\\", "C:\\Games\\Old\\"},
       {"C:\\Games\\Old\\", "run.exe", "run.exe"},
       {"", "C:\\run.exe", "C:\\run.exe"},
+      // A rest that the launcher would read as another drive, or that looks like the drive's
+      // root, stays whole.
+      {"Z:\\", "Z:\\T:480", "Z:\\T:480"},
+      {"C:\\Games\\Old\\", "C:\\Games\\Old\\D:run.exe", "C:\\Games\\Old\\D:run.exe"},
+      {"C:\\Games\\Old\\", "c:/games/old//run.exe", "c:\\games\\old\\\\run.exe"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(StoredApplicationPath(c.folder, c.path), c.stored) << c.folder << " " << c.path;

@@ -189,6 +189,104 @@ TEST(CheckReadLimit, CountsTheEntriesNeverReadInAllThatItHolds) {
   }
 }
 
+// The application on this machine: what the probe finds where the launcher will look decides
+// whether the start fails, also for a value that the launcher reads otherwise than it looks.
+TEST(CheckApplication, WhatThisMachineHoldsDecidesTheStart) {
+  struct Case {
+    const char* path;  // the PATH entry's value, or null for none
+    PathKind found;
+    int status;
+    FindingKind kind;  // the application finding, or Switches for none
+  };
+  const Case cases[] = {
+      {nullptr, PathKind::Missing, 1, K::ApplicationMissing},
+      {nullptr, PathKind::Folder, 1, K::ApplicationIsFolder},
+      {nullptr, PathKind::File, 0, K::Switches},
+      {nullptr, PathKind::Unknown, 0, K::Switches},
+      {"GAME.EXE", PathKind::Missing, 1, K::ApplicationMissing},
+      {"GAME.EXE", PathKind::Folder, 1, K::ApplicationIsFolder},
+      {"GAME.EXE", PathKind::File, 0, K::Switches},
+      // Read from the folder beside the launcher, the value may still name a file there; a folder
+      // is no file to start.
+      {"\\GAME.EXE", PathKind::File, 3, K::PathFromDriveRoot},
+      {"\\GAME.EXE", PathKind::Unknown, 3, K::PathFromDriveRoot},
+      {"\\GAME.EXE", PathKind::Missing, 1, K::PathFromDriveRoot},
+      {"\\GAME.EXE", PathKind::Folder, 1, K::PathFromDriveRoot},
+      {"\\\\server\\share\\GAME.EXE", PathKind::File, 3, K::PathFromShareRoot},
+      {"\\\\server\\share\\GAME.EXE", PathKind::Folder, 1, K::PathFromShareRoot},
+  };
+  ModeCatalogue catalogue = {SimMode(800, 600, 32, 60)};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.path != nullptr ? c.path : "(no PATH)") + " " + std::to_string(static_cast<int>(c.found)));
+    std::vector<std::string> asked;
+    CheckInput input;
+    input.plain = true;
+    input.programDirectory = "C:\\Show\\";
+    input.file.bytes = "WIDTH:800\n" + (c.path != nullptr ? "PATH:" + std::string(c.path) + "\n" : std::string());
+    input.file.size = input.file.bytes.size();
+    input.modes = &catalogue;
+    input.probe = [&](const std::string& path) {
+      asked.push_back(path);
+      return c.found;
+    };
+    ConfigCheck check = CheckConfiguration(input);
+    EXPECT_EQ(Judge(check).status, c.status);
+    EXPECT_EQ(asked, std::vector<std::string>{check.applicationPath});
+    auto found = std::find_if(check.findings.begin(), check.findings.end(),
+                              [](const Finding& f) { return IsApplicationFinding(f.kind); });
+    EXPECT_EQ(found == check.findings.end() ? check.findings.back().kind : found->kind, c.kind);
+  }
+}
+
+// The form of a file: the launcher's own reading stands whenever it accepts an entry, however
+// much the bytes look like UTF-16 or like the other form; only where it accepts none is the file
+// told to be something else, which stops the run.
+TEST(CheckFileForm, TheLaunchersReadingStandsWhenItAcceptsAnEntry) {
+  const std::string plain = "WIDTH:800\nHEIGHT:600\n";
+  // `head`, then bytes that the other reading of the file gives as `tail`.
+  auto followedInTheOtherForm = [](const std::string& head, const std::string& tail) {
+    return head + StoredForm(std::string(head.size(), ' ') + tail).substr(head.size());
+  };
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool givenPlain;
+    FileForm form;
+    int status;
+    const char* criteria;  // the kinds the launcher's reading leaves, "" when the run stops
+  };
+  const Case cases[] = {
+      {"stored, its text starting with a UTF-16 mark", StoredForm("\xFE\xFF;WIDTH:800\n;"), false, FileForm::Stored,
+       3, "WIDTH"},
+      {"stored, more entries as plain text", followedInTheOtherForm(plain, "\nDEPTH:32\n"), false,
+       FileForm::Stored, 3, "DEPTH"},
+      {"plain, more entries in the stored form", followedInTheOtherForm("WIDTH:800\n", "\nHEIGHT:600\nDEPTH:32\n"),
+       true, FileForm::Plain, 3, "WIDTH"},
+      {"plain text the launcher reads nothing from", plain, false, FileForm::Plain, 1, ""},
+      {"stored text given as plain", StoredForm(plain), true, FileForm::Stored, 1, ""},
+      {"UTF-16", std::string("W\0I\0D\0T\0H\0:\0" "8\0" "0\0" "0\0\n\0", 20), false, FileForm::Utf16, 1, ""},
+  };
+  ModeCatalogue catalogue = {SimMode(800, 600, 32, 60)};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CheckInput input;
+    input.plain = c.givenPlain;
+    input.programDirectory = "C:\\Show\\";
+    input.file.bytes = c.bytes;
+    input.file.size = c.bytes.size();
+    input.modes = &catalogue;
+    ConfigCheck check = CheckConfiguration(input);
+    EXPECT_EQ(check.file.form, c.form);
+    EXPECT_EQ(Judge(check).status, c.status);
+    EXPECT_EQ(StopsTheRun(check.findings.back().kind), c.status == kFails);
+    std::string kinds;
+    for (const ModeCriterion& criterion : check.criteria) kinds += EntryKeyword(criterion.kind);
+    if (c.status != kFails) {
+      EXPECT_EQ(kinds, c.criteria);
+    }
+  }
+}
+
 // Where the lines of the text are: counted as an editor counts them, for every entry.
 TEST(CheckLines, EntriesAreToldWithTheLinesAnEditorCounts) {
   CheckInput input;
