@@ -503,8 +503,7 @@ TEST_F(SettingsSaveTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
     SCOPED_TRACE(c.name);
     ResetSim();
     Write("old bytes");
-    Sim().failingFileCall = c.failingCall;
-    Sim().fileError = c.error;
+    if (*c.failingCall != '\0') Sim().fileFailures = {{c.failingCall, 0, c.error}};
     document_.folder = c.folder;
     document_.application = c.application;
     document_.backdrop = true;
