@@ -1,13 +1,6 @@
 // The launcher's platform calls, served from the script in Sim() and recorded there.
 #include "platform/sim/sim_platform.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -19,51 +12,6 @@ WNDPROC g_backdropProcedure = nullptr;
 HDC FakeDc() { return reinterpret_cast<HDC>(static_cast<UINT_PTR>(0x5001)); }
 
 int g_recording = 0;  // SimCall objects alive
-
-// The handles of open files are the host's file descriptors, shifted out of the way of the
-// other fake handles.
-constexpr UINT_PTR kFileHandleBase = 0x100000;
-HANDLE FileHandle(int descriptor) {
-  return reinterpret_cast<HANDLE>(kFileHandleBase + static_cast<UINT_PTR>(descriptor));
-}
-bool IsFileHandle(HANDLE handle) {
-  UINT_PTR value = reinterpret_cast<UINT_PTR>(handle);
-  return value >= kFileHandleBase && value < kFileHandleBase + 0x10000;
-}
-// The file calls work on the host's own file system; the scripted one fails and changes nothing.
-bool SimFileCallFails(const char* name) {
-  if (Sim().failingFileCall != name) return false;
-  Sim().lastError = Sim().fileError;
-  return true;
-}
-
-// The host file a Windows path names, as Wine shows the host to Windows programs: drive Z: is the
-// host's root, and a path without a drive letter is a host path as it stands. Another drive is not
-// on this machine: false, with the platform's answer for a drive that is not ready.
-bool HostPath(const char* windowsPath, std::string& host) {
-  std::string path = windowsPath != nullptr ? windowsPath : "";
-  bool drive = path.size() >= 2 && path[1] == ':' && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-  if (drive && path[0] != 'Z' && path[0] != 'z') {
-    Sim().lastError = static_cast<DWORD>(ERROR_NOT_READY);
-    return false;
-  }
-  host = drive ? path.substr(2) : path;
-  if (drive) {
-    for (char& c : host) c = c == '\\' ? '/' : c;
-  }
-  return true;
-}
-
-// The platform's code for a host call that failed.
-DWORD HostError() {
-  return errno == ENOENT ? static_cast<DWORD>(ERROR_FILE_NOT_FOUND)
-         : errno == ENOTDIR ? static_cast<DWORD>(ERROR_PATH_NOT_FOUND)
-                            : static_cast<DWORD>(ERROR_ACCESS_DENIED);
-}
-
-int FileDescriptor(HANDLE handle) {
-  return static_cast<int>(reinterpret_cast<UINT_PTR>(handle) - kFileHandleBase);
-}
 
 bool AllZero(const void* data, size_t size) {
   const unsigned char* bytes = static_cast<const unsigned char*>(data);
@@ -213,7 +161,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* message) {
 BOOL WINAPI CloseHandle(HANDLE handle) {
   SimCall recording("CloseHandle");
   Sim().closedHandles.push_back(handle);
-  if (IsFileHandle(handle)) return close(FileDescriptor(handle)) == 0;
+  if (SimIsFileHandle(handle)) return SimCloseFile(handle);
   return handle != nullptr;
 }
 
@@ -344,107 +292,6 @@ LRESULT WINAPI DefWindowProcA(HWND, UINT message, WPARAM, LPARAM) {
 void WINAPI PostQuitMessage(int exitCode) {
   SimCall recording("PostQuitMessage");
   Sim().quitCodes.push_back(exitCode);
-}
-
-HANDLE WINAPI CreateFileA(LPCSTR name, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD, DWORD, HANDLE) {
-  SimCall recording("CreateFileA");
-  std::string host;
-  if (SimFileCallFails("CreateFileA") || !HostPath(name, host)) return INVALID_HANDLE_VALUE;
-  int descriptor = open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (descriptor < 0) {
-    Sim().lastError = errno == ENOENT ? static_cast<DWORD>(ERROR_PATH_NOT_FOUND) : static_cast<DWORD>(ERROR_ACCESS_DENIED);
-    return INVALID_HANDLE_VALUE;
-  }
-  return FileHandle(descriptor);
-}
-
-BOOL WINAPI WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, OVERLAPPED*) {
-  SimCall recording("WriteFile");
-  *written = 0;
-  if (SimFileCallFails("WriteFile")) return FALSE;
-  ssize_t count = write(FileDescriptor(file), data, size);
-  if (count < 0) return FALSE;
-  *written = static_cast<DWORD>(count);
-  return TRUE;
-}
-
-BOOL WINAPI FlushFileBuffers(HANDLE file) {
-  SimCall recording("FlushFileBuffers");
-  if (SimFileCallFails("FlushFileBuffers") || fsync(FileDescriptor(file)) != 0) return FALSE;
-  ++Sim().flushes;
-  return TRUE;
-}
-
-DWORD WINAPI GetFileAttributesA(LPCSTR name) {
-  SimCall recording("GetFileAttributesA");
-  struct stat status;
-  std::string host;
-  if (SimFileCallFails("GetFileAttributesA") || !HostPath(name, host)) return INVALID_FILE_ATTRIBUTES;
-  if (stat(host.c_str(), &status) != 0) {
-    Sim().lastError = HostError();
-    return INVALID_FILE_ATTRIBUTES;
-  }
-  DWORD attributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
-  // The owner's write permission stands for the read-only attribute.
-  if ((status.st_mode & S_IWUSR) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
-  return attributes;
-}
-
-BOOL WINAPI DeleteFileA(LPCSTR name) {
-  SimCall recording("DeleteFileA");
-  std::string host;
-  return !SimFileCallFails("DeleteFileA") && HostPath(name, host) && unlink(host.c_str()) == 0;
-}
-
-// Like the platform: a full path in Windows form. A host path names its host file on drive Z:; a
-// path on another drive is already full.
-DWORD WINAPI GetFullPathNameA(LPCSTR name, DWORD size, LPSTR full, LPSTR* filePart) {
-  SimCall recording("GetFullPathNameA");
-  if (filePart != nullptr) *filePart = nullptr;
-  std::string host, result;
-  if (!HostPath(name, host)) {
-    result = name;
-  } else {
-    char resolved[4096];
-    if (realpath(host.c_str(), resolved) == nullptr) {
-      Sim().lastError = HostError();
-      return 0;
-    }
-    result = "Z:" + std::string(resolved);
-    for (char& c : result) c = c == '/' ? '\\' : c;
-  }
-  if (result.size() >= size) return static_cast<DWORD>(result.size() + 1);
-  std::memcpy(full, result.c_str(), result.size() + 1);
-  return static_cast<DWORD>(result.size());
-}
-
-BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
-  SimCall recording("MoveFileExA");
-  Sim().moveFlags.push_back(flags);
-  std::string from, to;
-  if (SimFileCallFails("MoveFileExA") || !HostPath(existing, from) || !HostPath(target, to)) return FALSE;
-  if (std::rename(from.c_str(), to.c_str()) == 0) return TRUE;
-  Sim().lastError = static_cast<DWORD>(ERROR_ACCESS_DENIED);
-  return FALSE;
-}
-
-// Like the platform with a backup name: the replaced file goes to the backup name and the
-// replacement takes its place. A scripted ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 leaves the replaced
-// file under the backup name, as the platform does; any other failure changes nothing.
-BOOL WINAPI ReplaceFileA(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID, LPVOID) {
-  SimCall recording("ReplaceFileA");
-  Sim().replaceFlags.push_back(flags);
-  std::string target, source, aside;
-  if (!HostPath(replaced, target) || !HostPath(replacement, source) || !HostPath(backup, aside)) return FALSE;
-  if (SimFileCallFails("ReplaceFileA")) {
-    if (Sim().fileError == static_cast<DWORD>(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)) std::rename(target.c_str(), aside.c_str());
-    return FALSE;
-  }
-  if (std::rename(target.c_str(), aside.c_str()) != 0 || std::rename(source.c_str(), target.c_str()) != 0) {
-    Sim().lastError = static_cast<DWORD>(ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
-  return TRUE;
 }
 
 }  // extern "C"

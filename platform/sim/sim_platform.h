@@ -138,6 +138,17 @@ struct SimFileSearch {
   int closeCount = 0;
 };
 
+// A file call made to fail: the call of that name at its n-th occurrence since ResetSim (from 1),
+// or at every occurrence when `occurrence` is 0. It sets `error` and changes nothing, except where
+// the platform documents what a failure with that code leaves behind: ReplaceFileA with
+// ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 has moved the replaced file to the backup name, and the
+// replacement has taken its attributes.
+struct SimFileFailure {
+  std::string call;
+  size_t occurrence = 0;
+  DWORD error = ERROR_ACCESS_DENIED;
+};
+
 struct SimRegistryValue {
   DWORD type;
   std::string data;  // the bytes as stored, a text's terminating NUL included
@@ -232,10 +243,13 @@ struct SimPlatform {
 
   SimRegistry registry;
 
-  // Files: the calls work on the host's files (handles are its file descriptors), except the
-  // one named in failingFileCall, which fails with fileError every time it is made.
-  std::string failingFileCall;
-  DWORD fileError = 0;
+  // Files (sim_files.cpp): the calls work on the host's files, with the platform's refusals;
+  // handles are the host's file descriptors. Read-only is the owner's write permission; hidden
+  // and system, which the host cannot hold, are kept here by host path and follow a file through
+  // renames. The scripted failures apply in order, the first that matches a call deciding.
+  std::vector<SimFileFailure> fileFailures;
+  std::map<std::string, size_t> fileCalls;       // how often each file call was made, by name
+  std::map<std::string, DWORD> fileAttributes;  // hidden and system, by host path
   std::vector<DWORD> moveFlags;     // of every MoveFileExA call
   std::vector<DWORD> replaceFlags;  // of every ReplaceFileA call
   int flushes = 0;                  // FlushFileBuffers calls that succeeded
@@ -264,6 +278,10 @@ HWND SimBackdropHandle();
 HANDLE SimProcessHandle();
 HANDLE SimThreadHandle();
 HANDLE SimJobHandle();
+
+// The handles of open files (sim_files.cpp), which CloseHandle closes on the host.
+bool SimIsFileHandle(HANDLE handle);
+BOOL SimCloseFile(HANDLE handle);
 
 // MsgWaitForMultipleObjects without handles, served from arrivingAfterProcess (sim_job_objects.cpp).
 DWORD SimWaitForMessagesAlone();

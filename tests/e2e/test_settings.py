@@ -176,6 +176,11 @@ class SettingsTest(harness.EndToEndTest):
     def test_the_keyboard_alone_selects_and_saves(self):
         installation = self.settings_installation()
         config = installation.write("Kavelo2.ini", "WIDTH:800,1024\r\nHEIGHT:600\r\n")
+        # What earlier saves left: an old file that could not take its name back, which saving
+        # never writes over, and the new file of a save cut short, which it does.
+        older = installation.folder / "Kavelo2.ini.replaced"
+        older.write_bytes(b"older")
+        (installation.folder / "Kavelo2.ini.saving").write_bytes(b"cut short")
         with SettingsDialog(installation) as dialog:
             # Alt+W reaches the widths (320 to 1024) with the caret on 800, the first selected; the
             # arrows move it, and Space toggles the value under it: 1024 off, then 640 on.
@@ -185,6 +190,9 @@ class SettingsTest(harness.EndToEndTest):
             drive("keys", "up", "up", "up", "space", "ctrl+s")
             self.wait_for_title("Kavelo2.ini - Kavelo2 Settings")
             self.assertEqual(harness.encode_config(config.read_bytes()), b"WIDTH:640,800\r\nHEIGHT:600\r\n")
+            self.assertEqual(older.read_bytes(), b"older")
+            self.assertEqual(sorted(path.name for path in installation.folder.iterdir()),
+                             ["Kavelo2.exe", "Kavelo2.ini", "Kavelo2.ini.replaced", "Kavelo2Settings.exe"])
             # A mode picked in the list of modes selects its own values, so the launcher picks it:
             # from 800x600, the launcher's pick, the arrow goes to the next mode.
             drive("keys", "alt+m", "down")

@@ -15,7 +15,7 @@ KERNEL32 = {
     "CloseHandle": "2000", "CreateFileA": "XP", "CreateMutexA": "XP", "CreateProcessA": "XP",
     "CreateSemaphoreW": "XP", "DeleteCriticalSection": "XP", "DeleteFileA": "XP",
     "EnterCriticalSection": "XP", "FlushFileBuffers": "XP",
-    "FindClose": "XP", "FindFirstFileA": "XP", "FindNextFileA": "XP", "FindResourceA": "XP", "GetConsoleMode": "2000", "GetConsoleProcessList": "XP", "GetFileAttributesA": "XP", "MoveFileExA": "XP", "FindFirstFileW": "XP", "FindNextFileW": "XP", "FormatMessageA": "XP",
+    "FindClose": "XP", "FindFirstFileA": "XP", "FindNextFileA": "XP", "FindResourceA": "XP", "GetConsoleMode": "2000", "GetConsoleProcessList": "XP", "GetFileAttributesA": "XP", "SetFileAttributesA": "XP", "MoveFileExA": "XP", "FindFirstFileW": "XP", "FindNextFileW": "XP", "FormatMessageA": "XP",
     "FreeLibrary": "XP", "GetCurrentThreadId": "XP", "GetDriveTypeA": "XP", "GetFullPathNameA": "XP",
     "GetLastError": "XP", "GetModuleFileNameA": "XP", "GetModuleHandleA": "XP",
     "GetModuleHandleW": "XP", "GetProcAddress": "XP", "GetStdHandle": "2000", "GetStartupInfoA": "XP",

@@ -11,6 +11,7 @@
 #include "tools/machine/files.h"
 #include "tools/model/mode_notation.h"
 #include "tools/machine/safe_save.h"
+#include "tools/model/save_text.h"
 #include "tools/model/text_limits.h"
 #include "tools/machine/display.h"
 #include "tools/machine/ntdll_version.h"
@@ -139,7 +140,7 @@ int Transform(bool encode, const std::vector<std::string>& args, const ToolStrea
     return kRunsAsWritten;
   }
   SaveOutcome saved = SaveFileSafely(outName, data);
-  if (!saved.saved) return Fail(streams, "\"" + outName + "\" was not written: " + saved.reason);
+  if (!saved.Saved()) return Fail(streams, "\"" + outName + "\" was not written: " + SaveFailureLine(saved));
   return kRunsAsWritten;
 }
 

@@ -6,6 +6,7 @@
 #include "tools/kavelo2-settings/settings_explain.h"
 #include "tools/machine/files.h"
 #include "tools/model/layers_text.h"
+#include "tools/model/save_text.h"
 
 namespace {
 
@@ -26,9 +27,8 @@ bool SaveDocument() {
   std::string question = QuestionText(document.Question(check), document);
   if (!question.empty() && !Ask(question)) return false;
   SaveOutcome outcome = document.Save();
-  if (!outcome.saved) {
-    Tell(document.fileName + " was not saved.\n\n" + outcome.reason + "\n\nThe file on disk is as it was before.",
-         MB_ICONERROR);
+  if (!outcome.Saved()) {
+    Tell(document.fileName + " was not saved.\n\n" + SaveFailureMessage(outcome), MB_ICONERROR);
     return false;
   }
   // The application's own settings go with the file, but the file stands saved whatever becomes

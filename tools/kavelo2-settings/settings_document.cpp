@@ -315,7 +315,7 @@ SaveOutcome SettingsDocument::Save() {
   if (Refusal(Check()).kind != SaveRefusal::Kind::None) return outcome;
   std::string text = ComposeText();
   outcome = SaveFileSafely(folder + fileName, StoredForm(text));
-  if (outcome.saved) {
+  if (outcome.Saved()) {
     savedText = text;
     form = FileForm::Stored;
     fileSize = text.size();

@@ -2,34 +2,28 @@
 #include "tools/machine/safe_save.h"
 
 #include "platform/win32_api.h"
+#include "tools/machine/files.h"
 
 namespace {
 
-// The platform's error code with its meaning where a user can act on it.
-std::string ErrorText(DWORD error) {
-  struct Known {
-    DWORD code;
-    const char* text;
-  };
-  static const Known kKnown[] = {
-      {ERROR_PATH_NOT_FOUND, "the folder does not exist"},
-      {ERROR_ACCESS_DENIED, "access denied"},
-      {ERROR_WRITE_PROTECT, "the disk is write-protected"},
-      {ERROR_SHARING_VIOLATION, "another program has the file open"},
-      {ERROR_DISK_FULL, "the disk is full"},
-  };
-  std::string text = "Windows error " + std::to_string(error);
-  for (const Known& known : kKnown) {
-    if (known.code == error) text += std::string(": ") + known.text;
-  }
-  return text;
+// A pending file left by a save that never ended (a crash, a power cut) is the save's own, and
+// the old file never depended on it. It may have been made hidden or system since (or read-only),
+// and CreateFileA will not write over such a file: it loses those attributes first.
+void ClearLeftoverPending(const std::string& pending) {
+  constexpr DWORD kRefusing = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  DWORD attributes = GetFileAttributesA(pending.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+  if ((attributes & kRefusing) != 0) SetFileAttributesA(pending.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-// Writes and flushes the new file; false with the reason, the file removed.
-bool WritePending(const std::string& pending, const std::string& bytes, std::string& reason) {
-  HANDLE file = CreateFileA(pending.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+// Writes and flushes the new file; false with the step and the error, the file removed.
+bool WritePending(const std::string& bytes, SaveOutcome& outcome) {
+  ClearLeftoverPending(outcome.pending);
+  HANDLE file =
+      CreateFileA(outcome.pending.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    reason = "The new file " + pending + " cannot be created (" + ErrorText(GetLastError()) + ").";
+    outcome.step = SaveOutcome::Step::CreatePending;
+    outcome.error = GetLastError();
     return false;
   }
   DWORD written = 0;
@@ -40,55 +34,84 @@ bool WritePending(const std::string& pending, const std::string& bytes, std::str
   DWORD error = GetLastError();
   complete = CloseHandle(file) && complete;
   if (complete) return true;
-  DeleteFileA(pending.c_str());
-  reason = "The new file " + pending + " cannot be written (" + ErrorText(error) + ").";
+  DeleteFileA(outcome.pending.c_str());
+  outcome.step = SaveOutcome::Step::WritePending;
+  outcome.error = error;
   return false;
+}
+
+// The first replaced name that names nothing. A file under one of them may be the old file of an
+// earlier save that could not take its name back: it is never written over.
+bool ChooseReplacedName(SaveOutcome& outcome) {
+  for (int index = 0; index < kReplacedSaveNames; ++index) {
+    std::string name = ReplacedSavePath(outcome.path, index);
+    if (ProbePath(name) == PathKind::Missing) {
+      outcome.replaced = name;
+      return true;
+    }
+  }
+  return false;
+}
+
+// After ReplaceFileA failed: where the old file is. The platform leaves it under its name, except
+// after ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, when it stands under the replaced name; it is not
+// taken on trust but looked for, and brought back where it is found aside.
+void ReturnOldFile(SaveOutcome& outcome) {
+  if (ProbePath(outcome.path) != PathKind::Missing) return;
+  if (ProbePath(outcome.replaced) != PathKind::File) {
+    outcome.oldFile = SaveOutcome::OldFile::NotFound;
+    return;
+  }
+  // Never over a file that took the name meanwhile.
+  if (MoveFileExA(outcome.replaced.c_str(), outcome.path.c_str(), MOVEFILE_WRITE_THROUGH)) return;
+  outcome.returnError = GetLastError();
+  outcome.oldFile = SaveOutcome::OldFile::Aside;
 }
 
 }  // namespace
 
-std::string PendingSavePath(const std::string& path) { return path + ".saving"; }
-
-std::string ReplacedSavePath(const std::string& path) { return path + ".replaced"; }
-
 SaveOutcome SaveFileSafely(const std::string& path, const std::string& bytes) {
   SaveOutcome outcome;
+  outcome.path = path;
+  outcome.pending = PendingSavePath(path);
   DWORD attributes = GetFileAttributesA(path.c_str());
   bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    outcome.reason = path + " is a folder.";
+    outcome.step = SaveOutcome::Step::IsFolder;
     return outcome;
   }
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    outcome.reason = path + " is read-only. To change it, clear \"Read-only\" in its Properties first.";
+    outcome.step = SaveOutcome::Step::ReadOnly;
     return outcome;
   }
-  std::string pending = PendingSavePath(path);
-  if (!WritePending(pending, bytes, outcome.reason)) return outcome;
+  if (exists && !ChooseReplacedName(outcome)) {
+    outcome.step = SaveOutcome::Step::NoReplacedName;
+    return outcome;
+  }
+  if (!WritePending(bytes, outcome)) return outcome;
+
   if (!exists) {
-    if (MoveFileExA(pending.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
-      outcome.saved = true;
+    // Without MOVEFILE_REPLACE_EXISTING: a file that took the name meanwhile stays as it is.
+    if (MoveFileExA(outcome.pending.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
+      outcome.step = SaveOutcome::Step::Saved;
       return outcome;
     }
-  } else {
-    // The old file steps aside under a name of its own for the moment of the swap: whatever
-    // fails, it is never lost. ReplaceFileA keeps its attributes and permissions on the new one.
-    std::string replaced = ReplacedSavePath(path);
-    if (ReplaceFileA(path.c_str(), pending.c_str(), replaced.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                     nullptr)) {
-      DeleteFileA(replaced.c_str());
-      outcome.saved = true;
-      return outcome;
-    }
-    DWORD error = GetLastError();
-    // Only here has the old file left its name; it gets it back.
-    if (error == static_cast<DWORD>(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)) MoveFileExA(replaced.c_str(), path.c_str(), 0);
-    DeleteFileA(pending.c_str());
-    outcome.reason = "The new file cannot take the place of the old one (" + ErrorText(error) + ").";
+    outcome.step = SaveOutcome::Step::NamePending;
+    outcome.error = GetLastError();
+    DeleteFileA(outcome.pending.c_str());
     return outcome;
   }
-  DWORD error = GetLastError();
-  DeleteFileA(pending.c_str());
-  outcome.reason = "The new file cannot take the name " + path + " (" + ErrorText(error) + ").";
+  // ReplaceFileA keeps the old file's attributes and permissions on the new one.
+  if (ReplaceFileA(path.c_str(), outcome.pending.c_str(), outcome.replaced.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                   nullptr, nullptr)) {
+    DeleteFileA(outcome.replaced.c_str());
+    outcome.step = SaveOutcome::Step::Saved;
+    return outcome;
+  }
+  outcome.step = SaveOutcome::Step::Replace;
+  outcome.error = GetLastError();
+  ReturnOldFile(outcome);
+  // The new file goes, unless it is the only file left.
+  if (outcome.oldFile != SaveOutcome::OldFile::NotFound) DeleteFileA(outcome.pending.c_str());
   return outcome;
 }

@@ -858,7 +858,7 @@ namespace {
 
 // The words of the reports, checked whole: each case in tests/reports is a command line (NAME.args,
 // one argument a line, {file} for the configuration; lines beginning with "@" script the simulated
-// machine) and the configuration's plain text (NAME.txt, written in the stored form unless
+// machine, "@fail CALL N ERROR" failing its file call CALL at the N-th time, or every time for 0) and the configuration's plain text (NAME.txt, written in the stored form unless
 // "@plain-file" says to write it as it stands), and NAME.out is what a console shows: the standard
 // output, the standard error and the exit status. A rewording changes those files and no assertion;
 // KAVELO2_UPDATE_REPORTS=1 writes them anew from what the tool says now.
@@ -910,6 +910,11 @@ TEST_F(ConfigToolTest, WholeReportsOfRepresentativeFilesAreAsWritten) {
         windows = windowsText.c_str();
       } else if (line == "@plain-file") {
         plainFile = true;
+      } else if (line.rfind("@fail ", 0) == 0) {
+        char call[64];
+        unsigned long occurrence = 0, error = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "@fail %63s %lu %lu", call, &occurrence, &error), 3) << line;
+        Sim().fileFailures.push_back({call, occurrence, static_cast<DWORD>(error)});
       } else {
         args.push_back(line == "{file}" ? Write("Kavelo2.ini", plainFile ? text : LauncherTransform(text)) : line);
       }
