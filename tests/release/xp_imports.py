@@ -75,7 +75,7 @@ MSVCRT = set("""
     _wfopen _write abort atoi calloc exit fclose ferror fflush fopen fprintf fputc fputs fputwc
     fread free fwprintf fwrite isspace iswctype localeconv malloc memchr memcmp memcpy memmove
     memset realloc setlocale setvbuf signal strchr strcmp strcoll strerror strftime strlen
-    strncmp strspn strxfrm towlower towupper vfprintf wcscoll wcsftime wcslen wcsxfrm
+    strncmp strxfrm towlower towupper vfprintf wcscoll wcsftime wcslen wcsxfrm
 """.split())
 
 ALLOWED = {"KERNEL32.DLL": set(KERNEL32), "USER32.DLL": set(USER32), "GDI32.DLL": set(GDI32),
