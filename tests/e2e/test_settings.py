@@ -128,6 +128,10 @@ class SettingsTest(harness.EndToEndTest):
             self.assertEqual(text("try-label"), "&Last try, of Kavelo2.ini as it was then:")
             drive("check", "backdrop", "0")
             self.assertEqual(text("try-label"), "&Last try:")
+            # Another file opened (here the same one again) starts without a report.
+            drive("menu", "open")
+            drive("file-dialog", harness.win_path(installation.folder / "Kavelo2.ini"))
+            self.wait_for(lambda: text("try-report") == "", "the report stayed after File > Open")
             drive("click", "ok")
             drive("wait-gone")
             self.assertEqual(harness.wait_for_exit(dialog.process), 0)
@@ -400,8 +404,10 @@ class SettingsTest(harness.EndToEndTest):
                 self.wait_for(lambda: self.frame()[1] == (0, 0, 800, 600), "the work area did not follow")
                 left, top, right, bottom = self.frame()[0]
                 self.assertLessEqual((right - left, bottom - top), (800, 560))
-                # Every label and check box is wide enough for its text.
+                # Every label and check box is wide enough for its text, and a try's report of five
+                # lines shows whole.
                 self.assertEqual(drive("clipped"), [])
+                self.assertGreaterEqual(int(drive("rows", "try-report")[0]), 5)
                 self.assertTrue(0 <= left and 0 <= top and right <= 800 and bottom <= 600, self.frame())
                 SCREENSHOT.parent.mkdir(parents=True, exist_ok=True)
                 subprocess.run(["import", "-display", display, "-window", "root", "-crop", "800x600+0+0",

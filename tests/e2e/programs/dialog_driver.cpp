@@ -41,6 +41,7 @@
 //                                        closes it
 //   dialog_driver clipped                prints, one a line, the text of each label and check box
 //                                        of the dialog that its control is too small to show
+//   dialog_driver rows CONTROL           prints how many lines of text an edit control shows
 //
 // CONTROL is a control's name below. Exit status 0, 1 when the dialog or box does not appear or
 // an item does not exist, 2 on a usage error.
@@ -248,6 +249,28 @@ int AnswerStartupBox(const char* answer) {
   return 0;
 }
 
+// The dialog's font, made anew in `context`: its own handle belongs to the dialog's process.
+HFONT DialogFont(HDC context) {
+  return CreateFontA(-MulDiv(8, GetDeviceCaps(context, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                     "MS Shell Dlg");
+}
+
+// How many whole lines of the dialog's font an edit control's text area holds.
+int EditRows(HWND edit) {
+  RECT area;
+  Send(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+  HDC context = GetDC(edit);
+  HFONT font = DialogFont(context);
+  HGDIOBJ before = SelectObject(context, font);
+  TEXTMETRICA metrics;
+  GetTextMetricsA(context, &metrics);
+  SelectObject(context, before);
+  DeleteObject(font);
+  ReleaseDC(edit, context);
+  return static_cast<int>((area.bottom - area.top) / metrics.tmHeight);
+}
+
 // The labels and check boxes of the dialog whose text does not fit their control, measured with
 // the control's own font: a check box's text starts after its box, a label of one line's height
 // must hold its text on that line, and a taller one in its lines.
@@ -263,11 +286,8 @@ BOOL CALLBACK NoteClipped(HWND control, LPARAM clipped) {
   RECT client;
   GetClientRect(control, &client);
   LONG width = client.right - (checkBox ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0);
-  // The dialog's font, made anew: its handle belongs to the dialog's process.
   HDC context = GetDC(control);
-  HFONT dialogFont = CreateFontA(-MulDiv(8, GetDeviceCaps(context, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                                 FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH, "MS Shell Dlg");
+  HFONT dialogFont = DialogFont(context);
   HGDIOBJ font = SelectObject(context, dialogFont);
   RECT line = {0, 0, width, 0};
   DrawTextA(context, "X", -1, &line, DT_CALCRECT | DT_SINGLELINE);
@@ -466,6 +486,8 @@ int main(int argc, char** argv) {
     std::string narrow;
     for (const wchar_t* c = item; *c != L'\0'; ++c) narrow += *c < 128 ? static_cast<char>(*c) : '?';
     Print(narrow);
+  } else if (command == "rows") {
+    std::printf("%d\n", EditRows(control));
   } else if (command == "checked") {
     std::printf("%d\n", Send(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
   } else if (command == "selected") {
