@@ -110,6 +110,7 @@ typedef LONG_PTR(WINAPI* FARPROC)(void);
 #define KEY_SET_VALUE 0x0002u
 #define REG_OPTION_NON_VOLATILE 0x00000000u
 #define REG_SZ 1u
+#define REG_EXPAND_SZ 2u
 #define REG_DWORD 4u
 
 // Drives.

@@ -1,8 +1,10 @@
 """Kavelo2Settings.exe under Wine, driven through its controls and its keyboard by
-dialog_driver.exe: a folder set up from a plain-text file, saved, decoded byte for byte and run
-with the launcher; a save that the launcher could not read is refused; a save into a folder that
-takes no new file keeps the old file and says why; the keyboard alone selects and saves; Try
-reports a failed start and gives the keyboard back; Save As and help; a renamed launcher's
+dialog_driver.exe: a folder set up from a plain-text file, saved, decoded byte for byte, tried
+(closing during the trial asks and saves nothing) and run with the launcher; a save that the
+launcher could not read is refused; a save into a folder that takes no new file keeps the old file
+and says why; the keyboard alone selects and saves; Try reports a failed start and a box closed at
+once, and gives the keyboard back; Save As into another folder, whose application's settings the
+group then reads and writes; help; a file that cannot be read at start-up; a renamed launcher's
 folder; the frame on an 800x600 desktop, whose screenshot the user guide shows."""
 import shutil
 import subprocess
@@ -63,8 +65,9 @@ class SettingsTest(harness.EndToEndTest):
         # Written as plain text, never encoded; COLOR is no key of the launcher's.
         installation.write("Kavelo2.ini", b"WIDTH:1024\r\nCOLOR:16\r\n")
         application = installation.add_application("game/show.exe")
+        # The application runs long enough for the window to be used while it is tried.
         env = {"KAVELO_TEST_RECORD": harness.win_path(installation.start_records),
-               "KAVELO_TEST_RUN_MS": "600"}
+               "KAVELO_TEST_RUN_MS": "4000"}
         # Started without an argument, as from its icon: it opens the Kavelo2.ini beside it.
         with SettingsDialog(installation, env=env) as dialog:
             self.assertEqual(dialog.title, "*Kavelo2.ini - Kavelo2 Settings")
@@ -80,6 +83,7 @@ class SettingsTest(harness.EndToEndTest):
             drive("select", "heights", "480")
             drive("select", "depths", "32")
             drive("check", "strict", "1")
+            drive("check", "wait-all", "1")
             # A path inside the folder is stored relative to it.
             drive("set-text", "application", harness.win_path(application))
 
@@ -92,21 +96,42 @@ class SettingsTest(harness.EndToEndTest):
             self.wait_for_title("Kavelo2.ini - Kavelo2 Settings")
             stored = (installation.folder / "Kavelo2.ini").read_bytes()
             self.assertEqual(harness.encode_config(stored),
-                             b"WIDTH:640\r\nHEIGHT:480\r\nDEPTH:32\r\nSTRICT:1\r\n"
+                             b"WIDTH:640\r\nHEIGHT:480\r\nDEPTH:32\r\nSTRICT:1\r\nWAITALL:1\r\n"
                              b"PATH:game\\show.exe\r\n")
-            self.assertIn("Stored form, 63 bytes.", text("form"))
+            self.assertIn("Stored form, 74 bytes.", text("form"))
 
             # Try runs the folder's launcher and reports the modes around it.
             drive("click", "try")
             # No Windows program starts while the launcher switches (see harness.desktop_size).
             self.assertTrue(harness.wait_for_desktop("640x480"), "the launcher did not switch")
+            # While it runs, an edit changes neither the file nor the report to come, and closing
+            # (Cancel or OK) says what it would do and asks; No keeps the window.
+            drive("check", "backdrop", "1")
+            for button in ("cancel", "ok"):
+                drive("click", button)
+                caption, message = drive("box", "no")
+                self.assertEqual(message, "Kavelo2.exe, started by Try, is still running. Closing Kavelo2 Settings now "
+                                          "leaves it and its application running, and the report of the try is lost. "
+                                          "The changes to Kavelo2.ini are lost too: nothing is saved while a launcher "
+                                          "is being tried.\n\nClose anyway?")
+            self.assertEqual(text("try-report"), "Kavelo2.exe is running; the report follows when it ends.")
             self.assertTrue(harness.wait_for_desktop("1024x768"), "the launcher did not switch back")
             drive("wait-enabled", "try")
+            self.assertEqual((installation.folder / "Kavelo2.ini").read_bytes(), stored)
             self.assertEqual(text("try-report"),
                              "Kavelo2.exe ran.\r\nDisplay before: 1024x768x32@60; while it ran: "
                              "640x480x32@60; after: 1024x768x32@60.\r\nThe check of this file: result: "
                              "the launcher switches to 640x480 at 32 bits and starts "
-                             + harness.win_path(application))
+                             + harness.win_path(application) + ", and switches back once it and every program it "
+                             "starts have ended")
+            # The report is of the file as it was tried, and its label says so while it differs.
+            self.assertEqual(text("try-label"), "&Last try, of Kavelo2.ini as it was then:")
+            drive("check", "backdrop", "0")
+            self.assertEqual(text("try-label"), "&Last try:")
+            # Another file opened (here the same one again) starts without a report.
+            drive("menu", "open")
+            drive("file-dialog", harness.win_path(installation.folder / "Kavelo2.ini"))
+            self.wait_for(lambda: text("try-report") == "", "the report stayed after File > Open")
             drive("click", "ok")
             drive("wait-gone")
             self.assertEqual(harness.wait_for_exit(dialog.process), 0)
@@ -126,7 +151,7 @@ class SettingsTest(harness.EndToEndTest):
             self.assertEqual(dialog.title, "Kavelo2.ini - Kavelo2 Settings")
 
             # A text longer than the launcher reads is refused before anything is written.
-            drive("set-text", "application", "a" * 990)
+            drive("set-text", "application", "C:\\" + "a" * 987)
             self.assertIn("Saving is refused", text("explanation"))
             drive("click", "save")
             caption, message = drive("box", "ok")
@@ -232,39 +257,99 @@ class SettingsTest(harness.EndToEndTest):
             # reach it again: Escape closes it (nothing was changed, so nothing is asked).
             self.assertEqual(drive("active"), ["1"])
             self.assertEqual(drive("focus"), ["try"])
+
+            # With no mode that fits, STRICT shows its box, which is noted even when it is closed
+            # the moment it is seen; its text ends its sentence.
+            drive("deselect", "heights", "600")
+            drive("select", "heights", "768")
+            drive("check", "strict", "1")
+            drive("check", "backdrop", "0")
+            no_mode = "This application failed to find a suitable screen resolution and/or color depth."
+            for attempt in range(3):
+                drive("click", "try")
+                caption, message = drive("launcher-box", "ok", "0")
+                self.assertEqual((caption, message), harness.NO_MODE_BOX)
+                drive("wait-enabled", "try")
+                self.assertEqual(text("try-report"),
+                                 f"Kavelo2.exe ran and showed: Kavelo2: {no_mode}\r\nDisplay before: 1024x768x32@60; "
+                                 "while it ran: not switched; after: 1024x768x32@60.\r\nThe check of this file: "
+                                 f"the launcher would stop: STRICT is on, so it shows \"{no_mode}\" and starts nothing",
+                                 f"try {attempt + 1}")
             drive("keys", "escape")
             drive("wait-gone")
             self.assertEqual(harness.wait_for_exit(dialog.process), 0)
 
-    def test_save_as_about_and_the_user_guide(self):
+    def test_save_as_into_another_folder_about_and_the_user_guide(self):
         installation = self.settings_installation()
         installation.write("Kavelo2.ini", "WIDTH:800\r\nHEIGHT:600\r\n")
-        second = installation.folder / "Second.ini"
-        with SettingsDialog(installation) as dialog:
+        other = installation.folder / "B" / "other.ini"
+        other.parent.mkdir()
+        here, there = (harness.win_path(folder / "x.exe") for folder in (installation.folder, other.parent))
+        for program in (here, there):
+            self.addCleanup(harness.run_text, "reg", "delete", harness.LAYERS_KEY, "/v", program, "/f")
+        # The application the new file's launcher would start holds a value that is no text.
+        harness.run_text("reg", "add", harness.LAYERS_KEY, "/v", there, "/t", "REG_DWORD", "/d", "1", "/f")
+        with harness.windows_version("win7", "Kavelo2Settings.exe"), SettingsDialog(installation) as dialog:
             drive("check", "strict", "1")
+            drive("set-text", "application", "x.exe")
+            self.wait_for(lambda: "x.exe, for this user: none." in text("layers-note"), "x.exe was not settled")
+            drive("check", "run-640x480", "1")
             drive("menu", "save-as")
-            drive("file-dialog", harness.win_path(second))
-            self.wait_for_title("Second.ini - Kavelo2 Settings")
-            self.assertEqual(harness.encode_config(second.read_bytes()), b"WIDTH:800\r\nHEIGHT:600\r\nSTRICT:1\r\n")
+            drive("file-dialog", harness.win_path(other))
+            # The file is saved; the settings it carries over to B\x.exe cannot be written there,
+            # and the window says both, keeps the new name and shows the registry's value.
+            caption, message = drive("box", "ok")
+            self.assertEqual(message, f"other.ini was saved.\n\nThe compatibility layers of {there} are left as they "
+                                      "are: they are a value of registry type 4, which is not text.")
+            self.wait_for_title("other.ini - Kavelo2 Settings")
+            self.assertEqual(harness.encode_config(other.read_bytes()),
+                             b"WIDTH:800\r\nHEIGHT:600\r\nSTRICT:1\r\nPATH:x.exe\r\n")
             self.assertEqual(harness.encode_config((installation.folder / "Kavelo2.ini").read_bytes()),
                              b"WIDTH:800\r\nHEIGHT:600\r\n")
-            self.assertEqual(text("file"), harness.win_path(second))
-            self.assertTrue(text("form").startswith("No launcher in this folder reads this file."))
+            self.assertEqual(text("file"), harness.win_path(other))
+            self.assertEqual(text("form"), "Stored form, 45 bytes.")
+            self.assertIn("x.exe, for this user: a value of registry type 4, which is not text.", text("layers-note"))
+            self.assertEqual(drive("checked", "run-640x480"), ["0"])
+            # Once the value is gone, the group is the new file's application's: written there alone.
+            harness.run_text("reg", "delete", harness.LAYERS_KEY, "/v", there, "/f")
+            drive("set-text", "application", "x.exe")
+            self.wait_for(lambda: "x.exe, for this user: none." in text("layers-note"), "x.exe was not read again")
+            drive("check", "run-640x480", "1")
+            drive("keys", "ctrl+s")
+            self.wait_for_title("other.ini - Kavelo2 Settings")
+            self.assertEqual(harness.registry_data(harness.LAYERS_KEY, there), "640X480")
+            self.assertIsNone(harness.registry_data(harness.LAYERS_KEY, here))
 
             drive("menu", "about")
             caption, message = drive("box", "ok")
             self.assertEqual(caption, "Kavelo2 Settings")
             self.assertTrue(message.startswith("Kavelo2 Settings 2.0.0\n"), message)
-            # F1 opens the guide beside the program, or says that there is none.
+            # F1 opens the guide beside the program, or says that there is none; the build puts it
+            # beside the programs.
             drive("keys", "f1")
             caption, message = drive("box", "ok")
             self.assertIn("There is no user-guide.txt beside Kavelo2Settings.exe", message)
-            (installation.folder / "user-guide.txt").write_bytes(b"The guide.\r\n")
+            shutil.copy(harness.BIN / "user-guide.txt", installation.folder)
             drive("keys", "f1")
             self.assertEqual(drive("window", "user-guide.txt"), ["user-guide.txt - Notepad"])
             drive("click", "cancel")
             drive("wait-gone")
             self.assertEqual(harness.wait_for_exit(dialog.process), 0)
+
+    def test_a_file_that_cannot_be_read_is_told_before_the_window_opens(self):
+        installation = self.settings_installation()
+        (installation.folder / "Kavelo2.ini").mkdir()
+        process = harness.start_windows_program(installation.folder / SETTINGS.name)
+        try:
+            caption, message, owner = drive("startup-box", "ok")
+            self.assertEqual(caption, "Kavelo2 Settings")
+            self.assertTrue(message.startswith(harness.win_path(installation.folder / "Kavelo2.ini") +
+                                               " cannot be opened.\n\n"), message)
+            # The window is never shown: the box stands on its own.
+            self.assertEqual(owner, "no owner")
+            self.assertEqual(harness.wait_for_exit(process), 1)
+        finally:
+            harness.end_if_running(process)
 
     def test_a_renamed_launchers_folder_and_the_files_that_would_take_over(self):
         installation = self.settings_installation()
@@ -327,6 +412,10 @@ class SettingsTest(harness.EndToEndTest):
                 self.wait_for(lambda: self.frame()[1] == (0, 0, 800, 600), "the work area did not follow")
                 left, top, right, bottom = self.frame()[0]
                 self.assertLessEqual((right - left, bottom - top), (800, 560))
+                # Every label and check box is wide enough for its text, and a try's report of five
+                # lines shows whole.
+                self.assertEqual(drive("clipped"), [])
+                self.assertGreaterEqual(int(drive("rows", "try-report")[0]), 5)
                 self.assertTrue(0 <= left and 0 <= top and right <= 800 and bottom <= 600, self.frame())
                 SCREENSHOT.parent.mkdir(parents=True, exist_ok=True)
                 subprocess.run(["import", "-display", display, "-window", "root", "-crop", "800x600+0+0",
@@ -371,14 +460,15 @@ class SettingsTest(harness.EndToEndTest):
         with harness.windows_version("win10", "Kavelo2Settings.exe"), SettingsDialog(installation) as dialog:
             drive("menu", "restore")
             caption, message = drive("box", "ok")
-            self.assertEqual(message, "mode before:   640x480x32@60\nregistry mode: 1024x768x32@60\n"
-                                      "answer:        DISP_CHANGE_SUCCESSFUL\nmode after:    1024x768x32@60\n"
-                                      "result: the display is back in the registry mode, 1024x768x32@60\n")
+            self.assertEqual(message, "Mode before: 640x480x32@60\nRegistry mode: 1024x768x32@60\n"
+                                      "Answer: DISP_CHANGE_SUCCESSFUL\nMode after: 1024x768x32@60\n\n"
+                                      "The display is back in the registry mode, 1024x768x32@60.")
             self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
 
             # Windows 10 only emulates 16 bits for the launcher: the application needs its own
             # reduced colour mode, which the group sets, and the verdict follows at once.
-            self.assertEqual(text("layers-note"), f'For {game}, for this user: "~ RUNASADMIN".')
+            # The path gives way in its middle to fit the line.
+            self.assertEqual(text("layers-note"), f'For {game[:48]}...\\GAME.EXE, for this user: "~ RUNASADMIN".')
             self.assertTrue(text("explanation").startswith(
                 "the launcher starts the application, but not as the file says: on Windows 8 and later a "
                 "switch to 16 bits per pixel is only emulated"), text("explanation"))
@@ -391,9 +481,16 @@ class SettingsTest(harness.EndToEndTest):
             self.wait_for_title("Kavelo2.ini - Kavelo2 Settings")
             self.assertEqual(harness.registry_data(harness.LAYERS_KEY, game),
                              "~ RUNASADMIN 16BITCOLOR DISABLEDXMAXIMIZEDWINDOWEDMODE")
-            # Off again: the other name stays; with none left, the value goes.
+            # Off again: the choice stays the user's while the application is typed away and back,
+            # and saving then keeps the other name; with none left, the value goes.
             drive("choose", "colour", "Off")
             drive("check", "no-full-screen-optimisations", "0")
+            for typed in ("Game\\GAME.EX", "Game\\GAME.EXE"):
+                drive("set-text", "application", typed)
+                self.wait_for(lambda: f"\\{typed[5:]}, for this user" in text("layers-note"), f"{typed} was not settled")
+            self.assertEqual(drive("selected", "colour"), ["Off"])
+            self.assertEqual(drive("checked", "no-full-screen-optimisations"), ["0"])
+            self.assertEqual(drive("title")[0], "*Kavelo2.ini - Kavelo2 Settings")
             drive("keys", "ctrl+s")
             self.wait_for_title("Kavelo2.ini - Kavelo2 Settings")
             self.assertEqual(harness.registry_data(harness.LAYERS_KEY, game), "~ RUNASADMIN")

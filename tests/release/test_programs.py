@@ -5,12 +5,17 @@ header flags, manifest and version block.
 """
 import os
 import subprocess
+import sys
 import unittest
 import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
 import pe_image
 import xp_imports
+
+ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tools/release"))
+import plain_text  # noqa: E402
 
 BIN = Path(os.environ.get("KAVELO2_WINDOWS_BIN", ""))
 SHIPPED = ["Kavelo2.exe", "Lisko.exe", "kavelo2-config.exe", "Kavelo2Settings.exe", "PROJECTOR.EXE"]
@@ -37,8 +42,11 @@ def manifest(program):
 
 class ImportTest(unittest.TestCase):
 
-    def test_bin_holds_only_the_programs_that_ship(self):
-        self.assertEqual(sorted(path.name for path in BIN.iterdir()), sorted(SHIPPED))
+    def test_bin_holds_only_what_ships_and_the_guide_is_the_releases(self):
+        self.assertEqual(sorted(path.name for path in BIN.iterdir()), sorted(SHIPPED + ["user-guide.txt"]))
+        # Help > User guide finds beside the built programs what the release puts beside them.
+        guide = (ROOT / "docs/user-guide.md").read_text(encoding="utf-8")
+        self.assertEqual((BIN / "user-guide.txt").read_bytes(), plain_text.encoded(plain_text.convert(guide)))
 
     def test_every_import_is_on_the_windows_xp_list_and_every_entry_is_used(self):
         used = {dll: set() for dll in xp_imports.ALLOWED}

@@ -33,9 +33,10 @@ KERNEL32 = {
 
 USER32 = {
     "BeginPaint": "2000", "CheckDlgButton": "2000", "CreateDialogParamA": "2000",
-    "EnableMenuItem": "2000", "EnableWindow": "2000", "EnumWindows": "2000", "GetClassNameA": "2000",
+    "DestroyIcon": "2000", "EnableMenuItem": "2000", "EnableWindow": "2000", "EnumThreadWindows": "2000",
+    "GetClassNameA": "2000",
     "GetDlgItem": "2000", "GetDlgItemTextA": "2000", "GetFocus": "2000", "GetMenu": "2000",
-    "GetWindowRect": "2000", "GetWindowThreadProcessId": "2000", "IsWindowEnabled": "2000",
+    "GetWindowRect": "2000", "IsWindowEnabled": "2000",
     "IsWindowVisible": "2000", "KillTimer": "2000", "SystemParametersInfoA": "2000",
     "GetWindowLongA": "2000", "GetWindowTextA": "2000", "GetWindowTextLengthA": "2000",
     "IsDialogMessageA": "2000", "IsDlgButtonChecked": "2000", "LoadAcceleratorsA": "2000",

@@ -4,7 +4,6 @@
 
 #include "tools/kavelo2-settings/resource_ids.h"
 #include "tools/kavelo2-settings/settings_explain.h"
-#include "tools/model/layers_text.h"
 
 namespace {
 
@@ -33,12 +32,16 @@ std::string DialogText(int id) {
   return text;
 }
 
+// A box is the window's once the window is shown; before, it stands on its own, with a button
+// on the task bar, rather than behind a window no one sees.
+HWND BoxOwner() { return IsWindowVisible(Session().dialog) ? Session().dialog : nullptr; }
+
 void Tell(const std::string& text, UINT icon) {
-  MessageBoxA(Session().dialog, text.c_str(), kCaption, MB_OK | icon);
+  MessageBoxA(BoxOwner(), text.c_str(), kCaption, MB_OK | icon);
 }
 
 bool Ask(const std::string& question) {
-  return MessageBoxA(Session().dialog, question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+  return MessageBoxA(BoxOwner(), question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // What changes while the user edits: the title's mark, the launcher's pick and the explanation,
@@ -49,6 +52,7 @@ void ShowLive() {
   SetWindowTextA(Session().dialog, document.WindowTitle().c_str());
   SendDlgItemMessageA(Session().dialog, IDC_MODES, LB_SETCURSEL, static_cast<WPARAM>(check.selection.index), 0);
   SetDlgItemTextA(Session().dialog, IDC_EXPLANATION, ExplainDocument(document, check).c_str());
+  ShowTrialReport();
 }
 
 // The four value lists' selections as the document holds them, each with its caret on its first
@@ -112,21 +116,21 @@ void ShowLayers() {
   EnableWindow(GetDlgItem(session.dialog, IDC_RUN_640X480), apply ? TRUE : FALSE);
   bool fullScreen = apply && LayerOffered(AppLayer::NoFullScreenOptimisations, document.windows);
   EnableWindow(GetDlgItem(session.dialog, IDC_NO_FULL_SCREEN_OPTIMISATIONS), fullScreen ? TRUE : FALSE);
-  std::string note = "For " + document.layersPath + ", for this user: " + LayersText(document.layersRead) + ".";
-  SetDlgItemTextA(session.dialog, IDC_LAYERS_NOTE, note.c_str());
+  SetDlgItemTextA(session.dialog, IDC_LAYERS_NOTE, LayersNote(document).c_str());
   session.showing = false;
 }
 
 // The group's controls into the document.
 void TakeLayers() {
   SettingsSession& session = Session();
-  AppLayerSettings& layers = session.document.layers;
+  AppLayerSettings layers = session.document.layers;
   LRESULT colour = SendDlgItemMessageA(session.dialog, IDC_COLOUR, CB_GETCURSEL, 0, 0);
   if (colour >= 0 && static_cast<size_t>(colour) < session.colours.size()) {
     layers.reducedColour = session.colours[static_cast<size_t>(colour)];
   }
   layers.run640x480 = IsDlgButtonChecked(session.dialog, IDC_RUN_640X480) == BST_CHECKED;
   layers.noFullScreenOptimisations = IsDlgButtonChecked(session.dialog, IDC_NO_FULL_SCREEN_OPTIMISATIONS) == BST_CHECKED;
+  session.document.ChooseLayers(layers);
   ShowLive();
 }
 
@@ -146,6 +150,7 @@ void ShowDocument() {
   }
   CheckDlgButton(session.dialog, IDC_STRICT, document.strict ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(session.dialog, IDC_BACKDROP, document.backdrop ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(session.dialog, IDC_WAIT_ALL, document.waitAll ? BST_CHECKED : BST_UNCHECKED);
   SetDlgItemTextA(session.dialog, IDC_APPLICATION, document.application.c_str());
   session.showing = false;
   ShowSelections();

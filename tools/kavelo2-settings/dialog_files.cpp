@@ -58,11 +58,20 @@ bool PickFile(bool save, const char* filter, const std::string& folder, std::str
   return true;
 }
 
+// The first dropped file, whatever the length of its path: asked for that length first, so that a
+// path too long to open is told rather than opened cut short.
 void OnDroppedFiles(HDROP drop) {
-  char path[MAX_PATH];
-  UINT length = DragQueryFileA(drop, 0, path, MAX_PATH);
+  UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+  std::string path(length, '\0');
+  if (length > 0) path.resize(DragQueryFileA(drop, 0, &path[0], length + 1));
   DragFinish(drop);
-  if (length > 0 && length < MAX_PATH && Session().launcher == nullptr && ChangesMayGo()) OpenPath(path);
+  if (path.empty() || Session().launcher != nullptr) return;
+  if (path.size() >= MAX_PATH) {
+    Tell(path + "\n\ncannot be opened: its path is " + std::to_string(path.size()) + " characters long, and Kavelo2 "
+         "Settings opens paths of up to " + std::to_string(MAX_PATH - 1) + ".", MB_ICONERROR);
+    return;
+  }
+  if (ChangesMayGo() && OpenPath(path)) ForgetTrial();
 }
 
 void OpenGuide() {

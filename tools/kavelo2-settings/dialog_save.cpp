@@ -16,6 +16,8 @@ constexpr const char* kConfigurationFilter = "Launcher configurations (*.ini)\0*
 
 bool SaveDocument() {
   SettingsDocument& document = Session().document;
+  // The launcher being tried reads the file as it was: nothing is saved until it has ended.
+  if (Session().launcher != nullptr) return false;
   TakeSelections();
   SettleDocument();
   ConfigCheck check = document.Check();

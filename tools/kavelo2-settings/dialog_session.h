@@ -20,9 +20,10 @@ struct SettingsSession {
   HWND dialog = nullptr;
   bool showing = false;  // controls are being filled: their notifications are not edits
   HANDLE launcher = nullptr;
-  DWORD launcherId = 0;
+  DWORD launcherThread = 0;  // the launcher's one thread, which shows its message boxes
   TrialOutcome trial;
   ConfigCheck tried;  // the check of the file as it was saved and tried
+  HICON icons[2] = {};  // the window's large and small icon, destroyed with it
   std::vector<HWND> seenBoxes;
   HWND focusBeforeTrial = nullptr;
   std::vector<ReducedColour> colours;  // the colour list's items, as this Windows offers them
@@ -70,3 +71,7 @@ void SaveAs();
 void StartTrial();
 void NoteLauncherBoxes();
 void FinishTrial();
+// The report of the last trial, under a label that says when it is about the file as it was.
+void ShowTrialReport();
+// An opened file starts without a report.
+void ForgetTrial();

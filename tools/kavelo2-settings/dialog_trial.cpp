@@ -1,6 +1,8 @@
 // Trying the configuration: the launcher that reads the file is started once the file is saved,
-// the message loop waits for it while the window keeps answering, and a timer notes the message
-// boxes it shows.
+// the message loop waits for it while the window keeps answering, and the message boxes it shows
+// are noted whenever the dialog wakes: at each tick of a fast timer, at every message (a box that
+// takes the activation from the dialog wakes it at once), and once more when the launcher ends.
+// Only the launcher's own thread's windows are looked at, so a look costs one short enumeration.
 #include "tools/kavelo2-settings/dialog_session.h"
 
 #include "launcher/mode_selection.h"
@@ -10,7 +12,8 @@
 
 namespace {
 
-constexpr UINT kTrialPollMs = 50;
+// The platform's shortest timer: a box shown for longer than this is noted.
+constexpr UINT kTrialPollMs = USER_TIMER_MINIMUM;
 // The controls that save, open or try: idle while a launcher runs.
 constexpr int kIdleOnlyIds[] = {IDC_TRY, IDC_SAVE, IDOK};
 constexpr int kIdleOnlyMenuIds[] = {IDM_OPEN, IDM_SAVE, IDM_SAVE_AS, IDM_RESTORE_DISPLAY};
@@ -24,11 +27,10 @@ void EnableIdleControls(bool idle) {
 // A message box of the launcher being tried, noted once with its caption and text.
 BOOL CALLBACK NoteLauncherBox(HWND window, LPARAM) {
   SettingsSession& session = Session();
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
   char className[16] = "";
   GetClassNameA(window, className, sizeof(className));
-  if (owner != session.launcherId || std::strcmp(className, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+  // A message box is a dialog with its text control, noted once it has its text, shown or not yet.
+  if (std::strcmp(className, "#32770") != 0 || GetDlgItem(window, 0xFFFF) == nullptr) return TRUE;
   for (HWND seen : session.seenBoxes) {
     if (seen == window) return TRUE;
   }
@@ -59,10 +61,10 @@ void StartTrial() {
   ZeroMemory(&startup, sizeof(startup));
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process;
-  session.trial = TrialOutcome();
+  session.trial = TrialOf(document);
   session.trial.launcher = choice.launcher;
   session.trial.before = QueryCurrentMode();
-  session.tried = document.Check();
+  session.tried = document.SavedCheck();
   session.focusBeforeTrial = GetFocus();
   if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, document.folder.c_str(),
                       &startup, &process)) {
@@ -72,22 +74,39 @@ void StartTrial() {
   }
   CloseHandle(process.hThread);
   session.launcher = process.hProcess;
-  session.launcherId = process.dwProcessId;
+  session.launcherThread = process.dwThreadId;
   session.seenBoxes.clear();
   EnableIdleControls(false);
   SetTimer(session.dialog, kTrialTimer, kTrialPollMs, nullptr);
+  SetDlgItemTextA(session.dialog, IDC_TRY_REPORT_LABEL, "&Last try:");
   SetDlgItemTextA(session.dialog, IDC_TRY_REPORT, (choice.launcher + " is running; the report follows when it ends.").c_str());
 }
 
-void NoteLauncherBoxes() { EnumWindows(NoteLauncherBox, 0); }
+void NoteLauncherBoxes() {
+  if (Session().launcher != nullptr) EnumThreadWindows(Session().launcherThread, NoteLauncherBox, 0);
+}
+
+void ShowTrialReport() {
+  SettingsSession& session = Session();
+  if (session.launcher != nullptr) return;
+  SetDlgItemTextA(session.dialog, IDC_TRY_REPORT_LABEL, TrialReportLabel(session.trial, session.document).c_str());
+}
+
+void ForgetTrial() {
+  Session().trial = TrialOutcome();
+  SetDlgItemTextA(Session().dialog, IDC_TRY_REPORT, "");
+  ShowTrialReport();
+}
 
 void FinishTrial() {
   SettingsSession& session = Session();
   KillTimer(session.dialog, kTrialTimer);
+  NoteLauncherBoxes();
   CloseHandle(session.launcher);
   session.launcher = nullptr;
   session.trial.after = QueryCurrentMode();
   SetDlgItemTextA(session.dialog, IDC_TRY_REPORT, DescribeTrial(session.trial, session.tried).c_str());
+  ShowTrialReport();
   EnableIdleControls(true);
   // Whatever the launcher showed (its black backdrop above all) took the activation: the dialog
   // takes it back, with the control that had the focus, so that the keyboard reaches it again.

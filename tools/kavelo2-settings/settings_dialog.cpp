@@ -5,6 +5,7 @@
 
 #include "tools/kavelo2-settings/dialog_session.h"
 #include "tools/kavelo2-settings/resource_ids.h"
+#include "tools/kavelo2-settings/trial.h"
 #include "tools/machine/display.h"
 #include "tools/model/mode_notation.h"
 #include "tools/model/restore_text.h"
@@ -25,11 +26,18 @@ SettingsSession* g_session = nullptr;
 // launcher that was ended by force.
 void RestoreTheDisplay() {
   RestoreOutcome outcome = RestoreDisplay();
-  Tell(RestoreReport(outcome), BackInRegistryMode(outcome) ? MB_ICONINFORMATION : MB_ICONWARNING);
+  Tell(RestoreMessage(outcome), BackInRegistryMode(outcome) ? MB_ICONINFORMATION : MB_ICONWARNING);
 }
 
+// Closing while a launcher is being tried leaves it running and loses its report: asked first,
+// and nothing is saved then.
 void CloseWindow() {
-  if (ChangesMayGo()) DestroyWindow(Session().dialog);
+  SettingsSession& session = Session();
+  if (session.launcher != nullptr) {
+    if (Ask(ClosingDuringTrialText(session.trial, session.document))) DestroyWindow(session.dialog);
+    return;
+  }
+  if (ChangesMayGo()) DestroyWindow(session.dialog);
 }
 
 void OnCommand(WORD id, WORD code) {
@@ -54,9 +62,11 @@ void OnCommand(WORD id, WORD code) {
     }
     case IDC_STRICT:
     case IDC_BACKDROP:
+    case IDC_WAIT_ALL:
       if (code != BN_CLICKED) return;
       document.strict = IsDlgButtonChecked(session.dialog, IDC_STRICT) == BST_CHECKED;
       document.backdrop = IsDlgButtonChecked(session.dialog, IDC_BACKDROP) == BST_CHECKED;
+      document.waitAll = IsDlgButtonChecked(session.dialog, IDC_WAIT_ALL) == BST_CHECKED;
       ShowLive();
       return;
     case IDC_APPLICATION:
@@ -90,7 +100,9 @@ void OnCommand(WORD id, WORD code) {
     }
     case IDM_OPEN: {
       std::string path;
-      if (idle && ChangesMayGo() && PickFile(false, kConfigurationFilter, document.folder, path)) OpenPath(path);
+      if (idle && ChangesMayGo() && PickFile(false, kConfigurationFilter, document.folder, path) && OpenPath(path)) {
+        ForgetTrial();
+      }
       return;
     }
     case IDC_SAVE:
@@ -111,7 +123,11 @@ void OnCommand(WORD id, WORD code) {
       return;
     case IDOK:
       TakeSelections();
-      if (idle && (!document.IsChanged() || SaveDocument())) DestroyWindow(session.dialog);
+      if (!idle) {
+        CloseWindow();  // which saves nothing while the launcher runs
+      } else if (!document.IsChanged() || SaveDocument()) {
+        DestroyWindow(session.dialog);
+      }
       return;
     case IDCANCEL:
     case IDM_EXIT:
@@ -127,10 +143,11 @@ INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_INITDIALOG: {
       Session().dialog = dialog;
       HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
-      HANDLE big = LoadImageA(instance, MAKEINTRESOURCEA(IDI_SETTINGS), IMAGE_ICON, 32, 32, 0);
-      HANDLE small = LoadImageA(instance, MAKEINTRESOURCEA(IDI_SETTINGS), IMAGE_ICON, 16, 16, 0);
-      SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-      SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+      HICON* icons = Session().icons;
+      icons[0] = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SETTINGS), IMAGE_ICON, 32, 32, 0));
+      icons[1] = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SETTINGS), IMAGE_ICON, 16, 16, 0));
+      SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons[0]));
+      SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons[1]));
       DragAcceptFiles(dialog, TRUE);
       int number = 1;
       for (const DEVMODEA& mode : Session().document.catalogue) {
@@ -172,6 +189,11 @@ INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
       CloseWindow();
       return TRUE;
     case WM_DESTROY:
+      // The window no longer shows its icons once it is gone; they were loaded for it alone.
+      for (HICON& icon : Session().icons) {
+        if (icon != nullptr) DestroyIcon(icon);
+        icon = nullptr;
+      }
       PostQuitMessage(0);
       return TRUE;
     default:
@@ -196,7 +218,8 @@ int RunSettingsDialog(HINSTANCE instance, const std::string& path) {
   session.document.ReadDisplay();
   HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, SettingsProcedure, 0);
   if (dialog == nullptr) return 1;
-  // A file that cannot be read is not replaced by an empty configuration: the program ends.
+  // A file that cannot be read is not replaced by an empty configuration: the program ends. Its box
+  // stands on its own, since the window is not shown yet.
   if (!OpenPath(path)) {
     DestroyWindow(dialog);
     g_session = nullptr;
@@ -229,5 +252,7 @@ int RunSettingsDialog(HINSTANCE instance, const std::string& path) {
       }
       if (toList) TakeSelections();
     }
+    // A box of the launcher that takes the activation wakes the dialog: it is noted at once.
+    NoteLauncherBoxes();
   }
 }

@@ -49,6 +49,12 @@ std::vector<int32_t> Common(const std::vector<int32_t>& a, const std::vector<int
   return common;
 }
 
+// The three settings a reading holds: none where it holds no value the tools can read.
+AppLayerSettings SettingsRead(const AppLayersReading& reading) {
+  return reading.status == AppLayersReading::Status::Found ? SettingsOfLayers(ParseLayerValue(reading.value))
+                                                           : AppLayerSettings();
+}
+
 bool Readable(const AppLayersReading& reading) {
   using Status = AppLayersReading::Status;
   return reading.status == Status::Found || reading.status == Status::NoKey || reading.status == Status::NoValue;
@@ -56,10 +62,12 @@ bool Readable(const AppLayersReading& reading) {
 
 using Probe = std::function<PathKind(const std::string& path)>;
 
-// The check of `document`'s text with `probe` answering for the machine's files.
-ConfigCheck CheckWith(const SettingsDocument& document, const Probe& probe) {
+// The check of `text` in `document`'s folder with `probe` answering for the machine's files, and
+// the application's settings as saving would leave them (`withChoices`) or as they are.
+ConfigCheck CheckWith(const SettingsDocument& document, const Probe& probe, const std::string& text,
+                      bool withChoices) {
   CheckInput input;
-  input.file.bytes = StoredForm(document.ComposeText());
+  input.file.bytes = StoredForm(text);
   input.file.size = input.file.bytes.size();
   input.inputName = document.fileName;
   input.programDirectory = document.folder;
@@ -70,10 +78,10 @@ ConfigCheck CheckWith(const SettingsDocument& document, const Probe& probe) {
   input.probe = probe;
   // The check sees the application's settings as saving would leave them, once they were read
   // for the application it names.
-  input.layers = [&document](const std::string& path, AppLayersReading& reading) {
+  input.layers = [&document, withChoices](const std::string& path, AppLayersReading& reading) {
     if (path != document.layersPath) return false;
     reading = document.layersRead;
-    if (!document.LayersChanged() || !Readable(reading)) return true;
+    if (!withChoices || !document.LayersChanged() || !Readable(reading)) return true;
     LayerValueChange change = ComposeLayerValue(reading.value, document.layers, document.windows);
     reading.status = change.remove ? AppLayersReading::Status::NoValue : AppLayersReading::Status::Found;
     reading.value = change.remove ? "" : change.value;
@@ -84,7 +92,7 @@ ConfigCheck CheckWith(const SettingsDocument& document, const Probe& probe) {
 
 // The paths that the check of `document` and its folder's launchers ask about, answered by `probe`.
 void AskedPaths(const SettingsDocument& document, const Probe& probe) {
-  CheckWith(document, probe);
+  CheckWith(document, probe, document.ComposeText(), true);
   LauncherFolder folder{document.folder, document.launchers, probe};
   folder.ReadersOf(document.fileName);
   folder.TakenOverBy(document.fileName);
@@ -216,6 +224,7 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
   layersPath.clear();
   layersRead = AppLayersReading();
   layers = layersSaved = AppLayerSettings();
+  layersChosen = false;
 }
 
 std::string SettingsDocument::ComposeText() const {
@@ -235,10 +244,17 @@ std::string SettingsDocument::ComposeText() const {
 }
 
 ConfigCheck SettingsDocument::Check() const {
-  return CheckWith(*this, [this](const std::string& path) {
-    auto known = found.find(path);
-    return known != found.end() ? known->second : PathKind::Unknown;
-  });
+  return CheckWith(*this, Launchers().probe, ComposeText(), true);
+}
+
+ConfigCheck SettingsDocument::SavedCheck() const { return CheckWith(*this, Launchers().probe, savedText, false); }
+
+std::string SettingsDocument::ApplicationPath() const {
+  ConfigCheck check = Check();
+  if (check.settingsRead) return check.applicationPath;
+  // An empty text is read no further; the launcher's record still names its default application.
+  LaunchContext context((folder + "Kavelo2.exe").c_str(), currentMode);
+  return context.applicationPath;
 }
 
 LauncherFolder SettingsDocument::Launchers() const {
@@ -265,15 +281,16 @@ void SettingsDocument::Settle() {
   }
   found = answers;
 
-  // The settings of the application the file now names, read once for it.
-  std::string path = Check().applicationPath;
-  if (path == layersPath) return;
-  bool keepChoices = LayersChanged();
-  layersPath = path;
-  layersRead = ReadApplicationLayers(path);
-  layersSaved = layersRead.status == AppLayersReading::Status::Found ? SettingsOfLayers(ParseLayerValue(layersRead.value))
-                                                                     : AppLayerSettings();
-  if (!keepChoices) layers = layersSaved;
+  // The settings of the application the file's launcher now starts, as the registry holds them.
+  layersPath = ApplicationPath();
+  layersRead = ReadApplicationLayers(layersPath);
+  layersSaved = SettingsRead(layersRead);
+  if (!layersChosen) layers = layersSaved;
+}
+
+void SettingsDocument::ChooseLayers(const AppLayerSettings& chosen) {
+  layersChosen = layersChosen || chosen != layers;
+  layers = chosen;
 }
 
 bool SettingsDocument::LayersApply() const {
@@ -282,10 +299,11 @@ bool SettingsDocument::LayersApply() const {
 
 LayerWriteOutcome SettingsDocument::SaveLayers() {
   LayerWriteOutcome outcome = SetApplicationLayers(layersPath, layers, windows);
-  if (outcome.result == LayerWriteOutcome::Result::Written || outcome.result == LayerWriteOutcome::Result::Removed) {
-    layersSaved = layers;
-    layersRead = ReadApplicationLayers(layersPath);
-  }
+  bool written = outcome.result == LayerWriteOutcome::Result::Written || outcome.result == LayerWriteOutcome::Result::Removed;
+  layersRead = ReadApplicationLayers(layersPath);
+  layersSaved = written ? layers : SettingsRead(layersRead);
+  layers = layersSaved;
+  layersChosen = false;
   return outcome;
 }
 
@@ -295,9 +313,9 @@ SaveRefusal SettingsDocument::Refusal(const ConfigCheck& check) const {
     refusal.kind = SaveRefusal::Kind::EndsAnEntry;
     return refusal;
   }
-  // The launcher would read the value otherwise than it looks.
+  // The launcher would read the value otherwise than it looks, or keep the application it had.
   for (const Finding& finding : check.findings) {
-    if (!IsPathValueFinding(finding.kind)) continue;
+    if (!IsPathValueFinding(finding.kind) && finding.kind != FindingKind::PathTooLong) continue;
     refusal.kind = SaveRefusal::Kind::PathReadOtherwise;
     refusal.finding = finding;
     return refusal;

@@ -50,7 +50,8 @@ struct SaveRefusal {
   enum class Kind {
     None,
     EndsAnEntry,        // the application path holds a separator, which ends the entry there
-    PathReadOtherwise,  // the launcher reads the PATH value otherwise than it looks (`finding`)
+    PathReadOtherwise,  // the launcher reads the PATH value otherwise than it looks, or does not
+                        // take it (`finding`)
     TooLong,            // the text is `size` bytes, longer than the launcher reads
   };
   Kind kind = Kind::None;
@@ -94,6 +95,8 @@ struct SettingsDocument {
   AppLayersReading layersRead;   // what the registry held there
   AppLayerSettings layers;       // as the dialog shows them
   AppLayerSettings layersSaved;  // as read or last written
+  bool layersChosen = false;     // the user chose `layers` since the file was loaded or they were
+                                 // last written: they stay when the application changes
 
   // What the machine was found to hold at each path the check or the folder's launchers asked
   // about, when the document last settled. Paths not in it are Unknown.
@@ -114,10 +117,15 @@ struct SettingsDocument {
   void Load(const FileText& file, uint64_t size);
 
   // Asks the machine what the check now needs to know: every path it and the folder's launchers
-  // ask about, and the application's compatibility settings. Done when a file is opened or saved
-  // and when the application path has settled, never for an edit in between. Unsaved choices of
-  // the settings stay when the application changes: they are then the new application's.
+  // ask about, and the compatibility settings of the application the file's launcher starts, read
+  // anew each time. Done when a file is opened or saved and when the application path has
+  // settled, never for an edit in between. The user's unsaved choices of the settings stay
+  // whatever the application becomes: they are then the new application's.
   void Settle();
+
+  // The application that the launcher reading the saved text starts: its PATH by the launcher's
+  // own rule, or PROJECTOR.EXE beside it; "" only when the folder leaves the launcher no paths.
+  std::string ApplicationPath() const;
 
   // The folder's launchers, and what they read, as the machine was last found.
   LauncherFolder Launchers() const;
@@ -136,6 +144,9 @@ struct SettingsDocument {
   // The model's check of ComposeText() in this folder against this display, with what the machine
   // was last found to hold and the application's compatibility settings as saving leaves them.
   ConfigCheck Check() const;
+  // The same for the file as last loaded or saved, with the application's settings as the
+  // registry was last found to hold them: what a launcher started now reads and applies.
+  ConfigCheck SavedCheck() const;
 
   // Why that text cannot be saved, judged on its check.
   SaveRefusal Refusal(const ConfigCheck& check) const;
@@ -146,10 +157,14 @@ struct SettingsDocument {
   SaveOutcome Save();
 
   bool LayersChanged() const { return layers != layersSaved; }
+  // The user's choice of the application's settings, kept until it is written.
+  void ChooseLayers(const AppLayerSettings& chosen);
   // Whether the settings can be set for that application: a program on a local drive, whose
   // value is one the tools can read and so write without losing its other names.
   bool LayersApply() const;
-  // Writes the changed settings, in the form the Compatibility tab of this Windows uses.
+  // Writes the changed settings, in the form the Compatibility tab of this Windows uses. A write
+  // that is refused or fails leaves the settings as the registry holds them, which the dialog
+  // then shows: the choice is not kept as a change that no save can make.
   LayerWriteOutcome SaveLayers();
 
   // The file's text changed since it was loaded or last saved, or it was loaded from a form the

@@ -4,6 +4,8 @@
 #include "launcher/config_file.h"
 #include "tools/model/check_report.h"
 #include "tools/model/finding_text.h"
+#include "tools/model/layers_text.h"
+#include "tools/model/shortened_path.h"
 
 namespace {
 
@@ -18,6 +20,18 @@ std::string WithCrLf(const std::string& text) {
 }
 
 std::string Bytes(uint64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
+
+// The most of an application's path that the line under its settings shows, with room left on
+// the line for what the registry holds.
+constexpr size_t kLayersNotePathWidth = 60;
+
+// A file of some length whose text the launcher reads as nothing: a NUL byte at its start.
+bool ReadAsEmpty(const SettingsDocument& document) {
+  for (const Finding& limit : document.loadedLimits) {
+    if (limit.kind == FindingKind::NulEndsText && limit.number == 0) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -43,6 +57,8 @@ std::string FormDescription(const SettingsDocument& document) {
                                     : "Stored form, " + Bytes(document.fileSize) + ".";
       break;
   }
+  // The explanation tells what the launcher reads, which is then nothing at all.
+  if (ReadAsEmpty(document)) form += " A NUL byte at its start ends its text: the launcher reads it as empty.";
   // Which launcher of the folder reads it, by the launcher's own rule.
   if (document.launchers.empty()) return form;
   std::vector<std::string> readers = document.Launchers().ReadersOf(document.fileName);
@@ -50,6 +66,12 @@ std::string FormDescription(const SettingsDocument& document) {
   std::string names;
   for (size_t i = 0; i < readers.size(); ++i) names += (i == 0 ? "" : " and ") + readers[i];
   return "Read by " + names + ". " + form;
+}
+
+std::string LayersNote(const SettingsDocument& document) {
+  if (document.layersPath.empty()) return "The launcher's folder leaves it no room for an application's path.";
+  return "For " + ShortenedPath(document.layersPath, kLayersNotePathWidth) + ", for this user: " +
+         LayersText(document.layersRead) + ".";
 }
 
 std::string UnshownNote(const UnshownEntry& entry) {

@@ -10,6 +10,10 @@
 // What was found in the file, one sentence for the line under the file's name.
 std::string FormDescription(const SettingsDocument& document);
 
+// The line under the application's settings: which application they are for, its path
+// shortened to fit the line, and what the registry holds for it.
+std::string LayersNote(const SettingsDocument& document);
+
 // What saving does to an entry of the file that the lists cannot show.
 std::string UnshownNote(const UnshownEntry& entry);
 

@@ -45,7 +45,9 @@ std::string TrialChoiceText(const TrialChoice& choice, const SettingsDocument& d
 std::string DescribeTrial(const TrialOutcome& trial, const ConfigCheck& check) {
   std::string text = trial.launcher + " ran";
   for (size_t i = 0; i < trial.boxes.size(); ++i) {
+    // A box's text may end in a line break of its own ("... color depth.\r"): it ends here.
     std::string message = trial.boxes[i].second;
+    message.erase(message.find_last_not_of("\r\n ") + 1);
     std::replace(message.begin(), message.end(), '\r', ' ');
     text += (i == 0 ? " and showed: " : "; then: ") + trial.boxes[i].first + ": " + message;
   }
@@ -54,4 +56,34 @@ std::string DescribeTrial(const TrialOutcome& trial, const ConfigCheck& check) {
           (trial.switched ? FormatMode(trial.during) : std::string("not switched")) + "; after: " +
           FormatMode(trial.after) + ".\r\nThe check of this file: " + VerdictLine(check);
   return text;
+}
+
+TrialOutcome TrialOf(const SettingsDocument& document) {
+  TrialOutcome trial;
+  trial.file = document.folder + document.fileName;
+  trial.text = document.savedText;
+  trial.layersPath = document.layersPath;
+  trial.layers = document.layersSaved;
+  return trial;
+}
+
+bool TrialShowsDocument(const TrialOutcome& trial, const SettingsDocument& document) {
+  return trial.file == document.folder + document.fileName && trial.text == document.ComposeText() &&
+         trial.layersPath == document.layersPath && trial.layers == document.layers;
+}
+
+std::string TrialReportLabel(const TrialOutcome& trial, const SettingsDocument& document) {
+  if (trial.launcher.empty() || TrialShowsDocument(trial, document)) return "&Last try:";
+  std::string name = trial.file.substr(trial.file.find_last_of('\\') + 1);
+  return "&Last try, of " + name + " as it was then:";
+}
+
+std::string ClosingDuringTrialText(const TrialOutcome& trial, const SettingsDocument& document) {
+  std::string text = trial.launcher + ", started by Try, is still running. Closing Kavelo2 Settings now leaves it and "
+                     "its application running, and the report of the try is lost.";
+  if (document.IsChanged()) {
+    text += " The changes to " + document.fileName + " are lost too: nothing is saved while a launcher is being "
+            "tried.";
+  }
+  return text + "\n\nClose anyway?";
 }

@@ -26,6 +26,12 @@ TrialChoice ChooseTrialLauncher(const SettingsDocument& document);
 // before, while the launcher ran (when it switched) and after.
 struct TrialOutcome {
   std::string launcher;
+  // What was tried: the file, its text as saved, and the settings of the application it names
+  // as the registry held them.
+  std::string file;
+  std::string text;
+  std::string layersPath;
+  AppLayerSettings layers;
   std::vector<std::pair<std::string, std::string>> boxes;  // caption and text, in order shown
   DEVMODEA before{};
   bool switched = false;
@@ -35,6 +41,18 @@ struct TrialOutcome {
 
 // The report of a trial, worded with the verdict of the check of the file that was tried.
 std::string DescribeTrial(const TrialOutcome& trial, const ConfigCheck& check);
+
+// What `trial` tried, taken from the document once its file is saved (the launcher still to be
+// named and the modes still to be seen).
+TrialOutcome TrialOf(const SettingsDocument& document);
+// Whether the document still is what the trial tried: the same file, text and application
+// settings. Otherwise its report is about the file as it was then.
+bool TrialShowsDocument(const TrialOutcome& trial, const SettingsDocument& document);
+// The report's label, with its access key: says when the report is about the file as it was.
+std::string TrialReportLabel(const TrialOutcome& trial, const SettingsDocument& document);
+
+// What closing the dialog does while the launcher of `trial` still runs, asked before it closes.
+std::string ClosingDuringTrialText(const TrialOutcome& trial, const SettingsDocument& document);
 
 // Why Try starts nothing, for a choice that is not a launcher.
 std::string TrialChoiceText(const TrialChoice& choice, const SettingsDocument& document);

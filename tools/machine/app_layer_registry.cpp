@@ -60,17 +60,20 @@ AppLayersReading ReadApplicationLayers(const std::string& path) {
     reading.error = opened;
     return reading;
   }
-  // One byte beyond what is asked for, to close a stored text that lacks its NUL.
-  char data[kLayerValueCapacity + 1];
+  char data[kLayerValueCapacity];
   DWORD size = kLayerValueCapacity;
   LONG queried = RegQueryValueExA(key, path.c_str(), nullptr, &reading.type, reinterpret_cast<LPBYTE>(data), &size);
   RegCloseKey(key);
-  if (queried == ERROR_SUCCESS && reading.type != REG_SZ) {
+  // REG_EXPAND_SZ is text as well, as the tab reads it; its layer names hold nothing to expand.
+  if (queried == ERROR_SUCCESS && reading.type != REG_SZ && reading.type != REG_EXPAND_SZ) {
     reading.status = Status::NotText;
   } else if (queried == ERROR_SUCCESS) {
-    data[size < kLayerValueCapacity ? size : kLayerValueCapacity] = '\0';
-    reading.status = Status::Found;
-    reading.value = data;
+    // The text is what precedes its terminating NULs; a NUL before other bytes is kept whole, so
+    // that no write cuts the value there.
+    std::string value(data, size < kLayerValueCapacity ? size : kLayerValueCapacity);
+    value.erase(value.find_last_not_of('\0') + 1);
+    reading.status = value.find('\0') == std::string::npos ? Status::Found : Status::HoldsNul;
+    reading.value = value;
   } else {
     reading.status = queried == ERROR_FILE_NOT_FOUND ? Status::NoValue
                      : queried == ERROR_MORE_DATA    ? Status::TooLong

@@ -85,6 +85,8 @@ bool OnNetwork(const AppPlace& place);
 struct AppLayersReading {
   enum class Status {
     Found,    // `value` holds it
+    HoldsNul, // `value` holds it, with a NUL byte before its end: not a list of names the tools
+              // can rewrite without cutting it short
     NoKey,    // the Layers key does not exist: no program has layers
     NoValue,  // the key holds no value for the application
     TooLong,  // the value is longer than kLayerValueCapacity

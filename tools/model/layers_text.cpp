@@ -26,6 +26,9 @@ std::string LayersText(const AppLayersReading& layers) {
     case Status::TooLong:
       text = "a value longer than " + std::to_string(kLayerValueCapacity - 1) + " bytes, not read";
       break;
+    case Status::HoldsNul:
+      text = "a value with a NUL byte inside it, not read";
+      break;
     case Status::NotText:
       text = "a value of registry type " + std::to_string(layers.type) + ", which is not text";
       break;

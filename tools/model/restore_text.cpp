@@ -4,6 +4,8 @@
 #include "launcher/mode_switch.h"
 #include "tools/model/mode_notation.h"
 
+#include <vector>
+
 namespace {
 
 std::string ModeOrUnknown(const DEVMODEA& mode) {
@@ -15,13 +17,41 @@ std::string ResultName(LONG result) {
   return name != nullptr ? std::string(name) : "result " + std::to_string(result);
 }
 
+struct Row {
+  const char* label;
+  std::string value;
+};
+
+// The modes before, in the registry and after, and the platform's answer, in that order.
+std::vector<Row> Rows(const RestoreOutcome& outcome) {
+  return {{"mode before", ModeOrUnknown(outcome.before)},
+          {"registry mode", outcome.registryKnown ? FormatMode(outcome.registry) : std::string("not readable")},
+          {"answer", ResultName(outcome.result)},
+          {"mode after", ModeOrUnknown(outcome.after)}};
+}
+
 }  // namespace
 
 std::string RestoreReport(const RestoreOutcome& outcome) {
-  return "mode before:   " + ModeOrUnknown(outcome.before) + "\n" +
-         "registry mode: " + (outcome.registryKnown ? FormatMode(outcome.registry) : std::string("not readable")) +
-         "\n" + "answer:        " + ResultName(outcome.result) + "\n" +
-         "mode after:    " + ModeOrUnknown(outcome.after) + "\n" + "result: " + RestoreResult(outcome) + "\n";
+  constexpr size_t kValueColumn = 15;  // after the longest label, "registry mode: "
+  std::string report;
+  for (const Row& row : Rows(outcome)) {
+    std::string label = std::string(row.label) + ":";
+    report += label + std::string(kValueColumn - label.size(), ' ') + row.value + "\n";
+  }
+  return report + "result: " + RestoreResult(outcome) + "\n";
+}
+
+std::string RestoreMessage(const RestoreOutcome& outcome) {
+  std::string message;
+  for (const Row& row : Rows(outcome)) {
+    std::string label = row.label;
+    label[0] = static_cast<char>(label[0] - 'a' + 'A');
+    message += label + ": " + row.value + "\n";
+  }
+  std::string result = RestoreResult(outcome);
+  result[0] = static_cast<char>(result[0] - 'a' + 'A');
+  return message + "\n" + result + ".";
 }
 
 std::string RestoreResult(const RestoreOutcome& outcome) {

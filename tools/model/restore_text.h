@@ -6,7 +6,11 @@
 
 #include <string>
 
-// The modes before, in the registry and after, one a line, then "result: " and RestoreResult.
+// The modes before, in the registry and after, one a line with the values in one column (for a
+// console's fixed-width font), then "result: " and RestoreResult.
 std::string RestoreReport(const RestoreOutcome& outcome);
+// The same for a message box, whose font is proportional: each value after its label and ": ",
+// then the result as a sentence of its own.
+std::string RestoreMessage(const RestoreOutcome& outcome);
 // What the return came to, in one line; the tool's error line too when it failed.
 std::string RestoreResult(const RestoreOutcome& outcome);

@@ -8,15 +8,22 @@
 //   dialog_driver set-text CONTROL TEXT  sets an edit control's text, as typing does
 //   dialog_driver select CONTROL ITEM    selects the list item whose text is ITEM
 //   dialog_driver deselect CONTROL ITEM  deselects it
-//   dialog_driver selected CONTROL       prints the selected items' texts, comma-separated
+//   dialog_driver selected CONTROL       prints the selected items' texts, comma-separated (of a
+//                                        list, or the chosen item of a drop-down list)
 //   dialog_driver check CONTROL 0|1      sets a check box, as a click does
+//   dialog_driver checked CONTROL        prints 1 when a check box is ticked, else 0
 //   dialog_driver choose CONTROL ITEM    chooses the item of a drop-down list whose text is ITEM
 //   dialog_driver click CONTROL          presses a button (without waiting for what it opens)
 //   dialog_driver wait-enabled CONTROL   waits until a control is enabled again
 //   dialog_driver box ANSWER             waits for a message box of the dialog; prints caption
 //                                        and text; answers it (ok, yes, no or cancel)
-//   dialog_driver launcher-box ANSWER    the same for a box without owner that another program
-//                                        (the launcher being tried) shows
+//   dialog_driver launcher-box ANSWER [MS]  the same for a box without owner that another
+//                                        program (the launcher being tried) shows, answered MS
+//                                        milliseconds after it is seen (500 unless given); with 0
+//                                        it is looked for every millisecond and answered at once
+//   dialog_driver startup-box ANSWER     the same for a box that the settings program shows
+//                                        before its window: prints caption, text and its owner
+//                                        ("no owner", "a hidden window" or "a window")
 //   dialog_driver wait-gone              waits until the dialog has closed
 //   dialog_driver keys KEY...            types keys as a keyboard does, into whatever window has
 //                                        the focus: a, 1, space, down, tab, escape, enter, f1,
@@ -32,6 +39,9 @@
 //   dialog_driver window PREFIX          waits for a top-level window whose title begins with
 //                                        PREFIX (one the dialog opened); prints its title and
 //                                        closes it
+//   dialog_driver clipped                prints, one a line, the text of each label and check box
+//                                        of the dialog that its control is too small to show
+//   dialog_driver rows CONTROL           prints how many lines of text an edit control shows
 //
 // CONTROL is a control's name below. Exit status 0, 1 when the dialog or box does not appear or
 // an item does not exist, 2 on a usage error.
@@ -42,6 +52,7 @@
 #include <windows.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -66,7 +77,7 @@ constexpr Control kControls[] = {
     {"try-report", IDC_TRY_REPORT}, {"try", IDC_TRY},             {"save", IDC_SAVE},
     {"ok", IDOK},                  {"cancel", IDCANCEL},          {"colour", IDC_COLOUR},
     {"run-640x480", IDC_RUN_640X480}, {"no-full-screen-optimisations", IDC_NO_FULL_SCREEN_OPTIMISATIONS},
-    {"layers-note", IDC_LAYERS_NOTE},
+    {"layers-note", IDC_LAYERS_NOTE}, {"wait-all", IDC_WAIT_ALL},  {"try-label", IDC_TRY_REPORT_LABEL},
 };
 
 int ControlId(const char* name) {
@@ -123,10 +134,10 @@ BOOL CALLBACK MatchLauncherBox(HWND window, LPARAM found) {
 }
 
 template <typename Found>
-bool WaitFor(Found found) {
-  for (DWORD waited = 0; waited < kTimeoutMs; waited += 50) {
+bool WaitFor(Found found, DWORD pollMs = 50) {
+  for (DWORD waited = 0; waited < kTimeoutMs; waited += pollMs) {
     if (found()) return true;
-    Sleep(50);
+    Sleep(pollMs);
   }
   return found();
 }
@@ -176,16 +187,20 @@ int SelectItem(HWND dialog, int id, const char* item, bool select) {
   return 1;
 }
 
-int Answer(HWND dialog, const char* answer, bool launchers) {
+int AnswerId(const char* answer) {
   struct Button {
     const char* name;
     int id;
   };
   const Button buttons[] = {{"ok", IDOK}, {"yes", IDYES}, {"no", IDNO}, {"cancel", IDCANCEL}};
-  int id = 0;
   for (const Button& button : buttons) {
-    if (std::strcmp(button.name, answer) == 0) id = button.id;
+    if (std::strcmp(button.name, answer) == 0) return button.id;
   }
+  return 0;
+}
+
+int Answer(HWND dialog, const char* answer, bool launchers, DWORD afterMs = 500) {
+  int id = AnswerId(answer);
   if (id == 0) return 2;
   HWND box = nullptr;
   auto find = [&] {
@@ -193,16 +208,99 @@ int Answer(HWND dialog, const char* answer, bool launchers) {
     EnumWindows(launchers ? MatchLauncherBox : MatchBox, reinterpret_cast<LPARAM>(&found));
     return (box = found != dialog ? found : nullptr) != nullptr;
   };
-  if (!WaitFor(find)) {
+  if (!WaitFor(find, launchers && afterMs == 0 ? 1 : 50)) {
     std::printf("no message box\n");
     return 1;
   }
-  // The settings dialog notes a launcher's boxes as it polls for them: it is given the time to.
-  if (launchers) Sleep(500);
+  // The settings dialog notes a launcher's boxes as it looks for them: it is given this time to.
+  if (launchers && afterMs > 0) Sleep(afterMs);
   Print(WindowText(box));
   Print(WindowText(GetDlgItem(box, 0xFFFF)));
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
   return 0;
+}
+
+// A message box of the settings program's own, shown before its window: its caption is the
+// program's name.
+BOOL CALLBACK MatchStartupBox(HWND window, LPARAM found) {
+  char caption[64] = "";
+  GetWindowTextA(window, caption, sizeof caption);
+  if (IsDialogClass(window) && IsWindowVisible(window) && GetDlgItem(window, 0xFFFF) != nullptr &&
+      std::strcmp(caption, "Kavelo2 Settings") == 0) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int AnswerStartupBox(const char* answer) {
+  int id = AnswerId(answer);
+  if (id == 0) return 2;
+  HWND box = nullptr;
+  if (!WaitFor([&] { return EnumWindows(MatchStartupBox, reinterpret_cast<LPARAM>(&box)), box != nullptr; })) {
+    std::printf("no message box\n");
+    return 1;
+  }
+  HWND owner = GetWindow(box, GW_OWNER);
+  Print(WindowText(box));
+  Print(WindowText(GetDlgItem(box, 0xFFFF)));
+  Print(owner == nullptr ? "no owner" : IsWindowVisible(owner) ? "a window" : "a hidden window");
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+  return 0;
+}
+
+// The dialog's font, made anew in `context`: its own handle belongs to the dialog's process.
+HFONT DialogFont(HDC context) {
+  return CreateFontA(-MulDiv(8, GetDeviceCaps(context, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                     "MS Shell Dlg");
+}
+
+// How many whole lines of the dialog's font an edit control's text area holds.
+int EditRows(HWND edit) {
+  RECT area;
+  Send(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+  HDC context = GetDC(edit);
+  HFONT font = DialogFont(context);
+  HGDIOBJ before = SelectObject(context, font);
+  TEXTMETRICA metrics;
+  GetTextMetricsA(context, &metrics);
+  SelectObject(context, before);
+  DeleteObject(font);
+  ReleaseDC(edit, context);
+  return static_cast<int>((area.bottom - area.top) / metrics.tmHeight);
+}
+
+// The labels and check boxes of the dialog whose text does not fit their control, measured with
+// the control's own font: a check box's text starts after its box, a label of one line's height
+// must hold its text on that line, and a taller one in its lines.
+BOOL CALLBACK NoteClipped(HWND control, LPARAM clipped) {
+  char className[32] = "";
+  GetClassNameA(control, className, sizeof className);
+  LONG style = GetWindowLongA(control, GWL_STYLE);
+  LONG type = style & BS_TYPEMASK;
+  bool checkBox = std::strcmp(className, "Button") == 0 && (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX);
+  bool label = std::strcmp(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_LEFT;
+  std::string text = WindowText(control);
+  if ((!checkBox && !label) || text.empty()) return TRUE;
+  RECT client;
+  GetClientRect(control, &client);
+  LONG width = client.right - (checkBox ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0);
+  HDC context = GetDC(control);
+  HFONT dialogFont = DialogFont(context);
+  HGDIOBJ font = SelectObject(context, dialogFont);
+  RECT line = {0, 0, width, 0};
+  DrawTextA(context, "X", -1, &line, DT_CALCRECT | DT_SINGLELINE);
+  bool oneLine = checkBox || client.bottom < 2 * line.bottom;
+  RECT needed = {0, 0, width, 0};
+  DrawTextA(context, text.c_str(), -1, &needed, DT_CALCRECT | (oneLine ? DT_SINGLELINE : DT_WORDBREAK));
+  SelectObject(context, font);
+  DeleteObject(dialogFont);
+  ReleaseDC(control, context);
+  if (needed.right > width || (!oneLine && needed.bottom > client.bottom)) {
+    reinterpret_cast<std::vector<std::string>*>(clipped)->push_back(text);
+  }
+  return TRUE;
 }
 
 // A visible top-level window whose title begins with the text `found` points to on the way in.
@@ -315,6 +413,7 @@ int TypeIntoFileDialog(HWND dialog, const char* path) {
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string command = argv[1];
+  if (command == "startup-box" && argc == 3) return AnswerStartupBox(argv[2]);
   HWND dialog = nullptr;
   if (!WaitFor([&] { return (dialog = FindDialog()) != nullptr; })) {
     if (command == "wait-gone") return 0;
@@ -327,8 +426,14 @@ int main(int argc, char** argv) {
     Print(WindowText(dialog));
   } else if (command == "wait-gone") {
     return WaitFor([] { return FindDialog() == nullptr; }) ? 0 : 1;
-  } else if ((command == "box" || command == "launcher-box") && argc == 3) {
-    return Answer(dialog, argv[2], command == "launcher-box");
+  } else if (command == "box" && argc == 3) {
+    return Answer(dialog, argv[2], false);
+  } else if (command == "launcher-box" && (argc == 3 || argc == 4)) {
+    return Answer(dialog, argv[2], true, argc == 4 ? static_cast<DWORD>(std::atoi(argv[3])) : 500);
+  } else if (command == "clipped") {
+    std::vector<std::string> clipped;
+    EnumChildWindows(dialog, NoteClipped, reinterpret_cast<LPARAM>(&clipped));
+    for (const std::string& text : clipped) Print(text);
   } else if (command == "keys") {
     return TypeKeys(argc - 2, argv + 2);
   } else if (command == "menu" && argc == 3) {
@@ -370,6 +475,21 @@ int main(int argc, char** argv) {
     Notify(dialog, id, EN_CHANGE);
   } else if ((command == "select" || command == "deselect") && argc == 4) {
     return SelectItem(dialog, id, argv[3], command == "select");
+  } else if (command == "selected" && Send(control, CB_GETCOUNT, 0, 0) > 0) {
+    wchar_t item[256] = L"";
+    LRESULT index = Send(control, CB_GETCURSEL, 0, 0);
+    DWORD_PTR ignored = 0;
+    if (index >= 0 && Send(control, CB_GETLBTEXTLEN, index, 0) < 256) {
+      SendMessageTimeoutW(control, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item), SMTO_ABORTIFHUNG, kAnswerMs,
+                          &ignored);
+    }
+    std::string narrow;
+    for (const wchar_t* c = item; *c != L'\0'; ++c) narrow += *c < 128 ? static_cast<char>(*c) : '?';
+    Print(narrow);
+  } else if (command == "rows") {
+    std::printf("%d\n", EditRows(control));
+  } else if (command == "checked") {
+    std::printf("%d\n", Send(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
   } else if (command == "selected") {
     std::string items;
     int count = static_cast<int>(Send(control, LB_GETCOUNT, 0, 0));

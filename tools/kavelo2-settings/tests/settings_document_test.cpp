@@ -117,6 +117,12 @@ TEST(SettingsFileForms, EdgeFiles) {
   EXPECT_EQ(wide.text, "PA:?");
   document.Load(wide, 10);
   EXPECT_NE(FormDescription(document).find("1 character outside 8-bit text"), std::string::npos);
+  // Five megabytes of NULs: the launcher reads their text as empty, and both lines say so.
+  document.Load(ReadFileText(std::string(kHeldFileBytes, '\0')), 5000000);
+  EXPECT_EQ(FormDescription(document),
+            "Stored form, 5000000 bytes. A NUL byte at its start ends its text: the launcher reads it as empty.");
+  ConfigCheck check = document.Check();
+  EXPECT_EQ(Judge(check).cause->kind, FindingKind::EmptyFile);
 }
 
 TEST(SettingsDocumentLoad, EntriesBecomeSelectionsChecksAndPath) {
@@ -229,21 +235,23 @@ TEST(SettingsDocumentCompose, EachSelectionWritesItsEntryInAFixedOrder) {
   struct Case {
     const char* name;
     std::vector<int32_t> widths, heights, depths, rates;
-    bool strict, backdrop;
+    bool strict, backdrop, waitAll;
     std::string application;
     std::string text;
   };
   const Case cases[] = {
-      {"nothing selected", {}, {}, {}, {}, false, false, "", ""},
+      {"nothing selected", {}, {}, {}, {}, false, false, false, "", ""},
       {"one value of each kind",
-       {800}, {600}, {32}, {60}, true, true, "run.exe",
-       "WIDTH:800\r\nHEIGHT:600\r\nDEPTH:32\r\nFREQ:60\r\nSTRICT:1\r\nBACKDROP:1\r\nPATH:run.exe\r\n"},
-      {"several values, in list order", {1024, 640}, {}, {16, 32}, {}, false, false, "",
+       {800}, {600}, {32}, {60}, true, true, true, "run.exe",
+       "WIDTH:800\r\nHEIGHT:600\r\nDEPTH:32\r\nFREQ:60\r\nSTRICT:1\r\nBACKDROP:1\r\nWAITALL:1\r\nPATH:run.exe\r\n"},
+      {"several values, in list order", {1024, 640}, {}, {16, 32}, {}, false, false, false, "",
        "WIDTH:640,1024\r\nDEPTH:16,32\r\n"},
-      {"a path inside the folder is written relative", {}, {600}, {}, {}, false, false,
+      {"a path inside the folder is written relative", {}, {600}, {}, {}, false, false, false,
        "c:/games/OLD/bin/run.exe", "HEIGHT:600\r\nPATH:bin\\run.exe\r\n"},
-      {"a path elsewhere is written whole", {}, {}, {}, {75}, false, true, "D:\\Other\\run.exe",
+      {"a path elsewhere is written whole", {}, {}, {}, {75}, false, true, false, "D:\\Other\\run.exe",
        "FREQ:75\r\nBACKDROP:1\r\nPATH:D:\\Other\\run.exe\r\n"},
+      {"waiting for all before the path", {640}, {}, {}, {}, false, false, true, "run.exe",
+       "WIDTH:640\r\nWAITALL:1\r\nPATH:run.exe\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -254,6 +262,7 @@ TEST(SettingsDocumentCompose, EachSelectionWritesItsEntryInAFixedOrder) {
     Select(document, EntryKind::Freq, c.rates);
     document.strict = c.strict;
     document.backdrop = c.backdrop;
+    document.waitAll = c.waitAll;
     document.application = c.application;
     EXPECT_EQ(document.ComposeText(), c.text);
     EXPECT_EQ(document.IsChanged(), !c.text.empty());
@@ -330,6 +339,13 @@ TEST(SettingsDocumentCompose, RefusesTextTheLauncherCannotRead) {
   }
   document.application = "C:\\Apps\\game.exe";
   EXPECT_EQ(refusal().kind, Kind::None);
+  // A relative value that does not fit the launcher's folder in 1023 characters is not taken: the
+  // launcher keeps PROJECTOR.EXE.
+  document.folder = "C:\\" + std::string(990, 'f') + "\\";
+  document.application = "bin\\" + std::string(40, 'g') + ".exe";
+  EXPECT_EQ(refusal().kind, Kind::PathReadOtherwise);
+  EXPECT_EQ(refusal().finding.kind, FindingKind::PathTooLong);
+  EXPECT_FALSE(document.Save().Saved());
 }
 
 TEST(SettingsDocumentCompose, TheModeTheLauncherPicks) {
@@ -379,8 +395,14 @@ TEST(SettingsTrial, TheReportTellsTheBoxesTheModesAndTheVerdict) {
             "application is in the wrong place or its name is wrong.\r\nDisplay before: 1024x768x32@60; while it ran: "
             "800x600x32@60; after: 1024x768x32@60.\r\nThe check of this file: result: the launcher switches to "
             "800x600 at 32 bits and starts C:\\Games\\none.exe");
-  trial.boxes.clear();
+  // The STRICT box's text ends in a line break of its own, which ends the sentence there.
+  SettingsDocument strict = Loaded("WIDTH:1152\nSTRICT:1\n");
+  trial.boxes = {{"Kavelo2", "This application failed to find a suitable screen resolution and/or color depth.\r"}};
   trial.switched = false;
+  EXPECT_EQ(DescribeTrial(trial, strict.Check()).find("Kavelo2.exe ran and showed: Kavelo2: This application failed "
+                                                      "to find a suitable screen resolution and/or color depth.\r\n"),
+            0u);
+  trial.boxes.clear();
   EXPECT_NE(DescribeTrial(trial, document.Check()).find("Kavelo2.exe ran.\r\nDisplay before: 1024x768x32@60; while "
                                                         "it ran: not switched"),
             std::string::npos);
@@ -422,6 +444,80 @@ TEST(SettingsApplicationLayers, ReadForTheApplicationJudgedAsTheyWillBeAndWritte
   document.layers.run640x480 = true;
   EXPECT_EQ(document.SaveLayers().result, LayerWriteOutcome::Result::OnNetwork);
   EXPECT_EQ(Sim().registry.keys[key].count(SimCapitals("N:\\Games\\game.exe")), 0u);
+}
+
+// The group follows the application that the file's launcher starts, whatever names it: the
+// PATH value, the folder a Save As moves the file to, or the launcher's own default.
+TEST(SettingsApplicationLayers, TheGroupIsForTheApplicationTheFilesLauncherStarts) {
+  struct Case {
+    const char* name;
+    std::string text;         // loaded
+    std::string folder;       // then the document's folder, as after a Save As
+    std::string application;  // then typed, when not null
+    std::string path;         // the application the group is for
+  };
+  const std::string longFolder = "C:\\" + std::string(990, 'f') + "\\";
+  const std::vector<Case> cases = {
+      {"an empty file", "", "C:\\Games\\Old\\", "", "C:\\Games\\Old\\PROJECTOR.EXE"},
+      {"a relative path", "WIDTH:640\nPATH:x.exe\n", "C:\\Games\\Old\\", "x.exe", "C:\\Games\\Old\\x.exe"},
+      {"saved as into another folder", "WIDTH:640\nPATH:x.exe\n", "D:\\B\\", "x.exe", "D:\\B\\x.exe"},
+      {"a typed path the launcher does not take", "WIDTH:640\n", longFolder, "bin\\" + std::string(40, 'g'),
+       longFolder + "PROJECTOR.EXE"},
+      {"a loaded path the launcher does not take", "WIDTH:640\nPATH:bin\\" + std::string(40, 'g') + "\n", longFolder,
+       "", longFolder + "PROJECTOR.EXE"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetSim();
+    SettingsDocument document = Loaded("");
+    document.folder = c.folder;
+    FileText file;
+    file.form = FileForm::Stored;
+    file.text = c.text;
+    document.Load(file, c.text.size());
+    document.application = c.application;
+    document.Settle();
+    EXPECT_EQ(document.layersPath, c.path);
+    EXPECT_EQ(document.ApplicationPath(), c.path);
+  }
+}
+
+// A choice of the application's settings is the user's until it is written: it stays through any
+// change of the application, typed away and back, and keeps the document changed.
+TEST(SettingsApplicationLayers, UnsavedChoicesStayWhateverTheApplicationBecomes) {
+  const std::string key = SimCapitals("Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers");
+  struct Case {
+    const char* name;
+    const char* gameHolds;     // game.exe's value, or null
+    const char* passingHolds;  // game.ex's value, typed on the way, or null
+    AppLayerSettings chosen;
+  };
+  const AppLayerSettings sixteen = {ReducedColour::SixteenBit, false, false};
+  const std::vector<Case> cases = {
+      {"16-bit ticked", nullptr, nullptr, sixteen},
+      {"16-bit ticked, which the name on the way has", nullptr, "~ 16BITCOLOR", sixteen},
+      {"16-bit turned off", "~ 16BITCOLOR", nullptr, AppLayerSettings()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetSim();
+    if (c.gameHolds) Sim().registry.keys[key][SimCapitals("C:\\Games\\Old\\game.exe")] = {REG_SZ, c.gameHolds};
+    if (c.passingHolds) Sim().registry.keys[key][SimCapitals("C:\\Games\\Old\\game.ex")] = {REG_SZ, c.passingHolds};
+    SettingsDocument document = Loaded("WIDTH:640\nPATH:game.exe\n");
+    document.windows = {10, 0, 19045};
+    document.Settle();
+    ASSERT_FALSE(document.IsChanged());
+    document.ChooseLayers(c.chosen);
+    for (const char* typed : {"game.ex", "game.exe"}) {
+      document.application = typed;
+      document.Settle();
+      EXPECT_EQ(document.layers, c.chosen) << typed;
+    }
+    EXPECT_TRUE(document.IsChanged());
+    EXPECT_EQ(document.SaveLayers().result, c.chosen == AppLayerSettings() ? LayerWriteOutcome::Result::Removed
+                                                                          : LayerWriteOutcome::Result::Written);
+    EXPECT_FALSE(document.IsChanged());
+  }
 }
 
 TEST(SettingsExplanation, VerdictFirstThenWhatTheListsCannotShowThenTheChecksReport) {
@@ -649,6 +745,79 @@ TEST_F(SettingsSaveTest, SavingAsksBeforeItMakesTheLauncherDoNothingOrReadAnothe
   EXPECT_EQ(choice.reads, (std::vector<std::pair<std::string, std::string>>{{"Show.exe", "Show.ini"}}));
   document_.launchers.clear();
   EXPECT_EQ(ChooseTrialLauncher(document_).kind, TrialChoice::Kind::NoLauncher);
+}
+
+// The file's save and the write of the application's settings each come to their own outcome: a
+// refused write leaves the file saved, and the settings as the registry holds them, so that the
+// document is not left changed by a choice that no save can make.
+TEST_F(SettingsSaveTest, ARefusedLayersWriteLeavesTheFileSavedAndTheSettingsAsTheRegistryHoldThem) {
+  using Result = LayerWriteOutcome::Result;
+  const std::string key = SimCapitals(kLayersKey);
+  struct Case {
+    const char* name;
+    SimRegistryValue held;  // what the registry holds for the application
+    const char* failingCall;
+    Result result;
+  };
+  const std::vector<Case> cases = {
+      {"a number", {REG_DWORD, std::string("\1\0\0\0", 4)}, "", Result::Unreadable},
+      {"a NUL inside", {REG_SZ, std::string("~ 256COLOR\0X\0", 14)}, "", Result::Unreadable},
+      {"too long to read", {REG_SZ, std::string(2000, 'A')}, "", Result::Unreadable},
+      {"a registry that refuses", {REG_SZ, std::string("~ 256COLOR\0", 11)}, "RegSetValueExA", Result::Failed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetSim();
+    std::remove(Path().c_str());
+    document_.folder = FullFolder(folder_);
+    document_.windows = {10, 0, 19045};
+    document_.application = "x.exe";
+    const std::string application = SimCapitals(document_.folder + "x.exe");
+    Sim().registry.keys[key][application] = c.held;
+    document_.Settle();
+    document_.ChooseLayers({ReducedColour::Off, true, false});
+    ASSERT_TRUE(document_.LayersChanged());
+    Sim().registry.failingCall = c.failingCall;
+    ASSERT_TRUE(document_.Save().Saved());
+    EXPECT_EQ(document_.SaveLayers().result, c.result);
+    EXPECT_EQ(Sim().registry.keys[key][application].data, c.held.data);
+    EXPECT_EQ(document_.layers, document_.layersSaved);
+    EXPECT_FALSE(document_.IsChanged());
+    EXPECT_EQ(Read(Path()), StoredForm(document_.ComposeText()));
+  }
+}
+
+// Try's report is of what was saved and started: the file as saved, with the application's
+// settings as the registry holds them, whatever is edited during the trial or after it.
+TEST_F(SettingsSaveTest, TheTriedCheckIsOfTheSavedFileWithTheSettingsTheRegistryHolds) {
+  ResetSim();
+  document_.folder = FullFolder(folder_);
+  document_.windows = {10, 0, 19045};
+  document_.application = "x.exe";
+  std::fclose(std::fopen((folder_ + "x.exe").c_str(), "wb"));
+  Select(document_, EntryKind::Width, {800});
+  Select(document_, EntryKind::Height, {600});
+  Select(document_, EntryKind::Depth, {16});
+  document_.Settle();
+  ASSERT_TRUE(document_.Save().Saved());
+  auto status = [](const ConfigCheck& check) { return Judge(check).status; };
+  document_.ChooseLayers({ReducedColour::SixteenBit, false, false});
+  EXPECT_EQ(status(document_.Check()), kRunsAsWritten);  // as saving will leave them
+  EXPECT_EQ(status(document_.SavedCheck()), kRunsOtherwise);  // as a launcher started now finds them
+  Sim().registry.failingCall = "RegCreateKeyExA";
+  ASSERT_EQ(document_.SaveLayers().result, LayerWriteOutcome::Result::Failed);
+  EXPECT_EQ(status(document_.SavedCheck()), kRunsOtherwise);
+
+  // An edit after the trial leaves its check as it was, and the report no longer shows the document.
+  TrialOutcome trial = TrialOf(document_);
+  EXPECT_TRUE(TrialShowsDocument(trial, document_));
+  ConfigCheck tried = document_.SavedCheck();
+  document_.strict = true;
+  EXPECT_EQ(document_.SavedCheck().strictMode, tried.strictMode);
+  EXPECT_FALSE(TrialShowsDocument(trial, document_));
+  document_.strict = false;
+  document_.ChooseLayers({ReducedColour::SixteenBit, false, false});
+  EXPECT_FALSE(TrialShowsDocument(trial, document_));
 }
 
 TEST_F(SettingsSaveTest, OpensEachFormAndReopensWhatItSaved) {

@@ -109,6 +109,10 @@ TEST_F(LayerRegistry, ReadingTellsEveryWayAValueCanBeMissingOrUnfit) {
        Status::Found, unterminated},
       {"too long for the buffer", true, tooLong.c_str(), kLayerValueCapacity + 1, REG_SZ, "", Status::TooLong, ""},
       {"a number", true, "\x01\0\0\0", 4, REG_DWORD, "", Status::NotText, ""},
+      {"expandable text", true, "~ 256COLOR", 11, REG_EXPAND_SZ, "", Status::Found, "~ 256COLOR"},
+      {"with two NULs at its end", true, "640X480\0", 9, REG_SZ, "", Status::Found, "640X480"},
+      {"with a NUL inside", true, "256COLOR\0RUNASADMIN", 20, REG_SZ, "", Status::HoldsNul,
+       std::string("256COLOR\0RUNASADMIN", 19)},
       {"the key refused", true, "~ 16BITCOLOR", 13, REG_SZ, "RegOpenKeyExA", Status::Failed, ""},
       {"the value refused", true, "~ 16BITCOLOR", 13, REG_SZ, "RegQueryValueExA", Status::Failed, ""},
   };
@@ -223,6 +227,34 @@ TEST_F(LayerRegistry, RefusalsAndFailuresLeaveTheValueAsItWas) {
       bool writes = call == "RegCreateKeyExA" || call == "RegSetValueExA" || call == "RegDeleteValueA";
       EXPECT_FALSE(refused && writes) << c.name << ": " << call;
     }
+  }
+}
+
+// A value of either text type is rewritten in the tab's form; one with a NUL before its end is
+// left whole rather than cut at the NUL.
+TEST_F(LayerRegistry, TextOfEitherTypeIsRewrittenAndAValueWithANulInsideIsLeftWhole) {
+  using Result = LayerWriteOutcome::Result;
+  struct Case {
+    const char* name;
+    std::string data;
+    DWORD type;
+    Result result;
+    std::string after;
+  };
+  const std::string nulInside = Text(std::string("~ RUNASADMIN\0WINXPSP3", 21));
+  const std::vector<Case> cases = {
+      {"expandable text", Text("~ RUNASADMIN WINXPSP3"), REG_EXPAND_SZ, Result::Written,
+       Text("~ RUNASADMIN 640X480 WINXPSP3")},
+      {"a NUL inside", nulInside, REG_SZ, Result::Unreadable, nulInside},
+  };
+  for (const Case& c : cases) {
+    ResetSim();
+    Store(kGame, c.data, c.type);
+    LayerWriteOutcome outcome = SetApplicationLayers(kGame, {ReducedColour::Off, true, false}, kWindows10);
+    EXPECT_EQ(outcome.result, c.result) << c.name;
+    ASSERT_NE(Stored(kGame), nullptr) << c.name;
+    EXPECT_EQ(Stored(kGame)->data, c.after) << c.name;
+    EXPECT_EQ(Stored(kGame)->type, c.result == Result::Written ? REG_SZ : c.type) << c.name;
   }
 }
 

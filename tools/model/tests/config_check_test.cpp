@@ -512,6 +512,10 @@ TEST(RestoreOutcome, BackInTheRegistryModeOnlyWhenThePlatformTookItAndTheModeIsT
     outcome.after = c.after;
     EXPECT_EQ(BackInRegistryMode(outcome), c.back) << c.name;
     EXPECT_NE(RestoreResult(outcome).find(c.said), std::string::npos) << c.name << ": " << RestoreResult(outcome);
+    // A message box's proportional font aligns no columns: its lines carry no runs of blanks.
+    std::string message = RestoreMessage(outcome);
+    EXPECT_EQ(message.find("  "), std::string::npos) << message;
+    EXPECT_EQ(message.rfind("Mode before: 640x480x32@60\n", 0), 0u) << message;
   }
 }
 
