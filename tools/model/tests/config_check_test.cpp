@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -87,7 +88,7 @@ TEST_P(CheckEntries, FindWhatTheLauncherMakesOfEachEntry) {
     }
     expected.push_back(std::to_string(static_cast<int>(e.kind)) + " line " + std::to_string(e.line) + " " + fix);
   }
-  EXPECT_EQ(found, expected) << RenderReport(check);
+  EXPECT_EQ(found, expected) << RenderReport(check, Rendering::Escaped);
   if (!c.settings.empty()) {
     EXPECT_EQ(Settings(check), "WIDTH 800; " + c.settings);
   }
@@ -231,11 +232,11 @@ TEST_P(EmulatedDepth, IsToldFromARealOneByTheWindowsVersionPassedIn) {
       EXPECT_EQ(found->numbers, c.emulated);
       // Told just before what the run does, in the report and (when it decides) the verdict.
       EXPECT_EQ(found + 1, check.findings.end() - 1);
-      std::string body = FindingBody(*found, check);
+      std::string body = FindingBody(*found, check, Rendering::Escaped);
       EXPECT_NE(body.find(c.said), std::string::npos) << body;
-      EXPECT_NE(RenderReport(check).find("\ndepth: " + body + "\nresult: "), std::string::npos);
+      EXPECT_NE(RenderReport(check, Rendering::Escaped).find("\ndepth: " + body + "\nresult: "), std::string::npos);
       if (c.statusFrom8 == kRunsOtherwise && Judge(check).cause == &*found) {
-        EXPECT_EQ(VerdictLine(check), "the launcher starts the application, but not as the file says: " + body);
+        EXPECT_EQ(VerdictLine(check, Rendering::Escaped), "the launcher starts the application, but not as the file says: " + body);
       }
     }
   }
@@ -304,7 +305,7 @@ TEST(EmulatedDepthOnANetworkDrive, NoLayerHelpsAndTheFixSaysSo) {
     input.layers = ScriptedLayers;
     ConfigCheck check = CheckConfiguration(input);
     EXPECT_EQ(Judge(check).status, kRunsOtherwise);
-    std::string report = RenderReport(check);
+    std::string report = RenderReport(check, Rendering::Escaped);
     EXPECT_NE(report.find("which Windows applies only to programs on local drives: copy the application to a local "
                           "drive and set it there"),
               std::string::npos)
@@ -336,19 +337,53 @@ TEST(CheckConfiguration, FindingsAreKindsWithTheirLinesAndWeights) {
   // The failed start outweighs the ignored entry, and the verdict names it.
   EXPECT_EQ(Judge(check).status, 1);
   EXPECT_EQ(Judge(check).cause, &check.findings[1]);
-  EXPECT_EQ(VerdictLine(check), "the launcher will fail to start the application: line 3: a blank at the start "
+  EXPECT_EQ(VerdictLine(check, Rendering::Escaped), "the launcher will fail to start the application: line 3: a blank at the start "
                                 "of the PATH value belongs to the path: write \"PATH:C:\\Games\\GAME.EXE\"");
-  std::string report = RenderReport(check);
+  std::string report = RenderReport(check, Rendering::Escaped);
   for (const Finding& finding : check.findings) {
-    EXPECT_NE(report.find(RoleLabel(RoleOf(finding)) + FindingBody(finding, check) + "\n"), std::string::npos)
-        << FindingBody(finding, check);
+    EXPECT_NE(report.find(RoleLabel(RoleOf(finding)) + FindingBody(finding, check, Rendering::Escaped) + "\n"), std::string::npos)
+        << FindingBody(finding, check, Rendering::Escaped);
   }
   input.file.bytes = "WIDTH:800\n";
   input.file.size = input.file.bytes.size();
   check = CheckConfiguration(input);
   EXPECT_EQ(Judge(check).status, 0);
-  EXPECT_EQ(VerdictLine(check), "result: the launcher picks the first mode of the display's catalogue that fits "
+  EXPECT_EQ(VerdictLine(check, Rendering::Escaped), "result: the launcher picks the first mode of the display's catalogue that fits "
                                 "(check one with --modes) and starts C:\\Show\\PROJECTOR.EXE");
+}
+
+// How the words show quoted bytes: the console escapes everything outside printable ASCII, the
+// dialog keeps the code page's letters; control characters are escaped in both.
+TEST(Rendering, TheConsoleEscapesTheCodePagesLettersAndTheDialogKeepsThem) {
+  struct Case {
+    Rendering rendering;
+    const char* shown;  // of "Caf\xE9 \x01\x7F\xFF"
+  };
+  const Case cases[] = {{Rendering::Escaped, "Caf\\xE9 \\x01\\x7F\\xFF"}, {Rendering::Ansi, "Caf\xE9 \\x01\\x7F\xFF"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(Shown("Caf\xE9 \x01\x7F\xFF", c.rendering), c.shown);
+    EXPECT_EQ(Quoted("Caf\xE9 \x01\x7F\xFF", c.rendering), std::string("\"") + c.shown + "\"");
+  }
+  // Every part of the report follows the choice: the folder, an entry, a finding, the verdict.
+  CheckInput input;
+  input.plain = true;
+  input.programDirectory = "C:\\Caf\xE9\\";
+  input.file.bytes = "WIDTH:800\nPATH:\"M\xFCnster.exe\"\n";
+  input.file.size = input.file.bytes.size();
+  ConfigCheck check = CheckConfiguration(input);
+  std::string console = RenderReport(check, Rendering::Escaped) + VerdictLine(check, Rendering::Escaped);
+  std::string dialog = RenderReport(check, Rendering::Ansi) + VerdictLine(check, Rendering::Ansi);
+  EXPECT_EQ(console.find_first_of("\xE9\xFC"), std::string::npos) << console;
+  EXPECT_EQ(dialog.find("\\x"), std::string::npos) << dialog;
+  for (const char* part : {"program directory: C:\\Caf\xE9\\\n", "line 2: PATH:\"M\xFCnster.exe\"\n",
+                           "the launcher looks for a file named with them, C:\\Caf\xE9\\\"M\xFCnster.exe\""}) {
+    EXPECT_NE(dialog.find(part), std::string::npos) << part << "\n" << dialog;
+  }
+  // And that is the only difference.
+  for (auto [escaped, letter] : {std::pair{"\\xE9", "\xE9"}, std::pair{"\\xFC", "\xFC"}}) {
+    for (size_t at = 0; (at = console.find(escaped, at)) != std::string::npos;) console.replace(at, 4, letter);
+  }
+  EXPECT_EQ(console, dialog);
 }
 
 // Whether a return reached the registry mode: size, depth and rate, where the rate is known.
