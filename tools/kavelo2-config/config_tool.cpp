@@ -17,6 +17,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
+#include <new>
 
 namespace {
 
@@ -80,13 +82,6 @@ std::string CannotOpen(const std::string& name) {
   return "cannot open \"" + name + "\": " + std::strerror(errno);
 }
 
-bool ReadAll(std::FILE* file, std::string& data) {
-  char chunk[4096];
-  size_t count;
-  while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) data.append(chunk, count);
-  return !std::ferror(file);
-}
-
 // The launcher's folder: as given, or the folder that holds the input.
 std::string ProgramDirectory(const std::string& given, const std::string& input) {
   if (!given.empty()) return FullFolder(given);
@@ -110,15 +105,24 @@ int Transform(bool encode, const std::vector<std::string>& args, const ToolStrea
   }
   std::FILE* in = IsStandardStream(inName) ? streams.in : std::fopen(inName.c_str(), "rb");
   if (in == nullptr) return Fail(streams, CannotOpen(inName));
-  std::string data;
-  bool read = ReadAll(in, data);
+  HeldBytes held;
+  bool read = ReadHeldBytes(in, held);
   if (in != streams.in) std::fclose(in);
   if (!read) return Fail(streams, "cannot read \"" + inName + "\"");
-
-  std::string input = data;
-  DecodeConfigBuffer(data.data(), data.size());
-  const std::string& plain = encode ? input : data;
   std::string shownName = IsStandardStream(inName) ? "the input" : "\"" + inName + "\"";
+  // A configuration the launcher reads 998 bytes of is never this long: such an input is some
+  // other file, or endless, and is not written out in part.
+  if (held.size > kHeldFileBytes) {
+    std::string most = std::to_string(kHeldFileBytes);
+    std::string length = held.sizeKnown ? " is " + std::to_string(held.size) + " bytes long, more than the " + most
+                                        : " is longer than the " + most + " bytes";
+    return Fail(streams, shownName + length + " a configuration can be (the launcher reads only its first " +
+                             std::to_string(kConfigReadLimit) + "): nothing was " + (encode ? "encoded" : "decoded"));
+  }
+
+  std::string input = held.bytes;
+  std::string data = StoredForm(input);
+  const std::string& plain = encode ? input : data;
   // Since the transform undoes itself, encoding a stored file yields its plain text: say so.
   FileForm form = ReadFileText(input, encode ? FileForm::Plain : FileForm::Stored).form;
   if (form == FileForm::Utf16) {
@@ -266,9 +270,18 @@ std::vector<std::string> ExpandDroppedFile(const std::vector<std::string>& args)
 }
 
 int RunConfigTool(const std::vector<std::string>& given, const ToolStreams& streams) {
-  std::vector<std::string> args = streams.console.acceptsDroppedFile ? ExpandDroppedFile(given) : given;
-  if (args.empty()) return UsageError(streams, "no command given");
-  const std::string& command = args[0];
-  if (const Command* known = FindCommand(command)) return known->run(args, streams);
-  return UsageError(streams, "unknown command \"" + command + "\"");
+  // What the standard library throws (no memory, above all) ends the command with status 2 and a
+  // line that says so, never with the runtime's own abort.
+  try {
+    std::vector<std::string> args = streams.console.acceptsDroppedFile ? ExpandDroppedFile(given) : given;
+    if (args.empty()) return UsageError(streams, "no command given");
+    const std::string& command = args[0];
+    if (const Command* known = FindCommand(command)) return known->run(args, streams);
+    return UsageError(streams, "unknown command \"" + command + "\"");
+  } catch (const std::bad_alloc&) {
+    std::fputs("kavelo2-config: stopped: not enough memory\n", streams.err);
+  } catch (const std::exception& error) {
+    std::fprintf(streams.err, "kavelo2-config: stopped: %s\n", error.what());
+  }
+  return kUsageOrIoError;
 }

@@ -32,5 +32,6 @@ struct ToolStreams {
 // FILE --modes display` for a file that opens and is no command; otherwise `args` unchanged.
 std::vector<std::string> ExpandDroppedFile(const std::vector<std::string>& args);
 
-// Runs one command line (without the program name) and answers the exit status.
+// Runs one command line (without the program name) and answers the exit status. Running out of
+// memory, or any other exception of the standard library, ends it with status 2 and one line.
 int RunConfigTool(const std::vector<std::string>& args, const ToolStreams& streams);

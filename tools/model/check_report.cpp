@@ -32,7 +32,10 @@ std::string DescribeAccepted(const CheckedEntry& entry, Rendering rendering) {
 
 std::string FileLine(const CheckedFile& file) {
   std::string name = file.name.empty() ? "the text" : file.name;
-  std::string line = name + ": " + std::to_string(file.size) + " bytes, ";
+  std::string held = std::to_string(kHeldFileBytes);
+  std::string line = name + ": " + (file.sizeKnown ? std::to_string(file.size) + " bytes, "
+                                                   : "more than " + held + " bytes, of which the first " + held +
+                                                         " were read, ");
   if (file.size == 0) return line + "empty\n";
   switch (file.form) {
     case FileForm::Utf16:

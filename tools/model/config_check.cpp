@@ -295,6 +295,7 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   CheckedFile& file = check.file;
   file.name = input.inputName;
   file.size = input.file.size;
+  file.sizeKnown = input.file.sizeKnown;
   file.givenPlain = input.plain;
   file.programDirectory = context.programDirectory;
   if (!input.inputName.empty()) file.nameRule = RuleOfName(input.inputName, input, file.launcherName);
@@ -312,7 +313,7 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
 
   PathEntry path;
   CheckEntries(read.text, context, path, check);
-  for (const Finding& limit : TextLimits(read.text, input.file.size)) check.findings.push_back(limit);
+  for (const Finding& limit : TextLimits(read.text, input.file.size, input.file.sizeKnown)) check.findings.push_back(limit);
   check.settingsRead = true;
   check.criteria = context.criteria;
   check.strictMode = context.strictMode;

@@ -57,7 +57,7 @@ enum class FindingKind {
   StoredFormGivenAsPlain,  // -
   // Where the text ends early, told at the end of the entries.
   NulEndsText,  // number: the NUL's offset; detail: the run it cuts off, or ""
-  ReadLimit,    // number: the file's length; line, subject: the entry the limit cuts (its first
+  ReadLimit,    // number: the file's length, 0 when it is not known; line, subject: the entry the limit cuts (its first
                 // 60 bytes when it is longer), detail: what of it is read (only when it is
                 // quoted whole), length: how many of its bytes are read; count: the entries
                 // never read, negative when only the held part of the file was counted
@@ -149,6 +149,7 @@ enum class NameRule {
 struct CheckedFile {
   std::string name;              // "" for standard input or a text in memory
   uint64_t size = 0;             // the whole file's length
+  bool sizeKnown = true;         // false: more than the held bytes, how much more is not known
   bool givenPlain = false;
   FileForm form = FileForm::Stored;  // what the bytes turned out to be
   NameRule nameRule = NameRule::EveryLauncher;

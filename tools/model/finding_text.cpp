@@ -51,8 +51,11 @@ std::string SwitchHint(EntryKind kind) {
 }
 
 std::string ReadLimitText(const Finding& finding, Rendering rendering) {
-  std::string text = "the launcher reads only the first " + std::to_string(kConfigReadLimit) + " of " +
-                     std::to_string(finding.number) + " bytes";
+  // A length of 0: more than the held bytes, of an input whose length cannot be asked.
+  std::string length = finding.number > 0 ? std::to_string(finding.number)
+                                           : "more than " + std::to_string(kHeldFileBytes);
+  std::string text = "the launcher reads only the first " + std::to_string(kConfigReadLimit) + " of " + length +
+                     " bytes";
   bool cut = finding.length > 0;
   if (cut && !finding.detail.empty()) {
     text += ": line " + std::to_string(finding.line) + " " + Quoted(finding.subject, rendering) + " is cut to " +
