@@ -8,6 +8,7 @@
 #include "tools/model/text_limits.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -141,16 +142,22 @@ bool CheckPathValue(const std::string& value, const std::string& programDirector
   return false;
 }
 
-// The application the launcher will start: a PATH value it reads otherwise than it looks, or a
-// file this machine does not hold (looked for where the launcher's folder lies on it).
+// The application the launcher will start: a PATH value it reads otherwise than it looks, a path
+// too long to start from, or a file this machine does not hold (looked for where the launcher's
+// folder lies on it).
 void CheckApplication(const CheckInput& input, const LaunchContext& context, const PathEntry& path,
                       ConfigCheck& check) {
   Finding problem(FindingKind::PathEmpty);
   PathKind kind = input.probe != nullptr ? input.probe(context.applicationPath) : PathKind::Unknown;
+  size_t length = std::strlen(context.applicationPath);
   if (path.present && CheckPathValue(path.value, input.programDirectory, context.applicationPath, problem)) {
     // A value read from the share or drive root may still name a file beside the launcher.
     bool maybeMeant = problem.kind == FindingKind::PathFromShareRoot || problem.kind == FindingKind::PathFromDriveRoot;
     if (maybeMeant && kind != PathKind::Missing) problem.status = kRunsOtherwise;
+  } else if (length > kLongestStartablePath) {
+    problem = Found(FindingKind::PathTooLongToStart, kFails, context.applicationPath);
+    problem.number = static_cast<int64_t>(length);
+    problem.count = path.present ? 1 : 0;
   } else if (kind == PathKind::Folder || kind == PathKind::Missing) {
     problem = Found(kind == PathKind::Folder ? FindingKind::ApplicationIsFolder : FindingKind::ApplicationMissing,
                     kFails, context.applicationPath);

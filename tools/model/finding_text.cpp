@@ -296,6 +296,13 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
              Quoted("PATH:" + finding.fix, rendering);
     case FindingKind::PathFromDriveRoot:
       return relative() + ": write the path with its drive, e.g. " + Quoted("PATH:" + finding.fix, rendering);
+    case FindingKind::PathTooLongToStart:
+      return "the application's full path, " + Shown(application, rendering) + ", is " +
+             std::to_string(finding.number) + " characters long, and Windows starts a program only from a path of "
+             "at most " + std::to_string(kLongestStartablePath) + ": " +
+             (finding.count != 0 ? "move the application to a folder with a shorter path and write that after \"PATH:\""
+                                 : "move the launcher's folder to a shorter path, or name an application with a "
+                                   "shorter full path in a PATH entry");
     case FindingKind::PathNamesFolder:
       return "PATH names a folder, " + Shown(application, rendering) + ": name the application's file in it, e.g. " +
              Quoted("PATH:" + finding.fix, rendering);

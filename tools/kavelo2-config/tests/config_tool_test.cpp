@@ -549,6 +549,11 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
 TEST_F(ConfigToolTest, ApplicationThatWillNotStartFailsTheCheck) {
   ASSERT_EQ(mkdir(Path("Games").c_str(), 0700), 0);
   Write("Games/GAME.EXE", "");
+  // A file that is there, under a PATH value of 300 characters.
+  const std::string deep = std::string(145, 'L') + "/" + std::string(145, 'M');
+  ASSERT_EQ(mkdir(Path(deep.substr(0, 145)).c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(Path(deep).c_str(), 0700), 0);
+  Write(deep + "/GAME.EXE", "");
   std::string folder = "Z:" + folder_;
   for (char& c : folder) c = c == '/' ? '\\' : c;
   std::string games = folder + "\\Games\\";
@@ -577,6 +582,10 @@ TEST_F(ConfigToolTest, ApplicationThatWillNotStartFailsTheCheck) {
        "is taken as a file in the launcher's folder, " + folder + "\\\\\\server\\share\\GAME.EXE: map the share to "
        "a drive letter and write the path on that drive, e.g. \"PATH:N:\\GAME.EXE\""},
       {"drive root that is also beside the launcher", "PATH:/Games/GAME.EXE\n", 3, ""},
+      {"a file that is there, by a path too long to start from", "PATH:" + deep + "/GAME.EXE\n", 1,
+       "line 2: the application's full path, " + folder + "\\" + deep + "\\GAME.EXE, is " +
+           std::to_string(folder.size() + 301) + " characters long, and Windows starts a program only from a path "
+           "of at most 259: move the application to a folder with a shorter path and write that after \"PATH:\""},
   };
   for (const Case& c : cases) {
     ToolRun run = Run({"check", Write("Kavelo2.ini", LauncherTransform("WIDTH:800\n" + c.text)),

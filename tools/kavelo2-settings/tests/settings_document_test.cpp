@@ -271,9 +271,13 @@ TEST(SettingsDocumentCompose, StoredApplicationPath) {
 
 TEST(SettingsDocumentCompose, RefusesTextTheLauncherCannotRead) {
   using Kind = SaveRefusal::Kind;
-  SettingsDocument document = Loaded("WIDTH:640\n");
+  // Widths the display does not offer stay selected: with 150 of them the text nears the limit
+  // with an application path that Windows can still start.
+  std::string widths = "10000";
+  for (int width = 10001; width < 10150; ++width) widths += "," + std::to_string(width);
+  SettingsDocument document = Loaded("WIDTH:" + widths + "\n");
   auto refusal = [&document] { return document.Refusal(document.Check()); };
-  const size_t fixed = std::string("WIDTH:640\r\nPATH:\r\n").size();
+  const size_t fixed = ("WIDTH:" + widths + "\r\nPATH:\r\n").size();
   document.application = std::string(kConfigReadLimit - fixed, 'a');
   EXPECT_EQ(document.ComposeText().size(), kConfigReadLimit);
   EXPECT_EQ(refusal().kind, Kind::None);
@@ -286,11 +290,15 @@ TEST(SettingsDocumentCompose, RefusesTextTheLauncherCannotRead) {
   }
   // Values the launcher reads otherwise than they look, typed or from Browse, told with the
   // check's own finding: from a share or the drive root, in quotes, with a blank at an end.
-  const std::pair<const char*, FindingKind> misread[] = {
+  // And one longer than Windows starts a program from. (With a short text: what lies beyond
+  // the read limit the launcher never reads.)
+  document = Loaded("WIDTH:640\n");
+  const std::pair<std::string, FindingKind> misread[] = {
       {"\\\\server\\share\\game.exe", FindingKind::PathFromShareRoot},
       {"/Apps/game.exe", FindingKind::PathFromDriveRoot},
       {"\"C:\\Apps\\game.exe\"", FindingKind::PathQuoted},
       {"game.exe ", FindingKind::PathBlankAtEnd},
+      {"C:\\Apps\\" + std::string(300, 'a') + ".exe", FindingKind::PathTooLongToStart},
   };
   for (const auto& [path, kind] : misread) {
     document.application = path;
@@ -406,7 +414,7 @@ TEST(SettingsExplanation, VerdictFirstThenWhatTheListsCannotShowThenTheChecksRep
   EXPECT_NE(pane.find(selection), std::string::npos) << pane;
   EXPECT_EQ(pane.find("Saving is refused"), std::string::npos);
 
-  document.application = std::string(kConfigReadLimit, 'a');
+  for (int width = 10000; width < 10200; ++width) document.List(EntryKind::Width).push_back({width, false, true});
   EXPECT_NE(ExplainDocument(document, document.Check()).find("Saving is refused: The configuration is"),
             std::string::npos);
 }

@@ -158,6 +158,66 @@ INSTANTIATE_TEST_SUITE_P(
                   "HEIGHT 600"}),
     [](const ::testing::TestParamInfo<EntryCase>& entry) { return std::string(entry.param.name); });
 
+// Windows starts a program from a path of at most 259 characters: a longer application path fails
+// whatever this machine holds there, and that is told rather than a missing file. A PATH value that
+// the launcher reads otherwise than it looks is told first; one it does not take leaves the default.
+TEST(ApplicationPath, LongerThanWindowsStartsFromFailsWhateverTheMachineHolds) {
+  struct Case {
+    const char* name;
+    std::string directory, text;
+    PathKind there;     // what the probe finds at the application path
+    FindingKind found;  // the application's finding; PathEmpty for none
+    int64_t length;     // its length, for PathTooLongToStart
+    int64_t count;
+  };
+  const std::string show = "C:\\Show\\";  // 8 characters
+  const std::string deep = "C:\\" + std::string(244, 'd') + "\\";  // 248: PROJECTOR.EXE makes 261
+  const std::vector<Case> cases = {
+      {"259 characters", show, "PATH:" + std::string(247, 'a') + ".exe\n", PathKind::File, FindingKind::PathEmpty, 0, 0},
+      {"260 characters", show, "PATH:" + std::string(248, 'a') + ".exe\n", PathKind::File,
+       FindingKind::PathTooLongToStart, 260, 1},
+      {"not found there either", show, "PATH:" + std::string(145, 'L') + "/" + std::string(156, 'M') + "/GAME.EXE\n",
+       PathKind::Missing, FindingKind::PathTooLongToStart, 319, 1},
+      {"a full path", show, "PATH:D:/" + std::string(300, 'a') + ".exe\n", PathKind::File,
+       FindingKind::PathTooLongToStart, 307, 1},
+      {"the default application", deep, "", PathKind::File, FindingKind::PathTooLongToStart, 261, 0},
+      {"quotes are told first", show, "PATH:\"" + std::string(300, 'a') + ".exe\"\n", PathKind::Missing,
+       FindingKind::PathQuoted, 0, 0},
+      {"a value the launcher does not take", "C:\\" + std::string(96, 'd') + "\\", "PATH:" + std::string(950, 'a') + "\n",
+       PathKind::File, FindingKind::PathEmpty, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CheckInput input;
+    input.plain = true;
+    input.programDirectory = c.directory;
+    input.file.bytes = "WIDTH:800\n" + c.text;
+    input.file.size = input.file.bytes.size();
+    input.probe = [&c](const std::string&) { return c.there; };
+    ConfigCheck check = CheckConfiguration(input);
+    auto found = std::find_if(check.findings.begin(), check.findings.end(),
+                              [](const Finding& f) { return IsApplicationFinding(f.kind); });
+    if (c.found == FindingKind::PathEmpty) {
+      EXPECT_EQ(found, check.findings.end()) << RenderReport(check, Rendering::Escaped);
+      EXPECT_NE(Judge(check).status, kFails);
+      continue;
+    }
+    ASSERT_NE(found, check.findings.end());
+    EXPECT_EQ(found->kind, c.found);
+    EXPECT_EQ(std::count_if(check.findings.begin(), check.findings.end(),
+                            [](const Finding& f) { return IsApplicationFinding(f.kind); }), 1);
+    EXPECT_EQ(Judge(check).status, kFails);
+    EXPECT_EQ(Judge(check).cause, &*found);
+    EXPECT_TRUE(IsPathValueFinding(found->kind));
+    if (c.found != FindingKind::PathTooLongToStart) continue;
+    EXPECT_EQ(found->subject, check.applicationPath);
+    EXPECT_EQ(found->number, static_cast<int64_t>(check.applicationPath.size()));
+    EXPECT_EQ(found->number, c.length);
+    EXPECT_EQ(found->count, c.count);
+    EXPECT_EQ(found->line, c.count != 0 ? 2 : 0);
+  }
+}
+
 // Where the lines of the text are: counted as an editor counts them, for every entry.
 TEST(CheckLines, EntriesAreToldWithTheLinesAnEditorCounts) {
   CheckInput input;
