@@ -26,6 +26,11 @@ KERNEL32 = {
     "SetUnhandledExceptionFilter": "XP", "SizeofResource": "XP", "Sleep": "XP", "TlsAlloc": "XP", "TlsFree": "XP",
     "TlsGetValue": "XP", "TlsSetValue": "XP", "VirtualProtect": "XP", "VirtualQuery": "XP",
     "WaitForSingleObject": "XP", "WideCharToMultiByte": "2000", "WriteFile": "XP",
+    # A running launcher, found by its single-instance mutex (kavelo2-config, Kavelo2Settings.exe).
+    "OpenMutexA": "XP",
+    # Names spelt from UTF-16 in the ANSI code page: the tools' command lines and the dialog's own
+    # folder.
+    "GetACP": "2000", "GetCommandLineW": "XP", "GetModuleFileNameW": "XP",
     # The launcher's wait for the application's whole process tree (WAITALL).
     "AssignProcessToJobObject": "XP", "CreateJobObjectA": "XP", "QueryInformationJobObject": "XP",
     "ResumeThread": "XP", "SetInformationJobObject": "XP", "TerminateProcess": "XP",

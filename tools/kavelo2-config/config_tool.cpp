@@ -30,9 +30,9 @@ constexpr const char* kUsage =
     "                     what the launcher makes of a stored file (or of plain text with\n"
     "                     --plain), entry by entry, and which display mode it picks\n"
     "  modes              the display's modes, numbered in the order the launcher lists them\n"
-    "  restore            returns the display to the mode stored in the registry (as after a\n"
-    "                     launcher that was ended by force); exit status 0 when it is there,\n"
-    "                     1 when the display refused\n"
+    "  restore [--force]  returns the display to the mode stored in the registry (as after a\n"
+    "                     launcher that was ended by force); while a launcher runs, only with\n"
+    "                     --force, since the mode it switched to is its application's\n"
 #ifdef _WIN32
     "  FILE               a file alone (as dropping it on the program gives):\n"
     "                     check FILE --modes display\n"
@@ -54,7 +54,15 @@ constexpr const char* kUsage =
     "  3  the launcher starts the application, but not as the file says (an ignored entry, a switch\n"
     "     the display will likely refuse, no fitting mode without STRICT, a depth that Windows 8\n"
     "     and later only emulate)\n"
+    "Exit status of restore:\n"
+    "  0  the display is in the registry mode\n"
+    "  1  the display refused the return, or took it and is in another mode\n"
+    "  2  usage error\n"
+    "  3  a launcher is running: the display was left as it is (--force returns it all the same)\n"
     "encode, decode and modes answer 0 when done and 2 on a usage or I/O error.\n";
+
+// restore's own status: a launcher runs, and the display was left as it is.
+constexpr int kRestoreHeld = 3;
 
 int Fail(const ToolStreams& streams, const std::string& message) {
   std::fprintf(streams.err, "kavelo2-config: %s\n", message.c_str());
@@ -221,8 +229,14 @@ int Modes(const std::vector<std::string>& args, const ToolStreams& streams) {
 }
 
 int Restore(const std::vector<std::string>& args, const ToolStreams& streams) {
-  if (args.size() > 1) return UsageError(streams, "restore takes no arguments");
-  RestoreOutcome outcome = RestoreDisplay();
+  bool force = args.size() == 2 && args[1] == "--force";
+  if (args.size() > 1 && !force) return UsageError(streams, "restore takes no arguments but --force");
+  RestoreHold hold = RestoreHoldNow();
+  if (hold != RestoreHold::None && !force) {
+    std::fprintf(streams.err, "kavelo2-config: %s\n", RestoreHoldText(hold).c_str());
+    return kRestoreHeld;
+  }
+  RestoreOutcome outcome = RestoreDisplay(hold);
   std::fputs(RestoreReport(outcome).c_str(), streams.out);
   std::fflush(streams.out);
   if (BackInRegistryMode(outcome)) return kRunsAsWritten;

@@ -5,9 +5,11 @@
 //   kavelo2-config decode [IN [OUT]]     the stored form to plain text
 //   kavelo2-config check [IN] [--plain] [--program-dir DIR] [--modes LIST|display]
 //   kavelo2-config modes                 the display's modes as the launcher lists them
+//   kavelo2-config restore [--force]     the display back in the registry mode
 //   kavelo2-config FILE                  on Windows: check FILE --modes display
 //
-// The exit statuses are those of config_check.h; every command that did its job answers 0.
+// check's exit statuses are those of config_check.h, restore's its own (see the usage); every
+// command that did its job answers 0.
 #pragma once
 
 #include <cstdio>

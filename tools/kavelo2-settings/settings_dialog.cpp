@@ -22,9 +22,12 @@ constexpr const char* kConfigurationFilter = "Launcher configurations (*.ini)\0*
 SettingsSession* g_session = nullptr;
 
 // Display > Put the display back: the mode stored in Windows' settings again, as after a
-// launcher that was ended by force.
+// launcher that was ended by force. While a launcher runs, the mode is its application's: only
+// when the user says so all the same.
 void RestoreTheDisplay() {
-  RestoreOutcome outcome = RestoreDisplay();
+  RestoreHold hold = RestoreHoldNow();
+  if (hold != RestoreHold::None && !Ask(RestoreAnywayQuestion(hold))) return;
+  RestoreOutcome outcome = RestoreDisplay(hold);
   Tell(RestoreReport(outcome), BackInRegistryMode(outcome) ? MB_ICONINFORMATION : MB_ICONWARNING);
 }
 

@@ -18,7 +18,10 @@ std::string ResultName(LONG result) {
 }  // namespace
 
 std::string RestoreReport(const RestoreOutcome& outcome) {
-  return "mode before:   " + ModeOrUnknown(outcome.before) + "\n" +
+  std::string hold = outcome.overridden == RestoreHold::LauncherRunning
+                         ? "launcher:      running; returned all the same, under its application\n"
+                         : "";
+  return hold + "mode before:   " + ModeOrUnknown(outcome.before) + "\n" +
          "registry mode: " + (outcome.registryKnown ? FormatMode(outcome.registry) : std::string("not readable")) +
          "\n" + "answer:        " + ResultName(outcome.result) + "\n" +
          "mode after:    " + ModeOrUnknown(outcome.after) + "\n" + "result: " + RestoreResult(outcome) + "\n";
@@ -37,4 +40,17 @@ std::string RestoreResult(const RestoreOutcome& outcome) {
   bool wasThere = SameDisplayMode(outcome.before, outcome.after);
   return wasThere ? "the display was in the registry mode, " + registry + ", and stays in it"
                   : "the display is back in the registry mode, " + registry;
+}
+
+std::string RestoreHoldText(RestoreHold hold) {
+  if (hold == RestoreHold::None) return "";
+  return "a launcher is running, and its application runs in the mode the launcher switched to: the display "
+         "was left as it is (the launcher returns it when the application ends; restore --force returns it now)";
+}
+
+std::string RestoreAnywayQuestion(RestoreHold hold) {
+  if (hold == RestoreHold::None) return "";
+  return "A launcher is running, and its application runs in the display mode the launcher switched to. "
+         "Putting the display back now changes the mode under that application; when the application ends, the "
+         "launcher puts the display back itself.\n\nPut the display back now all the same?";
 }

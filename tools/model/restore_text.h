@@ -6,7 +6,13 @@
 
 #include <string>
 
-// The modes before, in the registry and after, one a line, then "result: " and RestoreResult.
+// The modes before, in the registry and after, one a line, then "result: " and RestoreResult;
+// first a line about the hold the return went ahead against, if any.
 std::string RestoreReport(const RestoreOutcome& outcome);
 // What the return came to, in one line; the tool's error line too when it failed.
 std::string RestoreResult(const RestoreOutcome& outcome);
+
+// Why the display was not returned, in one line: the tool's error line.
+std::string RestoreHoldText(RestoreHold hold);
+// The question the settings dialog asks before it returns the display all the same.
+std::string RestoreAnywayQuestion(RestoreHold hold);

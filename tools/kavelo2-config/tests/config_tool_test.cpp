@@ -814,6 +814,7 @@ TEST_F(ConfigToolTest, RestoreReturnsToTheRegistryModeAndSaysWhatItWasAndIs) {
     EXPECT_EQ(Sim().modeChanges[0].flags, 0u) << c.name;
   }
   EXPECT_EQ(Run({"restore", "now"}).status, 2);
+  EXPECT_EQ(Run({"restore", "--force", "now"}).status, 2);
 
   // The host program's environment scripts the mode in force and the answer in the same notation.
   const std::vector<std::pair<std::string, std::string>> unscripted = {
@@ -828,6 +829,64 @@ TEST_F(ConfigToolTest, RestoreReturnsToTheRegistryModeAndSaysWhatItWasAndIs) {
     EXPECT_EQ(host.status, 2) << variable;
     EXPECT_EQ(host.err, error);
   }
+}
+
+// A launcher that runs switched the display for its application: restore leaves it unless asked
+// to go ahead anyway. The launcher is found by its mutex, opened only to look and closed at once:
+// the tool never creates it, or a launcher starting meanwhile would take itself for a second copy.
+TEST_F(ConfigToolTest, RestoreBesideARunningLauncherOnlyWhenForced) {
+  const std::string held = "kavelo2-config: a launcher is running, and its application runs in the mode the "
+                           "launcher switched to: the display was left as it is (the launcher returns it when the "
+                           "application ends; restore --force returns it now)\n";
+  struct Case {
+    const char* name;
+    bool launcher;
+    DWORD openError;  // what opening the mutex answers when it is there; 0: it opens
+    bool force;
+    int status;
+    size_t modeChanges;
+    const char* firstLine;  // of the report; "" for none
+  };
+  const std::vector<Case> cases = {
+      {"no launcher", false, 0, false, 0, 1, "mode before:   800x600x32@60\n"},
+      {"no launcher, forced", false, 0, true, 0, 1, "mode before:   800x600x32@60\n"},
+      {"a launcher runs", true, 0, false, 3, 0, ""},
+      {"another user's launcher runs", true, ERROR_ACCESS_DENIED, false, 3, 0, ""},
+      {"a launcher runs, forced", true, 0, true, 0, 1,
+       "launcher:      running; returned all the same, under its application\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetSim();
+    Script(nullptr, "800x600x32@60");
+    Sim().mutexAlreadyExists = c.launcher;
+    Sim().openMutexError = c.openError;
+    std::vector<std::string> args = {"restore"};
+    if (c.force) args.push_back("--force");
+    ToolRun run = Run(args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(Sim().modeChanges.size(), c.modeChanges);
+    EXPECT_EQ(run.out.rfind(c.firstLine, 0), 0u) << run.out;
+    EXPECT_EQ(run.out.empty(), c.status == 3) << run.out;
+    EXPECT_EQ(run.err, c.status == 3 ? held : "");
+    ASSERT_EQ(Sim().mutexOpenings.size(), 1u);
+    EXPECT_EQ(Sim().mutexOpenings[0].access, static_cast<DWORD>(SYNCHRONIZE));
+    EXPECT_EQ(Sim().mutexOpenings[0].inheritHandle, FALSE);
+    EXPECT_EQ(Sim().mutexOpenings[0].name, "KAVELO2");
+    EXPECT_TRUE(Sim().mutexCalls.empty()) << "the tool created the launcher's mutex";
+    bool opened = c.launcher && c.openError == 0;
+    EXPECT_EQ(std::count(Sim().closedHandles.begin(), Sim().closedHandles.end(), SimMutexHandle()), opened ? 1 : 0);
+  }
+  // The host program's environment scripts a running launcher too.
+  setenv("KAVELO2_SIM_LAUNCHER", "1", 1);
+  ProgramRun host = RunProgram({KAVELO2_CONFIG_TOOL, "restore"}, folder_);
+  setenv("KAVELO2_SIM_LAUNCHER", "yes", 1);
+  ProgramRun unscripted = RunProgram({KAVELO2_CONFIG_TOOL, "restore"}, folder_);
+  unsetenv("KAVELO2_SIM_LAUNCHER");
+  EXPECT_EQ(host.status, 3);
+  EXPECT_EQ(host.err, held);
+  EXPECT_EQ(unscripted.status, 2);
+  EXPECT_EQ(unscripted.err, "kavelo2-config: KAVELO2_SIM_LAUNCHER: \"yes\" is neither 1 (a launcher runs) nor 0\n");
 }
 
 // The command line: the tool reads the version once, from ntdll (on the host, KAVELO2_SIM_WINDOWS).
@@ -893,35 +952,43 @@ TEST_F(ConfigToolTest, TheReportNamesTheApplicationsLayersForThisUser) {
 
 // --- the documents agree with --help ---------------------------------------------------------
 
-// The exit-status rows ("N  text") of --help, and the same rows of a Markdown table ("| N | text |").
-std::vector<std::string> StatusRows(const std::string& text, bool markdown) {
+// The exit-status rows of one command: in --help those ("N  text") after "Exit status of COMMAND:",
+// in a Markdown document those of the table ("| N | text |") after "Exit status of `COMMAND`:".
+std::vector<std::string> StatusRows(const std::string& text, bool markdown, const std::string& command) {
   std::vector<std::string> rows;
-  size_t start = 0;
-  while (start < text.size()) {
+  std::string heading = markdown ? "Exit status of `" + command + "`:" : "Exit status of " + command + ":";
+  size_t start = text.find(heading);
+  if (start == std::string::npos) return rows;
+  start = text.find('\n', start) + 1;
+  while (start > 0 && start < text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string line = text.substr(start, end - start);
     start = end + 1;
-    if (markdown) {
-      if (line.size() > 6 && line.compare(0, 2, "| ") == 0 && line[2] >= '0' && line[2] <= '3' &&
-          line.compare(3, 3, " | ") == 0) {
-        rows.push_back(line.substr(2, 1) + " " + line.substr(6, line.rfind(" |") - 6));
-      }
-    } else if (line.size() > 5 && line.compare(0, 2, "  ") == 0 && line[2] >= '0' && line[2] <= '3' &&
+    if (markdown && line.size() > 6 && line.compare(0, 2, "| ") == 0 && line[2] >= '0' && line[2] <= '9' &&
+        line.compare(3, 3, " | ") == 0) {
+      rows.push_back(line.substr(2, 1) + " " + line.substr(6, line.rfind(" |") - 6));
+    } else if (!markdown && line.size() > 5 && line.compare(0, 2, "  ") == 0 && line[2] >= '0' && line[2] <= '9' &&
                line.compare(3, 2, "  ") == 0) {
       rows.push_back(line.substr(2, 1) + " " + line.substr(5));
-    } else if (!rows.empty() && line.compare(0, 5, "     ") == 0 && line[5] != ' ') {
+    } else if (!markdown && !rows.empty() && line.compare(0, 5, "     ") == 0 && line[5] != ' ') {
       rows.back() += " " + line.substr(5);  // a row carried on to the next line
+    } else if (!rows.empty()) {
+      break;  // the table has ended
     }
   }
   return rows;
 }
 
 TEST_F(ConfigToolTest, ExitStatusTablesOfTheDocumentsMatchTheHelp) {
-  std::vector<std::string> help = StatusRows(Run({"--help"}).out, false);
-  ASSERT_EQ(help.size(), 4u) << Run({"--help"}).out;
-  for (const char* document : {"README.md", "docs/user-guide.md"}) {
-    EXPECT_EQ(StatusRows(Read(std::string(KAVELO2_SOURCE_DIR "/") + document), true), help) << document;
+  std::string usage = Run({"--help"}).out;
+  for (const char* command : {"check", "restore"}) {
+    std::vector<std::string> help = StatusRows(usage, false, command);
+    ASSERT_EQ(help.size(), 4u) << command << "\n" << usage;
+    for (const char* document : {"README.md", "docs/user-guide.md"}) {
+      EXPECT_EQ(StatusRows(Read(std::string(KAVELO2_SOURCE_DIR "/") + document), true, command), help)
+          << command << " in " << document;
+    }
   }
 }
 
@@ -946,7 +1013,8 @@ namespace {
 
 // The words of the reports, checked whole: each case in tests/reports is a command line (NAME.args,
 // one argument a line, {file} for the configuration; lines beginning with "@" script the simulated
-// machine) and the configuration's plain text (NAME.txt, written in the stored form unless
+// machine: "@mode M" the mode in force, "@windows V" its version, "@launcher-running" a launcher
+// that runs) and the configuration's plain text (NAME.txt, written in the stored form unless
 // "@plain-file" says to write it as it stands), and NAME.out is what a console shows: the standard
 // output, the standard error and the exit status. A rewording changes those files and no assertion;
 // KAVELO2_UPDATE_REPORTS=1 writes them anew from what the tool says now.
@@ -986,7 +1054,7 @@ TEST_F(ConfigToolTest, WholeReportsOfRepresentativeFilesAreAsWritten) {
     const char* mode = nullptr;
     const char* windows = nullptr;
     std::string modeText, windowsText;
-    bool plainFile = false;
+    bool plainFile = false, launcherRunning = false;
     std::vector<std::string> args;
     std::string text = ReadFile(kReports + name + ".txt");
     for (const std::string& line : Lines(ReadFile(kReports + name + ".args"))) {
@@ -998,12 +1066,14 @@ TEST_F(ConfigToolTest, WholeReportsOfRepresentativeFilesAreAsWritten) {
         windows = windowsText.c_str();
       } else if (line == "@plain-file") {
         plainFile = true;
-
+      } else if (line == "@launcher-running") {
+        launcherRunning = true;
       } else {
         args.push_back(line == "{file}" ? Write("Kavelo2.ini", plainFile ? text : LauncherTransform(text)) : line);
       }
     }
     Script(nullptr, mode, nullptr, windows);
+    Sim().mutexAlreadyExists = launcherRunning;
     ToolRun run = Run(args);
     std::string shown = Replaced(run.out + run.err, folder_, "FOLDER") + "exit status " + std::to_string(run.status) + "\n";
     std::string expectedPath = kReports + name + ".out";
