@@ -71,10 +71,11 @@ ADVAPI32 = {
 
 # The settings dialog's common dialogs, dropped files and the guide it opens (Kavelo2Settings.exe).
 COMDLG32 = {"GetOpenFileNameA": "2000", "GetSaveFileNameA": "2000"}
-SHELL32 = {"DragAcceptFiles": "XP", "DragFinish": "XP", "DragQueryFileA": "XP", "ShellExecuteA": "XP"}
+SHELL32 = {"CommandLineToArgvW": "2000", "DragAcceptFiles": "XP", "DragFinish": "XP", "DragQueryFileW": "XP",
+           "ShellExecuteA": "XP"}
 
 MSVCRT = set("""
-    __argc __p___argv __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __p__wcmdln
+    __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __p__wcmdln
     __set_app_type __setusermatherr __wgetmainargs __winitenv _amsg_exit _cexit _close _errno
     _fdopen _fileno _getch _fstat64 _initterm _iob _lock _lseeki64 _onexit _read _setmode _unlock
     _wfopen _write abort atoi calloc exit fclose ferror fflush fopen fprintf fputc fputs fputwc

@@ -1,9 +1,13 @@
 // Files the dialog opens and picks: the configuration, dropped files, and its help.
 #include "tools/kavelo2-settings/dialog_session.h"
 
+#include "launcher/config_file.h"
+
 #include "tools/kavelo2-settings/program_files.h"
 #include "tools/kavelo2-settings/version_block.h"
+#include "tools/machine/ansi_spelling.h"
 #include "tools/machine/files.h"
+#include "tools/model/code_page_text.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -39,6 +43,25 @@ bool OpenPath(const std::string& path) {
   return true;
 }
 
+void OpenUnspellablePath(const std::string& path) {
+  std::string folder, name;
+  std::vector<std::string> launchers;
+  SplitPath(path, folder, name, launchers);
+  // A folder (the program's own) cannot be told from a file by its name alone here: it ends in a
+  // backslash, and the file meant in it is the one every launcher reads first.
+  if (name.empty()) name = kConfigFileName;
+  SettingsDocument& document = Session().document;
+  // No ANSI call reaches the file: the document starts empty, as for a file not there yet. Its
+  // name holds the code page's "?", which no file name may hold, so a save there is refused.
+  document.folder = folder;
+  document.fileName = name;
+  document.launchers = launchers;
+  document.Load(FileText(), 0);
+  document.Settle();
+  ShowDocument();
+  Tell(UnspellableNameText(folder + name, AnsiCodePage(), Rendering::Ansi), MB_ICONWARNING);
+}
+
 // A common file dialog for one file: true with the chosen path.
 bool PickFile(bool save, const char* filter, const std::string& folder, std::string& path) {
   char file[MAX_PATH] = "";
@@ -59,10 +82,17 @@ bool PickFile(bool save, const char* filter, const std::string& folder, std::str
 }
 
 void OnDroppedFiles(HDROP drop) {
-  char path[MAX_PATH];
-  UINT length = DragQueryFileA(drop, 0, path, MAX_PATH);
+  // As UTF-16, so that a name the code page cannot spell is told as such.
+  wchar_t path[MAX_PATH];
+  UINT length = DragQueryFileW(drop, 0, path, MAX_PATH);
   DragFinish(drop);
-  if (length > 0 && length < MAX_PATH && Session().launcher == nullptr && ChangesMayGo()) OpenPath(path);
+  if (length == 0 || length >= MAX_PATH || Session().launcher != nullptr) return;
+  AnsiSpelling spelt = SpellInCodePage(path);
+  if (!spelt.spelt) {
+    Tell(UnspellableNameText(spelt.text, AnsiCodePage(), Rendering::Ansi), MB_ICONWARNING);
+  } else if (ChangesMayGo()) {
+    OpenPath(spelt.text);
+  }
 }
 
 void OpenGuide() {

@@ -193,14 +193,18 @@ bool IsValueList(HWND window) {
 
 SettingsSession& Session() { return *g_session; }
 
-int RunSettingsDialog(HINSTANCE instance, const std::string& path) {
+int RunSettingsDialog(HINSTANCE instance, const std::string& path, bool pathSpelt) {
   SettingsSession session;
   g_session = &session;
   session.document.ReadDisplay();
   HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, SettingsProcedure, 0);
   if (dialog == nullptr) return 1;
-  // A file that cannot be read is not replaced by an empty configuration: the program ends.
-  if (!OpenPath(path)) {
+  // A name the code page cannot spell is said so, and the dialog stays, with a document that
+  // cannot be saved there, to open another file. Any other file that cannot be read is not
+  // replaced by an empty configuration: the program ends.
+  if (!pathSpelt) {
+    OpenUnspellablePath(path);
+  } else if (!OpenPath(path)) {
     DestroyWindow(dialog);
     g_session = nullptr;
     return 1;
