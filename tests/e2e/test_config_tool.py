@@ -1,7 +1,9 @@
 """kavelo2-config.exe under Wine: the live display catalogue of the 1024x768 desktop, checks
-against it that agree with what the launcher then does, exit statuses and byte-exact streams, the
-way back after a launcher that was ended by force, the depth Windows 8 and later only emulate, and
-an application's compatibility layers as the registry holds them."""
+against it that agree with what the launcher then does (WAITALL with a stub that starts the real
+program included), exit statuses and byte-exact streams, the way back after a launcher that was
+ended by force and beside one that runs, the depth Windows 8 and later only emulate, an
+application's compatibility layers as the registry holds them, and a file the code page cannot
+spell."""
 import time
 import unittest
 

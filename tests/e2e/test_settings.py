@@ -3,7 +3,9 @@ dialog_driver.exe: a folder set up from a plain-text file, saved, decoded byte f
 with the launcher; a save that the launcher could not read is refused; a save into a folder that
 takes no new file keeps the old file and says why; the keyboard alone selects and saves; Try
 reports a failed start and gives the keyboard back; Save As and help; a renamed launcher's
-folder; the frame on an 800x600 desktop, whose screenshot the user guide shows."""
+folder; the frame on an 800x600 desktop, whose screenshot the user guide shows; putting the display
+back, asked first while a launcher runs; a folder the code page cannot spell, and one it can
+(Café), whose name the explanation shows as it is."""
 import shutil
 import subprocess
 import time
@@ -358,9 +360,15 @@ class SettingsTest(harness.EndToEndTest):
         launcher = installation.start(run_ms=run_ms)
         self.addCleanup(harness.end_if_running, launcher)
         self.assertTrue(harness.wait_for_mode("640x480x32@60"), "the launcher did not switch")
-        launcher.kill()
-        launcher.wait()
         with harness.windows_version("win10", "Kavelo2Settings.exe"), SettingsDialog(installation) as dialog:
+            # While the launcher runs, its application has the mode: asked first, No leaves it.
+            drive("menu", "restore")
+            caption, message = drive("box", "no")
+            self.assertTrue(message.startswith("A launcher is running, and its application runs in the display "
+                                               "mode the launcher switched to."), message)
+            self.assertEqual(harness.current_mode(), "640x480x32@60")
+            launcher.kill()
+            launcher.wait()
             drive("menu", "restore")
             caption, message = drive("box", "ok")
             self.assertEqual(message, "mode before:   640x480x32@60\nregistry mode: 1024x768x32@60\n"
