@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -158,6 +159,18 @@ INSTANTIATE_TEST_SUITE_P(
                   "HEIGHT 600"}),
     [](const ::testing::TestParamInfo<EntryCase>& entry) { return std::string(entry.param.name); });
 
+// The check of plain text for a launcher in `directory`, with `probe` answering for the machine.
+ConfigCheck CheckPlainText(const std::string& directory, const std::string& text,
+                           std::function<PathKind(const std::string&)> probe = nullptr) {
+  CheckInput input;
+  input.plain = true;
+  input.programDirectory = directory;
+  input.file.bytes = text;
+  input.file.size = input.file.bytes.size();
+  input.probe = std::move(probe);
+  return CheckConfiguration(input);
+}
+
 // Windows starts a program from a path of at most 259 characters: a longer application path fails
 // whatever this machine holds there, and that is told rather than a missing file. A PATH value that
 // the launcher reads otherwise than it looks is told first; one it does not take leaves the default.
@@ -188,13 +201,7 @@ TEST(ApplicationPath, LongerThanWindowsStartsFromFailsWhateverTheMachineHolds) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    CheckInput input;
-    input.plain = true;
-    input.programDirectory = c.directory;
-    input.file.bytes = "WIDTH:800\n" + c.text;
-    input.file.size = input.file.bytes.size();
-    input.probe = [&c](const std::string&) { return c.there; };
-    ConfigCheck check = CheckConfiguration(input);
+    ConfigCheck check = CheckPlainText(c.directory, "WIDTH:800\n" + c.text, [&c](const std::string&) { return c.there; });
     auto found = std::find_if(check.findings.begin(), check.findings.end(),
                               [](const Finding& f) { return IsApplicationFinding(f.kind); });
     if (c.found == FindingKind::PathEmpty) {
@@ -425,12 +432,7 @@ TEST(Rendering, TheConsoleEscapesTheCodePagesLettersAndTheDialogKeepsThem) {
     EXPECT_EQ(Quoted("Caf\xE9 \x01\x7F\xFF", c.rendering), std::string("\"") + c.shown + "\"");
   }
   // Every part of the report follows the choice: the folder, an entry, a finding, the verdict.
-  CheckInput input;
-  input.plain = true;
-  input.programDirectory = "C:\\Caf\xE9\\";
-  input.file.bytes = "WIDTH:800\nPATH:\"M\xFCnster.exe\"\n";
-  input.file.size = input.file.bytes.size();
-  ConfigCheck check = CheckConfiguration(input);
+  ConfigCheck check = CheckPlainText("C:\\Caf\xE9\\", "WIDTH:800\nPATH:\"M\xFCnster.exe\"\n");
   std::string console = RenderReport(check, Rendering::Escaped) + VerdictLine(check, Rendering::Escaped);
   std::string dialog = RenderReport(check, Rendering::Ansi) + VerdictLine(check, Rendering::Ansi);
   EXPECT_EQ(console.find_first_of("\xE9\xFC"), std::string::npos) << console;
