@@ -21,8 +21,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // two-byte letters, a letter's second byte may be a backslash.
     wchar_t module[MAX_PATH];
     DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
-    std::wstring folder = length > 0 && length < MAX_PATH ? std::wstring(module, length) : std::wstring();
-    path = SpellInCodePage(folder.substr(0, folder.find_last_of(L'\\') + 1).c_str());
+    if (length == 0 || length >= MAX_PATH) length = 0;
+    while (length > 0 && module[length - 1] != L'\\') --length;
+    module[length] = L'\0';
+    path = SpellInCodePage(module);
   }
   if (arguments != nullptr) LocalFree(arguments);
   return RunSettingsDialog(instance, path.text, path.spelt);
