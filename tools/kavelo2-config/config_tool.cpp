@@ -142,7 +142,9 @@ int Transform(bool encode, const std::vector<std::string>& args, const ToolStrea
   }
   if (plain.empty()) Warn(streams, "the text is empty: the launcher reads no byte and stops");
   for (const Finding& limit : TextLimits(plain, plain.size())) {
-    if (form != FileForm::Utf16 || limit.kind != FindingKind::NulEndsText) Warn(streams, LimitWarning(limit, Rendering::Escaped));
+    if (form != FileForm::Utf16 || limit.kind != FindingKind::NulEndsText) {
+      Warn(streams, LimitWarning(limit, Rendering::Escaped));
+    }
   }
 
   if (IsStandardStream(outName)) {
@@ -217,7 +219,9 @@ int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
   std::fputs(RenderReport(check, Rendering::Escaped).c_str(), streams.out);
   std::fflush(streams.out);
   int status = Judge(check).status;
-  if (status != kRunsAsWritten) std::fprintf(streams.err, "kavelo2-config: %s\n", VerdictLine(check, Rendering::Escaped).c_str());
+  if (status != kRunsAsWritten) {
+    std::fprintf(streams.err, "kavelo2-config: %s\n", VerdictLine(check, Rendering::Escaped).c_str());
+  }
   return status;
 }
 

@@ -2,7 +2,6 @@
 #include "tools/kavelo2-settings/dialog_session.h"
 
 #include "launcher/config_file.h"
-
 #include "tools/kavelo2-settings/program_files.h"
 #include "tools/kavelo2-settings/version_block.h"
 #include "tools/machine/ansi_spelling.h"

@@ -120,10 +120,14 @@ std::string ExplainDocument(const SettingsDocument& document, const ConfigCheck&
   if (Judge(check).status != kRunsAsWritten) text += ResultLine(check, kShownInTheDialog) + "\n";
   std::string refusal = RefusalText(document.Refusal(check), check);
   if (!refusal.empty()) text += "Saving is refused: " + refusal + "\n";
-  for (const Finding& limit : document.loadedLimits) text += "In the file as it is: " + LimitWarning(limit, kShownInTheDialog) + ".\n";
+  for (const Finding& limit : document.loadedLimits) {
+    text += "In the file as it is: " + LimitWarning(limit, kShownInTheDialog) + ".\n";
+  }
   if (!document.unshown.empty()) {
     text += "\nEntries of the file that the lists cannot show:\n";
-    for (const UnshownEntry& entry : document.unshown) text += "  " + Quoted(entry.entry, kShownInTheDialog) + ": " + UnshownNote(entry) + "\n";
+    for (const UnshownEntry& entry : document.unshown) {
+      text += "  " + Quoted(entry.entry, kShownInTheDialog) + ": " + UnshownNote(entry) + "\n";
+    }
   }
   text += "\nThe file that saving writes, entry by entry:\n" + RenderReport(check, kShownInTheDialog);
   return WithCrLf(text);

@@ -48,9 +48,9 @@ bool ReadHeldBytes(std::FILE* file, HeldBytes& held) {
   }
   char chunk[4096];
   uint64_t read = 0;
-  size_t count;
-  while (read <= kHeldFileBytes &&
-         (count = std::fread(chunk, 1, std::min(sizeof(chunk), kHeldFileBytes + 1 - static_cast<size_t>(read)), file)) > 0) {
+  while (read <= kHeldFileBytes) {
+    size_t count = std::fread(chunk, 1, std::min(sizeof(chunk), kHeldFileBytes + 1 - static_cast<size_t>(read)), file);
+    if (count == 0) break;
     held.bytes.append(chunk, std::min(count, kHeldFileBytes - held.bytes.size()));
     read += count;
   }

@@ -320,7 +320,9 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
 
   PathEntry path;
   CheckEntries(read.text, context, path, check);
-  for (const Finding& limit : TextLimits(read.text, input.file.size, input.file.sizeKnown)) check.findings.push_back(limit);
+  for (const Finding& limit : TextLimits(read.text, input.file.size, input.file.sizeKnown)) {
+    check.findings.push_back(limit);
+  }
   check.settingsRead = true;
   check.criteria = context.criteria;
   check.strictMode = context.strictMode;

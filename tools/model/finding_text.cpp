@@ -241,7 +241,9 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
       return "this text is in the stored form: check it without --plain";
     case FindingKind::NulEndsText:
       return "the text ends at a NUL byte at offset " + std::to_string(finding.number) + "; nothing after it is read" +
-             (finding.detail.empty() ? "" : ", and " + Quoted(finding.detail, rendering) + ", which runs into it, is dropped");
+             (finding.detail.empty()
+                  ? ""
+                  : ", and " + Quoted(finding.detail, rendering) + ", which runs into it, is dropped");
     case FindingKind::ReadLimit:
       return ReadLimitText(finding, rendering);
     case FindingKind::NoColon:
@@ -249,11 +251,14 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
     case FindingKind::EmptyKey:
       return std::string("unknown key \"\" (the key is empty; ") + KeyList() + ")";
     case FindingKind::BlankInKey:
-      return "unknown key " + Quoted(finding.subject, rendering) + " (a blank belongs to the key; write \"" + finding.fix + ":\")";
+      return "unknown key " + Quoted(finding.subject, rendering) + " (a blank belongs to the key; write \"" +
+             finding.fix + ":\")";
     case FindingKind::KeyAfterMark:
-      return "unknown key " + Quoted(finding.subject, rendering) + " (the text starts with a UTF-8 byte order mark; save it as ANSI)";
+      return "unknown key " + Quoted(finding.subject, rendering) +
+             " (the text starts with a UTF-8 byte order mark; save it as ANSI)";
     case FindingKind::MisspeltKey:
-      return "unknown key " + Quoted(finding.subject, rendering) + " (did you mean " + finding.fix + "? " + KeyList() + ")";
+      return "unknown key " + Quoted(finding.subject, rendering) + " (did you mean " + finding.fix + "? " + KeyList() +
+             ")";
     case FindingKind::UnknownKey:
       return "unknown key " + Quoted(finding.subject, rendering) + " (" + KeyList() + ")";
     case FindingKind::EmptyValue:
@@ -261,12 +266,14 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
     case FindingKind::ListWithoutNumber:
       return "the list reads no number" + SwitchHint(finding.entryKind);
     case FindingKind::PathTooLong:
-      return "PATH, but the path does not fit in 1023 characters: the application stays " + Shown(application, rendering);
+      return "PATH, but the path does not fit in 1023 characters: the application stays " +
+             Shown(application, rendering);
     case FindingKind::OctalNumber:
       return "read as octal: " + finding.subject + " is " + std::to_string(finding.number) + "; write " + finding.fix +
              " without the leading zero";
     case FindingKind::TextAfterNumber: {
-      std::string text = Quoted(finding.subject, rendering) + " after " + std::to_string(finding.number) + " is ignored";
+      std::string text =
+          Quoted(finding.subject, rendering) + " after " + std::to_string(finding.number) + " is ignored";
       if (finding.fixes.empty()) return text;
       return text + ": write " + Joined(finding.fixes) +
              (finding.fixes.size() == 1 ? " as an entry of its own" : " as entries of their own");
@@ -274,7 +281,8 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
     case FindingKind::ElementWithoutNumber:
       return Quoted(finding.subject, rendering) + " reads no number and is ignored";
     case FindingKind::ListStops:
-      return "the list stops at " + (finding.subject.empty() ? std::string("an empty element") : Quoted(finding.subject, rendering)) +
+      return "the list stops at " +
+             (finding.subject.empty() ? std::string("an empty element") : Quoted(finding.subject, rendering)) +
              ", which reads no number; " + Quoted(finding.detail, rendering) + " is not read";
     case FindingKind::WaitsForAll:
       return "the launcher then waits until the application and every program it starts have ended, so a "
@@ -290,7 +298,8 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
              " of the PATH value belongs to the path: write " + Quoted("PATH:" + finding.fix, rendering);
     case FindingKind::PathQuoted:
       return "the quotes belong to the PATH value, so the launcher looks for a file named with them, " +
-             Shown(application, rendering) + ": write the path without them, " + Quoted("PATH:" + finding.fix, rendering);
+             Shown(application, rendering) + ": write the path without them, " +
+             Quoted("PATH:" + finding.fix, rendering);
     case FindingKind::PathFromShareRoot:
       return relative() + ": map the share to a drive letter and write the path on that drive, e.g. " +
              Quoted("PATH:" + finding.fix, rendering);
@@ -316,8 +325,10 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
     case FindingKind::NoModeEntry:
       return "no WIDTH, HEIGHT, DEPTH or FREQ entry (no message)";
     case FindingKind::NoModeFits:
-      return "the launcher starts " + Shown(application, rendering) + " in the current display mode, without a backdrop: "
-             "no mode fits; " + NearestOfferText(check.selection.offer);
+      return "the launcher starts " + Shown(application, rendering) +
+             " in the current display mode, without a backdrop: "
+             "no mode fits; " +
+             NearestOfferText(check.selection.offer);
     case FindingKind::NoModeFitsStrict:
       // The box's text without the carriage return that ends it.
       return "STRICT is on, so it shows \"" + std::string(kNoSuitableModeText, std::strlen(kNoSuitableModeText) - 1) +
@@ -343,7 +354,8 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
 
 std::string ResultLine(const ConfigCheck& check, Rendering rendering) {
   const Finding& result = check.findings.back();
-  return "result: " + std::string(StopsTheRun(result.kind) ? "the launcher stops: " : "") + FindingBody(result, check, rendering);
+  return "result: " + std::string(StopsTheRun(result.kind) ? "the launcher stops: " : "") +
+         FindingBody(result, check, rendering);
 }
 
 std::string VerdictLine(const ConfigCheck& check, Rendering rendering) {

@@ -44,7 +44,8 @@ std::string LayerOutcomeText(const LayerWriteOutcome& outcome, const std::string
   std::string application = Shown(applicationPath, rendering);
   switch (outcome.result) {
     case Result::Written:
-      return "The compatibility layers of " + application + " for this user are now " + Quoted(outcome.change.value, rendering) + ".";
+      return "The compatibility layers of " + application + " for this user are now " +
+             Quoted(outcome.change.value, rendering) + ".";
     case Result::Removed:
       return application + " has no compatibility layers for this user now.";
     case Result::OnNetwork:
