@@ -112,7 +112,7 @@ bool Explaining() {
   return explaining;
 }
 void Explain(const std::string& what, const std::string& text) {
-  if (Explaining()) std::fprintf(stderr, "--- %s\n%s\n", what.c_str(), Shown(text).c_str());
+  if (Explaining()) std::fprintf(stderr, "--- %s\n%s\n", what.c_str(), Shown(text, Rendering::Escaped).c_str());
 }
 
 // The set-up's bytes, taken from the end of the input.
@@ -339,20 +339,23 @@ void RenderWithinBounds(const ConfigCheck& check) {
     return;
   }
   Require(!check.findings.empty(), "a check tells what the run does");
-  std::string report = RenderReport(check);
-  std::string verdict = VerdictLine(check);
-  g_longestReport = std::max(g_longestReport, report.size());
-  g_longestVerdict = std::max(g_longestVerdict, verdict.size());
-  Require(report.size() <= kReportBound, "the report stays within its bound");
-  Require(verdict.size() <= kVerdictBound, "the verdict line stays within its bound");
-  Require(verdict.find('\n') == std::string::npos, "the verdict is one line");
-  std::string result = ResultLine(check) + "\n";
-  Require(report.size() >= result.size() && report.compare(report.size() - result.size(), result.size(), result) == 0,
-          "the report ends with the result line");
-  Verdict judged = Judge(check);
-  Require(judged.status == kRunsAsWritten || judged.status == kFails || judged.status == kRunsOtherwise,
-          "the verdict is 0, 1 or 3");
-  if (judged.status == kRunsAsWritten) Require(verdict + "\n" == result, "a run as written has its result as verdict");
+  // The console's words and the dialog's alike.
+  for (Rendering rendering : {Rendering::Escaped, Rendering::Ansi}) {
+    std::string report = RenderReport(check, rendering);
+    std::string verdict = VerdictLine(check, rendering);
+    g_longestReport = std::max(g_longestReport, report.size());
+    g_longestVerdict = std::max(g_longestVerdict, verdict.size());
+    Require(report.size() <= kReportBound, "the report stays within its bound");
+    Require(verdict.size() <= kVerdictBound, "the verdict line stays within its bound");
+    Require(verdict.find('\n') == std::string::npos, "the verdict is one line");
+    std::string result = ResultLine(check, rendering) + "\n";
+    Require(report.size() >= result.size() && report.compare(report.size() - result.size(), result.size(), result) == 0,
+            "the report ends with the result line");
+    Verdict judged = Judge(check);
+    Require(judged.status == kRunsAsWritten || judged.status == kFails || judged.status == kRunsOtherwise,
+            "the verdict is 0, 1 or 3");
+    if (judged.status == kRunsAsWritten) Require(verdict + "\n" == result, "a run as written has its result as verdict");
+  }
 }
 
 bool IsSwitchResult(FindingKind kind) {
@@ -577,7 +580,7 @@ void Run(const SetUp& setUp) {
                           ", PROJECTOR.EXE " + std::to_string(static_cast<int>(setUp.projector)) +
                           ", application " + std::to_string(static_cast<int>(setUp.application)));
     Explain("the file as stored", setUp.file);
-    if (check.made) Explain("the report", RenderReport(check) + VerdictLine(check));
+    if (check.made) Explain("the report", RenderReport(check, Rendering::Escaped) + VerdictLine(check, Rendering::Escaped));
   }
   RenderWithinBounds(check);
   // Only a launcher that reads this file by its name runs it.

@@ -76,6 +76,10 @@ class LaunchContext {
   CriteriaList criteria;
 };
 
+// The single-instance mutex: every running launcher holds it, and a second start that finds it
+// ends at once.
+constexpr const char* kSingleInstanceMutexName = "KAVELO2";
+
 // The box of a strict run for which no mode fits.
 constexpr const char* kNoSuitableModeText =
     "This application failed to find a suitable screen resolution and/or color depth.\r";

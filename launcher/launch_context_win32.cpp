@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr const char* kMutexName = "KAVELO2";
-
 // Takes the single-instance mutex for the rest of the process. False when another launcher
 // holds it. The handle is not inheritable, so the application does not keep it alive.
 bool ClaimSingleInstance() {
@@ -21,7 +19,7 @@ bool ClaimSingleInstance() {
   attributes.nLength = sizeof(attributes);
   attributes.lpSecurityDescriptor = nullptr;
   attributes.bInheritHandle = FALSE;
-  CreateMutexA(&attributes, TRUE, kMutexName);
+  CreateMutexA(&attributes, TRUE, kSingleInstanceMutexName);
   return GetLastError() != static_cast<DWORD>(ERROR_ALREADY_EXISTS);
 }
 

@@ -84,6 +84,7 @@ typedef LONG_PTR(WINAPI* FARPROC)(void);
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NO_MORE_FILES 18L
 #define ERROR_ALREADY_EXISTS 183L
+#define SYNCHRONIZE 0x00100000u
 #define WAIT_OBJECT_0 0x00000000u
 #define WAIT_FAILED 0xFFFFFFFFu
 #define NORMAL_PRIORITY_CLASS 0x00000020u
@@ -382,6 +383,7 @@ extern "C" {
 // Processes, synchronisation and errors.
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 HANDLE WINAPI CreateMutexA(SECURITY_ATTRIBUTES* lpMutexAttributes, BOOL bInitialOwner, LPCSTR lpName);
+HANDLE WINAPI OpenMutexA(DWORD dwDesiredAccess, BOOL bInheritHandle, LPCSTR lpName);
 DWORD WINAPI GetLastError(void);
 BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
                            SECURITY_ATTRIBUTES* lpProcessAttributes,

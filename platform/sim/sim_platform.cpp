@@ -58,6 +58,7 @@ DEVMODEA SimMode(DWORD width, DWORD height, DWORD bitsPerPel, DWORD frequency) {
 HWND SimBackdropHandle() { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x2001)); }
 HANDLE SimProcessHandle() { return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1001)); }
 HANDLE SimThreadHandle() { return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1002)); }
+HANDLE SimMutexHandle() { return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1101)); }
 
 extern "C" {
 
@@ -81,7 +82,17 @@ HANDLE WINAPI CreateMutexA(SECURITY_ATTRIBUTES* attributes, BOOL initialOwner, L
   call.name = name ? name : "";
   Sim().mutexCalls.push_back(call);
   Sim().lastError = Sim().mutexAlreadyExists ? static_cast<DWORD>(ERROR_ALREADY_EXISTS) : 0;
-  return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1101));
+  return SimMutexHandle();
+}
+
+HANDLE WINAPI OpenMutexA(DWORD access, BOOL inheritHandle, LPCSTR name) {
+  SimCall recording("OpenMutexA");
+  Sim().mutexOpenings.push_back({access, inheritHandle, name != nullptr ? name : ""});
+  if (!Sim().mutexAlreadyExists || Sim().openMutexError != 0) {
+    Sim().lastError = Sim().mutexAlreadyExists ? Sim().openMutexError : static_cast<DWORD>(ERROR_FILE_NOT_FOUND);
+    return nullptr;
+  }
+  return SimMutexHandle();
 }
 
 DWORD WINAPI GetLastError(void) { return Sim().lastError; }

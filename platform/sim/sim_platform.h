@@ -103,6 +103,12 @@ struct SimMutexCall {
   std::string name;
 };
 
+struct SimMutexOpening {
+  DWORD access;
+  BOOL inheritHandle;
+  std::string name;
+};
+
 struct SimRegisteredClass {
   WNDCLASSEXA fields;
   std::string menuName;
@@ -184,8 +190,12 @@ struct SimPlatform {
   // Processes and synchronisation.
   std::string modulePath;
   bool moduleFails = false;  // GetModuleFileNameA answers 0
+  // A launcher holds the single-instance mutex: CreateMutexA answers ERROR_ALREADY_EXISTS, and
+  // OpenMutexA opens it (SimMutexHandle()) unless openMutexError, when not 0, refuses it.
   bool mutexAlreadyExists = false;
+  DWORD openMutexError = 0;
   std::vector<SimMutexCall> mutexCalls;
+  std::vector<SimMutexOpening> mutexOpenings;
   bool processStartFails = false;
   DWORD processStartError = 2;  // ERROR_FILE_NOT_FOUND
   std::vector<SimProcessStart> processStarts;
@@ -278,6 +288,7 @@ HWND SimBackdropHandle();
 HANDLE SimProcessHandle();
 HANDLE SimThreadHandle();
 HANDLE SimJobHandle();
+HANDLE SimMutexHandle();
 
 // The handles of open files (sim_files.cpp), which CloseHandle closes on the host.
 bool SimIsFileHandle(HANDLE handle);

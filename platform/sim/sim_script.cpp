@@ -77,3 +77,13 @@ bool SimScriptWindows(const char* version, std::string& error) {
   Sim().windowsBuild = build;
   return true;
 }
+
+bool SimScriptLauncher(const char* running, std::string& error) {
+  std::string text = running != nullptr ? running : "0";
+  if (text != "0" && text != "1") {
+    error = "KAVELO2_SIM_LAUNCHER: \"" + text + "\" is neither 1 (a launcher runs) nor 0";
+    return false;
+  }
+  Sim().mutexAlreadyExists = text == "1";
+  return true;
+}

@@ -1,7 +1,7 @@
 // The simulated display and Windows version that the host build of the tools shows, scripted in
 // the tools' own notation: by the host's kavelo2-config from its environment at start-up
-// (KAVELO2_SIM_MODES, KAVELO2_SIM_MODE, KAVELO2_SIM_RESTORE, KAVELO2_SIM_WINDOWS), and by the tests
-// directly.
+// (KAVELO2_SIM_MODES, KAVELO2_SIM_MODE, KAVELO2_SIM_RESTORE, KAVELO2_SIM_WINDOWS,
+// KAVELO2_SIM_LAUNCHER), and by the tests directly.
 #pragma once
 
 #include <string>
@@ -17,3 +17,7 @@ bool SimScriptDisplay(const char* modes, const char* inForce, const char* restor
 // ntdll reports `version` (MAJOR.MINOR.BUILD; null: 6.1.7601, Windows 7). False, with the reason,
 // when it is not such a version.
 bool SimScriptWindows(const char* version, std::string& error);
+
+// A launcher runs beside the tools (`running` "1": its single-instance mutex is there) or not
+// ("0" or null). False, with the reason, for any other value.
+bool SimScriptLauncher(const char* running, std::string& error);

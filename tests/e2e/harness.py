@@ -336,6 +336,62 @@ def launch(installation, cwd=None, run_ms=600):
                         current_mode())
 
 
+# A launch stub stays up a little after the stand-in it started is up: a restore issued right after
+# a switch can be dropped (see standin_app.cpp).
+STUB_STAYS_MS = 600
+
+
+def seen_size(record):
+    """The size of the display mode a stand-in's record saw, "WxH"."""
+    return f"{record.get('mode_width')}x{record.get('mode_height')}"
+
+
+class StubbedApplication:
+    """An installation whose PROJECTOR.EXE is the launch stub: it starts app/standin_app.exe, which
+    may start app/helper.exe (another stand-in) in turn. Both stand-ins record their start and
+    their end."""
+
+    def __init__(self, installation, config, standin_ms, helper_ms=None):
+        self.installation = installation
+        self.config = installation.write("Kavelo2.ini", config)
+        installation.add_application(program=LAUNCH_STUB)
+        self.standin = installation.add_application("app/standin_app.exe")
+        self.env = {"KAVELO_TEST_STUB_TARGET": win_path(self.standin),
+                    "KAVELO_TEST_STUB_RUN_MS": str(STUB_STAYS_MS), "KAVELO_TEST_RECORD_END": "1"}
+        self.standin_ms = standin_ms
+        self.expected = 2  # the stand-in's two records
+        if helper_ms is not None:
+            helper = installation.add_application("app/helper.exe")
+            self.env.update({"KAVELO_TEST_START_CHILD": win_path(helper),
+                             "KAVELO_TEST_CHILD_RUN_MS": str(helper_ms)})
+            self.expected += 2
+
+    def run(self):
+        """Runs the launcher under a desktop watch; returns (status, the wall-clock time in ms at
+        which the launcher had ended, the watch's observations)."""
+        with DesktopWatch(self.installation.root) as observed:
+            status, _ = self.installation.run(run_ms=self.standin_ms, env=self.env)
+            ended_ms = time.time() * 1000
+        return status, ended_ms, observed
+
+    def records(self, timeout=RUN_TIMEOUT):
+        """The stub's record and each stand-in's (start, end) by module name, once all are there."""
+        deadline = time.monotonic() + timeout
+        while True:
+            records = self.installation.starts()
+            stand_ins = [r for r in records if r.get("role") != "stub"]
+            if len(stand_ins) >= self.expected or time.monotonic() > deadline:
+                break
+            time.sleep(0.1)
+        stubs = [r for r in records if r.get("role") == "stub"]
+        by_program = {}
+        for start in (r for r in stand_ins if "phase" not in r):
+            name = start["module_path"].rsplit("\\", 1)[-1]
+            ends = [r for r in stand_ins if r.get("phase") == "end" and r["pid"] == start["pid"]]
+            by_program[name] = (start, ends[0] if ends else None)
+        return stubs, by_program
+
+
 class EndToEndTest(unittest.TestCase):
     """Base of the end-to-end tests: every test starts from the registry mode, in a folder of its
     own."""

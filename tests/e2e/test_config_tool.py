@@ -1,7 +1,9 @@
 """kavelo2-config.exe under Wine: the live display catalogue of the 1024x768 desktop, checks
-against it that agree with what the launcher then does, exit statuses and byte-exact streams, the
-way back after a launcher that was ended by force, the depth Windows 8 and later only emulate, and
-an application's compatibility layers as the registry holds them."""
+against it that agree with what the launcher then does (WAITALL with a stub that starts the real
+program included), exit statuses and byte-exact streams, the way back after a launcher that was
+ended by force and beside one that runs, the depth Windows 8 and later only emulate, an
+application's compatibility layers as the registry holds them, and a file the code page cannot
+spell."""
 import time
 import unittest
 
@@ -157,6 +159,101 @@ class ConfigToolTest(harness.EndToEndTest):
                           out.decode())
         finally:
             harness.end_if_running(launcher)
+
+    def test_restore_beside_a_running_launcher_is_refused_then_forced(self):
+        installation = self.installation()
+        installation.write("Kavelo2.ini", "WIDTH:800\r\nHEIGHT:600\r\n")
+        installation.add_application()
+        launcher = installation.start(run_ms=8000)
+        try:
+            self.assertTrue(harness.wait_for_mode("800x600x32@60"), "the launcher did not switch")
+            # Its application runs in the mode it chose: left as it is.
+            status, out, err = run_tool("restore")
+            self.assertEqual((status, out), (3, b""))
+            self.assertEqual(err.splitlines(), [
+                "kavelo2-config: a launcher is running, and its application runs in the mode the launcher "
+                "switched to: the display was left as it is (the launcher returns it when the application "
+                "ends; restore --force returns it now)"])
+            self.assertEqual(harness.current_mode(), "800x600x32@60")
+
+            status, out, err = run_tool("restore", "--force")
+            self.assertEqual((status, err), (0, ""))
+            self.assertEqual(out.decode().split("\n"), [
+                "launcher:      running; returned all the same, under its application",
+                "mode before:   800x600x32@60", "registry mode: 1024x768x32@60",
+                "answer:        DISP_CHANGE_SUCCESSFUL", "mode after:    1024x768x32@60",
+                "result: the display is back in the registry mode, 1024x768x32@60", ""])
+            self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
+            # The launcher goes on waiting for its application, and its own return at the end
+            # finds the display where it was put.
+            self.assertEqual(harness.wait_for_exit(launcher), 0)
+            self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
+            self.assertEqual(len(installation.starts()), 1)
+        finally:
+            harness.end_if_running(launcher)
+        # With the launcher gone, nothing holds the return back.
+        self.assertEqual(run_tool("restore")[0], 0)
+
+    def test_the_prediction_for_waitall_is_what_the_launcher_does_with_a_stub(self):
+        # The application's program file is a stub that starts the real program (the stand-in,
+        # which starts a helper of its own) and exits at once.
+        wait_note = ("    note: the launcher then waits until the application and every program it starts have "
+                     "ended, so a program that leaves a helper running (an updater, a tray icon) keeps the "
+                     "display switched until that helper ends")
+        # (case, configuration, whether the check tells the wait, the size the programs see at their
+        #  end)
+        cases = [("without WAITALL", "WIDTH:640\r\nHEIGHT:480\r\n", False, "1024x768"),
+                 ("with WAITALL", "WIDTH:640\r\nHEIGHT:480\r\nWAITALL:1\r\n", True, "640x480")]
+        for case, config, waits, seen_at_end in cases:
+            with self.subTest(case):
+                self.start_from_registry_mode()
+                app = harness.StubbedApplication(self.installation(case), config, standin_ms=2000, helper_ms=3500)
+                status, out, err = run_tool("check", harness.win_path(app.config), "--modes", "display")
+                report = out.decode()
+                stub = harness.win_path(app.installation.folder / "PROJECTOR.EXE")
+                result = "result: the launcher switches to 640x480 at 32 bits and starts " + stub
+                self.assertEqual((status, err), (0, ""))
+                self.assertIn("selection: mode 6 of 27: 640x480x32@60, in the strict pass", report)
+                self.assertIn(f"WAITALL: {'on' if waits else 'off'}\n", report)
+                self.assertEqual(wait_note in report, waits, report)
+                self.assertIn(result + (", and switches back once it and every program it starts have ended\n"
+                                        if waits else "\n"), report)
+
+                status, ended_ms, observed = app.run()
+                stubs, programs = app.records()
+                self.assertEqual((status, observed.boxes, len(observed.notices), len(stubs)), (0, [], 1, 1))
+                (standin, standin_end), (helper, helper_end) = programs["standin_app.exe"], programs["helper.exe"]
+                self.assertIsNotNone(helper_end, "the helper did not record its end")
+                self.assertEqual([harness.seen_size(r) for r in (standin, helper)], ["640x480", "640x480"])
+                self.assertEqual([harness.seen_size(r) for r in (standin_end, helper_end)], [seen_at_end] * 2)
+                # The switch lasted as long as the check said: until the last program's end with
+                # WAITALL, until the stub's end without.
+                self.assertEqual(ended_ms >= int(helper_end["time_ms"]), waits)
+                self.assertTrue(harness.wait_for_mode(harness.REGISTRY_MODE), "the display did not come back")
+                # The helper is waited for, so that it cannot touch the next case's desktop.
+                deadline = time.monotonic() + harness.RUN_TIMEOUT
+                while int(helper_end["time_ms"]) > time.time() * 1000 and time.monotonic() < deadline:
+                    time.sleep(0.1)
+
+    def test_a_file_the_code_page_cannot_spell_is_told_so(self):
+        # Wine gives this prefix the Western code page (1252): a Cyrillic folder is one it cannot
+        # spell, so no ANSI call reaches the file, and the tool says so rather than "cannot open".
+        installation = self.installation()
+        config = installation.write("Папка/Kavelo2.ini", "WIDTH:800\r\n")
+        folder = harness.win_path(installation.folder) + "\\?????"
+        # (arguments, the name the line shows)
+        cases = [(["check", harness.win_path(config)], folder + "\\Kavelo2.ini"),
+                 ([harness.win_path(config)], folder + "\\Kavelo2.ini"),
+                 (["encode", "-", harness.win_path(config)], folder + "\\Kavelo2.ini"),
+                 (["check", "-", "--program-dir", harness.win_path(config.parent)], folder)]
+        for args, shown in cases:
+            with self.subTest(args=args):
+                status, out, err = run_tool(*args, stdin=b"WIDTH:640\r\n")
+                self.assertEqual((status, out), (2, b""))
+                self.assertEqual(len(err.splitlines()), 1, err)
+                self.assertTrue(err.startswith(f"kavelo2-config: {shown}: the name holds characters that this "
+                                               "Windows' code page (1252) has no letters for"), err)
+        self.assertEqual(harness.encode_config(config.read_bytes()), b"WIDTH:800\r\n")
 
     def test_a_depth_under_32_bits_is_told_emulated_from_windows_8_on(self):
         installation = self.installation()

@@ -5,7 +5,9 @@ launcher could not read is refused; a save into a folder that takes no new file 
 and says why; the keyboard alone selects and saves; Try reports a failed start and a box closed at
 once, and gives the keyboard back; Save As into another folder, whose application's settings the
 group then reads and writes; help; a file that cannot be read at start-up; a renamed launcher's
-folder; the frame on an 800x600 desktop, whose screenshot the user guide shows."""
+folder; the frame on an 800x600 desktop, whose screenshot the user guide shows; putting the display
+back, asked first while a launcher runs; a folder the code page cannot spell, and one it can
+(Café), whose name the explanation shows as it is."""
 import shutil
 import subprocess
 import time
@@ -455,9 +457,15 @@ class SettingsTest(harness.EndToEndTest):
         launcher = installation.start(run_ms=run_ms)
         self.addCleanup(harness.end_if_running, launcher)
         self.assertTrue(harness.wait_for_mode("640x480x32@60"), "the launcher did not switch")
-        launcher.kill()
-        launcher.wait()
         with harness.windows_version("win10", "Kavelo2Settings.exe"), SettingsDialog(installation) as dialog:
+            # While the launcher runs, its application has the mode: asked first, No leaves it.
+            drive("menu", "restore")
+            caption, message = drive("box", "no")
+            self.assertTrue(message.startswith("A launcher is running, and its application runs in the display "
+                                               "mode the launcher switched to."), message)
+            self.assertEqual(harness.current_mode(), "640x480x32@60")
+            launcher.kill()
+            launcher.wait()
             drive("menu", "restore")
             caption, message = drive("box", "ok")
             self.assertEqual(message, "Mode before: 640x480x32@60\nRegistry mode: 1024x768x32@60\n"
@@ -511,6 +519,69 @@ class SettingsTest(harness.EndToEndTest):
         [start] = installation.starts()
         time.sleep(max(0.0, (int(start["time_ms"]) + run_ms) / 1000 + 1.0 - time.time()))
         self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
+
+    def test_a_folder_the_code_page_cannot_spell_is_told_and_the_dialog_stays(self):
+        # Wine gives this prefix the Western code page (1252) under the host's C.UTF-8 locale; a
+        # Cyrillic code page would need a Cyrillic locale on the host, which this machine lacks, so
+        # only the name 1252 cannot spell is tried here.
+        installation = self.settings_installation()
+        cyrillic = installation.folder / "Папка"
+        config = installation.write("Папка/Kavelo2.ini", "WIDTH:800\r\nHEIGHT:600\r\n")
+        shutil.copy(SETTINGS, cyrillic)
+        other = installation.write("Kavelo2.ini", "WIDTH:640\r\nHEIGHT:480\r\n")
+        shown = harness.win_path(installation.folder) + "\\?????\\Kavelo2.ini"
+        told = (shown + ": the name holds characters that this Windows' code page (1252) has no letters for, "
+                "shown as \"?\".")
+        # Given on the command line (as a drop on the program gives it), and as the program's own
+        # folder when it is started from there without one.
+        for case, program, args in (("given", installation.folder / SETTINGS.name, [harness.win_path(config)]),
+                                    ("its own folder", cyrillic / SETTINGS.name, [])):
+            with self.subTest(case):
+                process = harness.start_windows_program(program, *args)
+                try:
+                    self.assertEqual(drive("find")[0], "Kavelo2.ini - Kavelo2 Settings")
+                    caption, message = drive("box", "ok")
+                    self.assertEqual(caption, "Kavelo2 Settings")
+                    self.assertTrue(message.startswith(told), message)
+                    self.assertIn("not the launcher, which cannot run from such a folder either", message)
+                    self.assertEqual(text("file"), shown)
+                    if case != "given":
+                        drive("click", "cancel")
+                        drive("wait-gone")
+                        self.assertEqual(harness.wait_for_exit(process), 0)
+                        continue
+                    # An empty document that no save can write there; the file stays as it was.
+                    drive("select", "widths", "800")
+                    drive("click", "save")
+                    caption, message = drive("box", "ok")
+                    self.assertIn("Kavelo2.ini was not saved.", message)
+                    self.assertEqual(harness.encode_config(config.read_bytes()), b"WIDTH:800\r\nHEIGHT:600\r\n")
+                    # File > Open opens another file, and the dialog goes on with it.
+                    drive("menu", "open")
+                    drive("box", "no")  # the unsaved change goes
+                    drive("file-dialog", harness.win_path(other))
+                    self.wait_for(lambda: text("file") == harness.win_path(other), "the other file did not open")
+                    self.assertEqual(drive("selected", "widths"), ["640"])
+                    drive("click", "cancel")
+                    drive("wait-gone")
+                    self.assertEqual(harness.wait_for_exit(process), 0)
+                finally:
+                    harness.end_if_running(process)
+
+    def test_names_stand_in_the_explanation_as_the_code_page_spells_them(self):
+        # "Café" is spelt in 1252: the file line and the explanation both show it as it is, where
+        # kavelo2-config escapes it for the console.
+        installation = self.settings_installation()
+        config = installation.write("Café/Kavelo2.ini", "WIDTH:800\r\nHEIGHT:600\r\n")
+        with SettingsDialog(installation, harness.win_path(config)) as dialog:
+            folder = harness.win_path(installation.folder) + "\\Café\\"
+            self.assertEqual(text("file"), folder + "Kavelo2.ini")
+            explanation = text("explanation")
+            self.assertIn("starts " + folder + "PROJECTOR.EXE", explanation)
+            self.assertNotIn("\\xE9", explanation)
+            drive("click", "cancel")
+            drive("wait-gone")
+            self.assertEqual(harness.wait_for_exit(dialog.process), 0)
 
     def frame(self):
         """The dialog's frame and the work area, each as (left, top, right, bottom)."""

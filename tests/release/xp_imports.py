@@ -26,6 +26,11 @@ KERNEL32 = {
     "SetUnhandledExceptionFilter": "XP", "SizeofResource": "XP", "Sleep": "XP", "TlsAlloc": "XP", "TlsFree": "XP",
     "TlsGetValue": "XP", "TlsSetValue": "XP", "VirtualProtect": "XP", "VirtualQuery": "XP",
     "WaitForSingleObject": "XP", "WideCharToMultiByte": "2000", "WriteFile": "XP",
+    # A running launcher, found by its single-instance mutex (kavelo2-config, Kavelo2Settings.exe).
+    "OpenMutexA": "XP",
+    # Names spelt from UTF-16 in the ANSI code page: the tools' command lines and the dialog's own
+    # folder.
+    "GetACP": "2000", "GetCommandLineW": "XP", "GetModuleFileNameW": "XP",
     # The launcher's wait for the application's whole process tree (WAITALL).
     "AssignProcessToJobObject": "XP", "CreateJobObjectA": "XP", "QueryInformationJobObject": "XP",
     "ResumeThread": "XP", "SetInformationJobObject": "XP", "TerminateProcess": "XP",
@@ -67,14 +72,15 @@ ADVAPI32 = {
 
 # The settings dialog's common dialogs, dropped files and the guide it opens (Kavelo2Settings.exe).
 COMDLG32 = {"GetOpenFileNameA": "2000", "GetSaveFileNameA": "2000"}
-SHELL32 = {"DragAcceptFiles": "XP", "DragFinish": "XP", "DragQueryFileA": "XP", "ShellExecuteA": "XP"}
+SHELL32 = {"CommandLineToArgvW": "2000", "DragAcceptFiles": "XP", "DragFinish": "XP", "DragQueryFileW": "XP",
+           "ShellExecuteA": "XP"}
 
 MSVCRT = set("""
-    __argc __p___argv __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __p__wcmdln
+    __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __p__wcmdln
     __set_app_type __setusermatherr __wgetmainargs __winitenv _amsg_exit _cexit _close _errno
     _fdopen _fileno _getch _fstat64 _initterm _iob _lock _lseeki64 _onexit _read _setmode _unlock
     _wfopen _write abort atoi calloc exit fclose ferror fflush fopen fprintf fputc fputs fputwc
-    fread free fwprintf fwrite isspace iswctype localeconv malloc memchr memcmp memcpy memmove
+    fread free fseek ftell fwprintf fwrite isspace iswctype localeconv malloc memchr memcmp memcpy memmove
     memset realloc setlocale setvbuf signal strchr strcmp strcoll strerror strftime strlen
     strncmp strxfrm towlower towupper vfprintf wcscoll wcsftime wcslen wcsxfrm
 """.split())

@@ -18,6 +18,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
+#include <new>
 
 namespace {
 
@@ -29,9 +31,9 @@ constexpr const char* kUsage =
     "                     what the launcher makes of a stored file (or of plain text with\n"
     "                     --plain), entry by entry, and which display mode it picks\n"
     "  modes              the display's modes, numbered in the order the launcher lists them\n"
-    "  restore            returns the display to the mode stored in the registry (as after a\n"
-    "                     launcher that was ended by force); exit status 0 when it is there,\n"
-    "                     1 when the display refused\n"
+    "  restore [--force]  returns the display to the mode stored in the registry (as after a\n"
+    "                     launcher that was ended by force); while a launcher runs, only with\n"
+    "                     --force, since the mode it switched to is its application's\n"
 #ifdef _WIN32
     "  FILE               a file alone (as dropping it on the program gives):\n"
     "                     check FILE --modes display\n"
@@ -53,7 +55,15 @@ constexpr const char* kUsage =
     "  3  the launcher starts the application, but not as the file says (an ignored entry, a switch\n"
     "     the display will likely refuse, no fitting mode without STRICT, a depth that Windows 8\n"
     "     and later only emulate)\n"
+    "Exit status of restore:\n"
+    "  0  the display is in the registry mode\n"
+    "  1  the display refused the return, or took it and is in another mode\n"
+    "  2  usage error\n"
+    "  3  a launcher is running: the display was left as it is (--force returns it all the same)\n"
     "encode, decode and modes answer 0 when done and 2 on a usage or I/O error.\n";
+
+// restore's own status: a launcher runs, and the display was left as it is.
+constexpr int kRestoreHeld = 3;
 
 int Fail(const ToolStreams& streams, const std::string& message) {
   std::fprintf(streams.err, "kavelo2-config: %s\n", message.c_str());
@@ -81,13 +91,6 @@ std::string CannotOpen(const std::string& name) {
   return "cannot open \"" + name + "\": " + std::strerror(errno);
 }
 
-bool ReadAll(std::FILE* file, std::string& data) {
-  char chunk[4096];
-  size_t count;
-  while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) data.append(chunk, count);
-  return !std::ferror(file);
-}
-
 // The launcher's folder: as given, or the folder that holds the input.
 std::string ProgramDirectory(const std::string& given, const std::string& input) {
   if (!given.empty()) return FullFolder(given);
@@ -111,15 +114,24 @@ int Transform(bool encode, const std::vector<std::string>& args, const ToolStrea
   }
   std::FILE* in = IsStandardStream(inName) ? streams.in : std::fopen(inName.c_str(), "rb");
   if (in == nullptr) return Fail(streams, CannotOpen(inName));
-  std::string data;
-  bool read = ReadAll(in, data);
+  HeldBytes held;
+  bool read = ReadHeldBytes(in, held);
   if (in != streams.in) std::fclose(in);
   if (!read) return Fail(streams, "cannot read \"" + inName + "\"");
-
-  std::string input = data;
-  DecodeConfigBuffer(data.data(), data.size());
-  const std::string& plain = encode ? input : data;
   std::string shownName = IsStandardStream(inName) ? "the input" : "\"" + inName + "\"";
+  // A configuration the launcher reads 998 bytes of is never this long: such an input is some
+  // other file, or endless, and is not written out in part.
+  if (held.size > kHeldFileBytes) {
+    std::string most = std::to_string(kHeldFileBytes);
+    std::string length = held.sizeKnown ? " is " + std::to_string(held.size) + " bytes long, more than the " + most
+                                        : " is longer than the " + most + " bytes";
+    return Fail(streams, shownName + length + " a configuration can be (the launcher reads only its first " +
+                             std::to_string(kConfigReadLimit) + "): nothing was " + (encode ? "encoded" : "decoded"));
+  }
+
+  std::string input = held.bytes;
+  std::string data = StoredForm(input);
+  const std::string& plain = encode ? input : data;
   // Since the transform undoes itself, encoding a stored file yields its plain text: say so.
   FileForm form = ReadFileText(input, encode ? FileForm::Plain : FileForm::Stored).form;
   if (form == FileForm::Utf16) {
@@ -131,7 +143,9 @@ int Transform(bool encode, const std::vector<std::string>& args, const ToolStrea
   }
   if (plain.empty()) Warn(streams, "the text is empty: the launcher reads no byte and stops");
   for (const Finding& limit : TextLimits(plain, plain.size())) {
-    if (form != FileForm::Utf16 || limit.kind != FindingKind::NulEndsText) Warn(streams, LimitWarning(limit));
+    if (form != FileForm::Utf16 || limit.kind != FindingKind::NulEndsText) {
+      Warn(streams, LimitWarning(limit, Rendering::Escaped));
+    }
   }
 
   if (IsStandardStream(outName)) {
@@ -203,10 +217,12 @@ int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
   };
   ConfigCheck check = CheckConfiguration(input);
   if (!check.made) return Fail(streams, "the program directory is too long for the launcher's paths");
-  std::fputs(RenderReport(check).c_str(), streams.out);
+  std::fputs(RenderReport(check, Rendering::Escaped).c_str(), streams.out);
   std::fflush(streams.out);
   int status = Judge(check).status;
-  if (status != kRunsAsWritten) std::fprintf(streams.err, "kavelo2-config: %s\n", VerdictLine(check).c_str());
+  if (status != kRunsAsWritten) {
+    std::fprintf(streams.err, "kavelo2-config: %s\n", VerdictLine(check, Rendering::Escaped).c_str());
+  }
   return status;
 }
 
@@ -218,8 +234,14 @@ int Modes(const std::vector<std::string>& args, const ToolStreams& streams) {
 }
 
 int Restore(const std::vector<std::string>& args, const ToolStreams& streams) {
-  if (args.size() > 1) return UsageError(streams, "restore takes no arguments");
-  RestoreOutcome outcome = RestoreDisplay();
+  bool force = args.size() == 2 && args[1] == "--force";
+  if (args.size() > 1 && !force) return UsageError(streams, "restore takes no arguments but --force");
+  RestoreHold hold = RestoreHoldNow();
+  if (hold != RestoreHold::None && !force) {
+    std::fprintf(streams.err, "kavelo2-config: %s\n", RestoreHoldText(hold).c_str());
+    return kRestoreHeld;
+  }
+  RestoreOutcome outcome = RestoreDisplay(hold);
   std::fputs(RestoreReport(outcome).c_str(), streams.out);
   std::fflush(streams.out);
   if (BackInRegistryMode(outcome)) return kRunsAsWritten;
@@ -267,9 +289,18 @@ std::vector<std::string> ExpandDroppedFile(const std::vector<std::string>& args)
 }
 
 int RunConfigTool(const std::vector<std::string>& given, const ToolStreams& streams) {
-  std::vector<std::string> args = streams.console.acceptsDroppedFile ? ExpandDroppedFile(given) : given;
-  if (args.empty()) return UsageError(streams, "no command given");
-  const std::string& command = args[0];
-  if (const Command* known = FindCommand(command)) return known->run(args, streams);
-  return UsageError(streams, "unknown command \"" + command + "\"");
+  // What the standard library throws (no memory, above all) ends the command with status 2 and a
+  // line that says so, never with the runtime's own abort.
+  try {
+    std::vector<std::string> args = streams.console.acceptsDroppedFile ? ExpandDroppedFile(given) : given;
+    if (args.empty()) return UsageError(streams, "no command given");
+    const std::string& command = args[0];
+    if (const Command* known = FindCommand(command)) return known->run(args, streams);
+    return UsageError(streams, "unknown command \"" + command + "\"");
+  } catch (const std::bad_alloc&) {
+    std::fputs("kavelo2-config: stopped: not enough memory\n", streams.err);
+  } catch (const std::exception& error) {
+    std::fprintf(streams.err, "kavelo2-config: stopped: %s\n", error.what());
+  }
+  return kUsageOrIoError;
 }

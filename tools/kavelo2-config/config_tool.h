@@ -5,9 +5,11 @@
 //   kavelo2-config decode [IN [OUT]]     the stored form to plain text
 //   kavelo2-config check [IN] [--plain] [--program-dir DIR] [--modes LIST|display]
 //   kavelo2-config modes                 the display's modes as the launcher lists them
+//   kavelo2-config restore [--force]     the display back in the registry mode
 //   kavelo2-config FILE                  on Windows: check FILE --modes display
 //
-// The exit statuses are those of config_check.h; every command that did its job answers 0.
+// check's exit statuses are those of config_check.h, restore's its own (see the usage); every
+// command that did its job answers 0.
 #pragma once
 
 #include <cstdio>
@@ -32,5 +34,6 @@ struct ToolStreams {
 // FILE --modes display` for a file that opens and is no command; otherwise `args` unchanged.
 std::vector<std::string> ExpandDroppedFile(const std::vector<std::string>& args);
 
-// Runs one command line (without the program name) and answers the exit status.
+// Runs one command line (without the program name) and answers the exit status. Running out of
+// memory, or any other exception of the standard library, ends it with status 2 and one line.
 int RunConfigTool(const std::vector<std::string>& args, const ToolStreams& streams);

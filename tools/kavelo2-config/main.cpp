@@ -1,13 +1,16 @@
-// The entry point of kavelo2-config; everything else is in config_tool.cpp. On Windows it also
+// The entry point of kavelo2-config; everything else is in config_tool.cpp. On Windows it takes the
+// arguments as UTF-16 and spells them in the ANSI code page itself, so that a file name the code
+// page cannot spell is told as such rather than opened under another name or not found; it also
 // tells the tool about its console, and keeps a console that was opened for it alone (as for a
 // file dropped on the program) open until a key is pressed, so that the report can be read.
 #include "tools/kavelo2-config/config_tool.h"
 
-#include <exception>
-#include <new>
+#include "tools/model/config_check.h"
 
 #ifdef _WIN32
 #include "platform/win32_api.h"
+#include "tools/machine/ansi_spelling.h"
+#include "tools/model/code_page_text.h"
 
 #include <conio.h>
 #include <fcntl.h>
@@ -27,33 +30,40 @@ bool OwnsItsConsole() {
 }
 
 }  // namespace
-#endif
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
   ToolStreams streams = {stdin, stdout, stderr, {}};
-#ifdef _WIN32
   streams.console = {true, IsConsole(STD_INPUT_HANDLE), IsConsole(STD_OUTPUT_HANDLE)};
   bool waitForKey = OwnsItsConsole();
   // The stored form is bytes: no newline translation on the standard streams.
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
-#endif
-  // What the standard library throws (no memory, above all) ends the command with status 2 and a
-  // line that says so, never with the runtime's own abort.
-  int status = 2;
-  try {
-    status = RunConfigTool(std::vector<std::string>(argv + 1, argv + argc), streams);
-  } catch (const std::bad_alloc&) {
-    std::fputs("kavelo2-config: stopped: not enough memory\n", stderr);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "kavelo2-config: stopped: %s\n", error.what());
+  std::vector<std::string> args;
+  std::string unspelt;
+  for (int i = 1; i < argc; ++i) {
+    AnsiSpelling argument = SpellInCodePage(argv[i]);
+    if (!argument.spelt && unspelt.empty()) unspelt = argument.text;
+    args.push_back(argument.text);
   }
-#ifdef _WIN32
+  int status = kUsageOrIoError;
+  if (unspelt.empty()) {
+    status = RunConfigTool(args, streams);
+  } else {
+    std::fprintf(stderr, "kavelo2-config: %s\n",
+                 UnspellableNameText(unspelt, AnsiCodePage(), Rendering::Escaped).c_str());
+  }
   if (waitForKey) {
     std::fputs("\r\nPress any key to close this window.", stdout);
     std::fflush(stdout);
     _getch();
   }
-#endif
   return status;
 }
+
+#else
+
+int main(int argc, char** argv) {
+  return RunConfigTool(std::vector<std::string>(argv + 1, argv + argc), {stdin, stdout, stderr, {}});
+}
+
+#endif

@@ -1,9 +1,12 @@
 // Files the dialog opens and picks: the configuration, dropped files, and its help.
 #include "tools/kavelo2-settings/dialog_session.h"
 
+#include "launcher/config_file.h"
 #include "tools/kavelo2-settings/program_files.h"
 #include "tools/kavelo2-settings/version_block.h"
+#include "tools/machine/ansi_spelling.h"
 #include "tools/machine/files.h"
+#include "tools/model/code_page_text.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -39,6 +42,25 @@ bool OpenPath(const std::string& path) {
   return true;
 }
 
+void OpenUnspellablePath(const std::string& path) {
+  std::string folder, name;
+  std::vector<std::string> launchers;
+  SplitPath(path, folder, name, launchers);
+  // A folder (the program's own) cannot be told from a file by its name alone here: it ends in a
+  // backslash, and the file meant in it is the one every launcher reads first.
+  if (name.empty()) name = kConfigFileName;
+  SettingsDocument& document = Session().document;
+  // No ANSI call reaches the file: the document starts empty, as for a file not there yet. Its
+  // name holds the code page's "?", which no file name may hold, so a save there is refused.
+  document.folder = folder;
+  document.fileName = name;
+  document.launchers = launchers;
+  document.Load(FileText(), 0);
+  document.Settle();
+  ShowDocument();
+  Tell(UnspellableNameText(folder + name, AnsiCodePage(), Rendering::Ansi), MB_ICONWARNING);
+}
+
 // A common file dialog for one file: true with the chosen path.
 bool PickFile(bool save, const char* filter, const std::string& folder, std::string& path) {
   char file[MAX_PATH] = "";
@@ -61,17 +83,22 @@ bool PickFile(bool save, const char* filter, const std::string& folder, std::str
 // The first dropped file, whatever the length of its path: asked for that length first, so that a
 // path too long to open is told rather than opened cut short.
 void OnDroppedFiles(HDROP drop) {
-  UINT length = DragQueryFileA(drop, 0, nullptr, 0);
-  std::string path(length, '\0');
-  if (length > 0) path.resize(DragQueryFileA(drop, 0, &path[0], length + 1));
+  // As UTF-16, so that a name the code page cannot spell is told as such; its length asked first,
+  // so that a path too long to open is told rather than opened cut short.
+  UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+  std::wstring path(length, L'\0');
+  if (length > 0) path.resize(DragQueryFileW(drop, 0, &path[0], length + 1));
   DragFinish(drop);
   if (path.empty() || Session().launcher != nullptr) return;
-  if (path.size() >= MAX_PATH) {
-    Tell(path + "\n\ncannot be opened: its path is " + std::to_string(path.size()) + " characters long, and Kavelo2 "
-         "Settings opens paths of up to " + std::to_string(MAX_PATH - 1) + ".", MB_ICONERROR);
-    return;
+  AnsiSpelling spelt = SpellInCodePage(path.c_str());
+  if (!spelt.spelt) {
+    Tell(UnspellableNameText(spelt.text, AnsiCodePage(), Rendering::Ansi), MB_ICONWARNING);
+  } else if (path.size() >= MAX_PATH) {
+    Tell(spelt.text + "\n\ncannot be opened: its path is " + std::to_string(path.size()) + " characters long, and "
+         "Kavelo2 Settings opens paths of up to " + std::to_string(MAX_PATH - 1) + ".", MB_ICONERROR);
+  } else if (ChangesMayGo() && OpenPath(spelt.text)) {
+    ForgetTrial();
   }
-  if (ChangesMayGo() && OpenPath(path)) ForgetTrial();
 }
 
 void OpenGuide() {

@@ -56,6 +56,9 @@ void PlaceInWorkArea(bool centre, LONG screenWidth = 0, LONG screenHeight = 0);
 
 // dialog_files.cpp: files, pickers, dropped files and help.
 bool OpenPath(const std::string& path);
+// A path whose name this Windows' code page cannot spell (as the code page gives it): says so, and
+// starts an empty document under that name, which no save can write there.
+void OpenUnspellablePath(const std::string& path);
 void SplitPath(const std::string& path, std::string& folder, std::string& name, std::vector<std::string>& launchers);
 bool PickFile(bool save, const char* filter, const std::string& folder, std::string& path);
 void OnDroppedFiles(HDROP drop);

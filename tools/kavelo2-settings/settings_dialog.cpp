@@ -23,9 +23,12 @@ constexpr const char* kConfigurationFilter = "Launcher configurations (*.ini)\0*
 SettingsSession* g_session = nullptr;
 
 // Display > Put the display back: the mode stored in Windows' settings again, as after a
-// launcher that was ended by force.
+// launcher that was ended by force. While a launcher runs, the mode is its application's: only
+// when the user says so all the same.
 void RestoreTheDisplay() {
-  RestoreOutcome outcome = RestoreDisplay();
+  RestoreHold hold = RestoreHoldNow();
+  if (hold != RestoreHold::None && !Ask(RestoreAnywayQuestion(hold))) return;
+  RestoreOutcome outcome = RestoreDisplay(hold);
   Tell(RestoreMessage(outcome), BackInRegistryMode(outcome) ? MB_ICONINFORMATION : MB_ICONWARNING);
 }
 
@@ -212,15 +215,19 @@ bool IsValueList(HWND window) {
 
 SettingsSession& Session() { return *g_session; }
 
-int RunSettingsDialog(HINSTANCE instance, const std::string& path) {
+int RunSettingsDialog(HINSTANCE instance, const std::string& path, bool pathSpelt) {
   SettingsSession session;
   g_session = &session;
   session.document.ReadDisplay();
   HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, SettingsProcedure, 0);
   if (dialog == nullptr) return 1;
-  // A file that cannot be read is not replaced by an empty configuration: the program ends. Its box
-  // stands on its own, since the window is not shown yet.
-  if (!OpenPath(path)) {
+  // A name the code page cannot spell is said so, and the dialog stays, with a document that
+  // cannot be saved there, to open another file. Any other file that cannot be read is not
+  // replaced by an empty configuration: the program ends. Either box stands on its own, since the
+  // window is not shown yet.
+  if (!pathSpelt) {
+    OpenUnspellablePath(path);
+  } else if (!OpenPath(path)) {
     DestroyWindow(dialog);
     g_session = nullptr;
     return 1;

@@ -9,6 +9,10 @@
 
 namespace {
 
+// The dialog's controls show ANSI text in the code page: names with the code page's letters stand
+// as the user sees them elsewhere, and only control characters are escaped.
+constexpr Rendering kShownInTheDialog = Rendering::Ansi;
+
 // Line feeds become CR LF, as a multi-line edit control needs them.
 std::string WithCrLf(const std::string& text) {
   std::string shown;
@@ -71,7 +75,7 @@ std::string FormDescription(const SettingsDocument& document) {
 std::string LayersNote(const SettingsDocument& document) {
   if (document.layersPath.empty()) return "The launcher's folder leaves it no room for an application's path.";
   return "For " + ShortenedPath(document.layersPath, kLayersNotePathWidth) + ", for this user: " +
-         LayersText(document.layersRead) + ".";
+         LayersText(document.layersRead, kShownInTheDialog) + ".";
 }
 
 std::string UnshownNote(const UnshownEntry& entry) {
@@ -106,7 +110,7 @@ std::string RefusalText(const SaveRefusal& refusal, const ConfigCheck& check) {
       return "The application path holds a semicolon or a line break, which ends an entry in the file: the "
              "launcher would read only the part before it.";
     case SaveRefusal::Kind::PathReadOtherwise:
-      return "The application path: " + FindingBody(refusal.finding, check) + ".";
+      return "The application path: " + FindingBody(refusal.finding, check, kShownInTheDialog) + ".";
     case SaveRefusal::Kind::TooLong:
       break;
   }
@@ -134,15 +138,19 @@ std::string QuestionText(const SaveQuestion& question, const SettingsDocument& d
 
 std::string ExplainDocument(const SettingsDocument& document, const ConfigCheck& check) {
   // The verdict first: it is what the user looks for; the result follows when it is not the same.
-  std::string text = VerdictLine(check) + "\n";
-  if (Judge(check).status != kRunsAsWritten) text += ResultLine(check) + "\n";
+  std::string text = VerdictLine(check, kShownInTheDialog) + "\n";
+  if (Judge(check).status != kRunsAsWritten) text += ResultLine(check, kShownInTheDialog) + "\n";
   std::string refusal = RefusalText(document.Refusal(check), check);
   if (!refusal.empty()) text += "Saving is refused: " + refusal + "\n";
-  for (const Finding& limit : document.loadedLimits) text += "In the file as it is: " + LimitWarning(limit) + ".\n";
+  for (const Finding& limit : document.loadedLimits) {
+    text += "In the file as it is: " + LimitWarning(limit, kShownInTheDialog) + ".\n";
+  }
   if (!document.unshown.empty()) {
     text += "\nEntries of the file that the lists cannot show:\n";
-    for (const UnshownEntry& entry : document.unshown) text += "  \"" + entry.entry + "\": " + UnshownNote(entry) + "\n";
+    for (const UnshownEntry& entry : document.unshown) {
+      text += "  " + Quoted(entry.entry, kShownInTheDialog) + ": " + UnshownNote(entry) + "\n";
+    }
   }
-  text += "\nThe file that saving writes, entry by entry:\n" + RenderReport(check);
+  text += "\nThe file that saving writes, entry by entry:\n" + RenderReport(check, kShownInTheDialog);
   return WithCrLf(text);
 }

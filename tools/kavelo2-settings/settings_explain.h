@@ -24,5 +24,6 @@ std::string RefusalText(const SaveRefusal& refusal, const ConfigCheck& check);
 std::string QuestionText(const SaveQuestion& question, const SettingsDocument& document);
 
 // The explanation pane's text for the document and its check (document.Check()), lines ended
-// by CR LF as an edit control shows them: the verdict first, in the checker's words.
+// by CR LF as an edit control shows them: the verdict first, in the checker's words, with names
+// in the code page's letters as the dialog shows them (Rendering::Ansi).
 std::string ExplainDocument(const SettingsDocument& document, const ConfigCheck& check);

@@ -42,6 +42,7 @@ std::string TrialChoiceText(const TrialChoice& choice, const SettingsDocument& d
   return why;
 }
 
+// Worded for the dialog, which shows names with the code page's letters as they are.
 std::string DescribeTrial(const TrialOutcome& trial, const ConfigCheck& check) {
   std::string text = trial.launcher + " ran";
   for (size_t i = 0; i < trial.boxes.size(); ++i) {
@@ -54,7 +55,7 @@ std::string DescribeTrial(const TrialOutcome& trial, const ConfigCheck& check) {
   if (text.back() != '.') text += '.';
   text += "\r\nDisplay before: " + FormatMode(trial.before) + "; while it ran: " +
           (trial.switched ? FormatMode(trial.during) : std::string("not switched")) + "; after: " +
-          FormatMode(trial.after) + ".\r\nThe check of this file: " + VerdictLine(check);
+          FormatMode(trial.after) + ".\r\nThe check of this file: " + VerdictLine(check, Rendering::Ansi);
   return text;
 }
 

@@ -1,6 +1,8 @@
 // Reading the display with the launcher's enumeration, and returning it to the registry mode.
 #include "tools/machine/display.h"
 
+#include "tools/machine/running_launcher.h"
+
 DisplayState ReadDisplay() {
   DisplayState display;
   EnumerateDisplayModes(display.modes);
@@ -8,8 +10,11 @@ DisplayState ReadDisplay() {
   return display;
 }
 
-RestoreOutcome RestoreDisplay() {
+RestoreHold RestoreHoldNow() { return LauncherRunning() ? RestoreHold::LauncherRunning : RestoreHold::None; }
+
+RestoreOutcome RestoreDisplay(RestoreHold overridden) {
   RestoreOutcome outcome;
+  outcome.overridden = overridden;
   outcome.before = QueryCurrentMode();
   outcome.registry.dmSize = sizeof(outcome.registry);
   outcome.registryKnown = EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &outcome.registry) != 0;

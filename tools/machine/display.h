@@ -13,6 +13,10 @@ struct DisplayState {
 // The display's catalogue, by the launcher's enumeration, and the mode in force.
 DisplayState ReadDisplay();
 
+// What holds a return to the registry mode back now: a launcher that runs.
+RestoreHold RestoreHoldNow();
+
 // Returns the display to the registry mode with the launcher's own call, ChangeDisplaySettingsA
-// with a null record, and says what it found and left.
-RestoreOutcome RestoreDisplay();
+// with a null record, and says what it found and left. `overridden` is the hold it was asked to
+// go ahead against (RestoreHold::None when there was none), which the outcome keeps.
+RestoreOutcome RestoreDisplay(RestoreHold overridden);

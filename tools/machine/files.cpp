@@ -37,11 +37,29 @@ PathKind ProbePath(const std::string& windowsPath) {
 
 bool ReadHeldBytes(std::FILE* file, HeldBytes& held) {
   held = HeldBytes();
-  char chunk[4096];
-  size_t count;
-  while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) {
-    held.bytes.append(chunk, std::min(count, kHeldFileBytes - held.bytes.size()));
-    held.size += count;
+  // The length from here to the end, asked before anything is read; a stream that cannot be
+  // sought (a pipe, a console) answers -1, and one whose answer is not its length (a device that
+  // reads endlessly answers 0) is told by what is read.
+  long start = std::ftell(file);
+  long end = -1;
+  if (start >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
+    end = std::ftell(file);
+    if (std::fseek(file, start, SEEK_SET) != 0) return false;
   }
-  return std::ferror(file) == 0;
+  char chunk[4096];
+  uint64_t read = 0;
+  while (read <= kHeldFileBytes) {
+    size_t count = std::fread(chunk, 1, std::min(sizeof(chunk), kHeldFileBytes + 1 - static_cast<size_t>(read)), file);
+    if (count == 0) break;
+    held.bytes.append(chunk, std::min(count, kHeldFileBytes - held.bytes.size()));
+    read += count;
+  }
+  if (std::ferror(file) != 0) return false;
+  held.size = read;
+  if (read > kHeldFileBytes) {
+    bool sized = start >= 0 && end >= start && static_cast<uint64_t>(end - start) >= read;
+    held.size = sized ? static_cast<uint64_t>(end - start) : read;
+    held.sizeKnown = sized;
+  }
+  return true;
 }

@@ -15,6 +15,8 @@ std::string FullFolder(const std::string& folder);
 // ready, or not there).
 PathKind ProbePath(const std::string& windowsPath);
 
-// Reads `file` to its end, holding its first kHeldFileBytes and counting the rest. False when
-// it cannot be read.
+// Reads the first kHeldFileBytes of `file` and one byte more, to know whether there is more, and
+// never further: an endless input ends there too. The whole length comes from the file's size
+// when the file can be sought (a regular file); otherwise an input with more is of unknown
+// length. False when it cannot be read.
 bool ReadHeldBytes(std::FILE* file, HeldBytes& held);

@@ -7,12 +7,12 @@
 
 namespace {
 
-std::string DescribeAccepted(const CheckedEntry& entry) {
+std::string DescribeAccepted(const CheckedEntry& entry, Rendering rendering) {
   const ModeCriterion& parsed = entry.parsed;
   std::string keyword = EntryKeyword(parsed.kind);
   switch (parsed.kind) {
     case EntryKind::Path:
-      return "PATH, application " + Shown(entry.application);
+      return "PATH, application " + Shown(entry.application, rendering);
     case EntryKind::Strict:
     case EntryKind::Backdrop:
     case EntryKind::WaitAll:
@@ -32,7 +32,10 @@ std::string DescribeAccepted(const CheckedEntry& entry) {
 
 std::string FileLine(const CheckedFile& file) {
   std::string name = file.name.empty() ? "the text" : file.name;
-  std::string line = name + ": " + std::to_string(file.size) + " bytes, ";
+  std::string held = std::to_string(kHeldFileBytes);
+  std::string line = name + ": " + (file.sizeKnown ? std::to_string(file.size) + " bytes, "
+                                                   : "more than " + held + " bytes, of which the first " + held +
+                                                         " were read, ");
   if (file.size == 0) return line + "empty\n";
   switch (file.form) {
     case FileForm::Utf16:
@@ -45,15 +48,15 @@ std::string FileLine(const CheckedFile& file) {
 }
 
 // What a file name means for finding it.
-std::string FileNameNote(const CheckedFile& file) {
+std::string FileNameNote(const CheckedFile& file, Rendering rendering) {
   switch (file.nameRule) {
     case NameRule::EveryLauncher:
       return "";
     case NameRule::NamedLauncher:
-      return "note: the launcher reads this file only when it is named " + Shown(file.launcherName) +
+      return "note: the launcher reads this file only when it is named " + Shown(file.launcherName, rendering) +
              ".exe and no Kavelo2.ini lies beside it\n";
     case NameRule::Shadowed:
-      return "note: a launcher named " + Shown(file.launcherName) +
+      return "note: a launcher named " + Shown(file.launcherName, rendering) +
              ".exe does not read this file: it reads the Kavelo2.ini that lies beside it\n";
     case NameRule::NoLauncher:
       break;
@@ -61,7 +64,7 @@ std::string FileNameNote(const CheckedFile& file) {
   return "note: no launcher reads a file of this name: it reads Kavelo2.ini, or its own name with .ini\n";
 }
 
-std::string SettingsText(const ConfigCheck& check) {
+std::string SettingsText(const ConfigCheck& check, Rendering rendering) {
   std::string text = "criteria, in order:";
   if (check.criteria.empty()) text += " none";
   text += "\n";
@@ -72,7 +75,7 @@ std::string SettingsText(const ConfigCheck& check) {
   text += std::string("STRICT: ") + (check.strictMode ? "on" : "off") + "\n";
   text += std::string("BACKDROP: ") + (check.backdropEnabled ? "on" : "off") + "\n";
   text += std::string("WAITALL: ") + (check.waitAllEnabled ? "on" : "off") + "\n";
-  text += "application: " + Shown(check.applicationPath) + "\n";
+  text += "application: " + Shown(check.applicationPath, rendering) + "\n";
   return text;
 }
 
@@ -103,17 +106,17 @@ std::string SelectionText(const SelectionFacts& selection) {
 
 }  // namespace
 
-std::string RenderReport(const ConfigCheck& check) {
+std::string RenderReport(const ConfigCheck& check, Rendering rendering) {
   std::string report = FileLine(check.file);
-  if (!check.file.name.empty() && !check.file.givenPlain) report += FileNameNote(check.file);
-  report += "program directory: " + Shown(check.file.programDirectory) + "\n";
+  if (!check.file.name.empty() && !check.file.givenPlain) report += FileNameNote(check.file, rendering);
+  report += "program directory: " + Shown(check.file.programDirectory, rendering) + "\n";
   const WindowsVersion& windows = check.windows;
   if (windows.major != 0) {
     report += "Windows: " + std::to_string(windows.major) + "." + std::to_string(windows.minor) + "." +
               std::to_string(windows.build) + "\n";
   }
   report += "\n";
-  if (!check.settingsRead) return report + ResultLine(check) + "\n";
+  if (!check.settingsRead) return report + ResultLine(check, rendering) + "\n";
 
   if (check.file.form == FileForm::Plain && !check.file.givenPlain) {
     report += "this file is plain text, not the stored form: the launcher finds no entry in it; as plain text it "
@@ -121,13 +124,13 @@ std::string RenderReport(const ConfigCheck& check) {
   } else if (check.file.form == FileForm::Stored && check.file.givenPlain) {
     report += "this text is in the stored form, not plain text; decoded, it reads:\n";
   }
-  auto told = [&check](const Finding& finding, const std::string& indent) {
-    return indent + RoleLabel(RoleOf(finding)) + FindingBody(finding, check) + "\n";
+  auto told = [&check, rendering](const Finding& finding, const std::string& indent) {
+    return indent + RoleLabel(RoleOf(finding)) + FindingBody(finding, check, rendering) + "\n";
   };
   for (size_t index = 0; index < check.entries.size(); ++index) {
     const CheckedEntry& entry = check.entries[index];
-    report += "line " + std::to_string(entry.line) + ": " + Shown(entry.text) + "\n";
-    if (entry.accepted && entry.applied) report += "  accepted: " + DescribeAccepted(entry) + "\n";
+    report += "line " + std::to_string(entry.line) + ": " + Shown(entry.text, rendering) + "\n";
+    if (entry.accepted && entry.applied) report += "  accepted: " + DescribeAccepted(entry, rendering) + "\n";
     for (const Finding& finding : check.findings) {
       if (finding.entry != static_cast<int>(index)) continue;
       // A note tells more about the line above it, and stands further in.
@@ -138,14 +141,14 @@ std::string RenderReport(const ConfigCheck& check) {
     if (finding.kind == FindingKind::NulEndsText) report += told(finding, "line " + std::to_string(finding.line) + ": ");
     if (finding.kind == FindingKind::ReadLimit) report += told(finding, "");
   }
-  report += "\n" + SettingsText(check);
+  report += "\n" + SettingsText(check, rendering);
   for (const Finding& finding : check.findings) {
     if (IsApplicationFinding(finding.kind)) report += told(finding, "  ");
   }
-  if (check.layersRead) report += "compatibility layers for this user: " + LayersText(check.layers) + "\n";
+  if (check.layersRead) report += "compatibility layers for this user: " + LayersText(check.layers, rendering) + "\n";
   if (check.selection.checked) report += SelectionText(check.selection);
   for (const Finding& finding : check.findings) {
     if (finding.kind == FindingKind::EmulatedDepth) report += told(finding, "depth: ");
   }
-  return report + ResultLine(check) + "\n";
+  return report + ResultLine(check, rendering) + "\n";
 }

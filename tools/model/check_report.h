@@ -4,8 +4,9 @@
 #pragma once
 
 #include "tools/model/config_check.h"
+#include "tools/model/shown_text.h"
 
 #include <string>
 
-// The whole report, one line per "\n".
-std::string RenderReport(const ConfigCheck& check);
+// The whole report, one line per "\n", with names and entries shown as `rendering` says.
+std::string RenderReport(const ConfigCheck& check, Rendering rendering);

@@ -8,6 +8,7 @@
 #include "tools/model/text_limits.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -141,17 +142,23 @@ bool CheckPathValue(const std::string& value, const std::string& programDirector
   return false;
 }
 
-// The application the launcher will start: a PATH value it reads otherwise than it looks, or a
-// file this machine does not hold (looked for where the launcher's folder lies on it).
+// The application the launcher will start: a PATH value it reads otherwise than it looks, a path
+// too long to start from, or a file this machine does not hold (looked for where the launcher's
+// folder lies on it).
 void CheckApplication(const CheckInput& input, const LaunchContext& context, const PathEntry& path,
                       ConfigCheck& check) {
   Finding problem(FindingKind::PathEmpty);
   PathKind kind = input.probe != nullptr ? input.probe(context.applicationPath) : PathKind::Unknown;
+  size_t length = std::strlen(context.applicationPath);
   if (path.present && CheckPathValue(path.value, input.programDirectory, context.applicationPath, problem)) {
     // A value read from the share or drive root may still name a file beside the launcher: one
     // this machine holds, or one it cannot look for. A folder there is no file to start.
     bool maybeMeant = problem.kind == FindingKind::PathFromShareRoot || problem.kind == FindingKind::PathFromDriveRoot;
     if (maybeMeant && (kind == PathKind::File || kind == PathKind::Unknown)) problem.status = kRunsOtherwise;
+  } else if (length > kLongestStartablePath) {
+    problem = Found(FindingKind::PathTooLongToStart, kFails, context.applicationPath);
+    problem.number = static_cast<int64_t>(length);
+    problem.count = path.present ? 1 : 0;
   } else if (kind == PathKind::Folder || kind == PathKind::Missing) {
     problem = Found(kind == PathKind::Folder ? FindingKind::ApplicationIsFolder : FindingKind::ApplicationMissing,
                     kFails, context.applicationPath);
@@ -296,6 +303,7 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   CheckedFile& file = check.file;
   file.name = input.inputName;
   file.size = input.file.size;
+  file.sizeKnown = input.file.sizeKnown;
   file.givenPlain = input.plain;
   file.programDirectory = context.programDirectory;
   if (!input.inputName.empty()) file.nameRule = RuleOfName(input.inputName, input, file.launcherName);
@@ -313,7 +321,9 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
 
   PathEntry path;
   CheckEntries(read.text, context, path, check);
-  for (const Finding& limit : TextLimits(read.text, input.file.size)) check.findings.push_back(limit);
+  for (const Finding& limit : TextLimits(read.text, input.file.size, input.file.sizeKnown)) {
+    check.findings.push_back(limit);
+  }
   check.settingsRead = true;
   check.criteria = context.criteria;
   check.strictMode = context.strictMode;

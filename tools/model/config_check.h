@@ -26,6 +26,12 @@ constexpr int kFails = 1;           // it stops, or it will fail to start the ap
 constexpr int kUsageOrIoError = 2;  // the check could not be made
 constexpr int kRunsOtherwise = 3;   // it starts the application, but not as the file says
 
+// The longest path Windows starts a program from: the launcher names the application to
+// CreateProcessA, whose ANSI path stops short of MAX_PATH characters with its terminator, and the
+// launcher's manifest claims no longer paths. A longer path fails however the file is there (and
+// the ANSI file calls that would look for it fail too, as if it were missing).
+constexpr size_t kLongestStartablePath = MAX_PATH - 1;
+
 struct CheckInput {
   HeldBytes file;                // the file's bytes as read from disk (at most the held bound)
   bool plain = false;            // the bytes are plain text rather than the stored form
@@ -57,10 +63,11 @@ enum class FindingKind {
   StoredFormGivenAsPlain,  // -
   // Where the text ends early, told at the end of the entries.
   NulEndsText,  // number: the NUL's offset; detail: the run it cuts off, or ""
-  ReadLimit,    // number: the file's length; line, subject: the entry the limit cuts (its first
-                // 60 bytes when it is longer), detail: what of it is read (only when it is
-                // quoted whole), length: how many of its bytes are read; count: the entries
-                // never read, negative when only the held part of the file was counted
+  ReadLimit,    // number: the file's length, 0 when it is not known; line, subject: the entry
+                // the limit cuts (its first 60 bytes when it is longer), detail: what of it is
+                // read (only when it is quoted whole), length: how many of its bytes are read;
+                // count: the entries never read, negative when only the held part of the file
+                // was counted
   // Entries the launcher ignores.
   NoColon,         // subject: the entry; fix: the entry as likely meant, or ""
   EmptyKey,        // -
@@ -87,6 +94,8 @@ enum class FindingKind {
   PathFromShareRoot,    // subject: the value; detail: the application path; fix: the path on a
                         // mapped drive
   PathFromDriveRoot,    // subject: the value; detail: the application path; fix: with a drive
+  PathTooLongToStart,   // subject: the application path; number: its length; count: 1 when a
+                        // PATH entry names it (the path is longer than Windows starts from)
   PathNamesFolder,      // subject: the application path; fix: the value with a file name added
   ApplicationIsFolder,  // subject: the application path; count: 1 when a PATH entry names it
   ApplicationMissing,   // subject: the application path; count: 1 when a PATH entry names it
@@ -149,6 +158,7 @@ enum class NameRule {
 struct CheckedFile {
   std::string name;              // "" for standard input or a text in memory
   uint64_t size = 0;             // the whole file's length
+  bool sizeKnown = true;         // false: more than the held bytes, how much more is not known
   bool givenPlain = false;
   FileForm form = FileForm::Stored;  // what the bytes turned out to be
   NameRule nameRule = NameRule::EveryLauncher;

@@ -4,8 +4,17 @@
 
 #include "platform/win32_api.h"
 
+// What holds a return to the registry mode back.
+enum class RestoreHold {
+  None,
+  // A launcher runs (its single-instance mutex is there): the return would undo its switch under
+  // its application, which then runs on in the registry mode. Done only when asked to anyway.
+  LauncherRunning,
+};
+
 // The mode before, the registry's (when it can be read), the platform's answer, and the mode after.
 struct RestoreOutcome {
+  RestoreHold overridden = RestoreHold::None;  // the hold the return was asked to go ahead against
   DEVMODEA before{};
   bool registryKnown = false;
   DEVMODEA registry{};

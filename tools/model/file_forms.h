@@ -19,7 +19,10 @@ constexpr size_t kHeldFileBytes = 64 * 1024;
 // A file's first bytes and its whole length.
 struct HeldBytes {
   std::string bytes;  // at most kHeldFileBytes
-  uint64_t size = 0;  // the length of the whole file
+  uint64_t size = 0;  // the length of the whole file; when not known, the bytes read
+  // False for an input longer than kHeldFileBytes whose length cannot be asked (a pipe, a
+  // device): only its first bytes were read, and it may be endless.
+  bool sizeKnown = true;
 };
 
 struct FileText {

@@ -50,15 +50,18 @@ std::string SwitchHint(EntryKind kind) {
   return " (write \"" + keyword + ":1\" to turn " + keyword + " on; without it, it stays off)";
 }
 
-std::string ReadLimitText(const Finding& finding) {
-  std::string text = "the launcher reads only the first " + std::to_string(kConfigReadLimit) + " of " +
-                     std::to_string(finding.number) + " bytes";
+std::string ReadLimitText(const Finding& finding, Rendering rendering) {
+  // A length of 0: more than the held bytes, of an input whose length cannot be asked.
+  std::string length = finding.number > 0 ? std::to_string(finding.number)
+                                           : "more than " + std::to_string(kHeldFileBytes);
+  std::string text = "the launcher reads only the first " + std::to_string(kConfigReadLimit) + " of " + length +
+                     " bytes";
   bool cut = finding.length > 0;
   if (cut && !finding.detail.empty()) {
-    text += ": line " + std::to_string(finding.line) + " " + Quoted(finding.subject) + " is cut to " +
-            Quoted(finding.detail);
+    text += ": line " + std::to_string(finding.line) + " " + Quoted(finding.subject, rendering) + " is cut to " +
+            Quoted(finding.detail, rendering);
   } else if (cut) {
-    text += ": line " + std::to_string(finding.line) + ", which begins " + Quoted(finding.subject) +
+    text += ": line " + std::to_string(finding.line) + ", which begins " + Quoted(finding.subject, rendering) +
             ", is cut after its first " + std::to_string(finding.length) + " bytes";
   }
   int64_t unread = finding.count < 0 ? -finding.count : finding.count;
@@ -75,7 +78,7 @@ std::string ColourOption(ReducedColour colour) {
   return colour == ReducedColour::EightBit ? "\"8-bit (256) color\"" : "\"16-bit (65536) color\"";
 }
 
-std::string EmulatedDepthText(const Finding& finding) {
+std::string EmulatedDepthText(const Finding& finding, Rendering rendering) {
   std::string depths;
   std::vector<ReducedColour> options;
   for (int64_t bits : finding.numbers) {
@@ -86,7 +89,7 @@ std::string EmulatedDepthText(const Finding& finding) {
     }
   }
   std::string text = "on Windows 8 and later a switch to " + depths + " bits per pixel is only emulated: the " +
-                     "desktop keeps 32 bits, and " + Shown(finding.subject) + " sees " +
+                     "desktop keeps 32 bits, and " + Shown(finding.subject, rendering) + " sees " +
                      (finding.numbers.size() > 1 ? std::string("fewer") : depths) +
                      " bits only through its own reduced colour setting";
   if (finding.status == kRunsAsWritten) return text + ", which gives it " + std::to_string(finding.number) + " bits";
@@ -103,24 +106,6 @@ std::string EmulatedDepthText(const Finding& finding) {
 }
 
 }  // namespace
-
-std::string Shown(const std::string& text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string shown;
-  for (char c : text) {
-    unsigned char byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7F) {
-      shown += c;
-    } else {
-      shown += "\\x";
-      shown += kHex[byte >> 4];
-      shown += kHex[byte & 0xF];
-    }
-  }
-  return shown;
-}
-
-std::string Quoted(const std::string& text) { return "\"" + Shown(text) + "\""; }
 
 std::string DescribeCriterion(const ModeCriterion& criterion) {
   std::string keyword = EntryKeyword(criterion.kind);
@@ -236,14 +221,14 @@ const char* RoleLabel(FindingRole role) {
   return "";
 }
 
-std::string FindingBody(const Finding& finding, const ConfigCheck& check) {
+std::string FindingBody(const Finding& finding, const ConfigCheck& check, Rendering rendering) {
   const std::string& application = finding.subject;
   std::string backdrop = check.backdropEnabled ? "covers the screen with its black backdrop, " : "";
   // Only a switch is waited for: the display goes back once the application has ended.
   std::string waitsForAll = check.waitAllEnabled ? ", and switches back once it and every program it starts have ended" : "";
-  auto relative = [&finding] {
-    return "only a drive letter and a colon make a PATH value a full path, so " + Shown(finding.subject) +
-           " is taken as a file in the launcher's folder, " + Shown(finding.detail);
+  auto relative = [&finding, rendering] {
+    return "only a drive letter and a colon make a PATH value a full path, so " + Shown(finding.subject, rendering) +
+           " is taken as a file in the launcher's folder, " + Shown(finding.detail, rendering);
   };
   switch (finding.kind) {
     case FindingKind::EmptyFile:
@@ -256,41 +241,49 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check) {
       return "this text is in the stored form: check it without --plain";
     case FindingKind::NulEndsText:
       return "the text ends at a NUL byte at offset " + std::to_string(finding.number) + "; nothing after it is read" +
-             (finding.detail.empty() ? "" : ", and " + Quoted(finding.detail) + ", which runs into it, is dropped");
+             (finding.detail.empty()
+                  ? ""
+                  : ", and " + Quoted(finding.detail, rendering) + ", which runs into it, is dropped");
     case FindingKind::ReadLimit:
-      return ReadLimitText(finding);
+      return ReadLimitText(finding, rendering);
     case FindingKind::NoColon:
-      return "no colon" + (finding.fix.empty() ? "" : " (write " + Quoted(finding.fix) + ")");
+      return "no colon" + (finding.fix.empty() ? "" : " (write " + Quoted(finding.fix, rendering) + ")");
     case FindingKind::EmptyKey:
       return std::string("unknown key \"\" (the key is empty; ") + KeyList() + ")";
     case FindingKind::BlankInKey:
-      return "unknown key " + Quoted(finding.subject) + " (a blank belongs to the key; write \"" + finding.fix + ":\")";
+      return "unknown key " + Quoted(finding.subject, rendering) + " (a blank belongs to the key; write \"" +
+             finding.fix + ":\")";
     case FindingKind::KeyAfterMark:
-      return "unknown key " + Quoted(finding.subject) + " (the text starts with a UTF-8 byte order mark; save it as ANSI)";
+      return "unknown key " + Quoted(finding.subject, rendering) +
+             " (the text starts with a UTF-8 byte order mark; save it as ANSI)";
     case FindingKind::MisspeltKey:
-      return "unknown key " + Quoted(finding.subject) + " (did you mean " + finding.fix + "? " + KeyList() + ")";
+      return "unknown key " + Quoted(finding.subject, rendering) + " (did you mean " + finding.fix + "? " + KeyList() +
+             ")";
     case FindingKind::UnknownKey:
-      return "unknown key " + Quoted(finding.subject) + " (" + KeyList() + ")";
+      return "unknown key " + Quoted(finding.subject, rendering) + " (" + KeyList() + ")";
     case FindingKind::EmptyValue:
       return "the value is empty" + SwitchHint(finding.entryKind);
     case FindingKind::ListWithoutNumber:
       return "the list reads no number" + SwitchHint(finding.entryKind);
     case FindingKind::PathTooLong:
-      return "PATH, but the path does not fit in 1023 characters: the application stays " + Shown(application);
+      return "PATH, but the path does not fit in 1023 characters: the application stays " +
+             Shown(application, rendering);
     case FindingKind::OctalNumber:
       return "read as octal: " + finding.subject + " is " + std::to_string(finding.number) + "; write " + finding.fix +
              " without the leading zero";
     case FindingKind::TextAfterNumber: {
-      std::string text = Quoted(finding.subject) + " after " + std::to_string(finding.number) + " is ignored";
+      std::string text =
+          Quoted(finding.subject, rendering) + " after " + std::to_string(finding.number) + " is ignored";
       if (finding.fixes.empty()) return text;
       return text + ": write " + Joined(finding.fixes) +
              (finding.fixes.size() == 1 ? " as an entry of its own" : " as entries of their own");
     }
     case FindingKind::ElementWithoutNumber:
-      return Quoted(finding.subject) + " reads no number and is ignored";
+      return Quoted(finding.subject, rendering) + " reads no number and is ignored";
     case FindingKind::ListStops:
-      return "the list stops at " + (finding.subject.empty() ? std::string("an empty element") : Quoted(finding.subject)) +
-             ", which reads no number; " + Quoted(finding.detail) + " is not read";
+      return "the list stops at " +
+             (finding.subject.empty() ? std::string("an empty element") : Quoted(finding.subject, rendering)) +
+             ", which reads no number; " + Quoted(finding.detail, rendering) + " is not read";
     case FindingKind::WaitsForAll:
       return "the launcher then waits until the application and every program it starts have ended, so a "
              "program that leaves a helper running (an updater, a tray icon) keeps the display switched until "
@@ -302,75 +295,86 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check) {
     case FindingKind::PathBlankAtStart:
     case FindingKind::PathBlankAtEnd:
       return std::string(finding.kind == FindingKind::PathBlankAtStart ? "a blank at the start" : "a blank at the end") +
-             " of the PATH value belongs to the path: write " + Quoted("PATH:" + finding.fix);
+             " of the PATH value belongs to the path: write " + Quoted("PATH:" + finding.fix, rendering);
     case FindingKind::PathQuoted:
       return "the quotes belong to the PATH value, so the launcher looks for a file named with them, " +
-             Shown(application) + ": write the path without them, " + Quoted("PATH:" + finding.fix);
+             Shown(application, rendering) + ": write the path without them, " +
+             Quoted("PATH:" + finding.fix, rendering);
     case FindingKind::PathFromShareRoot:
       return relative() + ": map the share to a drive letter and write the path on that drive, e.g. " +
-             Quoted("PATH:" + finding.fix);
+             Quoted("PATH:" + finding.fix, rendering);
     case FindingKind::PathFromDriveRoot:
-      return relative() + ": write the path with its drive, e.g. " + Quoted("PATH:" + finding.fix);
+      return relative() + ": write the path with its drive, e.g. " + Quoted("PATH:" + finding.fix, rendering);
+    case FindingKind::PathTooLongToStart:
+      return "the application's full path, " + Shown(application, rendering) + ", is " +
+             std::to_string(finding.number) + " characters long, and Windows starts a program only from a path of "
+             "at most " + std::to_string(kLongestStartablePath) + ": " +
+             (finding.count != 0 ? "move the application to a folder with a shorter path and write that after \"PATH:\""
+                                 : "move the launcher's folder to a shorter path, or name an application with a "
+                                   "shorter full path in a PATH entry");
     case FindingKind::PathNamesFolder:
-      return "PATH names a folder, " + Shown(application) + ": name the application's file in it, e.g. " +
-             Quoted("PATH:" + finding.fix);
+      return "PATH names a folder, " + Shown(application, rendering) + ": name the application's file in it, e.g. " +
+             Quoted("PATH:" + finding.fix, rendering);
     case FindingKind::ApplicationIsFolder:
-      return Shown(application) + " is a folder: name the application's file" +
+      return Shown(application, rendering) + " is a folder: name the application's file" +
              (finding.count != 0 ? " after \"PATH:\"" : " in a PATH entry");
     case FindingKind::ApplicationMissing:
-      return "there is no file " + Shown(application) + " on this machine: " +
+      return "there is no file " + Shown(application, rendering) + " on this machine: " +
              (finding.count != 0 ? "write where the application lies after \"PATH:\""
                                  : "put the application there, or name it in a PATH entry");
     case FindingKind::NoModeEntry:
       return "no WIDTH, HEIGHT, DEPTH or FREQ entry (no message)";
     case FindingKind::NoModeFits:
-      return "the launcher starts " + Shown(application) + " in the current display mode, without a backdrop: "
-             "no mode fits; " + NearestOfferText(check.selection.offer);
+      return "the launcher starts " + Shown(application, rendering) +
+             " in the current display mode, without a backdrop: "
+             "no mode fits; " +
+             NearestOfferText(check.selection.offer);
     case FindingKind::NoModeFitsStrict:
       // The box's text without the carriage return that ends it.
       return "STRICT is on, so it shows \"" + std::string(kNoSuitableModeText, std::strlen(kNoSuitableModeText) - 1) +
              "\" and starts nothing";
     case FindingKind::SwitchLikelyRefused:
       return "the launcher " + backdrop + "asks for " + SwitchRequestText(check.selection.request) +
-             ", which the display will most likely refuse, and starts " + Shown(application) +
+             ", which the display will most likely refuse, and starts " + Shown(application, rendering) +
              " in the current display mode";
     case FindingKind::SwitchLikelyRefusedStrict:
       return "the display will most likely refuse " + SwitchRequestText(check.selection.request) +
              ", and with STRICT on the launcher then shows the platform's error and starts nothing";
     case FindingKind::EmulatedDepth:
-      return EmulatedDepthText(finding);
+      return EmulatedDepthText(finding, rendering);
     case FindingKind::Switches:
       return "the launcher " + backdrop + "switches to " + SwitchRequestText(check.selection.request) + " and starts " +
-             Shown(application) + waitsForAll;
+             Shown(application, rendering) + waitsForAll;
     case FindingKind::PicksFirstFit:
       return "the launcher picks the first mode of the display's catalogue that fits (check one with --modes) "
-             "and starts " + Shown(application) + waitsForAll;
+             "and starts " + Shown(application, rendering) + waitsForAll;
   }
   return "";
 }
 
-std::string ResultLine(const ConfigCheck& check) {
+std::string ResultLine(const ConfigCheck& check, Rendering rendering) {
   const Finding& result = check.findings.back();
-  return "result: " + std::string(StopsTheRun(result.kind) ? "the launcher stops: " : "") + FindingBody(result, check);
+  return "result: " + std::string(StopsTheRun(result.kind) ? "the launcher stops: " : "") +
+         FindingBody(result, check, rendering);
 }
 
-std::string VerdictLine(const ConfigCheck& check) {
+std::string VerdictLine(const ConfigCheck& check, Rendering rendering) {
   Verdict verdict = Judge(check);
-  if (verdict.cause == nullptr) return ResultLine(check);
+  if (verdict.cause == nullptr) return ResultLine(check, rendering);
   const Finding& cause = *verdict.cause;
-  if (StopsTheRun(cause.kind)) return "the launcher would stop: " + FindingBody(cause, check);
+  if (StopsTheRun(cause.kind)) return "the launcher would stop: " + FindingBody(cause, check, rendering);
   // The read limit names its line itself; a problem needs no label after the verdict's words.
   std::string where = cause.line > 0 && cause.kind != FindingKind::ReadLimit ? "line " + std::to_string(cause.line) + ": " : "";
   FindingRole role = RoleOf(cause);
   std::string label = role == FindingRole::Problem ? "" : RoleLabel(role);
   return (verdict.status == kFails ? "the launcher will fail to start the application: "
                                    : "the launcher starts the application, but not as the file says: ") +
-         where + label + FindingBody(cause, check);
+         where + label + FindingBody(cause, check, rendering);
 }
 
-std::string LimitWarning(const Finding& finding) {
+std::string LimitWarning(const Finding& finding, Rendering rendering) {
   if (finding.kind == FindingKind::NulEndsText) {
     return "the text holds a NUL byte at offset " + std::to_string(finding.number) + ": the launcher reads nothing after it";
   }
-  return ReadLimitText(finding);
+  return ReadLimitText(finding, rendering);
 }

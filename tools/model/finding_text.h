@@ -4,13 +4,9 @@
 #pragma once
 
 #include "tools/model/config_check.h"
+#include "tools/model/shown_text.h"
 
 #include <string>
-
-// Text as it can be shown on one line: bytes outside printable ASCII become \xNN.
-std::string Shown(const std::string& text);
-// The same in double quotes.
-std::string Quoted(const std::string& text);
 
 // "WIDTH 800, 640" or "WIDTH with an empty list".
 std::string DescribeCriterion(const ModeCriterion& criterion);
@@ -31,17 +27,18 @@ FindingRole RoleOf(const Finding& finding);
 // The word before a finding of that role ("ignored: ", "note: ", ...; "" for Told).
 const char* RoleLabel(FindingRole role);
 
-// A finding as the report words it after its label.
-std::string FindingBody(const Finding& finding, const ConfigCheck& check);
+// A finding as the report words it after its label. Every text below shows the names and entries
+// it quotes as `rendering` says (shown_text.h).
+std::string FindingBody(const Finding& finding, const ConfigCheck& check, Rendering rendering);
 
 // The report's last line: what the run does ("result: the launcher stops: ...").
-std::string ResultLine(const ConfigCheck& check);
+std::string ResultLine(const ConfigCheck& check, Rendering rendering);
 
 // What the run comes to, in one line: for a run as the file says its result ("result: the
 // launcher switches to ..."), otherwise the verdict and the finding that decides it ("the
 // launcher would stop: ...", "the launcher will fail to start the application: line 3: ...").
 // The checker writes it to standard error when the status is not 0; the dialog shows it first.
-std::string VerdictLine(const ConfigCheck& check);
+std::string VerdictLine(const ConfigCheck& check, Rendering rendering);
 
 // An early end of the text (NulEndsText, ReadLimit) as a warning of `encode`.
-std::string LimitWarning(const Finding& finding);
+std::string LimitWarning(const Finding& finding, Rendering rendering);

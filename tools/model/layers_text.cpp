@@ -1,23 +1,23 @@
 // Telling an application's compatibility layers.
 #include "tools/model/layers_text.h"
 
-#include "tools/model/finding_text.h"
+#include "tools/model/shown_text.h"
 
 namespace {
 
-std::string PlaceText(const AppPlace& place) {
-  return place.location == AppLocation::NetworkShare ? "the network share " + Shown(place.root)
-                                                     : "the network drive " + Shown(place.root);
+std::string PlaceText(const AppPlace& place, Rendering rendering) {
+  return place.location == AppLocation::NetworkShare ? "the network share " + Shown(place.root, rendering)
+                                                     : "the network drive " + Shown(place.root, rendering);
 }
 
 }  // namespace
 
-std::string LayersText(const AppLayersReading& layers) {
+std::string LayersText(const AppLayersReading& layers, Rendering rendering) {
   using Status = AppLayersReading::Status;
   std::string text;
   switch (layers.status) {
     case Status::Found:
-      text = Quoted(layers.value);
+      text = Quoted(layers.value, rendering);
       break;
     case Status::NoKey:
     case Status::NoValue:
@@ -37,27 +37,29 @@ std::string LayersText(const AppLayersReading& layers) {
       break;
   }
   if (!OnNetwork(layers.place)) return text;
-  return text + "; Windows applies none: the application lies on " + PlaceText(layers.place) +
+  return text + "; Windows applies none: the application lies on " + PlaceText(layers.place, rendering) +
          ", and compatibility settings apply to programs on local drives only";
 }
 
-std::string LayerOutcomeText(const LayerWriteOutcome& outcome, const std::string& applicationPath) {
+std::string LayerOutcomeText(const LayerWriteOutcome& outcome, const std::string& applicationPath,
+                             Rendering rendering) {
   using Result = LayerWriteOutcome::Result;
-  std::string application = Shown(applicationPath);
+  std::string application = Shown(applicationPath, rendering);
   switch (outcome.result) {
     case Result::Written:
-      return "The compatibility layers of " + application + " for this user are now " + Quoted(outcome.change.value) + ".";
+      return "The compatibility layers of " + application + " for this user are now " +
+             Quoted(outcome.change.value, rendering) + ".";
     case Result::Removed:
       return application + " has no compatibility layers for this user now.";
     case Result::OnNetwork:
-      return application + " lies on " + PlaceText(outcome.before.place) +
+      return application + " lies on " + PlaceText(outcome.before.place, rendering) +
              ", and Windows applies compatibility settings to programs on local drives only: copy it to a local "
              "drive first.";
     case Result::NotFullPath:
       return application + " is not a full path, and compatibility settings are kept under a program's full path.";
     case Result::Unreadable:
       return "The compatibility layers of " + application + " are left as they are: they are " +
-             LayersText(outcome.before) + ".";
+             LayersText(outcome.before, rendering) + ".";
     case Result::Unavailable: {
       std::string names;
       for (AppLayer layer : outcome.change.unavailable) names += (names.empty() ? "" : ", ") + std::string(LayerName(layer));

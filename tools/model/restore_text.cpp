@@ -22,12 +22,18 @@ struct Row {
   std::string value;
 };
 
-// The modes before, in the registry and after, and the platform's answer, in that order.
+// The hold the return went ahead against, if any; the modes before, in the registry and after, and
+// the platform's answer, in that order.
 std::vector<Row> Rows(const RestoreOutcome& outcome) {
-  return {{"mode before", ModeOrUnknown(outcome.before)},
-          {"registry mode", outcome.registryKnown ? FormatMode(outcome.registry) : std::string("not readable")},
-          {"answer", ResultName(outcome.result)},
-          {"mode after", ModeOrUnknown(outcome.after)}};
+  std::vector<Row> rows;
+  if (outcome.overridden == RestoreHold::LauncherRunning) {
+    rows.push_back({"launcher", "running; returned all the same, under its application"});
+  }
+  rows.push_back({"mode before", ModeOrUnknown(outcome.before)});
+  rows.push_back({"registry mode", outcome.registryKnown ? FormatMode(outcome.registry) : std::string("not readable")});
+  rows.push_back({"answer", ResultName(outcome.result)});
+  rows.push_back({"mode after", ModeOrUnknown(outcome.after)});
+  return rows;
 }
 
 }  // namespace
@@ -67,4 +73,17 @@ std::string RestoreResult(const RestoreOutcome& outcome) {
   bool wasThere = SameDisplayMode(outcome.before, outcome.after);
   return wasThere ? "the display was in the registry mode, " + registry + ", and stays in it"
                   : "the display is back in the registry mode, " + registry;
+}
+
+std::string RestoreHoldText(RestoreHold hold) {
+  if (hold == RestoreHold::None) return "";
+  return "a launcher is running, and its application runs in the mode the launcher switched to: the display "
+         "was left as it is (the launcher returns it when the application ends; restore --force returns it now)";
+}
+
+std::string RestoreAnywayQuestion(RestoreHold hold) {
+  if (hold == RestoreHold::None) return "";
+  return "A launcher is running, and its application runs in the display mode the launcher switched to. "
+         "Putting the display back now changes the mode under that application; when the application ends, the "
+         "launcher puts the display back itself.\n\nPut the display back now all the same?";
 }

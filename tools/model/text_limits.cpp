@@ -40,7 +40,8 @@ int LineOf(const std::string& text, size_t offset) {
   return line;
 }
 
-std::vector<Finding> TextLimits(const std::string& plainText, uint64_t size) {
+std::vector<Finding> TextLimits(const std::string& plainText, uint64_t size, bool sizeKnown) {
+  int64_t length = sizeKnown ? static_cast<int64_t>(size) : 0;
   std::vector<Finding> limits;
   std::string read = plainText.substr(0, kConfigReadLimit);
   size_t nul = read.find('\0');
@@ -59,7 +60,7 @@ std::vector<Finding> TextLimits(const std::string& plainText, uint64_t size) {
   if (size <= kConfigReadLimit) return limits;
   if (nul != std::string::npos) {
     limits.push_back(Limit(FindingKind::ReadLimit, false));
-    limits.back().number = static_cast<int64_t>(size);
+    limits.back().number = length;
     return limits;
   }
   size_t start = kConfigReadLimit;
@@ -70,7 +71,7 @@ std::vector<Finding> TextLimits(const std::string& plainText, uint64_t size) {
   int unread = CountEntries(plainText.substr(cut ? end : kConfigReadLimit));
   bool held = size <= plainText.size();  // else what lies beyond the held bytes is not counted
   Finding finding = Limit(FindingKind::ReadLimit, cut || unread > 0);
-  finding.number = static_cast<int64_t>(size);
+  finding.number = length;
   finding.count = held ? unread : -unread;
   if (cut) {
     finding.line = LineOf(plainText, start);

@@ -13,6 +13,6 @@
 int LineOf(const std::string& text, size_t offset);
 
 // The NUL and read-limit findings of plain text whose file is `size` bytes long (of which
-// `plainText` may hold only the first part). Each counts against the run only when it loses
-// entries; otherwise it is only told.
-std::vector<Finding> TextLimits(const std::string& plainText, uint64_t size);
+// `plainText` may hold only the first part), or at least `size` bytes when `sizeKnown` is false.
+// Each counts against the run only when it loses entries; otherwise it is only told.
+std::vector<Finding> TextLimits(const std::string& plainText, uint64_t size, bool sizeKnown = true);

@@ -34,7 +34,7 @@ int Set(const char* path, int count, char** words) {
     else return Usage();
   }
   LayerWriteOutcome outcome = SetApplicationLayers(path, settings, ReadWindowsVersion());
-  std::printf("%s\n", LayerOutcomeText(outcome, path).c_str());
+  std::printf("%s\n", LayerOutcomeText(outcome, path, Rendering::Escaped).c_str());
   bool done = outcome.result == LayerWriteOutcome::Result::Written || outcome.result == LayerWriteOutcome::Result::Removed;
   return done ? 0 : 1;
 }
@@ -44,7 +44,7 @@ int Set(const char* path, int count, char** words) {
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "get") == 0) {
     AppLayersReading reading = ReadApplicationLayers(argv[2]);
-    std::printf("%s\n", LayersText(reading).c_str());
+    std::printf("%s\n", LayersText(reading, Rendering::Escaped).c_str());
     bool read = reading.status == AppLayersReading::Status::Found || reading.status == AppLayersReading::Status::NoKey ||
                 reading.status == AppLayersReading::Status::NoValue;
     return read ? 0 : 1;

@@ -10,6 +10,7 @@
 #include "tools/kavelo2-config/config_tool.h"
 #include "tools/model/mode_notation.h"
 #include "tools/machine/display.h"
+#include "tests/support/failing_allocator.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -19,8 +20,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <ostream>
 #include <random>
 #include <string>
@@ -57,7 +60,7 @@ size_t LineCount(const std::string& text) {
 }
 
 // The host build of the tool run as a program of its own: its status, its standard output, its
-// peak memory in KiB and its time. `addressSpace`, when not 0, limits the memory it can have.
+// peak memory in KiB and its time.
 struct ProgramRun {
   int status = -1;
   std::string out, err;
@@ -65,16 +68,15 @@ struct ProgramRun {
   double seconds = 0;
 };
 
-ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& folder, rlim_t addressSpace = 0) {
+// `input`, when not empty, is the file the program reads as its standard input.
+ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& folder, const std::string& input = "") {
   ProgramRun run;
   std::string outPath = folder + "/program.out", errPath = folder + "/program.err";
   auto began = std::chrono::steady_clock::now();
+  std::fflush(nullptr);  // nothing buffered here is written twice
   pid_t child = fork();
   if (child == 0) {
-    if (addressSpace != 0) {
-      rlimit limit = {addressSpace, addressSpace};
-      setrlimit(RLIMIT_AS, &limit);
-    }
+    if (!input.empty() && !std::freopen(input.c_str(), "rb", stdin)) _exit(127);
     if (!std::freopen(outPath.c_str(), "wb", stdout) || !std::freopen(errPath.c_str(), "wb", stderr)) _exit(127);
     std::vector<char*> argv;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -557,6 +559,11 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
 TEST_F(ConfigToolTest, ApplicationThatWillNotStartFailsTheCheck) {
   ASSERT_EQ(mkdir(Path("Games").c_str(), 0700), 0);
   Write("Games/GAME.EXE", "");
+  // A file that is there, under a PATH value of 300 characters.
+  const std::string deep = std::string(145, 'L') + "/" + std::string(145, 'M');
+  ASSERT_EQ(mkdir(Path(deep.substr(0, 145)).c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(Path(deep).c_str(), 0700), 0);
+  Write(deep + "/GAME.EXE", "");
   std::string folder = "Z:" + folder_;
   for (char& c : folder) c = c == '/' ? '\\' : c;
   std::string games = folder + "\\Games\\";
@@ -585,6 +592,10 @@ TEST_F(ConfigToolTest, ApplicationThatWillNotStartFailsTheCheck) {
        "is taken as a file in the launcher's folder, " + folder + "\\\\\\server\\share\\GAME.EXE: map the share to "
        "a drive letter and write the path on that drive, e.g. \"PATH:N:\\GAME.EXE\""},
       {"drive root that is also beside the launcher", "PATH:/Games/GAME.EXE\n", 3, ""},
+      {"a file that is there, by a path too long to start from", "PATH:" + deep + "/GAME.EXE\n", 1,
+       "line 2: the application's full path, " + folder + "\\" + deep + "\\GAME.EXE, is " +
+           std::to_string(folder.size() + 301) + " characters long, and Windows starts a program only from a path "
+           "of at most 259: move the application to a folder with a shorter path and write that after \"PATH:\""},
   };
   for (const Case& c : cases) {
     ToolRun run = Run({"check", Write("Kavelo2.ini", LauncherTransform("WIDTH:800\n" + c.text)),
@@ -649,7 +660,34 @@ std::string WriteFiftyMegabytes(const std::string& path) {
   return path;
 }
 
-TEST_F(ConfigToolTest, AFileOfAnySizeIsCheckedInLittleMemoryAndTime) {
+// An endless pipe: a FIFO in `folder` that a writer fills with lines until its reader goes,
+// which then ends the writer (SIGPIPE).
+struct EndlessPipe {
+  explicit EndlessPipe(const std::string& folder) : path(folder + "/endless") {
+    EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
+    std::fflush(nullptr);
+    writer = fork();
+    if (writer == 0) {
+      signal(SIGPIPE, SIG_DFL);
+      std::FILE* out = std::fopen(path.c_str(), "wb");
+      for (;;) {
+        if (out == nullptr || std::fputs("WIDTH:800\n", out) < 0) _exit(0);
+      }
+    }
+  }
+  ~EndlessPipe() {
+    waitpid(writer, nullptr, 0);
+    unlink(path.c_str());
+  }
+  std::string path;
+  pid_t writer = -1;
+};
+
+// Every command reads at most the first 64 KiB of its input and one byte more: a 50 MB file, the
+// same on standard input and an endless input (a device, a pipe) each take a few megabytes and a
+// moment. check judges the held part and tells the real length where it can know it; encode and
+// decode write nothing and say why in one line.
+TEST_F(ConfigToolTest, EveryCommandReadsAtMost64KiBOfAnyInput) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "AddressSanitizer's shadow memory is not the tool's";
 #endif
@@ -657,28 +695,88 @@ TEST_F(ConfigToolTest, AFileOfAnySizeIsCheckedInLittleMemoryAndTime) {
   struct stat status;
   ASSERT_EQ(stat(big.c_str(), &status), 0);
   std::string size = std::to_string(status.st_size);
-  ProgramRun run = RunProgram({KAVELO2_CONFIG_TOOL, "check", big, "--program-dir", "C:\\Show"}, folder_);
-  EXPECT_EQ(run.status, 3) << run.err;
-  EXPECT_LT(run.peakKiB, 16 * 1024) << "KiB at the peak";
-  EXPECT_LT(run.seconds, 1.0);
-  // The real length, what the launcher reads of it, and a short excerpt of the entry it cuts.
-  EXPECT_EQ(run.out.rfind(big + ": " + size + " bytes, stored form, decoded\n", 0), 0u) << run.out.substr(0, 200);
-  EXPECT_NE(run.out.find("the launcher reads only the first 998 of " + size + " bytes: line 2, which begins \"" +
-                         std::string(60, '7') + "\", is cut after its first 988 bytes\n"),
-            std::string::npos)
-      << run.out.substr(0, 2000);
-  EXPECT_LT(run.out.size(), 4096u);
+  struct Input {
+    const char* name;
+    std::string file, stdinPath;  // the file argument ("" for standard input), and what stdin is
+    std::string length;            // as check tells it
+    const char* cut;               // what check says of the entry the read limit cuts
+  };
+  const std::string excerpt = "line 2, which begins \"" + std::string(60, '7') + "\", is cut after its first 988 bytes";
+  const std::vector<Input> inputs = {
+      {"50 MB file", big, "", size + " bytes", excerpt.c_str()},
+      {"50 MB on standard input", "", big, size + " bytes", excerpt.c_str()},
+      {"a device that reads endlessly", "", "/dev/zero", "more than 65536 bytes, of which the first 65536 were read",
+       "the text ends at a NUL byte at offset 0"},
+      {"an endless pipe", "", "endless", "more than 65536 bytes, of which the first 65536 were read",
+       "plain text"},
+  };
+  for (const Input& input : inputs) {
+    for (const char* command : {"check", "encode", "decode"}) {
+      SCOPED_TRACE(std::string(input.name) + ", " + command);
+      std::unique_ptr<EndlessPipe> pipe;
+      std::string stdinPath = input.stdinPath;
+      if (stdinPath == "endless") {
+        pipe = std::make_unique<EndlessPipe>(folder_);
+        stdinPath = pipe->path;
+      }
+      std::vector<std::string> args = {KAVELO2_CONFIG_TOOL, command, input.file.empty() ? "-" : input.file};
+      if (std::string(command) == "check") {
+        args.insert(args.end(), {"--program-dir", "C:\\Show"});
+      } else {
+        args.push_back(Path("out.txt"));
+      }
+      ProgramRun run = RunProgram(args, folder_, stdinPath);
+      pipe.reset();
+      std::printf("%-30s %-7s peak %6ld KiB, %.3f s, status %d\n", input.name, command, run.peakKiB, run.seconds,
+                  run.status);
+      EXPECT_LT(run.peakKiB, 8 * 1024) << "KiB at the peak";
+      EXPECT_LT(run.seconds, 1.0);
+      if (std::string(command) == "check") {
+        EXPECT_NE(run.status, 2) << run.err;
+        EXPECT_EQ(run.out.rfind((input.file.empty() ? "the text" : big) + ": " + input.length + ", ", 0), 0u)
+            << run.out.substr(0, 200);
+        EXPECT_NE(run.out.find(input.cut), std::string::npos) << run.out.substr(0, 2000);
+        EXPECT_LT(run.out.size(), 8192u) << "the report tells more than the bytes the launcher reads";
+        continue;
+      }
+      std::string name = input.file.empty() ? "the input" : "\"" + big + "\"";
+      std::string length = input.length.rfind("more", 0) == 0 ? " is longer than the 65536 bytes"
+                                                               : " is " + size + " bytes long, more than the 65536";
+      EXPECT_EQ(run.status, 2);
+      EXPECT_EQ(run.err, "kavelo2-config: " + name + length + " a configuration can be (the launcher reads only "
+                         "its first 998): nothing was " + command + "d\n");
+      EXPECT_NE(access(Path("out.txt").c_str(), F_OK), 0) << "an output was written";
+    }
+  }
 }
 
-TEST_F(ConfigToolTest, RunningOutOfMemoryEndsWithStatus2AndALine) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "AddressSanitizer cannot run in a small address space";
-#endif
-  // encode holds the whole file, which does not fit into 40 MB of address space.
-  std::string big = WriteFiftyMegabytes(Path("big.ini"));
-  ProgramRun run = RunProgram({KAVELO2_CONFIG_TOOL, "decode", big, Path("big.txt")}, folder_, 40u << 20);
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "kavelo2-config: stopped: not enough memory\n");
+// Whichever allocation of a command fails, the command ends with status 2 and the one line that
+// says so, never with the runtime's abort.
+TEST_F(ConfigToolTest, RunningOutOfMemoryAnywhereEndsWithStatus2AndALine) {
+  Write("PROJECTOR.EXE", "");
+  std::string stored = Write("Kavelo2.ini", LauncherTransform("WIDTH:800\nHEIGHT:600\nCOLOR:8\nPATH:GAME.EXE\n"));
+  Write("plain.txt", "WIDTH:800\n" + std::string(1000, ';'));
+  const std::vector<std::vector<std::string>> commands = {
+      {"check", stored, "--modes", "display"}, {"check", "--plain", Path("plain.txt")}, {"decode", stored},
+      {"encode", Path("plain.txt")},           {"modes"},                               {"restore"}};
+  for (const std::vector<std::string>& command : commands) {
+    size_t failAt = 1;
+    for (;; ++failAt) {
+      std::FILE* in = std::tmpfile();
+      std::FILE* out = std::tmpfile();
+      std::FILE* err = std::tmpfile();
+      StartAllocationCount(failAt);
+      int status = RunConfigTool(command, {in, out, err, {}});
+      size_t allocations = StopAllocationCount();
+      std::fclose(in);
+      std::fclose(out);
+      std::string said = ReadStream(err);
+      if (allocations < failAt) break;  // the command ran with every allocation it asked for
+      EXPECT_EQ(status, 2) << command[0] << ", allocation " << failAt;
+      EXPECT_EQ(said, "kavelo2-config: stopped: not enough memory\n") << command[0] << ", allocation " << failAt;
+    }
+    EXPECT_GT(failAt, 1u) << command[0] << " allocates nothing";
+  }
 }
 
 // --- restore --------------------------------------------------------------------------------
@@ -726,6 +824,7 @@ TEST_F(ConfigToolTest, RestoreReturnsToTheRegistryModeAndSaysWhatItWasAndIs) {
     EXPECT_EQ(Sim().modeChanges[0].flags, 0u) << c.name;
   }
   EXPECT_EQ(Run({"restore", "now"}).status, 2);
+  EXPECT_EQ(Run({"restore", "--force", "now"}).status, 2);
 
   // The host program's environment scripts the mode in force and the answer in the same notation.
   const std::vector<std::pair<std::string, std::string>> unscripted = {
@@ -739,6 +838,54 @@ TEST_F(ConfigToolTest, RestoreReturnsToTheRegistryModeAndSaysWhatItWasAndIs) {
     unsetenv(name.c_str());
     EXPECT_EQ(host.status, 2) << variable;
     EXPECT_EQ(host.err, error);
+  }
+}
+
+// A launcher that runs switched the display for its application: restore leaves it unless asked
+// to go ahead anyway. The launcher is found by its mutex, opened only to look and closed at once:
+// the tool never creates it, or a launcher starting meanwhile would take itself for a second copy.
+TEST_F(ConfigToolTest, RestoreBesideARunningLauncherOnlyWhenForced) {
+  const std::string held = "kavelo2-config: a launcher is running, and its application runs in the mode the "
+                           "launcher switched to: the display was left as it is (the launcher returns it when the "
+                           "application ends; restore --force returns it now)\n";
+  struct Case {
+    const char* name;
+    bool launcher;
+    DWORD openError;  // what opening the mutex answers when it is there; 0: it opens
+    bool force;
+    int status;
+    size_t modeChanges;
+    const char* firstLine;  // of the report; "" for none
+  };
+  const std::vector<Case> cases = {
+      {"no launcher", false, 0, false, 0, 1, "mode before:   800x600x32@60\n"},
+      {"no launcher, forced", false, 0, true, 0, 1, "mode before:   800x600x32@60\n"},
+      {"a launcher runs", true, 0, false, 3, 0, ""},
+      {"another user's launcher runs", true, ERROR_ACCESS_DENIED, false, 3, 0, ""},
+      {"a launcher runs, forced", true, 0, true, 0, 1,
+       "launcher:      running; returned all the same, under its application\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetSim();
+    Script(nullptr, "800x600x32@60");
+    Sim().mutexAlreadyExists = c.launcher;
+    Sim().openMutexError = c.openError;
+    std::vector<std::string> args = {"restore"};
+    if (c.force) args.push_back("--force");
+    ToolRun run = Run(args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(Sim().modeChanges.size(), c.modeChanges);
+    EXPECT_EQ(run.out.rfind(c.firstLine, 0), 0u) << run.out;
+    EXPECT_EQ(run.out.empty(), c.status == 3) << run.out;
+    EXPECT_EQ(run.err, c.status == 3 ? held : "");
+    ASSERT_EQ(Sim().mutexOpenings.size(), 1u);
+    EXPECT_EQ(Sim().mutexOpenings[0].access, static_cast<DWORD>(SYNCHRONIZE));
+    EXPECT_EQ(Sim().mutexOpenings[0].inheritHandle, FALSE);
+    EXPECT_EQ(Sim().mutexOpenings[0].name, "KAVELO2");
+    EXPECT_TRUE(Sim().mutexCalls.empty()) << "the tool created the launcher's mutex";
+    bool opened = c.launcher && c.openError == 0;
+    EXPECT_EQ(std::count(Sim().closedHandles.begin(), Sim().closedHandles.end(), SimMutexHandle()), opened ? 1 : 0);
   }
 }
 
@@ -805,35 +952,43 @@ TEST_F(ConfigToolTest, TheReportNamesTheApplicationsLayersForThisUser) {
 
 // --- the documents agree with --help ---------------------------------------------------------
 
-// The exit-status rows ("N  text") of --help, and the same rows of a Markdown table ("| N | text |").
-std::vector<std::string> StatusRows(const std::string& text, bool markdown) {
+// The exit-status rows of one command: in --help those ("N  text") after "Exit status of COMMAND:",
+// in a Markdown document those of the table ("| N | text |") after "Exit status of `COMMAND`:".
+std::vector<std::string> StatusRows(const std::string& text, bool markdown, const std::string& command) {
   std::vector<std::string> rows;
-  size_t start = 0;
-  while (start < text.size()) {
+  std::string heading = markdown ? "Exit status of `" + command + "`:" : "Exit status of " + command + ":";
+  size_t start = text.find(heading);
+  if (start == std::string::npos) return rows;
+  start = text.find('\n', start) + 1;
+  while (start > 0 && start < text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string line = text.substr(start, end - start);
     start = end + 1;
-    if (markdown) {
-      if (line.size() > 6 && line.compare(0, 2, "| ") == 0 && line[2] >= '0' && line[2] <= '3' &&
-          line.compare(3, 3, " | ") == 0) {
-        rows.push_back(line.substr(2, 1) + " " + line.substr(6, line.rfind(" |") - 6));
-      }
-    } else if (line.size() > 5 && line.compare(0, 2, "  ") == 0 && line[2] >= '0' && line[2] <= '3' &&
+    if (markdown && line.size() > 6 && line.compare(0, 2, "| ") == 0 && line[2] >= '0' && line[2] <= '9' &&
+        line.compare(3, 3, " | ") == 0) {
+      rows.push_back(line.substr(2, 1) + " " + line.substr(6, line.rfind(" |") - 6));
+    } else if (!markdown && line.size() > 5 && line.compare(0, 2, "  ") == 0 && line[2] >= '0' && line[2] <= '9' &&
                line.compare(3, 2, "  ") == 0) {
       rows.push_back(line.substr(2, 1) + " " + line.substr(5));
-    } else if (!rows.empty() && line.compare(0, 5, "     ") == 0 && line[5] != ' ') {
+    } else if (!markdown && !rows.empty() && line.compare(0, 5, "     ") == 0 && line[5] != ' ') {
       rows.back() += " " + line.substr(5);  // a row carried on to the next line
+    } else if (!rows.empty()) {
+      break;  // the table has ended
     }
   }
   return rows;
 }
 
 TEST_F(ConfigToolTest, ExitStatusTablesOfTheDocumentsMatchTheHelp) {
-  std::vector<std::string> help = StatusRows(Run({"--help"}).out, false);
-  ASSERT_EQ(help.size(), 4u) << Run({"--help"}).out;
-  for (const char* document : {"README.md", "docs/user-guide.md"}) {
-    EXPECT_EQ(StatusRows(Read(std::string(KAVELO2_SOURCE_DIR "/") + document), true), help) << document;
+  std::string usage = Run({"--help"}).out;
+  for (const char* command : {"check", "restore"}) {
+    std::vector<std::string> help = StatusRows(usage, false, command);
+    ASSERT_EQ(help.size(), 4u) << command << "\n" << usage;
+    for (const char* document : {"README.md", "docs/user-guide.md"}) {
+      EXPECT_EQ(StatusRows(Read(std::string(KAVELO2_SOURCE_DIR "/") + document), true, command), help)
+          << command << " in " << document;
+    }
   }
 }
 
@@ -858,7 +1013,9 @@ namespace {
 
 // The words of the reports, checked whole: each case in tests/reports is a command line (NAME.args,
 // one argument a line, {file} for the configuration; lines beginning with "@" script the simulated
-// machine, "@fail CALL N ERROR" failing its file call CALL at the N-th time, or every time for 0) and the configuration's plain text (NAME.txt, written in the stored form unless
+// machine: "@mode M" the mode in force, "@windows V" its version, "@launcher-running" a launcher
+// that runs, "@fail CALL N ERROR" its file call CALL failing the N-th time, or every time for 0)
+// and the configuration's plain text (NAME.txt, written in the stored form unless
 // "@plain-file" says to write it as it stands), and NAME.out is what a console shows: the standard
 // output, the standard error and the exit status. A rewording changes those files and no assertion;
 // KAVELO2_UPDATE_REPORTS=1 writes them anew from what the tool says now.
@@ -898,7 +1055,7 @@ TEST_F(ConfigToolTest, WholeReportsOfRepresentativeFilesAreAsWritten) {
     const char* mode = nullptr;
     const char* windows = nullptr;
     std::string modeText, windowsText;
-    bool plainFile = false;
+    bool plainFile = false, launcherRunning = false;
     std::vector<std::string> args;
     std::string text = ReadFile(kReports + name + ".txt");
     for (const std::string& line : Lines(ReadFile(kReports + name + ".args"))) {
@@ -915,11 +1072,14 @@ TEST_F(ConfigToolTest, WholeReportsOfRepresentativeFilesAreAsWritten) {
         unsigned long occurrence = 0, error = 0;
         ASSERT_EQ(std::sscanf(line.c_str(), "@fail %63s %lu %lu", call, &occurrence, &error), 3) << line;
         Sim().fileFailures.push_back({call, occurrence, static_cast<DWORD>(error)});
+      } else if (line == "@launcher-running") {
+        launcherRunning = true;
       } else {
         args.push_back(line == "{file}" ? Write("Kavelo2.ini", plainFile ? text : LauncherTransform(text)) : line);
       }
     }
     Script(nullptr, mode, nullptr, windows);
+    Sim().mutexAlreadyExists = launcherRunning;
     ToolRun run = Run(args);
     std::string shown = Replaced(run.out + run.err, folder_, "FOLDER") + "exit status " + std::to_string(run.status) + "\n";
     std::string expectedPath = kReports + name + ".out";

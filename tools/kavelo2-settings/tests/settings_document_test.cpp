@@ -4,6 +4,7 @@
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/sim_script.h"
 #include "tools/model/app_layers.h"
+#include "tools/model/check_report.h"
 #include "tools/kavelo2-settings/settings_document.h"
 #include "tools/model/finding_text.h"
 #include "tools/machine/files.h"
@@ -227,7 +228,7 @@ TEST(SettingsDocumentLoad, OnlyWhatTheLauncherReadsIsLoaded) {
   EXPECT_TRUE(Selected(document, EntryKind::Height).empty());
   EXPECT_EQ(Selected(document, EntryKind::Width), (std::vector<int32_t>{640}));
   ASSERT_EQ(document.loadedLimits.size(), 1u);
-  EXPECT_NE(LimitWarning(document.loadedLimits[0]).find("reads only the first 998"), std::string::npos);
+  EXPECT_NE(LimitWarning(document.loadedLimits[0], Rendering::Ansi).find("reads only the first 998"), std::string::npos);
   EXPECT_TRUE(Loaded("WIDTH:640\n").loadedLimits.empty());
 }
 
@@ -310,9 +311,13 @@ TEST(SettingsDocumentCompose, StoredApplicationPath) {
 
 TEST(SettingsDocumentCompose, RefusesTextTheLauncherCannotRead) {
   using Kind = SaveRefusal::Kind;
-  SettingsDocument document = Loaded("WIDTH:640\n");
+  // Widths the display does not offer stay selected: with 150 of them the text nears the limit
+  // with an application path that Windows can still start.
+  std::string widths = "10000";
+  for (int width = 10001; width < 10150; ++width) widths += "," + std::to_string(width);
+  SettingsDocument document = Loaded("WIDTH:" + widths + "\n");
   auto refusal = [&document] { return document.Refusal(document.Check()); };
-  const size_t fixed = std::string("WIDTH:640\r\nPATH:\r\n").size();
+  const size_t fixed = ("WIDTH:" + widths + "\r\nPATH:\r\n").size();
   document.application = std::string(kConfigReadLimit - fixed, 'a');
   EXPECT_EQ(document.ComposeText().size(), kConfigReadLimit);
   EXPECT_EQ(refusal().kind, Kind::None);
@@ -325,11 +330,15 @@ TEST(SettingsDocumentCompose, RefusesTextTheLauncherCannotRead) {
   }
   // Values the launcher reads otherwise than they look, typed or from Browse, told with the
   // check's own finding: from a share or the drive root, in quotes, with a blank at an end.
-  const std::pair<const char*, FindingKind> misread[] = {
+  // And one longer than Windows starts a program from. (With a short text: what lies beyond
+  // the read limit the launcher never reads.)
+  document = Loaded("WIDTH:640\n");
+  const std::pair<std::string, FindingKind> misread[] = {
       {"\\\\server\\share\\game.exe", FindingKind::PathFromShareRoot},
       {"/Apps/game.exe", FindingKind::PathFromDriveRoot},
       {"\"C:\\Apps\\game.exe\"", FindingKind::PathQuoted},
       {"game.exe ", FindingKind::PathBlankAtEnd},
+      {"C:\\Apps\\" + std::string(300, 'a') + ".exe", FindingKind::PathTooLongToStart},
   };
   for (const auto& [path, kind] : misread) {
     document.application = path;
@@ -532,9 +541,36 @@ TEST(SettingsExplanation, VerdictFirstThenWhatTheListsCannotShowThenTheChecksRep
   EXPECT_NE(pane.find(selection), std::string::npos) << pane;
   EXPECT_EQ(pane.find("Saving is refused"), std::string::npos);
 
-  document.application = std::string(kConfigReadLimit, 'a');
+  for (int width = 10000; width < 10200; ++width) document.List(EntryKind::Width).push_back({width, false, true});
   EXPECT_NE(ExplainDocument(document, document.Check()).find("Saving is refused: The configuration is"),
             std::string::npos);
+}
+
+// The dialog shows ANSI text as the user sees it: a folder named "Café" (0xE9 in the Western code
+// page) stands as it is in the explanation, the refusals, the ignored entries and Try's report,
+// where the console escapes it; a control character stays escaped there too.
+TEST(SettingsExplanation, NamesStandAsTheCodePageSpellsThem) {
+  SettingsDocument document = Loaded("WIDTH:800\nMEN\xDC\x01:1\n");
+  document.folder = "C:\\Caf\xE9\\";
+  document.fileName = "Kavelo2.ini";
+  ConfigCheck check = document.Check();
+  TrialOutcome trial;
+  trial.launcher = "Kavelo2.exe";
+  document.application = "\"Men\xFC\x01.exe\"";
+  std::string refusal = RefusalText(document.Refusal(document.Check()), document.Check());
+  const std::pair<const char*, std::string> shown[] = {
+      {"explanation", ExplainDocument(document, check)},
+      {"trial", DescribeTrial(trial, check)},
+      {"refusal", refusal},
+  };
+  for (const auto& [where, text] : shown) {
+    EXPECT_NE(text.find("C:\\Caf\xE9\\"), std::string::npos) << where << "\n" << text;
+    EXPECT_EQ(text.find("\\xE9"), std::string::npos) << where << "\n" << text;
+  }
+  EXPECT_NE(refusal.find("\"PATH:Men\xFC\\x01.exe\""), std::string::npos) << refusal;
+  EXPECT_NE(shown[0].second.find("\"MEN\xDC\\x01:1\": the launcher ignores it"), std::string::npos) << shown[0].second;
+  // The same check on the console.
+  EXPECT_NE(RenderReport(check, Rendering::Escaped).find("C:\\Caf\\xE9\\PROJECTOR.EXE"), std::string::npos);
 }
 
 class SettingsSaveTest : public ::testing::Test {

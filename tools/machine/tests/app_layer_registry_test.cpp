@@ -137,7 +137,7 @@ TEST_F(LayerRegistry, SettingWritesTheComposedValueAndKeepsTheOtherNames) {
   ASSERT_NE(Stored(kGame), nullptr);
   EXPECT_EQ(Stored(kGame)->type, REG_SZ);
   EXPECT_EQ(Stored(kGame)->data, Text("~ 16BITCOLOR"));
-  EXPECT_EQ(LayerOutcomeText(outcome, kGame),
+  EXPECT_EQ(LayerOutcomeText(outcome, kGame, Rendering::Escaped),
             "The compatibility layers of C:\\Games\\GAME.EXE for this user are now \"~ 16BITCOLOR\".");
 
   Store(kGame, Text("~ RUNASADMIN 16BITCOLOR WINXPSP3"));
@@ -152,7 +152,7 @@ TEST_F(LayerRegistry, SettingWritesTheComposedValueAndKeepsTheOtherNames) {
   outcome = SetApplicationLayers(kGame, {}, kWindows10);
   EXPECT_EQ(outcome.result, LayerWriteOutcome::Result::Removed);
   EXPECT_EQ(Stored(kGame), nullptr);
-  EXPECT_EQ(LayerOutcomeText(outcome, kGame), "C:\\Games\\GAME.EXE has no compatibility layers for this user now.");
+  EXPECT_EQ(LayerOutcomeText(outcome, kGame, Rendering::Escaped), "C:\\Games\\GAME.EXE has no compatibility layers for this user now.");
   // Another program's value is never touched.
   ASSERT_NE(Stored("C:\\Other\\OTHER.EXE"), nullptr);
   EXPECT_EQ(Stored("C:\\Other\\OTHER.EXE")->data, Text("~ 256COLOR"));
@@ -215,8 +215,8 @@ TEST_F(LayerRegistry, RefusalsAndFailuresLeaveTheValueAsItWas) {
     Sim().registry.failingCall = c.failingCall;
     LayerWriteOutcome outcome = SetApplicationLayers(c.path, c.settings, c.windows);
     EXPECT_EQ(outcome.result, c.result) << c.name;
-    EXPECT_NE(LayerOutcomeText(outcome, c.path).find(c.said), std::string::npos)
-        << c.name << ": " << LayerOutcomeText(outcome, c.path);
+    EXPECT_NE(LayerOutcomeText(outcome, c.path, Rendering::Escaped).find(c.said), std::string::npos)
+        << c.name << ": " << LayerOutcomeText(outcome, c.path, Rendering::Escaped);
     if (c.stored != nullptr) {
       ASSERT_NE(Stored(c.path), nullptr) << c.name;
       EXPECT_EQ(Stored(c.path)->data, before) << c.name;

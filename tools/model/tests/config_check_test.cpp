@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -88,7 +89,7 @@ TEST_P(CheckEntries, FindWhatTheLauncherMakesOfEachEntry) {
     }
     expected.push_back(std::to_string(static_cast<int>(e.kind)) + " line " + std::to_string(e.line) + " " + fix);
   }
-  EXPECT_EQ(found, expected) << RenderReport(check);
+  EXPECT_EQ(found, expected) << RenderReport(check, Rendering::Escaped);
   if (!c.settings.empty()) {
     EXPECT_EQ(Settings(check), "WIDTH 800; " + c.settings);
   }
@@ -287,6 +288,72 @@ TEST(CheckFileForm, TheLaunchersReadingStandsWhenItAcceptsAnEntry) {
   }
 }
 
+// The check of plain text for a launcher in `directory`, with `probe` answering for the machine.
+ConfigCheck CheckPlainText(const std::string& directory, const std::string& text,
+                           std::function<PathKind(const std::string&)> probe = nullptr) {
+  CheckInput input;
+  input.plain = true;
+  input.programDirectory = directory;
+  input.file.bytes = text;
+  input.file.size = input.file.bytes.size();
+  input.probe = std::move(probe);
+  return CheckConfiguration(input);
+}
+
+// Windows starts a program from a path of at most 259 characters: a longer application path fails
+// whatever this machine holds there, and that is told rather than a missing file. A PATH value that
+// the launcher reads otherwise than it looks is told first; one it does not take leaves the default.
+TEST(ApplicationPath, LongerThanWindowsStartsFromFailsWhateverTheMachineHolds) {
+  struct Case {
+    const char* name;
+    std::string directory, text;
+    PathKind there;     // what the probe finds at the application path
+    FindingKind found;  // the application's finding; PathEmpty for none
+    int64_t length;     // its length, for PathTooLongToStart
+    int64_t count;
+  };
+  const std::string show = "C:\\Show\\";  // 8 characters
+  const std::string deep = "C:\\" + std::string(244, 'd') + "\\";  // 248: PROJECTOR.EXE makes 261
+  const std::vector<Case> cases = {
+      {"259 characters", show, "PATH:" + std::string(247, 'a') + ".exe\n", PathKind::File, FindingKind::PathEmpty, 0, 0},
+      {"260 characters", show, "PATH:" + std::string(248, 'a') + ".exe\n", PathKind::File,
+       FindingKind::PathTooLongToStart, 260, 1},
+      {"not found there either", show, "PATH:" + std::string(145, 'L') + "/" + std::string(156, 'M') + "/GAME.EXE\n",
+       PathKind::Missing, FindingKind::PathTooLongToStart, 319, 1},
+      {"a full path", show, "PATH:D:/" + std::string(300, 'a') + ".exe\n", PathKind::File,
+       FindingKind::PathTooLongToStart, 307, 1},
+      {"the default application", deep, "", PathKind::File, FindingKind::PathTooLongToStart, 261, 0},
+      {"quotes are told first", show, "PATH:\"" + std::string(300, 'a') + ".exe\"\n", PathKind::Missing,
+       FindingKind::PathQuoted, 0, 0},
+      {"a value the launcher does not take", "C:\\" + std::string(96, 'd') + "\\", "PATH:" + std::string(950, 'a') + "\n",
+       PathKind::File, FindingKind::PathEmpty, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ConfigCheck check = CheckPlainText(c.directory, "WIDTH:800\n" + c.text, [&c](const std::string&) { return c.there; });
+    auto found = std::find_if(check.findings.begin(), check.findings.end(),
+                              [](const Finding& f) { return IsApplicationFinding(f.kind); });
+    if (c.found == FindingKind::PathEmpty) {
+      EXPECT_EQ(found, check.findings.end()) << RenderReport(check, Rendering::Escaped);
+      EXPECT_NE(Judge(check).status, kFails);
+      continue;
+    }
+    ASSERT_NE(found, check.findings.end());
+    EXPECT_EQ(found->kind, c.found);
+    EXPECT_EQ(std::count_if(check.findings.begin(), check.findings.end(),
+                            [](const Finding& f) { return IsApplicationFinding(f.kind); }), 1);
+    EXPECT_EQ(Judge(check).status, kFails);
+    EXPECT_EQ(Judge(check).cause, &*found);
+    EXPECT_TRUE(IsPathValueFinding(found->kind));
+    if (c.found != FindingKind::PathTooLongToStart) continue;
+    EXPECT_EQ(found->subject, check.applicationPath);
+    EXPECT_EQ(found->number, static_cast<int64_t>(check.applicationPath.size()));
+    EXPECT_EQ(found->number, c.length);
+    EXPECT_EQ(found->count, c.count);
+    EXPECT_EQ(found->line, c.count != 0 ? 2 : 0);
+  }
+}
+
 // Where the lines of the text are: counted as an editor counts them, for every entry.
 TEST(CheckLines, EntriesAreToldWithTheLinesAnEditorCounts) {
   CheckInput input;
@@ -361,11 +428,11 @@ TEST_P(EmulatedDepth, IsToldFromARealOneByTheWindowsVersionPassedIn) {
       EXPECT_EQ(found->numbers, c.emulated);
       // Told just before what the run does, in the report and (when it decides) the verdict.
       EXPECT_EQ(found + 1, check.findings.end() - 1);
-      std::string body = FindingBody(*found, check);
+      std::string body = FindingBody(*found, check, Rendering::Escaped);
       EXPECT_NE(body.find(c.said), std::string::npos) << body;
-      EXPECT_NE(RenderReport(check).find("\ndepth: " + body + "\nresult: "), std::string::npos);
+      EXPECT_NE(RenderReport(check, Rendering::Escaped).find("\ndepth: " + body + "\nresult: "), std::string::npos);
       if (c.statusFrom8 == kRunsOtherwise && Judge(check).cause == &*found) {
-        EXPECT_EQ(VerdictLine(check), "the launcher starts the application, but not as the file says: " + body);
+        EXPECT_EQ(VerdictLine(check, Rendering::Escaped), "the launcher starts the application, but not as the file says: " + body);
       }
     }
   }
@@ -434,7 +501,7 @@ TEST(EmulatedDepthOnANetworkDrive, NoLayerHelpsAndTheFixSaysSo) {
     input.layers = ScriptedLayers;
     ConfigCheck check = CheckConfiguration(input);
     EXPECT_EQ(Judge(check).status, kRunsOtherwise);
-    std::string report = RenderReport(check);
+    std::string report = RenderReport(check, Rendering::Escaped);
     EXPECT_NE(report.find("which Windows applies only to programs on local drives: copy the application to a local "
                           "drive and set it there"),
               std::string::npos)
@@ -466,19 +533,48 @@ TEST(CheckConfiguration, FindingsAreKindsWithTheirLinesAndWeights) {
   // The failed start outweighs the ignored entry, and the verdict names it.
   EXPECT_EQ(Judge(check).status, 1);
   EXPECT_EQ(Judge(check).cause, &check.findings[1]);
-  EXPECT_EQ(VerdictLine(check), "the launcher will fail to start the application: line 3: a blank at the start "
+  EXPECT_EQ(VerdictLine(check, Rendering::Escaped), "the launcher will fail to start the application: line 3: a blank at the start "
                                 "of the PATH value belongs to the path: write \"PATH:C:\\Games\\GAME.EXE\"");
-  std::string report = RenderReport(check);
+  std::string report = RenderReport(check, Rendering::Escaped);
   for (const Finding& finding : check.findings) {
-    EXPECT_NE(report.find(RoleLabel(RoleOf(finding)) + FindingBody(finding, check) + "\n"), std::string::npos)
-        << FindingBody(finding, check);
+    EXPECT_NE(report.find(RoleLabel(RoleOf(finding)) + FindingBody(finding, check, Rendering::Escaped) + "\n"), std::string::npos)
+        << FindingBody(finding, check, Rendering::Escaped);
   }
   input.file.bytes = "WIDTH:800\n";
   input.file.size = input.file.bytes.size();
   check = CheckConfiguration(input);
   EXPECT_EQ(Judge(check).status, 0);
-  EXPECT_EQ(VerdictLine(check), "result: the launcher picks the first mode of the display's catalogue that fits "
+  EXPECT_EQ(VerdictLine(check, Rendering::Escaped), "result: the launcher picks the first mode of the display's catalogue that fits "
                                 "(check one with --modes) and starts C:\\Show\\PROJECTOR.EXE");
+}
+
+// How the words show quoted bytes: the console escapes everything outside printable ASCII, the
+// dialog keeps the code page's letters; control characters are escaped in both.
+TEST(Rendering, TheConsoleEscapesTheCodePagesLettersAndTheDialogKeepsThem) {
+  struct Case {
+    Rendering rendering;
+    const char* shown;  // of "Caf\xE9 \x01\x7F\xFF"
+  };
+  const Case cases[] = {{Rendering::Escaped, "Caf\\xE9 \\x01\\x7F\\xFF"}, {Rendering::Ansi, "Caf\xE9 \\x01\\x7F\xFF"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(Shown("Caf\xE9 \x01\x7F\xFF", c.rendering), c.shown);
+    EXPECT_EQ(Quoted("Caf\xE9 \x01\x7F\xFF", c.rendering), std::string("\"") + c.shown + "\"");
+  }
+  // Every part of the report follows the choice: the folder, an entry, a finding, the verdict.
+  ConfigCheck check = CheckPlainText("C:\\Caf\xE9\\", "WIDTH:800\nPATH:\"M\xFCnster.exe\"\n");
+  std::string console = RenderReport(check, Rendering::Escaped) + VerdictLine(check, Rendering::Escaped);
+  std::string dialog = RenderReport(check, Rendering::Ansi) + VerdictLine(check, Rendering::Ansi);
+  EXPECT_EQ(console.find_first_of("\xE9\xFC"), std::string::npos) << console;
+  EXPECT_EQ(dialog.find("\\x"), std::string::npos) << dialog;
+  for (const char* part : {"program directory: C:\\Caf\xE9\\\n", "line 2: PATH:\"M\xFCnster.exe\"\n",
+                           "the launcher looks for a file named with them, C:\\Caf\xE9\\\"M\xFCnster.exe\""}) {
+    EXPECT_NE(dialog.find(part), std::string::npos) << part << "\n" << dialog;
+  }
+  // And that is the only difference.
+  for (auto [escaped, letter] : {std::pair{"\\xE9", "\xE9"}, std::pair{"\\xFC", "\xFC"}}) {
+    for (size_t at = 0; (at = console.find(escaped, at)) != std::string::npos;) console.replace(at, 4, letter);
+  }
+  EXPECT_EQ(console, dialog);
 }
 
 // Whether a return reached the registry mode: size, depth and rate, where the rate is known.
