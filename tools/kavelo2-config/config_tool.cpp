@@ -42,12 +42,6 @@ constexpr const char* kUsage =
     "DIR is the launcher's folder (default: the folder of IN).\n"
     "LIST is WIDTHxHEIGHTxBITS@HZ,... in enumeration order, e.g. 640x480x32@60,800x600x24@75;\n"
     "\"display\" is the display's own catalogue.\n"
-#ifndef _WIN32
-    "On this host the display is simulated: KAVELO2_SIM_MODES holds its catalogue as a LIST\n"
-    "(default: the 27 modes of a 1024x768 desktop), whose first largest mode is the registry's;\n"
-    "KAVELO2_SIM_MODE names another mode in force, KAVELO2_SIM_RESTORE the DISP_CHANGE_ number\n"
-    "that answers restore, and KAVELO2_SIM_WINDOWS the Windows version (default 6.1.7601).\n"
-#endif
     "Exit status of check:\n"
     "  0  the launcher starts the application as the file says\n"
     "  1  the launcher stops, or it will fail to start the application\n"
