@@ -152,13 +152,15 @@ class SettingsTest(harness.EndToEndTest):
         with SettingsDialog(installation, harness.win_path(config)) as dialog:
             self.assertEqual(dialog.title, "Kavelo2.ini - Kavelo2 Settings")
 
-            # A text longer than the launcher reads is refused before anything is written.
+            # An application path that Windows starts no program from is refused before anything is
+            # written (and so is a text longer than the launcher reads, which only so long a path
+            # makes here).
             drive("set-text", "application", "C:\\" + "a" * 987)
             self.assertIn("Saving is refused", text("explanation"))
             drive("click", "save")
             caption, message = drive("box", "ok")
             self.assertEqual(caption, "Kavelo2 Settings")
-            self.assertIn("is 1020 bytes long, and the launcher reads only the first 998", message)
+            self.assertIn("characters long, and Windows starts a program only from a path of at most 259", message)
             self.assertEqual(config.read_bytes(), old)
 
             # A folder that takes no new file: the immutable attribute stops root too, whom Unix
@@ -540,8 +542,9 @@ class SettingsTest(harness.EndToEndTest):
                 process = harness.start_windows_program(program, *args)
                 try:
                     self.assertEqual(drive("find")[0], "Kavelo2.ini - Kavelo2 Settings")
-                    caption, message = drive("box", "ok")
-                    self.assertEqual(caption, "Kavelo2 Settings")
+                    # Said before the window is shown: the box stands on its own.
+                    caption, message, owner = drive("startup-box", "ok")
+                    self.assertEqual((caption, owner), ("Kavelo2 Settings", "no owner"))
                     self.assertTrue(message.startswith(told), message)
                     self.assertIn("not the launcher, which cannot run from such a folder either", message)
                     self.assertEqual(text("file"), shown)
