@@ -201,6 +201,11 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
       unshown.push_back({original, UnshownEntry::Reason::SecondSwitch, criterion.kind});
     }
   });
+  // The field shows no path for an empty one, and saving then writes no PATH entry: said, since the
+  // launcher would then start PROJECTOR.EXE instead of failing on its own folder.
+  if (!takenPathEntry.empty() && application.empty()) {
+    unshown.push_back({takenPathEntry, UnshownEntry::Reason::EmptyPath, EntryKind::Path});
+  }
   strict = context.strictMode;
   backdrop = context.backdropEnabled;
   waitAll = context.waitAllEnabled;

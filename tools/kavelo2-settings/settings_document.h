@@ -38,6 +38,7 @@ struct UnshownEntry {
     NoNumber,        // a list kind without a number, which passes no mode; left out
     ReplacedPath,    // a PATH entry that a later one replaces, as the launcher does
     PathNotTaken,    // a PATH value that does not fit the launcher's folder: it keeps the path
+    EmptyPath,       // the PATH that counts is empty: the launcher would start its own folder
     SecondSwitch,    // a second STRICT, BACKDROP or WAITALL entry; saving writes one
   };
   std::string entry;  // as it stands in the file

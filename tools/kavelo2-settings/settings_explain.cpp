@@ -93,6 +93,9 @@ std::string UnshownNote(const UnshownEntry& entry) {
       return keyword + " without a number passes no mode; saving leaves it out";
     case UnshownEntry::Reason::ReplacedPath:
       return "replaced by a later PATH entry, as the launcher does; saving leaves it out";
+    case UnshownEntry::Reason::EmptyPath:
+      return "an empty PATH, with which the launcher tries to start its own folder; saving leaves it out, so the "
+             "launcher starts PROJECTOR.EXE";
     case UnshownEntry::Reason::PathNotTaken:
       return "with the launcher's folder in front it does not fit in 1023 characters, so the launcher does not "
              "take it; saving leaves it out";

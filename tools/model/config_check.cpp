@@ -269,6 +269,7 @@ void CheckDepthSeen(const CheckInput& input, ConfigCheck& check) {
 
 bool StopsTheRun(FindingKind kind) {
   switch (kind) {
+    case FindingKind::FolderTooLong:
     case FindingKind::EmptyFile:
     case FindingKind::Utf16Text:
     case FindingKind::PlainTextFile:
@@ -296,20 +297,24 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   // applying entries.
   std::string modulePath = input.programDirectory + "Kavelo2.exe";
   LaunchContext context(modulePath.c_str(), input.currentMode);
-  if (!context.HasPaths()) return check;
-  check.made = true;
   check.windows = input.windows;
-
   CheckedFile& file = check.file;
   file.name = input.inputName;
   file.size = input.file.size;
   file.sizeKnown = input.file.sizeKnown;
   file.givenPlain = input.plain;
-  file.programDirectory = context.programDirectory;
-  if (!input.inputName.empty()) file.nameRule = RuleOfName(input.inputName, input, file.launcherName);
   FileForm assumed = input.plain ? FileForm::Plain : FileForm::Stored;
   FileText read = ReadFileText(input.file.bytes, assumed);
   file.form = read.form;
+  if (!context.HasPaths()) {
+    // The launcher itself ends at once in such a folder, as silently as for a module path too long.
+    file.programDirectory = input.programDirectory;
+    check.findings.push_back(Found(FindingKind::FolderTooLong, kFails));
+    return check;
+  }
+  check.made = true;
+  file.programDirectory = context.programDirectory;
+  if (!input.inputName.empty()) file.nameRule = RuleOfName(input.inputName, input, file.launcherName);
   if (input.file.size == 0) {
     check.findings.push_back(Found(FindingKind::EmptyFile, kFails));
     return check;

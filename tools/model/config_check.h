@@ -56,7 +56,8 @@ struct CheckInput {
 // about), `detail` (a second text), `fix` (what to write instead, or a likely meaning), `number`,
 // `count` and `numbers`.
 enum class FindingKind {
-  // The file as a whole; each stops the run.
+  // The folder or the file as a whole; each stops the run.
+  FolderTooLong,           // - (the launcher's folder leaves it no room for its paths)
   EmptyFile,               // -
   Utf16Text,               // -
   PlainTextFile,           // subject: the input's name ("" for standard input)
@@ -167,7 +168,8 @@ struct CheckedFile {
 };
 
 struct ConfigCheck {
-  bool made = false;  // false when the program directory leaves the launcher no paths
+  bool made = false;  // false when the program directory leaves the launcher no paths: the one
+                      // finding is then FolderTooLong
   CheckedFile file;
   std::vector<CheckedEntry> entries;
   // The settings the entries leave.

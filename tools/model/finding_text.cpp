@@ -231,6 +231,9 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
            " is taken as a file in the launcher's folder, " + Shown(finding.detail, rendering);
   };
   switch (finding.kind) {
+    case FindingKind::FolderTooLong:
+      return "the launcher's folder is too long for the files beside it to fit its 1023-character paths, so the "
+             "launcher ends at once (no message)";
     case FindingKind::EmptyFile:
       return "the file is empty, so it reads no byte (no message)";
     case FindingKind::Utf16Text:

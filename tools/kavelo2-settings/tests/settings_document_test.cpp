@@ -187,38 +187,35 @@ TEST(SettingsDocumentLoad, ListsOfferTheDisplaysValuesAndMarkTheFilesOthers) {
 }
 
 TEST(SettingsDocumentLoad, EntriesTheDialogCannotShowAreListedWithWhatSavingDoes) {
+  using Reason = UnshownEntry::Reason;
   struct Case {
     const char* text;
     std::vector<int32_t> widths;  // selected afterwards
-    std::vector<std::string> notes;
+    std::vector<std::pair<std::string, Reason>> unshown;
+    const char* application = "";
   };
   const Case cases[] = {
-      {"WIDHT:800\nWIDTH 640\nWIDTH:640", {640},
-       {"WIDHT:800 => the launcher ignores it; saving leaves it out",
-        "WIDTH 640 => the launcher ignores it; saving leaves it out"}},
-      {"WIDTH:640,800\nWIDTH:800,1024", {800},
-       {"WIDTH:800,1024 => a second WIDTH entry: the launcher requires both, so the list keeps "
-        "only the values both name; saving writes them as one entry"}},
-      {"WIDTH:640\nWIDTH:800", {},
-       {"WIDTH:800 => a second WIDTH entry: the launcher requires both, and they name no value in "
-        "common, so no mode passes; saving writes no WIDTH entry"}},
-      {"WIDTH:abc,640", {}, {"WIDTH:abc,640 => WIDTH without a number passes no mode; saving leaves it out"}},
-      {"STRICT:0\nSTRICT:1", {}, {"STRICT:1 => a second STRICT entry; saving writes one"}},
-      {"PATH:a.exe\nPATH:b.exe", {},
-       {"PATH:a.exe => replaced by a later PATH entry, as the launcher does; saving leaves it out"}},
+      {"WIDHT:800\nWIDTH 640\nWIDTH:640", {640}, {{"WIDHT:800", Reason::Ignored}, {"WIDTH 640", Reason::Ignored}}},
+      {"WIDTH:640,800\nWIDTH:800,1024", {800}, {{"WIDTH:800,1024", Reason::SecondKept}}},
+      {"WIDTH:640\nWIDTH:800", {}, {{"WIDTH:800", Reason::SecondNoCommon}}},
+      {"WIDTH:abc,640", {}, {{"WIDTH:abc,640", Reason::NoNumber}}},
+      {"STRICT:0\nSTRICT:1\nWAITALL:1\nWAITALL:0", {}, {{"STRICT:1", Reason::SecondSwitch}, {"WAITALL:0", Reason::SecondSwitch}}},
+      {"PATH:a.exe\nPATH:b.exe", {}, {{"PATH:a.exe", Reason::ReplacedPath}}, "b.exe"},
+      // An empty PATH that counts: the field can show no path, and saving writes none.
+      {"PATH:a.exe\nPATH:", {}, {{"PATH:a.exe", Reason::ReplacedPath}, {"PATH:", Reason::EmptyPath}}},
+      {"PATH:\nPATH:b.exe", {}, {{"PATH:", Reason::ReplacedPath}}, "b.exe"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     SettingsDocument document = Loaded(c.text);
     EXPECT_EQ(Selected(document, EntryKind::Width), c.widths);
-    ASSERT_EQ(document.unshown.size(), c.notes.size()) << Notes(document);
-    for (size_t i = 0; i < c.notes.size(); ++i) {
-      EXPECT_EQ(document.unshown[i].entry + " => " + UnshownNote(document.unshown[i]), c.notes[i]);
-    }
+    std::vector<std::pair<std::string, Reason>> unshown;
+    for (const UnshownEntry& entry : document.unshown) unshown.emplace_back(entry.entry, entry.reason);
+    EXPECT_EQ(unshown, c.unshown) << Notes(document);
+    EXPECT_EQ(document.application, c.application);
   }
   SettingsDocument flags = Loaded("STRICT:0\nSTRICT:1\nPATH:a.exe\nPATH:b.exe");
   EXPECT_TRUE(flags.strict);
-  EXPECT_EQ(flags.application, "b.exe");
 }
 
 TEST(SettingsDocumentLoad, OnlyWhatTheLauncherReadsIsLoaded) {
@@ -544,6 +541,17 @@ TEST(SettingsExplanation, VerdictFirstThenWhatTheListsCannotShowThenTheChecksRep
   for (int width = 10000; width < 10200; ++width) document.List(EntryKind::Width).push_back({width, false, true});
   EXPECT_NE(ExplainDocument(document, document.Check()).find("Saving is refused: The configuration is"),
             std::string::npos);
+}
+
+// A folder too long for the launcher's paths is explained, not a crash: the launcher ends there at
+// once, and the document cannot be saved for it.
+TEST(SettingsExplanation, AFolderTooLongForTheLauncherIsToldAsItsStop) {
+  SettingsDocument document = Loaded("WIDTH:800\n");
+  document.folder = "C:\\" + std::string(1015, 'f') + "\\";
+  document.fileName = "Kavelo2.ini";
+  ConfigCheck check = document.Check();
+  EXPECT_EQ(Judge(check).status, kFails);
+  EXPECT_EQ(ExplainDocument(document, check).rfind("the launcher would stop: ", 0), 0u);
 }
 
 // The dialog shows ANSI text as the user sees it: a folder named "Café" (0xE9 in the Western code

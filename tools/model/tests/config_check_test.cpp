@@ -515,6 +515,26 @@ TEST(EmulatedDepthOnANetworkDrive, NoLayerHelpsAndTheFixSaysSo) {
 
 // --- the in-memory check, as a dialog uses it ----------------------------------------------
 
+// A folder too long for the launcher's paths: the launcher ends at once, and the check says so in
+// its one finding, which every rendering of it can tell.
+TEST(CheckConfiguration, AFolderTooLongForTheLaunchersPathsStopsTheRun) {
+  CheckInput input;
+  input.plain = true;
+  input.programDirectory = "C:\\" + std::string(1010, 'f') + "\\";
+  input.file.bytes = "WIDTH:800\n";
+  input.file.size = input.file.bytes.size();
+  ConfigCheck check = CheckConfiguration(input);
+  EXPECT_FALSE(check.made);
+  ASSERT_EQ(check.findings.size(), 1u);
+  EXPECT_EQ(check.findings[0].kind, FindingKind::FolderTooLong);
+  EXPECT_TRUE(StopsTheRun(check.findings[0].kind));
+  EXPECT_EQ(Judge(check).status, kFails);
+  for (Rendering rendering : {Rendering::Escaped, Rendering::Ansi}) {
+    EXPECT_FALSE(RenderReport(check, rendering).empty());
+    EXPECT_EQ(VerdictLine(check, rendering).find('\n'), std::string::npos);
+  }
+}
+
 TEST(CheckConfiguration, FindingsAreKindsWithTheirLinesAndWeights) {
   CheckInput input;
   input.plain = true;
