@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "tests/support/failing_allocator.h"
+#include "tests/support/test_files.h"
 #include "platform/sim/sim_platform.h"
 
 namespace fs = std::filesystem;
@@ -36,16 +37,6 @@ std::string StoredOnWindows(const std::string& written) {
     stored += byte;
   }
   return stored;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
 }
 
 // What one run of the job left behind.
@@ -70,9 +61,8 @@ class LiskoTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetSim();
-    std::string pattern = (fs::temp_directory_path() / "lisko-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    base_ = pattern;
+    base_ = MakeTestFolder("lisko-test");
+    ASSERT_FALSE(base_.empty());
     fs::create_directory(base_ / "run");
     fs::create_directory(base_ / "fsxml");
     original_ = fs::current_path();
@@ -81,7 +71,7 @@ class LiskoTest : public ::testing::Test {
 
   void TearDown() override {
     fs::current_path(original_);
-    fs::remove_all(base_);
+    ASSERT_TRUE(RemoveTestFolder(base_.string()));
   }
 
   fs::path ListPath() const { return base_ / "fsxml" / "usermp3.xml"; }
@@ -122,9 +112,9 @@ class LiskoTest : public ::testing::Test {
       if (kind == "call") outcome.calls.push_back(value);
       if (kind == "pattern") outcome.patterns.push_back(value);
     }
-    outcome.printed = ReadFile(printedPath);
+    outcome.printed = ReadWholeFile(printedPath.string());
     outcome.listExists = fs::is_regular_file(ListPath());
-    if (outcome.listExists) outcome.written = ReadFile(ListPath());
+    if (outcome.listExists) outcome.written = ReadWholeFile(ListPath().string());
     outcome.stored = StoredOnWindows(outcome.written);
     return outcome;
   }
@@ -215,7 +205,7 @@ TEST_F(LiskoTest, ListsEveryEntryThatDoesNotBeginWithAFullStop) {
 }
 
 TEST_F(LiskoTest, ReplacesALongerOldListWhole) {
-  WriteFile(ListPath(), std::string(kLongOldList) + std::string(4000, 'x'));
+  ASSERT_TRUE(WriteWholeFile(ListPath().string(), std::string(kLongOldList) + std::string(4000, 'x')));
   Sim().fileSearch.entries = {u".", u".."};
 
   EXPECT_EQ(RunMusicList().stored, kEmptyList);
@@ -248,7 +238,7 @@ TEST_F(LiskoTest, ReportsASearchThatFailsAndKeepsWhatWasWritten) {
   for (const FailureCase& c : cases) {
     SCOPED_TRACE(c.what);
     ResetSim();
-    WriteFile(ListPath(), kLongOldList);
+    ASSERT_TRUE(WriteWholeFile(ListPath().string(), kLongOldList));
     Sim().fileSearch.entries = c.entries;
     Sim().fileSearch.startError = c.startError;
     if (c.endError != 0) Sim().fileSearch.endError = c.endError;
@@ -298,7 +288,7 @@ TEST_F(LiskoTest, SaysNothingAboutAListFileThatCannotBeOpened) {
 }
 
 TEST_F(LiskoTest, LeavesTheOldListAloneWhenThePatternBufferCannotBeHad) {
-  WriteFile(ListPath(), kLongOldList);
+  ASSERT_TRUE(WriteWholeFile(ListPath().string(), kLongOldList));
   Sim().fileSearch.entries = {u".", u"..", u"a.mp3"};
 
   // The pattern buffer is the job's first allocation.
@@ -362,7 +352,7 @@ TEST_F(LiskoTest, GuardsTheFolderNameAndBoundsThePattern) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.folderUnits);
     ResetSim();
-    WriteFile(ListPath(), kLongOldList);
+    ASSERT_TRUE(WriteWholeFile(ListPath().string(), kLongOldList));
     Sim().fileSearch.entries = {u".", u".."};
     const std::wstring name(c.folderUnits, L'f');
 

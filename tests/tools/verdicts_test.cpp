@@ -7,6 +7,7 @@
 #include "tools/kavelo2-settings/settings_explain.h"
 #include "tools/machine/files.h"
 #include "tools/model/finding_text.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -22,28 +23,9 @@ const std::string kLayersKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\
 
 class BothTools : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kavelo2-tools-XXXXXX";
-    folder_ = std::string(mkdtemp(pattern)) + "/";
-  }
-  void TearDown() override {
-    std::string command = "rm -rf '" + folder_ + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-  }
-  void Write(const std::string& bytes) const {
-    std::FILE* file = std::fopen(Path().c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-  }
-  static std::string Read(std::FILE* file) {
-    std::string bytes;
-    std::rewind(file);
-    char chunk[512];
-    size_t count;
-    while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, count);
-    return bytes;
-  }
+  void SetUp() override { folder_ = MakeTestFolder("kavelo2-tools") + "/"; }
+  void TearDown() override { ASSERT_TRUE(RemoveTestFolder(folder_)); }
+  void Write(const std::string& bytes) const { ASSERT_TRUE(WriteWholeFile(Path(), bytes)); }
   std::string Path() const { return folder_ + "Kavelo2.ini"; }
 
   std::string folder_;
@@ -97,7 +79,7 @@ TEST_F(BothTools, GiveOneVerdictForAFile) {
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
     int status = RunConfigTool({"check", Path(), "--modes", "display"}, {in, out, err, {}});
-    std::string report = Read(out), error = Read(err);
+    std::string report = ReadWholeStream(out), error = ReadWholeStream(err);
     for (std::FILE* stream : {in, out, err}) std::fclose(stream);
 
     SettingsDocument document;

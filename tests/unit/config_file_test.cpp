@@ -256,11 +256,7 @@ TEST_F(LoadConfiguration, ARelativePathTooLongForTheFieldIsNotTaken) {
   std::string value(1023 - directoryLength + 1, 'a');
   std::string text = "PATH:ok.exe\nPATH:" + value + "\nWIDTH:640\n";
   ASSERT_LE(text.size(), kConfigReadLimit);
-  std::FILE* file = std::fopen((deep + "/\\Kavelo2.ini").c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::string stored = Encode(text);
-  std::fwrite(stored.data(), 1, stored.size(), file);
-  std::fclose(file);
+  ASSERT_TRUE(WriteWholeFile(deep + "/\\Kavelo2.ini", Encode(text)));
   ASSERT_EQ(Load(), 1);
   EXPECT_EQ(std::string(context_->applicationPath), deep + "/\\ok.exe");
 }

@@ -4,6 +4,7 @@
 
 #include "launcher/launch_context.h"
 #include "platform/sim/sim_platform.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +21,7 @@ inline std::string Encode(std::string text) {
 class LauncherTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kavelo2-unit-XXXXXX";
-    folder_ = mkdtemp(pattern);
+    folder_ = MakeTestFolder("kavelo2-unit");
     ResetPlatform();
   }
 
@@ -34,19 +34,13 @@ class LauncherTest : public ::testing::Test {
     Sim().currentMode = SimMode(1024, 768, 32, 60);
   }
 
-  void TearDown() override {
-    std::string command = "rm -rf '" + folder_ + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-  }
+  void TearDown() override { ASSERT_TRUE(RemoveTestFolder(folder_)); }
 
   // The launcher's Windows-style path of a file beside it.
   std::string ProgramPath(const std::string& name) const { return folder_ + "/\\" + name; }
 
   void WriteFile(const std::string& name, const std::string& bytes) const {
-    std::FILE* file = std::fopen(ProgramPath(name).c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
-    std::fclose(file);
+    ASSERT_TRUE(WriteWholeFile(ProgramPath(name), bytes));
   }
 
   void WriteConfig(const std::string& plainText, const std::string& name = "Kavelo2.ini") const {

@@ -11,6 +11,7 @@
 #include "tools/model/mode_notation.h"
 #include "tools/machine/display.h"
 #include "tests/support/failing_allocator.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -36,16 +37,6 @@ struct ToolRun {
   std::string out;
   std::string err;
 };
-
-std::string ReadStream(std::FILE* file) {
-  std::string text;
-  std::rewind(file);
-  char chunk[4096];
-  size_t count;
-  while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) text.append(chunk, count);
-  std::fclose(file);
-  return text;
-}
 
 // The stored form as the launcher's own transform makes it.
 std::string LauncherTransform(std::string text) {
@@ -90,24 +81,19 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& f
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.peakKiB = usage.ru_maxrss;
-  for (auto [path, text] : {std::pair{outPath, &run.out}, std::pair{errPath, &run.err}}) {
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) *text = ReadStream(file);
-  }
+  run.out = ReadWholeFile(outPath);
+  run.err = ReadWholeFile(errPath);
   return run;
 }
 
 class ConfigToolTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kavelo2-config-XXXXXX";
-    folder_ = mkdtemp(pattern);
+    folder_ = MakeTestFolder("kavelo2-config");
     ResetSim();
     Script();
   }
-  void TearDown() override {
-    std::string command = "rm -rf '" + folder_ + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-  }
+  void TearDown() override { ASSERT_TRUE(RemoveTestFolder(folder_)); }
   // The simulated display and Windows version, as the host program's environment scripts them
   // (null: the 27 modes of the 1024x768 desktop in its largest mode, and Windows 7).
   static void Script(const char* modes = nullptr, const char* inForce = nullptr, const char* restore = nullptr,
@@ -120,17 +106,13 @@ class ConfigToolTest : public ::testing::Test {
   std::string Path(const std::string& name) const { return folder_ + "/" + name; }
 
   std::string Write(const std::string& name, const std::string& bytes) const {
-    std::FILE* file = std::fopen(Path(name).c_str(), "wb");
-    EXPECT_NE(file, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    EXPECT_TRUE(WriteWholeFile(Path(name), bytes)) << name;
     return Path(name);
   }
 
   std::string Read(const std::string& path) const {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    EXPECT_NE(file, nullptr) << path;
-    return file ? ReadStream(file) : std::string();
+    EXPECT_EQ(access(path.c_str(), R_OK), 0) << path;
+    return ReadWholeFile(path);
   }
 
   static ToolRun Run(const std::vector<std::string>& args, const std::string& input = "",
@@ -142,7 +124,10 @@ class ConfigToolTest : public ::testing::Test {
     std::FILE* err = std::tmpfile();
     int status = RunConfigTool(args, {in, out, err, console});
     std::fclose(in);
-    return {status, ReadStream(out), ReadStream(err)};
+    ToolRun run{status, ReadWholeStream(out), ReadWholeStream(err)};
+    std::fclose(out);
+    std::fclose(err);
+    return run;
   }
 
   // `check` of plain text stored as the launcher reads it, in the folder C:\Show\.
@@ -770,7 +755,8 @@ TEST_F(ConfigToolTest, RunningOutOfMemoryAnywhereEndsWithStatus2AndALine) {
       size_t allocations = StopAllocationCount();
       std::fclose(in);
       std::fclose(out);
-      std::string said = ReadStream(err);
+      std::string said = ReadWholeStream(err);
+      std::fclose(err);
       if (allocations < failAt) break;  // the command ran with every allocation it asked for
       EXPECT_EQ(status, 2) << command[0] << ", allocation " << failAt;
       EXPECT_EQ(said, "kavelo2-config: stopped: not enough memory\n") << command[0] << ", allocation " << failAt;
@@ -1021,11 +1007,6 @@ namespace {
 // KAVELO2_UPDATE_REPORTS=1 writes them anew from what the tool says now.
 const std::string kReports = std::string(KAVELO2_SOURCE_DIR) + "/tools/kavelo2-config/tests/reports/";
 
-std::string ReadFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  return file != nullptr ? ReadStream(file) : std::string();
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -1046,7 +1027,8 @@ TEST_F(ConfigToolTest, WholeReportsOfRepresentativeFilesAreAsWritten) {
   std::vector<std::string> names;
   std::FILE* listing = popen(("ls " + kReports + " | sed -n 's/\\.args$//p'").c_str(), "r");
   ASSERT_NE(listing, nullptr);
-  names = Lines(ReadStream(listing));
+  names = Lines(ReadWholeStream(listing));
+  pclose(listing);
   ASSERT_GE(names.size(), 10u);
   bool update = std::getenv("KAVELO2_UPDATE_REPORTS") != nullptr;
   for (const std::string& name : names) {
@@ -1057,8 +1039,8 @@ TEST_F(ConfigToolTest, WholeReportsOfRepresentativeFilesAreAsWritten) {
     std::string modeText, windowsText;
     bool plainFile = false, launcherRunning = false;
     std::vector<std::string> args;
-    std::string text = ReadFile(kReports + name + ".txt");
-    for (const std::string& line : Lines(ReadFile(kReports + name + ".args"))) {
+    std::string text = ReadWholeFile(kReports + name + ".txt");
+    for (const std::string& line : Lines(ReadWholeFile(kReports + name + ".args"))) {
       if (line.rfind("@mode ", 0) == 0) {
         modeText = line.substr(6);
         mode = modeText.c_str();
@@ -1084,11 +1066,8 @@ TEST_F(ConfigToolTest, WholeReportsOfRepresentativeFilesAreAsWritten) {
     std::string shown = Replaced(run.out + run.err, folder_, "FOLDER") + "exit status " + std::to_string(run.status) + "\n";
     std::string expectedPath = kReports + name + ".out";
     if (update) {
-      std::FILE* file = std::fopen(expectedPath.c_str(), "wb");
-      ASSERT_NE(file, nullptr);
-      std::fwrite(shown.data(), 1, shown.size(), file);
-      std::fclose(file);
+      ASSERT_TRUE(WriteWholeFile(expectedPath, shown));
     }
-    EXPECT_EQ(shown, ReadFile(expectedPath));
+    EXPECT_EQ(shown, ReadWholeFile(expectedPath));
   }
 }

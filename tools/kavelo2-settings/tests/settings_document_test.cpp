@@ -11,6 +11,7 @@
 #include "tools/kavelo2-settings/settings_explain.h"
 #include "tools/kavelo2-settings/trial.h"
 #include "tools/kavelo2-settings/version_block.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -585,39 +586,14 @@ class SettingsSaveTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetSim();
-    char pattern[] = "/tmp/kavelo2-settings-XXXXXX";
-    folder_ = std::string(mkdtemp(pattern)) + "/";
+    folder_ = MakeTestFolder("kavelo2-settings") + "/";
     document_ = Loaded("WIDTH:640\n");
     document_.folder = folder_;
     document_.fileName = "Kavelo2.ini";
   }
-  void TearDown() override {
-    std::string command = "rm -rf '" + folder_ + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-  }
+  void TearDown() override { ASSERT_TRUE(RemoveTestFolder(folder_)); }
 
-  void Write(const std::string& bytes) {
-    std::FILE* file = std::fopen(Path().c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-  }
-  std::string Read(const std::string& path) const {
-    std::string bytes;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-      bytes = Read(file);
-      std::fclose(file);
-    }
-    return bytes;
-  }
-  static std::string Read(std::FILE* file) {
-    std::string bytes;
-    std::rewind(file);
-    char chunk[512];
-    size_t count;
-    while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, count);
-    return bytes;
-  }
+  void Write(const std::string& bytes) { ASSERT_TRUE(WriteWholeFile(Path(), bytes)); }
   std::string Path() const { return folder_ + "Kavelo2.ini"; }
 
   std::string folder_;
@@ -652,7 +628,7 @@ TEST_F(SettingsSaveTest, TheDocumentIsSavedOnlyWhenItsFileIs) {
     bool saved = c.step == SaveOutcome::Step::Saved;
     SaveOutcome outcome = document_.Save();
     EXPECT_EQ(outcome.step, c.step);
-    EXPECT_EQ(Read(Path()), saved ? StoredForm(document_.ComposeText()) : "old bytes");
+    EXPECT_EQ(ReadWholeFile(Path()), saved ? StoredForm(document_.ComposeText()) : "old bytes");
     EXPECT_EQ(document_.IsChanged(), !saved);
     EXPECT_EQ(document_.form, saved ? FileForm::Stored : FileForm::Plain);
   }
@@ -686,9 +662,7 @@ TEST_F(SettingsSaveTest, TheFolderDecidesWhichFileItsLaunchersRead) {
     std::string command = "rm -f '" + folder_ + "'*";
     ASSERT_EQ(std::system(command.c_str()), 0);
     for (const std::string& file : c.files) {
-      std::FILE* created = std::fopen((folder_ + file).c_str(), "wb");
-      ASSERT_NE(created, nullptr);
-      std::fclose(created);
+      ASSERT_TRUE(WriteWholeFile(folder_ + file, ""));
     }
     LauncherFolder folder{FullFolder(folder_), c.launchers, ProbePath};
     EXPECT_EQ(folder.DefaultFile(), c.opened);
@@ -766,9 +740,7 @@ TEST_F(SettingsSaveTest, SavingAsksBeforeItMakesTheLauncherDoNothingOrReadAnothe
   Select(document_, EntryKind::Width, {});
   EXPECT_EQ(question().kind, Kind::LauncherDoesNothing);
 
-  std::FILE* show = std::fopen((folder_ + "Show.ini").c_str(), "wb");
-  ASSERT_NE(show, nullptr);
-  std::fclose(show);
+  ASSERT_TRUE(WriteWholeFile(folder_ + "Show.ini", ""));
   Select(document_, EntryKind::Width, {640});
   document_.form = FileForm::Missing;
   document_.launchers = {"Show.exe"};
@@ -779,7 +751,7 @@ TEST_F(SettingsSaveTest, SavingAsksBeforeItMakesTheLauncherDoNothingOrReadAnothe
   TrialChoice choice = ChooseTrialLauncher(document_);
   EXPECT_EQ(choice.kind, TrialChoice::Kind::LauncherGone);
   EXPECT_EQ(choice.launcher, "Show.exe");
-  std::fclose(std::fopen((folder_ + "Show.exe").c_str(), "wb"));
+  ASSERT_TRUE(WriteWholeFile(folder_ + "Show.exe", ""));
   document_.Settle();
   EXPECT_EQ(ChooseTrialLauncher(document_).kind, TrialChoice::Kind::Launcher);
   document_.fileName = "Other.ini";
@@ -827,7 +799,7 @@ TEST_F(SettingsSaveTest, ARefusedLayersWriteLeavesTheFileSavedAndTheSettingsAsTh
     EXPECT_EQ(Sim().registry.keys[key][application].data, c.held.data);
     EXPECT_EQ(document_.layers, document_.layersSaved);
     EXPECT_FALSE(document_.IsChanged());
-    EXPECT_EQ(Read(Path()), StoredForm(document_.ComposeText()));
+    EXPECT_EQ(ReadWholeFile(Path()), StoredForm(document_.ComposeText()));
   }
 }
 
@@ -838,7 +810,7 @@ TEST_F(SettingsSaveTest, TheTriedCheckIsOfTheSavedFileWithTheSettingsTheRegistry
   document_.folder = FullFolder(folder_);
   document_.windows = {10, 0, 19045};
   document_.application = "x.exe";
-  std::fclose(std::fopen((folder_ + "x.exe").c_str(), "wb"));
+  ASSERT_TRUE(WriteWholeFile(folder_ + "x.exe", ""));
   Select(document_, EntryKind::Width, {800});
   Select(document_, EntryKind::Height, {600});
   Select(document_, EntryKind::Depth, {16});

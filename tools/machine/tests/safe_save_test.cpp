@@ -4,6 +4,7 @@
 #include "tools/machine/safe_save.h"
 
 #include "platform/sim/sim_platform.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 #include <dirent.h>
@@ -32,38 +33,22 @@ struct Leftover {
 class SafeSaveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kavelo2-save-XXXXXX";
-    folder_ = std::string(mkdtemp(pattern)) + "/";
+    folder_ = MakeTestFolder("kavelo2-save") + "/";
     ResetSim();
   }
-  void TearDown() override {
-    std::string command = "chmod -R u+w '" + folder_ + "' && rm -rf '" + folder_ + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-  }
+  void TearDown() override { ASSERT_TRUE(RemoveTestFolder(folder_)); }
 
   std::string Path(const std::string& name = "Kavelo2.ini") const { return folder_ + name; }
 
   // A file with these bytes; read-only, hidden and system as the platform would show them.
   void Write(const std::string& name, const std::string& bytes, DWORD attributes = 0) const {
-    std::FILE* file = std::fopen(Path(name).c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    ASSERT_TRUE(WriteWholeFile(Path(name), bytes));
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
       ASSERT_EQ(chmod(Path(name).c_str(), 0444), 0);
     }
     if ((attributes & kHiddenSystem) != 0) Sim().fileAttributes[Path(name)] = attributes & kHiddenSystem;
   }
-  std::string Read(const std::string& name) const {
-    std::string bytes;
-    if (std::FILE* file = std::fopen(Path(name).c_str(), "rb")) {
-      char chunk[512];
-      size_t count;
-      while ((count = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.append(chunk, count);
-      std::fclose(file);
-    }
-    return bytes;
-  }
+  std::string Read(const std::string& name) const { return ReadWholeFile(Path(name)); }
   // A fresh folder and machine, with the old file ("old bytes") when there is one, and what earlier
   // saves left ("left " and the name).
   void Begin(bool oldFile, DWORD oldAttributes, const std::vector<Leftover>& leftovers) {
