@@ -55,17 +55,23 @@ std::string Settings(const ConfigCheck& check) {
   return text;
 }
 
+// A check of plain text, whole, for a launcher in `directory`.
+CheckInput PlainInput(const std::string& directory, const std::string& text) {
+  CheckInput input;
+  input.plain = true;
+  input.programDirectory = directory;
+  input.file.bytes = text;
+  input.file.size = text.size();
+  return input;
+}
+
 class CheckEntries : public ::testing::TestWithParam<EntryCase> {};
 
 TEST_P(CheckEntries, FindWhatTheLauncherMakesOfEachEntry) {
   // A WIDTH entry first keeps every case runnable; C:\Show is on no drive of this machine, so
   // the application's file is not looked for.
   const EntryCase& c = GetParam();
-  CheckInput input;
-  input.plain = true;
-  input.programDirectory = "C:\\Show\\";
-  input.file.bytes = "WIDTH:800\n" + c.text;
-  input.file.size = input.file.bytes.size();
+  CheckInput input = PlainInput("C:\\Show\\", "WIDTH:800\n" + c.text);
   ConfigCheck check = CheckConfiguration(input);
   ASSERT_FALSE(check.findings.empty());
   EXPECT_EQ(Judge(check).status, c.status);
@@ -220,11 +226,8 @@ TEST(CheckApplication, WhatThisMachineHoldsDecidesTheStart) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.path != nullptr ? c.path : "(no PATH)") + " " + std::to_string(static_cast<int>(c.found)));
     std::vector<std::string> asked;
-    CheckInput input;
-    input.plain = true;
-    input.programDirectory = "C:\\Show\\";
-    input.file.bytes = "WIDTH:800\n" + (c.path != nullptr ? "PATH:" + std::string(c.path) + "\n" : std::string());
-    input.file.size = input.file.bytes.size();
+    std::string entry = c.path != nullptr ? "PATH:" + std::string(c.path) + "\n" : std::string();
+    CheckInput input = PlainInput("C:\\Show\\", "WIDTH:800\n" + entry);
     input.modes = &catalogue;
     input.probe = [&](const std::string& path) {
       asked.push_back(path);
@@ -291,11 +294,7 @@ TEST(CheckFileForm, TheLaunchersReadingStandsWhenItAcceptsAnEntry) {
 // The check of plain text for a launcher in `directory`, with `probe` answering for the machine.
 ConfigCheck CheckPlainText(const std::string& directory, const std::string& text,
                            std::function<PathKind(const std::string&)> probe = nullptr) {
-  CheckInput input;
-  input.plain = true;
-  input.programDirectory = directory;
-  input.file.bytes = text;
-  input.file.size = input.file.bytes.size();
+  CheckInput input = PlainInput(directory, text);
   input.probe = std::move(probe);
   return CheckConfiguration(input);
 }
@@ -356,11 +355,7 @@ TEST(ApplicationPath, LongerThanWindowsStartsFromFailsWhateverTheMachineHolds) {
 
 // Where the lines of the text are: counted as an editor counts them, for every entry.
 TEST(CheckLines, EntriesAreToldWithTheLinesAnEditorCounts) {
-  CheckInput input;
-  input.plain = true;
-  input.programDirectory = "C:\\Show\\";
-  input.file.bytes = "WIDTH:800\nHEIGHT:600;DEPTH:32\r\r\n\nFREQ:60";
-  input.file.size = input.file.bytes.size();
+  CheckInput input = PlainInput("C:\\Show\\", "WIDTH:800\nHEIGHT:600;DEPTH:32\r\r\n\nFREQ:60");
   ConfigCheck check = CheckConfiguration(input);
   std::vector<int> lines;
   for (const CheckedEntry& entry : check.entries) lines.push_back(entry.line);
@@ -402,11 +397,7 @@ TEST_P(EmulatedDepth, IsToldFromARealOneByTheWindowsVersionPassedIn) {
     g_layers.status = AppLayersReading::Status::Found;
     g_layers.value = c.layers;
   }
-  CheckInput input;
-  input.plain = true;
-  input.programDirectory = "C:\\Show\\";
-  input.file.bytes = c.text;
-  input.file.size = input.file.bytes.size();
+  CheckInput input = PlainInput("C:\\Show\\", c.text);
   input.modes = c.modes != nullptr ? &catalogue : nullptr;
   input.layers = ScriptedLayers;
 
@@ -492,11 +483,7 @@ TEST(EmulatedDepthOnANetworkDrive, NoLayerHelpsAndTheFixSaysSo) {
     g_layers.status = AppLayersReading::Status::Found;
     g_layers.value = "~ 16BITCOLOR";
     g_layers.place = {location, location == AppLocation::NetworkDrive ? "N:" : "\\\\server\\share"};
-    CheckInput input;
-    input.plain = true;
-    input.programDirectory = "C:\\Show\\";
-    input.file.bytes = "DEPTH:16\n";
-    input.file.size = input.file.bytes.size();
+    CheckInput input = PlainInput("C:\\Show\\", "DEPTH:16\n");
     input.windows = {10, 0, 19045};
     input.layers = ScriptedLayers;
     ConfigCheck check = CheckConfiguration(input);
@@ -518,11 +505,7 @@ TEST(EmulatedDepthOnANetworkDrive, NoLayerHelpsAndTheFixSaysSo) {
 // A folder too long for the launcher's paths: the launcher ends at once, and the check says so in
 // its one finding, which every rendering of it can tell.
 TEST(CheckConfiguration, AFolderTooLongForTheLaunchersPathsStopsTheRun) {
-  CheckInput input;
-  input.plain = true;
-  input.programDirectory = "C:\\" + std::string(1010, 'f') + "\\";
-  input.file.bytes = "WIDTH:800\n";
-  input.file.size = input.file.bytes.size();
+  CheckInput input = PlainInput("C:\\" + std::string(1010, 'f') + "\\", "WIDTH:800\n");
   ConfigCheck check = CheckConfiguration(input);
   EXPECT_FALSE(check.made);
   ASSERT_EQ(check.findings.size(), 1u);
@@ -536,11 +519,7 @@ TEST(CheckConfiguration, AFolderTooLongForTheLaunchersPathsStopsTheRun) {
 }
 
 TEST(CheckConfiguration, FindingsAreKindsWithTheirLinesAndWeights) {
-  CheckInput input;
-  input.plain = true;
-  input.programDirectory = "C:\\Show\\";
-  input.file.bytes = "WIDTH:800\nCOLOUR:8\nPATH: C:/Games/GAME.EXE\n";
-  input.file.size = input.file.bytes.size();
+  CheckInput input = PlainInput("C:\\Show\\", "WIDTH:800\nCOLOUR:8\nPATH: C:/Games/GAME.EXE\n");
   ConfigCheck check = CheckConfiguration(input);
   ASSERT_EQ(check.findings.size(), 3u);
   EXPECT_EQ(check.findings[0].kind, FindingKind::UnknownKey);
