@@ -513,8 +513,9 @@ void RoundTripDocument(const SetUp& setUp, const std::string& folder, const Disp
   LoadDocument(first, setUp, folder, display, setUp.file);
   std::string text = first.ComposeText();
   // Saving writes the application's path relative to the folder where it lies there; the
-  // launcher must read that value as plainly as the one in the file.
-  if (fileCheck != nullptr && fileCheck->made && !HasPathValueFinding(*fileCheck)) {
+  // launcher must read that value as plainly as the one in the file. Only a check that read the
+  // file's entries has judged that value (an empty or UTF-16 file stops before them).
+  if (fileCheck != nullptr && fileCheck->settingsRead && !HasPathValueFinding(*fileCheck)) {
     Require(!HasPathValueFinding(first.Check()), "saving leaves a PATH value the launcher reads as it looks");
   }
   if (text.size() > kConfigReadLimit) {
