@@ -16,6 +16,13 @@ add_library(kavelo_options INTERFACE)
 target_compile_options(kavelo_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wcast-qual -Wformat=2 -Werror)
 
+# Every program is built for the oldest Windows it runs on, Windows XP: the platform's headers then
+# give only the constants and record sizes XP accepts (QS_ALLINPUT without the touch and pointer
+# input Windows 8 added, which Windows 7 and earlier refuse), and anything newer is looked up at
+# run time. The host's portability header follows the same level, so the simulated platform sees
+# what Windows would be handed.
+target_compile_definitions(kavelo_options INTERFACE _WIN32_WINNT=0x0501 WINVER=0x0501)
+
 # The Windows programs are self-contained: the runtimes are linked in statically, so that each
 # program imports system DLLs only, and unused code is dropped from the result.
 #

@@ -62,9 +62,11 @@ void DispatchArrived() {
 
 // Waits, dispatching messages as the process wait does, until the job holds no process. The job is
 // asked again every kJobRequeryMs and after every batch of messages. A query that fails ends the
-// wait where the wait without WAITALL ends, with the application's own process; so does a failed
-// wait, as it does for the process.
+// wait where the wait without WAITALL ends, with the application's own process. A message wait
+// that fails says nothing about the job: the wait goes on without messages, asking the job as
+// often.
 void WaitUntilJobIsEmpty(HANDLE job) {
+  bool messagesWake = true;
   for (;;) {
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
     if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
@@ -72,11 +74,13 @@ void WaitUntilJobIsEmpty(HANDLE job) {
         accounting.ActiveProcesses == 0) {
       return;
     }
-    DWORD woken = MsgWaitForMultipleObjects(0, nullptr, FALSE, kJobRequeryMs, QS_ALLINPUT);
+    DWORD woken = messagesWake ? MsgWaitForMultipleObjects(0, nullptr, FALSE, kJobRequeryMs, QS_ALLINPUT)
+                               : WAIT_FAILED;
     if (woken == WAIT_OBJECT_0) {
       DispatchArrived();
-    } else if (woken != static_cast<DWORD>(WAIT_TIMEOUT)) {
-      return;
+    } else if (woken == WAIT_FAILED) {
+      messagesWake = false;
+      Sleep(kJobRequeryMs);
     }
   }
 }
@@ -107,14 +111,16 @@ int LaunchContext::LaunchApplication(const char* path) {
 
 void LaunchContext::WaitForApplication() {
   // This thread owns the backdrop window: it dispatches whatever arrives while it waits, so
-  // that the window repaints and answers messages sent to it. Only the process's end (or a
-  // failed wait) ends the wait; a quit message does not.
+  // that the window repaints and answers messages sent to it. Only the process's end ends the
+  // wait; a quit message does not. A message wait that fails is no end: the launcher then waits
+  // for the process alone, without serving the window.
   HANDLE process = processInfo.hProcess;
   DWORD result;
   while ((result = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT)) ==
          WAIT_OBJECT_0 + 1) {
     DispatchArrived();
   }
+  if (result == WAIT_FAILED) result = WaitForSingleObject(process, INFINITE);
   CloseHandle(process);
   // With the application in a job, the wait goes on until the programs it started have ended too.
   if (applicationJob == nullptr) return;

@@ -12,15 +12,19 @@
 namespace {
 
 // Takes the single-instance mutex for the rest of the process. False when another launcher
-// holds it. The handle is not inheritable, so the application does not keep it alive.
+// holds it: the mutex exists, or exists and may not be opened by this launcher (one started with
+// higher rights made it). The handle is not inheritable, so the application does not keep it alive.
 bool ClaimSingleInstance() {
   SECURITY_ATTRIBUTES attributes;
   std::memset(&attributes, 0, sizeof(attributes));
   attributes.nLength = sizeof(attributes);
   attributes.lpSecurityDescriptor = nullptr;
   attributes.bInheritHandle = FALSE;
-  CreateMutexA(&attributes, TRUE, kSingleInstanceMutexName);
-  return GetLastError() != static_cast<DWORD>(ERROR_ALREADY_EXISTS);
+  HANDLE mutex = CreateMutexA(&attributes, TRUE, kSingleInstanceMutexName);
+  DWORD error = GetLastError();
+  // Any other failure to make the mutex lets the run go on.
+  if (mutex == nullptr) return error != static_cast<DWORD>(ERROR_ACCESS_DENIED);
+  return error != static_cast<DWORD>(ERROR_ALREADY_EXISTS);
 }
 
 // Covers the larger of the old and the new screen with the black window before the switch.

@@ -89,6 +89,8 @@ typedef LONG_PTR(WINAPI* FARPROC)(void);
 #define WAIT_FAILED 0xFFFFFFFFu
 #define NORMAL_PRIORITY_CLASS 0x00000020u
 #define CREATE_SUSPENDED 0x00000004u
+#define CREATE_DEFAULT_ERROR_MODE 0x04000000u
+#define SEM_FAILCRITICALERRORS 0x0001u
 #define WAIT_TIMEOUT 258L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_ACCESS_DENIED 5L
@@ -165,7 +167,17 @@ typedef LONG_PTR(WINAPI* FARPROC)(void);
 #define SW_SHOWNORMAL 1
 #define BLACK_BRUSH 4
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
+// The wake mask as the platform's headers define it for the level a build names (cmake/): Windows
+// 8 added touch and pointer input, which Windows 7 and earlier refuse in a mask. A build that
+// names no level gets the headers' default, Windows 10.
+#ifndef _WIN32_WINNT
+#define _WIN32_WINNT 0x0A00
+#endif
+#if _WIN32_WINNT >= 0x0602
+#define QS_ALLINPUT 0x1CFFu
+#else
 #define QS_ALLINPUT 0x04FFu
+#endif
 #define PM_REMOVE 0x0001u
 
 typedef struct _FILETIME {
@@ -394,6 +406,8 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 BOOL WINAPI CloseHandle(HANDLE hObject);
 DWORD WINAPI ResumeThread(HANDLE hThread);
 BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode);
+void WINAPI Sleep(DWORD dwMilliseconds);
+UINT WINAPI SetErrorMode(UINT uMode);
 
 // Job objects.
 HANDLE WINAPI CreateJobObjectA(SECURITY_ATTRIBUTES* lpJobAttributes, LPCSTR lpName);
@@ -434,6 +448,7 @@ DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOO
 BOOL WINAPI PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
                          UINT wRemoveMsg);
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
+BOOL WINAPI WaitMessage(void);
 
 // Files.
 HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,

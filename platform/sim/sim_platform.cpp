@@ -44,6 +44,10 @@ void ResetSim() {
   g_backdropProcedure = nullptr;
 }
 
+bool SimWindowsAtLeast(DWORD major, DWORD minor) {
+  return Sim().windowsMajor > major || (Sim().windowsMajor == major && Sim().windowsMinor >= minor);
+}
+
 DEVMODEA SimMode(DWORD width, DWORD height, DWORD bitsPerPel, DWORD frequency) {
   DEVMODEA mode{};
   mode.dmSize = sizeof(DEVMODEA);
@@ -81,6 +85,11 @@ HANDLE WINAPI CreateMutexA(SECURITY_ATTRIBUTES* attributes, BOOL initialOwner, L
   call.initialOwner = initialOwner;
   call.name = name ? name : "";
   Sim().mutexCalls.push_back(call);
+  // A mutex this process may not open is not created either: the call fails with the refusal.
+  if (Sim().mutexAlreadyExists && Sim().openMutexError != 0) {
+    Sim().lastError = Sim().openMutexError;
+    return nullptr;
+  }
   Sim().lastError = Sim().mutexAlreadyExists ? static_cast<DWORD>(ERROR_ALREADY_EXISTS) : 0;
   return SimMutexHandle();
 }
@@ -130,15 +139,27 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
 
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   SimCall recording("WaitForSingleObject");
-  Sim().waits.push_back({handle, milliseconds});
-  return handle == SimProcessHandle() ? WAIT_OBJECT_0 : WAIT_FAILED;
+  Sim().waits.push_back({handle, milliseconds, 0});
+  if (handle != SimProcessHandle()) return WAIT_FAILED;
+  if (milliseconds == 0 && Sim().processRunsForPolls > 0) {
+    --Sim().processRunsForPolls;
+    return static_cast<DWORD>(WAIT_TIMEOUT);
+  }
+  return WAIT_OBJECT_0;
 }
 
 DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL, DWORD milliseconds,
-                                       DWORD) {
+                                       DWORD wakeMask) {
   SimCall recording("MsgWaitForMultipleObjects");
   HANDLE handle = count > 0 ? handles[0] : nullptr;
-  Sim().waits.push_back({handle, milliseconds});
+  Sim().waits.push_back({handle, milliseconds, wakeMask});
+  // Windows 8 added touch and pointer input (QS_TOUCH, QS_POINTER); earlier versions refuse a
+  // mask with a flag they do not know.
+  DWORD known = SimWindowsAtLeast(6, 2) ? 0x1CFFu : 0x04FFu;
+  if (Sim().messageWaitFails || (wakeMask & ~known) != 0) {
+    Sim().lastError = ERROR_INVALID_PARAMETER;
+    return WAIT_FAILED;
+  }
   if (count == 0) return SimWaitForMessagesAlone();
   if (handle != SimProcessHandle()) return WAIT_FAILED;
   if (Sim().queuedMessages.empty()) {
@@ -157,6 +178,30 @@ BOOL WINAPI PeekMessageA(MSG* message, HWND, UINT, UINT, UINT removal) {
   *message = Sim().queuedMessages.front();
   if (removal & PM_REMOVE) Sim().queuedMessages.pop_front();
   return TRUE;
+}
+
+BOOL WINAPI WaitMessage(void) {
+  SimCall recording("WaitMessage");
+  // Returns once something has arrived: the next batch, when nothing is queued.
+  if (Sim().queuedMessages.empty() && !Sim().arrivingBatches.empty()) {
+    const std::vector<MSG>& batch = Sim().arrivingBatches.front();
+    Sim().queuedMessages.insert(Sim().queuedMessages.end(), batch.begin(), batch.end());
+    Sim().arrivingBatches.pop_front();
+  }
+  return TRUE;
+}
+
+void WINAPI Sleep(DWORD milliseconds) {
+  SimCall recording("Sleep");
+  Sim().sleeps.push_back(milliseconds);
+}
+
+UINT WINAPI SetErrorMode(UINT mode) {
+  SimCall recording("SetErrorMode");
+  Sim().errorModes.push_back(mode);
+  UINT previous = Sim().errorMode;
+  Sim().errorMode = mode;
+  return previous;
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* message) {

@@ -59,6 +59,7 @@ struct SimProcessStart {
 struct SimWait {
   HANDLE handle;  // null for a wait on messages alone
   DWORD milliseconds;
+  DWORD wakeMask;  // of MsgWaitForMultipleObjects; 0 for WaitForSingleObject
 };
 
 struct SimJobCreation {
@@ -191,7 +192,9 @@ struct SimPlatform {
   std::string modulePath;
   bool moduleFails = false;  // GetModuleFileNameA answers 0
   // A launcher holds the single-instance mutex: CreateMutexA answers ERROR_ALREADY_EXISTS, and
-  // OpenMutexA opens it (SimMutexHandle()) unless openMutexError, when not 0, refuses it.
+  // OpenMutexA opens it (SimMutexHandle()), unless openMutexError, when not 0, refuses it to this
+  // process (ERROR_ACCESS_DENIED: a launcher started with higher rights); CreateMutexA then fails
+  // with that error too.
   bool mutexAlreadyExists = false;
   DWORD openMutexError = 0;
   std::vector<SimMutexCall> mutexCalls;
@@ -200,6 +203,14 @@ struct SimPlatform {
   DWORD processStartError = 2;  // ERROR_FILE_NOT_FOUND
   std::vector<SimProcessStart> processStarts;
   std::vector<SimWait> waits;
+  // A wait with a zero timeout finds the process still running this many times before it ends.
+  size_t processRunsForPolls = 0;
+  // MsgWaitForMultipleObjects fails whatever it is handed; it also refuses, as the simulated
+  // Windows version does, wake flags that version does not know.
+  bool messageWaitFails = false;
+  std::vector<DWORD> sleeps;        // of every Sleep call
+  std::vector<UINT> errorModes;     // of every SetErrorMode call
+  UINT errorMode = 0;               // the process's error mode
   std::vector<HANDLE> closedHandles;
   SimJobObjects jobs;
 
@@ -279,6 +290,10 @@ class SimCall {
   SimCall& operator=(const SimCall&) = delete;
 };
 bool SimIsRecording();
+
+// Whether the simulated Windows is this version or a later one: calls whose accepted arguments
+// changed between versions answer as that version does.
+bool SimWindowsAtLeast(DWORD major, DWORD minor);
 
 // A display-mode record as a driver would fill it in.
 DEVMODEA SimMode(DWORD width, DWORD height, DWORD bitsPerPel, DWORD frequency);

@@ -77,6 +77,24 @@ class ImportTest(unittest.TestCase):
                     self.assertTrue(flags & flag, f"{flags:#06x} lacks {flag:#06x}")
 
 
+class WindowsXpHeadersTest(unittest.TestCase):
+    """Built for Windows XP's headers: what the programs hand Windows, XP to 7 accept as well."""
+
+    # QS_ALLINPUT as Windows XP to 7 know it; Windows 8 added QS_TOUCH and QS_POINTER (0x1800),
+    # and earlier versions refuse a mask that holds them: the wait then fails at once.
+    XP_WAKE_FLAGS = 0x04FF
+
+    def test_every_message_wait_wakes_only_for_input_windows_xp_knows(self):
+        for program in SHIPPED:
+            with self.subTest(program=program):
+                masks = pe_image.wake_masks(BIN / program)
+                waits = "MsgWaitForMultipleObjects" in pe_image.imports(BIN / program).get("USER32.DLL", set())
+                self.assertEqual(bool(masks), waits, "each imported wait is found in the code")
+                for mask in masks:
+                    self.assertIsNotNone(mask, "a wake mask that is not a constant")
+                    self.assertEqual(mask & ~self.XP_WAKE_FLAGS, 0, f"wake mask {mask:#06x}")
+
+
 class ManifestTest(unittest.TestCase):
 
     def test_launcher_and_tool_carry_one_manifest_and_lisko_none(self):

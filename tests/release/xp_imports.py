@@ -31,6 +31,8 @@ KERNEL32 = {
     # Names spelt from UTF-16 in the ANSI code page: the tools' command lines and the dialog's own
     # folder.
     "GetACP": "2000", "GetCommandLineW": "XP", "GetModuleFileNameW": "XP",
+    # The tools' probes of empty drives without Windows' "no disk" box.
+    "SetErrorMode": "XP",
     # The launcher's wait for the application's whole process tree (WAITALL).
     "AssignProcessToJobObject": "XP", "CreateJobObjectA": "XP", "QueryInformationJobObject": "XP",
     "ResumeThread": "XP", "SetInformationJobObject": "XP", "TerminateProcess": "XP",
@@ -56,6 +58,8 @@ USER32 = {
     "PostMessageA": "2000", "PostQuitMessage": "2000", "RegisterClassExA": "2000",
     "SetForegroundWindow": "2000", "SetTimer": "2000", "SetWindowPos": "2000",
     "ShowWindow": "2000", "TranslateMessage": "2000", "UpdateWindow": "2000",
+    # The settings dialog's loop when a message wait is refused.
+    "WaitMessage": "2000",
 }
 
 GDI32 = {

@@ -32,7 +32,7 @@ TEST_F(RunSequence, ConstructionStartsFromZeroAndTheCurrentMode) {
   EXPECT_EQ(std::memcmp(&unknownMode.currentMode, &zero, sizeof(zero)), 0);
 }
 
-TEST_F(RunSequence, TheMutexIsTakenOnceAndASecondLauncherEndsAtOnce) {
+TEST_F(RunSequence, TheMutexIsTakenOnceAndKept) {
   WriteConfig("WIDTH:640\n");
   AddModes({SimMode(640, 480, 32, 60)});
   RunLauncher(nullptr, SW_SHOWNORMAL);
@@ -46,14 +46,6 @@ TEST_F(RunSequence, TheMutexIsTakenOnceAndASecondLauncherEndsAtOnce) {
   EXPECT_EQ(mutex.name, "KAVELO2");
   // The mutex is neither released nor closed; only the application's process handle is.
   EXPECT_EQ(Sim().closedHandles, std::vector<HANDLE>{SimProcessHandle()});
-
-  ResetSim();
-  Sim().modulePath = ProgramPath("Kavelo2.exe");
-  Sim().mutexAlreadyExists = true;
-  AddModes({SimMode(640, 480, 32, 60)});
-  EXPECT_EQ(RunLauncher(nullptr, SW_SHOWNORMAL), 0);
-  EXPECT_EQ(Sim().calls,
-            (std::vector<std::string>{"GetModuleFileNameA", "EnumDisplaySettingsA", "CreateMutexA"}));
 }
 
 struct RunCase {
@@ -183,6 +175,69 @@ TEST_F(RunSequence, TheWaitGoesOnThroughEveryBatchOfMessages) {
                                       "MsgWaitForMultipleObjects", "MsgWaitForMultipleObjects",
                                       "CloseHandle"}));
   EXPECT_EQ(Sim().closedHandles, std::vector<HANDLE>{SimProcessHandle()});
+}
+
+// The wait on each Windows the launcher names: the messages it dispatches arrive whatever the
+// version, since its wake mask holds only flags Windows XP knows (Windows 7 and earlier refuse the
+// touch and pointer flags Windows 8 added). A message wait that fails anyway is no end: the
+// launcher waits for the process alone.
+struct WaitCase {
+  const char* name;
+  DWORD major, minor;
+  bool messageWaitFails;
+  std::vector<UINT> dispatched;
+};
+
+class WaitOnWindows : public LauncherTest, public ::testing::WithParamInterface<WaitCase> {};
+
+TEST_P(WaitOnWindows, OnlyTheProcessEndEndsTheWait) {
+  const WaitCase& c = GetParam();
+  Sim().windowsMajor = c.major;
+  Sim().windowsMinor = c.minor;
+  Sim().messageWaitFails = c.messageWaitFails;
+  MSG paint{};
+  paint.message = WM_PAINT;
+  Sim().arrivingBatches = {{paint}, {paint}};
+  LaunchContext context(ProgramPath("Kavelo2.exe").c_str());
+  ASSERT_EQ(context.LaunchApplication(context.applicationPath), 1);
+  context.WaitForApplication();
+
+  EXPECT_EQ(Sim().dispatched, c.dispatched);
+  for (const SimWait& wait : Sim().waits) {
+    EXPECT_EQ(wait.handle, SimProcessHandle());
+    EXPECT_EQ(wait.milliseconds, INFINITE);
+    EXPECT_EQ(wait.wakeMask & ~0x04FFu, 0u) << "a wake flag Windows XP does not know";
+  }
+  // The last wait is one the process's end answered, and only then is its handle closed.
+  std::vector<std::string> tail(Sim().calls.end() - 2, Sim().calls.end());
+  const char* last = c.messageWaitFails ? "WaitForSingleObject" : "MsgWaitForMultipleObjects";
+  EXPECT_EQ(tail, (std::vector<std::string>{last, "CloseHandle"}));
+  EXPECT_EQ(Sim().closedHandles, std::vector<HANDLE>{SimProcessHandle()});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, WaitOnWindows,
+    ::testing::Values(WaitCase{"WindowsXp", 5, 1, false, {WM_PAINT, WM_PAINT}},
+                      WaitCase{"Windows7", 6, 1, false, {WM_PAINT, WM_PAINT}},
+                      WaitCase{"Windows10", 10, 0, false, {WM_PAINT, WM_PAINT}},
+                      WaitCase{"MessageWaitFails", 6, 1, true, {}}),
+    [](const ::testing::TestParamInfo<WaitCase>& param) { return std::string(param.param.name); });
+
+// A second launcher ends at once, touching nothing, whether the first one's mutex exists for it
+// or exists and may not be opened by it (the first was started with higher rights).
+TEST_F(RunSequence, ASecondLauncherEndsAtOnceWhetherOrNotItMayOpenTheMutex) {
+  for (DWORD refusal : {DWORD{0}, static_cast<DWORD>(ERROR_ACCESS_DENIED)}) {
+    ResetSim();
+    Sim().modulePath = ProgramPath("Kavelo2.exe");
+    Sim().mutexAlreadyExists = true;
+    Sim().openMutexError = refusal;
+    WriteConfig("WIDTH:640\n");
+    AddModes({SimMode(640, 480, 32, 60)});
+    EXPECT_EQ(RunLauncher(nullptr, SW_SHOWNORMAL), 0);
+    EXPECT_EQ(Sim().calls,
+              (std::vector<std::string>{"GetModuleFileNameA", "EnumDisplaySettingsA", "CreateMutexA"}))
+        << "refusal " << refusal;
+  }
 }
 
 TEST_F(RunSequence, TheLaunchFailureQuotesThePath) {

@@ -93,7 +93,7 @@ Calls LaunchCalls() {
     return "other";
   };
   Calls calls;
-  size_t closes = 0, starts = 0, waits = 0, changes = 0;
+  size_t closes = 0, starts = 0, waits = 0, changes = 0, sleeps = 0;
   for (const std::string& call : Sim().calls) {
     if (call == "CloseHandle") {
       calls.push_back("CloseHandle " + handleName(Sim().closedHandles.at(closes++)));
@@ -104,6 +104,10 @@ Calls LaunchCalls() {
       const SimWait& wait = Sim().waits.at(waits++);
       calls.push_back(wait.handle == nullptr ? "wait " + std::to_string(wait.milliseconds) + " ms"
                                              : "wait for " + handleName(wait.handle));
+    } else if (call == "WaitForSingleObject") {
+      calls.push_back("block on " + handleName(Sim().waits.at(waits++).handle));
+    } else if (call == "Sleep") {
+      calls.push_back("sleep " + std::to_string(Sim().sleeps.at(sleeps++)) + " ms");
     } else if (call == "ChangeDisplaySettingsA") {
       calls.push_back(Sim().modeChanges.at(changes++).hasMode ? "switch" : "restore");
     } else if (call == "CreateJobObjectA" || call == "SetInformationJobObject" ||
@@ -257,6 +261,7 @@ TEST_P(WaitAllFallback, EachFailureReachesItsFallback) {
   jobs.limitFails = failing == "SetInformationJobObject";
   jobs.assignmentFails = failing == "AssignProcessToJobObject";
   jobs.resumeFails = failing == "ResumeThread";
+  Sim().messageWaitFails = failing == "MsgWaitForMultipleObjects";
   Sim().processStartFails = failing == "start";
   jobs.queryFailsAt = c.queryFailsAt;
   jobs.activeCounts = {3, 3, 0};
@@ -300,6 +305,15 @@ INSTANTIATE_TEST_SUITE_P(
                      {"switch", "CreateJobObjectA", "SetInformationJobObject", "CreateProcessA suspended",
                       "AssignProcessToJobObject", "ResumeThread", "CloseHandle thread",
                       "wait for process", "CloseHandle process", "QueryInformationJobObject",
+                      "CloseHandle job", "restore"}},
+        // A message wait that fails ends nothing: the launcher waits for the process alone, then
+        // asks the job as often, without messages.
+        FallbackCase{"MessageWaitFails", "MsgWaitForMultipleObjects", 0,
+                     {"switch", "CreateJobObjectA", "SetInformationJobObject", "CreateProcessA suspended",
+                      "AssignProcessToJobObject", "ResumeThread", "CloseHandle thread",
+                      "wait for process", "block on process", "CloseHandle process",
+                      "QueryInformationJobObject", "wait 250 ms", "sleep 250 ms",
+                      "QueryInformationJobObject", "sleep 250 ms", "QueryInformationJobObject",
                       "CloseHandle job", "restore"}},
         FallbackCase{"LaterQueryFails", "", 2,
                      {"switch", "CreateJobObjectA", "SetInformationJobObject", "CreateProcessA suspended",

@@ -285,6 +285,7 @@ std::vector<std::string> ExpandDroppedFile(const std::vector<std::string>& args)
 int RunConfigTool(const std::vector<std::string>& given, const ToolStreams& streams) {
   // What the standard library throws (no memory, above all) ends the command with status 2 and a
   // line that says so, never with the runtime's own abort.
+  QuietEmptyDrives();
   try {
     std::vector<std::string> args = streams.console.acceptsDroppedFile ? ExpandDroppedFile(given) : given;
     if (args.empty()) return UsageError(streams, "no command given");

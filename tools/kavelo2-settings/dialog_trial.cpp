@@ -66,8 +66,10 @@ void StartTrial() {
   session.trial.before = QueryCurrentMode();
   session.tried = document.SavedCheck();
   session.focusBeforeTrial = GetFocus();
-  if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, document.folder.c_str(),
-                      &startup, &process)) {
+  // Started as from the desktop: without this dialog's quiet error mode, which the launcher would
+  // hand on to its application.
+  if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE, nullptr,
+                      document.folder.c_str(), &startup, &process)) {
     DWORD error = GetLastError();
     Tell(path + " cannot be started (Windows error " + std::to_string(error) + ").", MB_ICONERROR);
     return;

@@ -7,6 +7,7 @@
 #include "tools/kavelo2-settings/resource_ids.h"
 #include "tools/kavelo2-settings/trial.h"
 #include "tools/machine/display.h"
+#include "tools/machine/files.h"
 #include "tools/model/mode_notation.h"
 #include "tools/model/restore_text.h"
 
@@ -216,6 +217,7 @@ bool IsValueList(HWND window) {
 SettingsSession& Session() { return *g_session; }
 
 int RunSettingsDialog(HINSTANCE instance, const std::string& path, bool pathSpelt) {
+  QuietEmptyDrives();
   SettingsSession session;
   g_session = &session;
   session.document.ReadDisplay();
@@ -237,9 +239,7 @@ int RunSettingsDialog(HINSTANCE instance, const std::string& path, bool pathSpel
 
   // One loop serves the window and, while a launcher is being tried, waits for it to end.
   for (;;) {
-    DWORD count = session.launcher != nullptr ? 1 : 0;
-    DWORD woken = MsgWaitForMultipleObjects(count, &session.launcher, FALSE, INFINITE, QS_ALLINPUT);
-    if (count == 1 && woken == WAIT_OBJECT_0) {
+    if (AwaitDialogWork(session.launcher) == DialogWake::TrialEnded) {
       FinishTrial();
       continue;
     }

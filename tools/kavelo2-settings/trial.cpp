@@ -6,6 +6,17 @@
 
 #include <algorithm>
 
+DialogWake AwaitDialogWork(HANDLE launcher) {
+  DWORD count = launcher != nullptr ? 1 : 0;
+  DWORD woken = MsgWaitForMultipleObjects(count, &launcher, FALSE, INFINITE, QS_ALLINPUT);
+  if (woken == WAIT_FAILED) {
+    if (count == 1 && WaitForSingleObject(launcher, 0) == WAIT_OBJECT_0) return DialogWake::TrialEnded;
+    WaitMessage();
+    return DialogWake::Messages;
+  }
+  return count == 1 && woken == WAIT_OBJECT_0 ? DialogWake::TrialEnded : DialogWake::Messages;
+}
+
 TrialChoice ChooseTrialLauncher(const SettingsDocument& document) {
   TrialChoice choice;
   LauncherFolder folder = document.Launchers();

@@ -22,6 +22,15 @@ struct TrialChoice {
 };
 TrialChoice ChooseTrialLauncher(const SettingsDocument& document);
 
+// What woke the dialog's message loop: messages for its thread, or the end of the launcher being
+// tried.
+enum class DialogWake { Messages, TrialEnded };
+// Waits until messages arrive or, when `launcher` is not null, that launcher ends. A message wait
+// that Windows refuses is never taken for the launcher's end: the launcher is then asked directly,
+// and the wait is for the next message (while a launcher is tried, the trial's timer brings one
+// every few milliseconds), so the loop neither spins nor misses the end.
+DialogWake AwaitDialogWork(HANDLE launcher);
+
 // What trying the configuration showed: the launcher's message boxes, and the display mode
 // before, while the launcher ran (when it switched) and after.
 struct TrialOutcome {

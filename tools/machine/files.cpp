@@ -16,6 +16,13 @@ std::string EndingInBackslash(const std::string& path) {
 
 }  // namespace
 
+void QuietEmptyDrives() {
+  // The mode is asked by setting it (GetErrorMode came with Windows Vista): what the process
+  // inherited stays, with the critical-error boxes off.
+  UINT inherited = SetErrorMode(SEM_FAILCRITICALERRORS);
+  SetErrorMode(inherited | SEM_FAILCRITICALERRORS);
+}
+
 std::string FullFolder(const std::string& folder) {
   char full[kPathCapacity];
   DWORD length = GetFullPathNameA(folder.c_str(), kPathCapacity, full, nullptr);

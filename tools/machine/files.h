@@ -7,6 +7,12 @@
 #include <cstdio>
 #include <string>
 
+// A probe or read of a drive without a medium (an empty CD or card reader) fails quietly instead
+// of showing Windows' "There is no disk in the drive" box over the tool: set when a tool starts,
+// for its whole process. A program the tool starts does not inherit it (CREATE_DEFAULT_ERROR_MODE),
+// so a launcher it tries hands its application the error mode Windows gives.
+void QuietEmptyDrives();
+
 // The full Windows path of a folder, ending in a backslash. A folder this machine does not hold
 // keeps its name, with slashes turned into backslashes.
 std::string FullFolder(const std::string& folder);

@@ -596,6 +596,20 @@ TEST_F(ConfigToolTest, ApplicationThatWillNotStartFailsTheCheck) {
 
 // A file dropped on the program arrives as its only argument; a console user gets the usage
 // rather than a silent wait; the stored form never goes to a console.
+// An empty CD or card-reader drive fails a probe quietly instead of putting Windows' "no disk" box
+// over the tool: the critical-error boxes go off before the first probe, and the rest of the
+// error mode the tool was started with stays.
+TEST_F(ConfigToolTest, NoDiskBoxesFromTheFirstProbeOnAndTheInheritedModeStays) {
+  const UINT inherited = 0x8002;  // SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX
+  Sim().errorMode = inherited;
+  Check("WIDTH:640\n");
+  const std::vector<std::string>& calls = Sim().calls;
+  auto first = [&calls](const char* name) { return std::find(calls.begin(), calls.end(), name) - calls.begin(); };
+  ASSERT_LT(first("GetFileAttributesA"), static_cast<long>(calls.size()));
+  EXPECT_LT(first("SetErrorMode"), first("GetFileAttributesA"));
+  EXPECT_EQ(Sim().errorMode, inherited | SEM_FAILCRITICALERRORS);
+}
+
 TEST_F(ConfigToolTest, ConsoleAndDroppedFile) {
   Write("PROJECTOR.EXE", "");
   std::string stored = Write("Kavelo2.ini", LauncherTransform("WIDTH:800\nHEIGHT:600\n"));

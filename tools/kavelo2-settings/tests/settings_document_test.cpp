@@ -418,6 +418,41 @@ TEST(SettingsTrial, TheReportTellsTheBoxesTheModesAndTheVerdict) {
 // The group "The application on this computer": read for the application's full path, counted in
 // the verdict and in the title's mark before it is saved, written in the tab's form, refused for
 // a program on a network drive.
+// The dialog's loop on Windows 7: it wakes for messages and for the tried launcher's end with a
+// mask that version accepts, and a message wait refused anyway is never taken for the end: the
+// launcher is asked directly, and the loop waits for the next message instead of spinning.
+struct DialogWakeCase {
+  const char* name;
+  bool trying;
+  bool messagesArrive;
+  bool messageWaitFails;
+  bool launcherStillRuns;
+  DialogWake woken;
+  bool waitsForAMessage;
+};
+
+TEST(SettingsTrialWait, WakesForMessagesOrTheEndAndNeverSpins) {
+  const DialogWakeCase cases[] = {
+      {"idle", false, true, false, false, DialogWake::Messages, false},
+      {"messages during a trial", true, true, false, true, DialogWake::Messages, false},
+      {"the launcher ends", true, false, false, false, DialogWake::TrialEnded, false},
+      {"refused wait, idle", false, false, true, false, DialogWake::Messages, true},
+      {"refused wait, launcher runs", true, false, true, true, DialogWake::Messages, true},
+      {"refused wait, launcher ended", true, false, true, false, DialogWake::TrialEnded, false},
+  };
+  for (const DialogWakeCase& c : cases) {
+    ResetSim();
+    Sim().messageWaitFails = c.messageWaitFails;
+    Sim().processRunsForPolls = c.launcherStillRuns ? 1 : 0;
+    MSG timer{};
+    if (c.messagesArrive) (c.trying ? Sim().arrivingBatches : Sim().arrivingAfterProcess).push_back({timer});
+    EXPECT_EQ(AwaitDialogWork(c.trying ? SimProcessHandle() : nullptr), c.woken) << c.name;
+    bool waitedForAMessage = std::count(Sim().calls.begin(), Sim().calls.end(), "WaitMessage") == 1;
+    EXPECT_EQ(waitedForAMessage, c.waitsForAMessage) << c.name;
+    EXPECT_EQ(Sim().waits.at(0).wakeMask & ~0x04FFu, 0u) << c.name;
+  }
+}
+
 TEST(SettingsApplicationLayers, ReadForTheApplicationJudgedAsTheyWillBeAndWritten) {
   ResetSim();
   const std::string key = SimCapitals("Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers");
