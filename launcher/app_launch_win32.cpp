@@ -3,6 +3,7 @@
 #include "launcher/app_launch.h"
 
 #include "launcher/launch_context.h"
+#include "launcher/owned_handle.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
 static_assert(sizeof(JOBOBJECT_EXTENDED_LIMIT_INFORMATION) == 112, "the 32-bit extended limit record");
@@ -15,42 +16,31 @@ namespace {
 // inheritable, and without JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE, so that the launcher's end, even by
 // force, never ends the application. Its one limit lets a program that asks to leave the job
 // (CREATE_BREAKAWAY_FROM_JOB) do so; in a job without it, that program's start would fail.
-// Null when the job cannot be made so: the application then starts exactly as without WAITALL,
-// since a job without that limit could keep it from starting its own programs.
-HANDLE CreateApplicationJob() {
-  HANDLE job = CreateJobObjectA(nullptr, nullptr);
-  if (job == nullptr) return nullptr;
+// Left null when the job cannot be made so: the application then starts exactly as without
+// WAITALL, since a job without that limit could keep it from starting its own programs.
+void CreateApplicationJob(HANDLE& job) {
+  job = CreateJobObjectA(nullptr, nullptr);
+  OwnedHandle owner(job);
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
-  if (SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
-                              static_cast<DWORD>(sizeof(limits)))) {
-    return job;
+  if (job != nullptr && SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
+                                                static_cast<DWORD>(sizeof(limits)))) {
+    owner.Keep();
   }
-  CloseHandle(job);
-  return nullptr;
 }
 
 // Lets the application, started suspended, run: inside the job when it can be put there. When it
 // cannot (on Windows 7 and earlier a process that is in a job already, as the launcher's children
 // are when the launcher itself runs in one, cannot join another), the job is closed and the
 // application runs outside it, without a word; the wait is then for its own process only, as
-// without WAITALL. False when it cannot be resumed: it is then ended before its first instruction
-// and counts as not started.
+// without WAITALL. False when it cannot be resumed: it is then ended before its first instruction.
 bool RunSuspendedApplication(LaunchContext& context) {
   if (!AssignProcessToJobObject(context.applicationJob, context.processInfo.hProcess)) {
-    CloseHandle(context.applicationJob);
-    context.applicationJob = nullptr;
+    OwnedHandle(context.applicationJob).Close();
   }
-  bool resumed = ResumeThread(context.processInfo.hThread) != static_cast<DWORD>(-1);
-  if (!resumed) {
-    TerminateProcess(context.processInfo.hProcess, 1);
-    CloseHandle(context.processInfo.hProcess);
-    context.processInfo.hProcess = nullptr;
-  }
-  // The thread handle served only to resume it.
-  CloseHandle(context.processInfo.hThread);
-  context.processInfo.hThread = nullptr;
-  return resumed;
+  if (ResumeThread(context.processInfo.hThread) != static_cast<DWORD>(-1)) return true;
+  TerminateProcess(context.processInfo.hProcess, 1);
+  return false;
 }
 
 // Hands whatever has arrived to the window procedures, so that the backdrop window repaints and
@@ -91,20 +81,24 @@ int LaunchContext::LaunchApplication(const char* path) {
   // No arguments; the launcher's inheritable handles, environment and current directory. With
   // WAITALL and a job, suspended: the application belongs to the job from its first instruction,
   // and so does every program it starts.
+  OwnedHandle job(applicationJob);
   DWORD creationFlags = NORMAL_PRIORITY_CLASS;
-  if (waitAllEnabled) {
-    applicationJob = CreateApplicationJob();
-    if (applicationJob != nullptr) creationFlags |= CREATE_SUSPENDED;
-  }
+  if (waitAllEnabled) CreateApplicationJob(applicationJob);
+  if (applicationJob != nullptr) creationFlags |= CREATE_SUSPENDED;
   if (CreateProcessA(path, nullptr, nullptr, nullptr, TRUE, creationFlags, nullptr, nullptr,
-                     &startupInfo, &processInfo) &&
-      (applicationJob == nullptr || RunSuspendedApplication(*this))) {
-    return 1;
+                     &startupInfo, &processInfo)) {
+    if (applicationJob == nullptr) return 1;
+    // Started suspended: the thread handle serves only to resume it; the process handle is the
+    // wait's once it runs.
+    OwnedHandle thread(processInfo.hThread), process(processInfo.hProcess);
+    if (RunSuspendedApplication(*this)) {
+      process.Keep();
+      job.Keep();
+      return 1;
+    }
   }
-  if (applicationJob != nullptr) {
-    CloseHandle(applicationJob);
-    applicationJob = nullptr;
-  }
+  // A start that failed leaves no handle open before the user is told.
+  job.Close();
   MessageBoxA(nullptr, LaunchFailureText(path).c_str(), kLaunchFailureCaption, MB_OK);
   return 0;
 }
@@ -123,8 +117,6 @@ void LaunchContext::WaitForApplication() {
   if (result == WAIT_FAILED) result = WaitForSingleObject(process, INFINITE);
   CloseHandle(process);
   // With the application in a job, the wait goes on until the programs it started have ended too.
-  if (applicationJob == nullptr) return;
-  if (result == WAIT_OBJECT_0) WaitUntilJobIsEmpty(applicationJob);
-  CloseHandle(applicationJob);
-  applicationJob = nullptr;
+  OwnedHandle job(applicationJob);
+  if (applicationJob != nullptr && result == WAIT_OBJECT_0) WaitUntilJobIsEmpty(applicationJob);
 }
