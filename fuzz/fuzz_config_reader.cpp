@@ -99,7 +99,7 @@ Outcome Load(const std::string& modulePath, const uint8_t* data, size_t size) {
   std::fclose(file);
 
   ResetSim();
-  Sim().currentMode = SimMode(1024, 768, 32, 60);
+  Sim().currentMode = MakeMode(1024, 768, 32, 60);
   LaunchContext context(modulePath.c_str());
   Require(context.HasPaths(), "the folder chosen fits");
   const std::string directory = context.programDirectory;

@@ -1,12 +1,14 @@
-// Mode selection over a fuzzed catalogue and fuzzed criteria. The answer is checked against the
-// rules of the two passes, written out here on their own: -2 or a valid position; the chosen
-// mode passes every criterion in its pass and no earlier mode does; a relaxed choice only when
-// no mode passes strictly; the FieldMask holds one bit per mode kind that accepted it.
+// Mode selection over a fuzzed catalogue and fuzzed criteria, checked by the properties every
+// choice has rather than by a second copy of the rules: every criterion accepts the chosen mode
+// by its pass's rules and builds its FieldMask; no earlier mode is acceptable in that pass; the
+// strict pass wins wherever it finds a mode; no choice only when no mode is acceptable even
+// relaxed. Each criterion's answers obey the rules' shape: its own bit only, the relaxed pass
+// accepting more, the frequency ignored when relaxed, only 24 and 32 bits standing in for each
+// other.
 #include "launcher/mode_selection.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -28,49 +30,53 @@ DWORD PickValue(FuzzedDataProvider& input) {
   return input.PickValueInArray(kCommon);
 }
 
-bool Listed(const ModeCriterion& criterion, DWORD field) {
-  for (int32_t value : criterion.values) {
-    if (static_cast<DWORD>(value) == field) return true;
-  }
-  return false;
-}
-
-// One criterion against one mode, as the pass's rules say; `bit` is what it adds on acceptance.
-bool Accepts(const ModeCriterion& criterion, const DEVMODEA& mode, bool relaxed, DWORD& bit) {
-  bit = 0;
-  switch (criterion.kind) {
-    case EntryKind::Width:
-      bit = DM_PELSWIDTH;
-      return Listed(criterion, mode.dmPelsWidth);
-    case EntryKind::Height:
-      bit = DM_PELSHEIGHT;
-      return Listed(criterion, mode.dmPelsHeight);
-    case EntryKind::Depth:
-      bit = DM_BITSPERPEL;
-      if (Listed(criterion, mode.dmBitsPerPel)) return true;
-      return relaxed && ((mode.dmBitsPerPel == 24 && Listed(criterion, 32)) ||
-                         (mode.dmBitsPerPel == 32 && Listed(criterion, 24)));
-    case EntryKind::Freq:
-      if (relaxed) return true;
-      bit = DM_DISPLAYFREQUENCY;
-      return Listed(criterion, mode.dmDisplayFrequency);
-    case EntryKind::Path:
-    case EntryKind::Backdrop:
-    case EntryKind::WaitAll:
-      return true;
-    default:
-      return false;
+// The one bit a criterion of `kind` may add to a FieldMask (none for the kinds that name no field).
+DWORD BitOfKind(EntryKind kind) {
+  switch (kind) {
+    case EntryKind::Width: return DM_PELSWIDTH;
+    case EntryKind::Height: return DM_PELSHEIGHT;
+    case EntryKind::Depth: return DM_BITSPERPEL;
+    case EntryKind::Freq: return DM_DISPLAYFREQUENCY;
+    default: return 0;
   }
 }
 
+// Whether every criterion accepts `mode` in the pass, and the mask they build.
 bool AcceptsAll(const CriteriaList& criteria, const DEVMODEA& mode, bool relaxed, DWORD& mask) {
   mask = 0;
   for (const ModeCriterion& criterion : criteria) {
-    DWORD bit = 0;
-    if (!Accepts(criterion, mode, relaxed, bit)) return false;
-    mask |= bit;
+    if (!criterion.MatchCriterion(mode, mask, relaxed)) return false;
   }
   return true;
+}
+
+// What any criterion's answer for one mode must be, whatever its rules: a rejection leaves the
+// mask as it was, an acceptance adds at most its own kind's bit (none for the frequency when
+// relaxed), the relaxed pass accepts whatever the strict one does and never looks at the
+// frequency, and an acceptance that only the relaxed rules give is one of 24 and 32 bits
+// standing in for the other.
+void CheckOneCriterion(const ModeCriterion& criterion, const DEVMODEA& mode) {
+  for (bool relaxed : {false, true}) {
+    const DWORD before = 0x00000001u;
+    DWORD mask = before;
+    bool accepted = criterion.MatchCriterion(mode, mask, relaxed);
+    Require(accepted ? (mask & ~before & ~BitOfKind(criterion.kind)) == 0 : mask == before,
+            "a criterion adds its own bit on acceptance and nothing on rejection");
+    Require(!(relaxed && (mask & DM_DISPLAYFREQUENCY)), "the relaxed pass adds no frequency bit");
+  }
+  DWORD strictMask = 0, relaxedMask = 0;
+  bool strict = criterion.MatchCriterion(mode, strictMask, false);
+  bool relaxed = criterion.MatchCriterion(mode, relaxedMask, true);
+  Require(!strict || relaxed, "what the strict pass accepts, the relaxed one accepts");
+  if (criterion.kind == EntryKind::Freq) Require(relaxed, "the relaxed pass ignores the frequency");
+  if (relaxed && !strict && criterion.kind == EntryKind::Depth) {
+    DWORD bits = mode.dmBitsPerPel;
+    DEVMODEA other = mode;
+    other.dmBitsPerPel = bits == 24 ? 32 : 24;
+    DWORD unused = 0;
+    Require((bits == 24 || bits == 32) && criterion.MatchCriterion(other, unused, false),
+            "only 24 and 32 bits stand in for each other");
+  }
 }
 
 }  // namespace
@@ -95,49 +101,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     mode.dmDisplayFrequency = PickValue(input);
   }
 
-  const DWORD untouched = 0xA5A5A5A5u;
-  DWORD fieldMask = untouched;
-  int position = SelectMode(catalogue, criteria, fieldMask);
-
-  // The first strict and the first relaxed acceptance, by the rules above.
-  int strict = -1, relaxed = -1;
-  DWORD strictMask = 0, relaxedMask = 0, mask = 0;
-  for (size_t i = 0; i < catalogue.size(); ++i) {
-    if (strict < 0 && AcceptsAll(criteria, catalogue[i], false, mask)) {
-      strict = static_cast<int>(i);
-      strictMask = mask;
-    }
-    if (relaxed < 0 && AcceptsAll(criteria, catalogue[i], true, mask)) {
-      relaxed = static_cast<int>(i);
-      relaxedMask = mask;
-    }
+  for (const ModeCriterion& criterion : criteria) {
+    for (const DEVMODEA& mode : catalogue) CheckOneCriterion(criterion, mode);
   }
 
-  Require(position == kNoSuitableMode ||
-              (position >= 0 && static_cast<size_t>(position) < catalogue.size()),
-          "the answer is -2 or a position in the catalogue");
-  if (position == kNoSuitableMode) {
-    Require(strict < 0 && relaxed < 0, "-2 although a mode is acceptable");
-    Require(fieldMask == untouched, "-2 leaves the FieldMask untouched");
+  ModeChoice choice = ChooseMode(catalogue, criteria);
+  if (choice.pass == SelectionPass::None) {
+    Require(choice.position == kNoSuitableMode && choice.fieldMask == 0, "no choice: -2 and no mask");
+    DWORD mask = 0;
+    for (const DEVMODEA& mode : catalogue) {
+      Require(!AcceptsAll(criteria, mode, true, mask), "no choice although a mode is acceptable");
+    }
     return 0;
   }
-  Require(fieldMask == (fieldMask & (DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL |
-                                     DM_DISPLAYFREQUENCY)),
-          "the FieldMask holds only the four mode bits");
-  if (strict >= 0) {
-    Require(position == strict, "the first strictly acceptable mode wins");
-    Require(fieldMask == strictMask, "the FieldMask of a strict choice");
-  } else {
-    Require(position == relaxed, "without a strict match, the first relaxed one wins");
-    Require(fieldMask == relaxedMask, "the FieldMask of a relaxed choice");
-    Require((fieldMask & DM_DISPLAYFREQUENCY) == 0, "a relaxed choice has no frequency bit");
+  Require(choice.position >= 0 && static_cast<size_t>(choice.position) < catalogue.size(),
+          "the choice is a position in the catalogue");
+  const bool relaxed = choice.pass == SelectionPass::Relaxed;
+  DWORD mask = 0;
+  Require(AcceptsAll(criteria, catalogue[static_cast<size_t>(choice.position)], relaxed, mask),
+          "every criterion accepts the chosen mode by its pass's rules");
+  Require(mask == choice.fieldMask, "the FieldMask is what the criteria added for the chosen mode");
+  for (int earlier = 0; earlier < choice.position; ++earlier) {
+    Require(!AcceptsAll(criteria, catalogue[static_cast<size_t>(earlier)], relaxed, mask),
+            "no earlier mode is acceptable in the same pass");
   }
-
-  // The passes on their own agree with the whole.
-  DWORD passMask = untouched;
-  Require(StrictPass(catalogue, criteria, passMask) == strict, "StrictPass alone");
-  Require(strict >= 0 || passMask == untouched, "a pass that finds nothing leaves the mask");
-  passMask = untouched;
-  Require(RelaxedPass(catalogue, criteria, passMask) == relaxed, "RelaxedPass alone");
+  if (relaxed) {
+    for (const DEVMODEA& mode : catalogue) {
+      Require(!AcceptsAll(criteria, mode, false, mask), "the strict pass wins where it finds a mode");
+    }
+  }
   return 0;
 }

@@ -206,11 +206,11 @@ SetUp ReadSetUp(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < modeCount; ++i) {
     DWORD fields[4];
     for (size_t field = 0; field < 4; ++field) fields[field] = ModeField(bytes.Next(), field);
-    setUp.answers.push_back({skipped == i ? 2 : 1, SimMode(fields[0], fields[1], fields[2], fields[3])});
+    setUp.answers.push_back({skipped == i ? 2 : 1, MakeMode(fields[0], fields[1], fields[2], fields[3])});
   }
   setUp.current = current < modeCount ? setUp.answers[current].mode
                   : current == 255    ? DEVMODEA{}
-                                      : SimMode(1024, 768, 32, 60);
+                                      : MakeMode(1024, 768, 32, 60);
 
   std::string rest = bytes.Rest();
   setUp.file = setUp.form == Form::AsItStands ? rest : StoredForm(rest);

@@ -13,20 +13,17 @@ bool IsListed(const std::vector<int32_t>& values, DWORD field) {
                      [field](int32_t value) { return static_cast<DWORD>(value) == field; });
 }
 
-// The first mode in enumeration order that every criterion accepts, or -1.
-int RunPass(const ModeCatalogue& catalogue, const CriteriaList& criteria, bool relaxed,
-            DWORD& fieldMask) {
+// The first mode in enumeration order that every criterion accepts in the pass, with its mask.
+ModeChoice RunPass(const ModeCatalogue& catalogue, const CriteriaList& criteria, SelectionPass pass) {
+  bool relaxed = pass == SelectionPass::Relaxed;
   for (size_t position = 0; position < catalogue.size(); ++position) {
     DWORD modeMask = 0;
     bool accepted = std::all_of(criteria.begin(), criteria.end(), [&](const ModeCriterion& c) {
       return c.MatchCriterion(catalogue[position], modeMask, relaxed);
     });
-    if (accepted) {
-      fieldMask = modeMask;
-      return static_cast<int>(position);
-    }
+    if (accepted) return {static_cast<int>(position), modeMask, pass};
   }
-  return -1;
+  return {};
 }
 
 }  // namespace
@@ -68,20 +65,13 @@ bool ModeCriterion::MatchCriterion(const DEVMODEA& mode, DWORD& fieldMask, bool 
   return false;
 }
 
-int StrictPass(const ModeCatalogue& catalogue, const CriteriaList& criteria, DWORD& fieldMask) {
-  return RunPass(catalogue, criteria, false, fieldMask);
-}
-
-int RelaxedPass(const ModeCatalogue& catalogue, const CriteriaList& criteria, DWORD& fieldMask) {
-  return RunPass(catalogue, criteria, true, fieldMask);
-}
-
-int SelectMode(const ModeCatalogue& catalogue, const CriteriaList& criteria, DWORD& fieldMask) {
-  int position = StrictPass(catalogue, criteria, fieldMask);
-  if (position < 0) position = RelaxedPass(catalogue, criteria, fieldMask);
-  return position < 0 ? kNoSuitableMode : position;
+ModeChoice ChooseMode(const ModeCatalogue& catalogue, const CriteriaList& criteria) {
+  ModeChoice choice = RunPass(catalogue, criteria, SelectionPass::Strict);
+  return choice.pass != SelectionPass::None ? choice : RunPass(catalogue, criteria, SelectionPass::Relaxed);
 }
 
 int LaunchContext::SelectMode(DWORD& fieldMask) const {
-  return ::SelectMode(modeCatalogue, criteria, fieldMask);
+  ModeChoice choice = ChooseMode(modeCatalogue, criteria);
+  if (choice.pass != SelectionPass::None) fieldMask = choice.fieldMask;
+  return choice.position;
 }

@@ -16,13 +16,20 @@ using ModeCatalogue = std::vector<DEVMODEA>;
 // SelectMode's answer when no mode is acceptable.
 constexpr int kNoSuitableMode = -2;
 
-// One walk over the catalogue: the position of the first mode that every criterion accepts,
-// with that mode's FieldMask written to `fieldMask`; -1 and `fieldMask` untouched when none does.
-int StrictPass(const ModeCatalogue& catalogue, const CriteriaList& criteria, DWORD& fieldMask);
-int RelaxedPass(const ModeCatalogue& catalogue, const CriteriaList& criteria, DWORD& fieldMask);
+// The walk over the catalogue that found the chosen mode: the strict one first, and only when it
+// finds nothing the relaxed one, in which 24 and 32 bits stand in for each other and the
+// frequency is left to the platform.
+enum class SelectionPass { None, Strict, Relaxed };
 
-// The strict pass, then the relaxed one: the first acceptable position, or kNoSuitableMode.
-int SelectMode(const ModeCatalogue& catalogue, const CriteriaList& criteria, DWORD& fieldMask);
+// The choice: the position of the first mode that every criterion accepts in the first pass that
+// finds one, that mode's FieldMask, and the pass; kNoSuitableMode, 0 and None when no mode is
+// acceptable in either.
+struct ModeChoice {
+  int position = kNoSuitableMode;
+  DWORD fieldMask = 0;
+  SelectionPass pass = SelectionPass::None;
+};
+ModeChoice ChooseMode(const ModeCatalogue& catalogue, const CriteriaList& criteria);
 
 // The platform's side (mode_selection_win32.cpp), asked the way the launcher asks it (each record
 // zero-filled first): the display's modes from number 0 until it answers 0, keeping those

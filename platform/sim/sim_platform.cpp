@@ -48,17 +48,6 @@ bool SimWindowsAtLeast(DWORD major, DWORD minor) {
   return Sim().windowsMajor > major || (Sim().windowsMajor == major && Sim().windowsMinor >= minor);
 }
 
-DEVMODEA SimMode(DWORD width, DWORD height, DWORD bitsPerPel, DWORD frequency) {
-  DEVMODEA mode{};
-  mode.dmSize = sizeof(DEVMODEA);
-  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
-  mode.dmBitsPerPel = bitsPerPel;
-  mode.dmPelsWidth = width;
-  mode.dmPelsHeight = height;
-  mode.dmDisplayFrequency = frequency;
-  return mode;
-}
-
 HWND SimBackdropHandle() { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x2001)); }
 HANDLE SimProcessHandle() { return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1001)); }
 HANDLE SimThreadHandle() { return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(0x1002)); }

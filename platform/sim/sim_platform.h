@@ -2,6 +2,7 @@
 // platform answers and then inspects every call the program made, with its arguments.
 #pragma once
 
+#include "platform/mode_record.h"
 #include "platform/win32_api.h"
 
 #include <deque>
@@ -295,8 +296,6 @@ bool SimIsRecording();
 // changed between versions answer as that version does.
 bool SimWindowsAtLeast(DWORD major, DWORD minor);
 
-// A display-mode record as a driver would fill it in.
-DEVMODEA SimMode(DWORD width, DWORD height, DWORD bitsPerPel, DWORD frequency);
 
 // Fake handles the simulated platform hands out.
 HWND SimBackdropHandle();

@@ -2,7 +2,7 @@
 // display, Windows version and a running launcher from the environment before main() runs, so
 // that the program's own sources are the same as on Windows. A value that is not in the notation ends the program with
 // status 2 and one line, as a usage error does.
-#include "platform/sim/sim_script.h"
+#include "tests/support/sim_script.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // Scripting the simulated display and Windows version from text in the tools' notation.
-#include "platform/sim/sim_script.h"
+#include "tests/support/sim_script.h"
 
 #include "platform/sim/sim_platform.h"
 #include "tools/model/mode_notation.h"

@@ -1,7 +1,7 @@
 // The checker and the settings dialog side by side: whatever file they are given, they must say the
 // same thing about it, since both render one check.
 #include "platform/sim/sim_platform.h"
-#include "platform/sim/sim_script.h"
+#include "tests/support/sim_script.h"
 #include "tools/kavelo2-config/config_tool.h"
 #include "tools/kavelo2-settings/settings_document.h"
 #include "tools/kavelo2-settings/settings_explain.h"

@@ -23,8 +23,8 @@ class AllocationFailure : public LauncherTest {
   // The same modes and messages for every run.
   void Prepare(bool startFails) {
     ResetPlatform();
-    AddModes({SimMode(1024, 768, 32, 60), SimMode(800, 600, 16, 60), SimMode(800, 600, 32, 60),
-              SimMode(800, 600, 32, 75), SimMode(640, 480, 32, 60)});
+    AddModes({MakeMode(1024, 768, 32, 60), MakeMode(800, 600, 16, 60), MakeMode(800, 600, 32, 60),
+              MakeMode(800, 600, 32, 75), MakeMode(640, 480, 32, 60)});
     Sim().processStartFails = startFails;
     MSG paint{};
     paint.hwnd = SimBackdropHandle();

@@ -105,8 +105,8 @@ class BackdropSize : public LauncherTest, public ::testing::WithParamInterface<S
 
 TEST_P(BackdropSize, CoversTheLargerOfTheOldAndTheNewScreen) {
   const SizeCase& c = GetParam();
-  Sim().currentMode = SimMode(c.current.width, c.current.height, 32, 60);
-  AddModes({SimMode(c.chosen.width, c.chosen.height, 32, 60)});
+  Sim().currentMode = MakeMode(c.current.width, c.current.height, 32, 60);
+  AddModes({MakeMode(c.chosen.width, c.chosen.height, 32, 60)});
   WriteConfig("WIDTH:" + std::to_string(c.chosen.width) + "\nBACKDROP:1\n");
   const int showCommand = 7;  // SW_SHOWMINNOACTIVE
   RunLauncher(Instance(), showCommand);
@@ -133,7 +133,7 @@ TEST_F(Backdrop, NothingIsRegisteredOrCreatedWithoutAChosenModeOrWithoutTheEntry
   for (const char* config : {"WIDTH:123\nBACKDROP:1\n", "WIDTH:640\nBACKDROP:0\n"}) {
     ResetSim();
     Sim().modulePath = ProgramPath("Kavelo2.exe");
-    AddModes({SimMode(640, 480, 32, 60)});
+    AddModes({MakeMode(640, 480, 32, 60)});
     WriteConfig(config);
     RunLauncher(Instance(), SW_SHOWNORMAL);
     EXPECT_TRUE(Sim().registeredClasses.empty()) << config;
@@ -144,7 +144,7 @@ TEST_F(Backdrop, NothingIsRegisteredOrCreatedWithoutAChosenModeOrWithoutTheEntry
 
 TEST_F(Backdrop, AFailedCreationLetsTheRunGoOnWithoutOne) {
   Sim().windowCreationFails = true;
-  AddModes({SimMode(640, 480, 32, 60)});
+  AddModes({MakeMode(640, 480, 32, 60)});
   WriteConfig("WIDTH:640\nBACKDROP:1\n");
   RunLauncher(Instance(), SW_SHOWNORMAL);
   EXPECT_EQ(Sim().createdWindows.size(), 1u);
@@ -154,7 +154,7 @@ TEST_F(Backdrop, AFailedCreationLetsTheRunGoOnWithoutOne) {
 }
 
 TEST_F(Backdrop, TheWaitDispatchesWhatArrivesUntilTheProcessEnds) {
-  AddModes({SimMode(640, 480, 32, 60)});
+  AddModes({MakeMode(640, 480, 32, 60)});
   WriteConfig("WIDTH:640\nBACKDROP:1\n");
   auto arriving = [](UINT message) {
     MSG m{};

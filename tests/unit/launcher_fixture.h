@@ -31,7 +31,7 @@ class LauncherTest : public ::testing::Test {
     // The launcher sees a Windows path; its last backslash lands inside the real folder, so
     // "Kavelo2.ini" beside it is the host file "<folder>/\Kavelo2.ini".
     Sim().modulePath = folder_ + "/\\Kavelo2.exe";
-    Sim().currentMode = SimMode(1024, 768, 32, 60);
+    Sim().currentMode = MakeMode(1024, 768, 32, 60);
   }
 
   void TearDown() override { ASSERT_TRUE(RemoveTestFolder(folder_)); }

@@ -27,26 +27,30 @@ constexpr DWORD H = DM_PELSHEIGHT;
 constexpr DWORD B = DM_BITSPERPEL;
 constexpr DWORD F = DM_DISPLAYFREQUENCY;
 
+constexpr SelectionPass kStrict = SelectionPass::Strict;
+constexpr SelectionPass kRelaxed = SelectionPass::Relaxed;
+
 struct SelectionCase {
   const char* name;
   std::vector<Mode> catalogue;
   const char* criteria;
   int expected;
   DWORD fieldMask;
+  SelectionPass pass = kStrict;  // for a chosen mode
 };
 
 class Selection : public ::testing::TestWithParam<SelectionCase> {};
 
-TEST_P(Selection, FirstAcceptableModeAndItsFieldMask) {
+TEST_P(Selection, FirstAcceptableModeItsFieldMaskAndItsPass) {
   const SelectionCase& c = GetParam();
   ModeCatalogue catalogue;
   for (const Mode& m : c.catalogue) {
-    catalogue.push_back(SimMode(m.width, m.height, m.bits, m.frequency));
+    catalogue.push_back(MakeMode(m.width, m.height, m.bits, m.frequency));
   }
-  DWORD fieldMask = 0xDEADBEEF;
-  EXPECT_EQ(SelectMode(catalogue, CriteriaFrom(c.criteria), fieldMask), c.expected);
-  // The mask is written only when a mode was chosen.
-  EXPECT_EQ(fieldMask, c.expected >= 0 ? c.fieldMask : 0xDEADBEEF);
+  ModeChoice choice = ChooseMode(catalogue, CriteriaFrom(c.criteria));
+  EXPECT_EQ(choice.position, c.expected);
+  EXPECT_EQ(choice.fieldMask, c.expected >= 0 ? c.fieldMask : 0u);
+  EXPECT_EQ(choice.pass, c.expected >= 0 ? c.pass : SelectionPass::None);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -59,15 +63,15 @@ INSTANTIATE_TEST_SUITE_P(
                       {{800, 600, 32, 60}, {800, 600, 32, 75}}, "WIDTH:800;HEIGHT:600", 0, W | H},
         SelectionCase{"Depth32FindsA24BitModeWhenRelaxed",
                       {{640, 480, 16, 60}, {640, 480, 24, 60}, {800, 600, 32, 60}},
-                      "WIDTH:640;DEPTH:32", 1, W | B},
+                      "WIDTH:640;DEPTH:32", 1, W | B, kRelaxed},
         SelectionCase{"Depth24FindsA32BitModeWhenRelaxed",
-                      {{640, 480, 16, 60}, {640, 480, 32, 60}}, "HEIGHT:480;DEPTH:24", 1, H | B},
+                      {{640, 480, 16, 60}, {640, 480, 32, 60}}, "HEIGHT:480;DEPTH:24", 1, H | B, kRelaxed},
         SelectionCase{"Depth16NeverMatches15Or24Or32",
                       {{640, 480, 15, 60}, {640, 480, 24, 60}, {640, 480, 32, 60}}, "DEPTH:16",
                       kNoSuitableMode, 0},
         SelectionCase{"Freq85WithoutSuchAModeIsIgnoredWithoutItsBit",
                       {{800, 600, 32, 60}, {640, 480, 32, 60}, {640, 480, 32, 75}},
-                      "WIDTH:640;FREQ:85", 1, W},
+                      "WIDTH:640;FREQ:85", 1, W, kRelaxed},
         SelectionCase{"AnExactMatchAtTheFirstPositionKeepsTheFrequencyBit",
                       {{640, 480, 32, 75}, {640, 480, 32, 60}}, "WIDTH:640;FREQ:75", 0, W | F},
         SelectionCase{"ALateExactMatchBeatsAnEarlierRelaxedOne",
@@ -75,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "DEPTH:32;FREQ:85", 2, B | F},
         SelectionCase{"RelaxedDepthAndFrequencyInCatalogueOrder",
                       {{640, 480, 24, 75}, {640, 480, 32, 60}}, "DEPTH:32;FREQ:75;WIDTH:640", 0,
-                      B | W},
+                      B | W, kRelaxed},
         SelectionCase{"TwoWidthCriteriaMustBothAccept", {{800, 600, 32, 60}, {1024, 768, 32, 60}},
                       "WIDTH:800;WIDTH:1024", kNoSuitableMode, 0},
         SelectionCase{"OneListAcceptsAnyOfItsWidths", {{640, 480, 32, 60}, {1024, 768, 32, 60}},
@@ -87,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
         SelectionCase{"AnEmptyDepthListRejectsEveryMode", {{640, 480, 32, 60}}, "DEPTH:x,32",
                       kNoSuitableMode, 0},
         SelectionCase{"AnEmptyFrequencyListOnlyCountsInTheStrictPass",
-                      {{800, 600, 32, 60}, {640, 480, 32, 60}}, "FREQ:x,60;WIDTH:640", 1, W},
+                      {{800, 600, 32, 60}, {640, 480, 32, 60}}, "FREQ:x,60;WIDTH:640", 1, W, kRelaxed},
         SelectionCase{"NegativeValuesCompareAsTheirUnsignedBits", {{0xFFFFFFFF, 480, 32, 60}},
                       "WIDTH:-1", 0, W},
         SelectionCase{"AnEmptyCatalogue", {}, "WIDTH:640", kNoSuitableMode, 0},
@@ -97,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(MatchCriterion, FlagAndUnknownKindsAndTheMaskOnRejection) {
-  DEVMODEA mode = SimMode(640, 480, 32, 60);
+  DEVMODEA mode = MakeMode(640, 480, 32, 60);
   ModeCriterion criterion;
   for (EntryKind kind : {EntryKind::Path, EntryKind::Backdrop}) {
     criterion.kind = kind;
@@ -117,9 +121,9 @@ TEST(MatchCriterion, FlagAndUnknownKindsAndTheMaskOnRejection) {
 class Enumeration : public LauncherTest {};
 
 TEST_F(Enumeration, KeepsEveryModeAnsweredWithOneInOrderAndStopsAtZero) {
-  DEVMODEA first = SimMode(640, 480, 32, 60);
-  DEVMODEA skipped = SimMode(800, 600, 32, 60);
-  DEVMODEA last = SimMode(640, 480, 32, 60);
+  DEVMODEA first = MakeMode(640, 480, 32, 60);
+  DEVMODEA skipped = MakeMode(800, 600, 32, 60);
+  DEVMODEA last = MakeMode(640, 480, 32, 60);
   last.dmDisplayFlags = 2;  // differs only where no criterion looks: still kept
   Sim().modes = {{TRUE, first}, {2, skipped}, {-1, skipped}, {TRUE, last}, {TRUE, first}};
   Sim().modes[4].result = 0;  // the end, though a record came with it

@@ -11,7 +11,7 @@ class ModeSwitch : public LauncherTest {
   void SetUp() override {
     LauncherTest::SetUp();
     context_.reset(new LaunchContext(Sim().modulePath.c_str()));
-    context_->modeCatalogue = {SimMode(800, 600, 32, 60), SimMode(1024, 768, 32, 75)};
+    context_->modeCatalogue = {MakeMode(800, 600, 32, 60), MakeMode(1024, 768, 32, 75)};
   }
   std::unique_ptr<LaunchContext> context_;
 };

@@ -34,7 +34,7 @@ TEST_F(RunSequence, ConstructionStartsFromZeroAndTheCurrentMode) {
 
 TEST_F(RunSequence, TheMutexIsTakenOnceAndKept) {
   WriteConfig("WIDTH:640\n");
-  AddModes({SimMode(640, 480, 32, 60)});
+  AddModes({MakeMode(640, 480, 32, 60)});
   RunLauncher(nullptr, SW_SHOWNORMAL);
   ASSERT_EQ(Sim().mutexCalls.size(), 1u);
   const SimMutexCall& mutex = Sim().mutexCalls[0];
@@ -64,7 +64,7 @@ class RunPaths : public LauncherTest, public ::testing::WithParamInterface<RunCa
 TEST_P(RunPaths, EveryPathEndsWithStatusZero) {
   const RunCase& c = GetParam();
   if (c.config) WriteConfig(c.config);
-  AddModes({SimMode(800, 600, 32, 60), SimMode(640, 480, 32, 60)});
+  AddModes({MakeMode(800, 600, 32, 60), MakeMode(640, 480, 32, 60)});
   Sim().processStartFails = c.startFails;
 
   EXPECT_EQ(RunLauncher(nullptr, SW_SHOWNORMAL), 0);
@@ -142,7 +142,7 @@ TEST_F(RunSequence, TheWaitHasNoTimeLimitAndClosesTheProcessHandle) {
 // is what the switch gets.
 TEST_F(RunSequence, TheSwitchGetsTheFieldMaskOfTheChosenMode) {
   WriteConfig("WIDTH:640\nFREQ:75\n");
-  AddModes({SimMode(640, 480, 32, 75), SimMode(640, 480, 32, 60)});
+  AddModes({MakeMode(640, 480, 32, 75), MakeMode(640, 480, 32, 60)});
   RunLauncher(nullptr, SW_SHOWNORMAL);
   ASSERT_EQ(Sim().modeChanges.size(), 2u);
   EXPECT_EQ(Sim().modeChanges[0].mode.dmFields, 0x00480000u);
@@ -232,7 +232,7 @@ TEST_F(RunSequence, ASecondLauncherEndsAtOnceWhetherOrNotItMayOpenTheMutex) {
     Sim().mutexAlreadyExists = true;
     Sim().openMutexError = refusal;
     WriteConfig("WIDTH:640\n");
-    AddModes({SimMode(640, 480, 32, 60)});
+    AddModes({MakeMode(640, 480, 32, 60)});
     EXPECT_EQ(RunLauncher(nullptr, SW_SHOWNORMAL), 0);
     EXPECT_EQ(Sim().calls,
               (std::vector<std::string>{"GetModuleFileNameA", "EnumDisplaySettingsA", "CreateMutexA"}))

@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(WaitAllEntry, AFileWithOnlyTheEntryStartsNothing) {
   WriteConfig("WAITALL:1\nPATH:x.exe\n");
-  AddModes({SimMode(640, 480, 32, 60)});
+  AddModes({MakeMode(640, 480, 32, 60)});
   RunLauncher(nullptr, SW_SHOWNORMAL);
   EXPECT_TRUE(Sim().processStarts.empty());
   EXPECT_TRUE(Sim().messageBoxes.empty());
@@ -133,7 +133,7 @@ void ExpectNothingLeftBehind() {
 class WaitAllRun : public LauncherTest {
  protected:
   void Run(const std::string& config) {
-    AddModes({SimMode(800, 600, 32, 60), SimMode(640, 480, 32, 60)});
+    AddModes({MakeMode(800, 600, 32, 60), MakeMode(640, 480, 32, 60)});
     Sim().taskbar = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x6001));
     WriteConfig(config);
     EXPECT_EQ(RunLauncher(reinterpret_cast<HINSTANCE>(static_cast<UINT_PTR>(0x400000)), SW_SHOWNORMAL), 0);

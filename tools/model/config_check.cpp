@@ -178,21 +178,20 @@ void CheckSelection(const CheckInput& input, LaunchContext& context, ConfigCheck
   selection.fromDisplay = input.modesAreTheDisplays;
   selection.modeCount = context.modeCatalogue.size();
   std::string application = context.applicationPath;
-  DWORD fieldMask = 0;
-  selection.index = context.SelectMode(fieldMask);
-  if (selection.index < 0) {
+  ModeChoice choice = ChooseMode(context.modeCatalogue, context.criteria);
+  selection.index = choice.position;
+  if (choice.pass == SelectionPass::None) {
     selection.index = -1;
     selection.offer = FindNearestOffer(context.criteria, context.modeCatalogue);
     check.findings.push_back(context.strictMode ? Found(FindingKind::NoModeFitsStrict, kFails)
                                                 : Found(FindingKind::NoModeFits, kRunsOtherwise, application));
     return;
   }
-  DWORD strictMask = 0;
-  selection.strictPass = StrictPass(context.modeCatalogue, context.criteria, strictMask) >= 0;
+  selection.strictPass = choice.pass == SelectionPass::Strict;
   selection.chosen = context.modeCatalogue[static_cast<size_t>(selection.index)];
-  selection.fieldMask = fieldMask;
+  selection.fieldMask = choice.fieldMask;
   bool knowsCurrent = input.modesAreTheDisplays && context.currentMode.dmPelsWidth != 0;
-  selection.request = RequestedSwitch(fieldMask, selection.chosen, knowsCurrent ? &context.currentMode : nullptr,
+  selection.request = RequestedSwitch(choice.fieldMask, selection.chosen, knowsCurrent ? &context.currentMode : nullptr,
                                       context.modeCatalogue);
   if (selection.request.offered) {
     check.findings.push_back(Found(FindingKind::Switches, kRunsAsWritten, application));

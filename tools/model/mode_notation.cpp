@@ -1,24 +1,12 @@
 // Reading and writing display modes in the tool's notation.
 #include "tools/model/mode_notation.h"
 
+#include "platform/mode_record.h"
+
 #include <cctype>
 #include <cstring>
 
 namespace {
-
-// A record like the one a display driver fills in: the four fields selection reads, and the
-// field bits that say they are set.
-DEVMODEA MakeMode(DWORD width, DWORD height, DWORD bits, DWORD frequency) {
-  DEVMODEA mode;
-  std::memset(&mode, 0, sizeof(mode));
-  mode.dmSize = static_cast<WORD>(sizeof(mode));
-  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
-  mode.dmPelsWidth = width;
-  mode.dmPelsHeight = height;
-  mode.dmBitsPerPel = bits;
-  mode.dmDisplayFrequency = frequency;
-  return mode;
-}
 
 // Reads decimal digits at `cursor` into `value`; false when there are none or they overflow.
 bool ReadField(const char*& cursor, DWORD& value) {

@@ -2,7 +2,7 @@
 // launcher's own decoder and reader as the reference.
 #include "launcher/config_file.h"
 #include "platform/sim/sim_platform.h"
-#include "platform/sim/sim_script.h"
+#include "tests/support/sim_script.h"
 #include "tools/model/check_report.h"
 #include "tools/model/finding_text.h"
 #include "tools/model/restore_text.h"

@@ -2,7 +2,7 @@
 // the text each selection writes, the read limit, and what saving does to the document.
 #include "launcher/config_file.h"
 #include "platform/sim/sim_platform.h"
-#include "platform/sim/sim_script.h"
+#include "tests/support/sim_script.h"
 #include "tools/model/app_layers.h"
 #include "tools/model/check_report.h"
 #include "tools/kavelo2-settings/settings_document.h"
@@ -25,8 +25,8 @@ namespace {
 
 // A small display: three sizes at 32 bits and 60 Hz, one at 16 bits and 75 Hz.
 ModeCatalogue Display() {
-  return {SimMode(640, 480, 32, 60), SimMode(800, 600, 32, 60), SimMode(1024, 768, 32, 60),
-          SimMode(800, 600, 16, 75)};
+  return {MakeMode(640, 480, 32, 60), MakeMode(800, 600, 32, 60), MakeMode(1024, 768, 32, 60),
+          MakeMode(800, 600, 16, 75)};
 }
 
 std::string Utf16(const std::string& text, bool bigEndian, bool marker) {
@@ -394,9 +394,9 @@ TEST(SettingsTrial, TheReportTellsTheBoxesTheModesAndTheVerdict) {
   trial.launcher = "Kavelo2.exe";
   trial.boxes = {{"Kavelo2 Error", "Kavelo2 failed to launch 'C:\\Games\\none.exe'\r\rEither the application is "
                                    "in the wrong place or its name is wrong."}};
-  trial.before = trial.after = SimMode(1024, 768, 32, 60);
+  trial.before = trial.after = MakeMode(1024, 768, 32, 60);
   trial.switched = true;
-  trial.during = SimMode(800, 600, 32, 60);
+  trial.during = MakeMode(800, 600, 32, 60);
   EXPECT_EQ(DescribeTrial(trial, document.Check()),
             "Kavelo2.exe ran and showed: Kavelo2 Error: Kavelo2 failed to launch 'C:\\Games\\none.exe'  Either the "
             "application is in the wrong place or its name is wrong.\r\nDisplay before: 1024x768x32@60; while it ran: "

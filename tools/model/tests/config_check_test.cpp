@@ -222,7 +222,7 @@ TEST(CheckApplication, WhatThisMachineHoldsDecidesTheStart) {
       {"\\\\server\\share\\GAME.EXE", PathKind::File, 3, K::PathFromShareRoot},
       {"\\\\server\\share\\GAME.EXE", PathKind::Folder, 1, K::PathFromShareRoot},
   };
-  ModeCatalogue catalogue = {SimMode(800, 600, 32, 60)};
+  ModeCatalogue catalogue = {MakeMode(800, 600, 32, 60)};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.path != nullptr ? c.path : "(no PATH)") + " " + std::to_string(static_cast<int>(c.found)));
     std::vector<std::string> asked;
@@ -270,7 +270,7 @@ TEST(CheckFileForm, TheLaunchersReadingStandsWhenItAcceptsAnEntry) {
       {"stored text given as plain", StoredForm(plain), true, FileForm::Stored, 1, ""},
       {"UTF-16", std::string("W\0I\0D\0T\0H\0:\0" "8\0" "0\0" "0\0\n\0", 20), false, FileForm::Utf16, 1, ""},
   };
-  ModeCatalogue catalogue = {SimMode(800, 600, 32, 60)};
+  ModeCatalogue catalogue = {MakeMode(800, 600, 32, 60)};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     CheckInput input;
@@ -586,21 +586,21 @@ TEST(RestoreOutcome, BackInTheRegistryModeOnlyWhenThePlatformTookItAndTheModeIsT
     bool back;
     const char* said;
   };
-  const DEVMODEA registry = SimMode(1024, 768, 32, 60);
+  const DEVMODEA registry = MakeMode(1024, 768, 32, 60);
   const std::vector<Case> cases = {
-      {"there", SimMode(1024, 768, 32, 60), true, DISP_CHANGE_SUCCESSFUL, true, "back in the registry mode"},
-      {"the default rate meets any", SimMode(1024, 768, 32, 1), true, DISP_CHANGE_SUCCESSFUL, true, "back"},
-      {"another rate", SimMode(1024, 768, 32, 75), true, DISP_CHANGE_SUCCESSFUL, false,
+      {"there", MakeMode(1024, 768, 32, 60), true, DISP_CHANGE_SUCCESSFUL, true, "back in the registry mode"},
+      {"the default rate meets any", MakeMode(1024, 768, 32, 1), true, DISP_CHANGE_SUCCESSFUL, true, "back"},
+      {"another rate", MakeMode(1024, 768, 32, 75), true, DISP_CHANGE_SUCCESSFUL, false,
        "took the return to the registry mode but is in 1024x768x32@75, not in 1024x768x32@60"},
-      {"another size", SimMode(800, 600, 32, 60), true, DISP_CHANGE_SUCCESSFUL, false, "but is in 800x600x32@60"},
-      {"another depth", SimMode(1024, 768, 16, 60), true, DISP_CHANGE_SUCCESSFUL, false, "but is in 1024x768x16@60"},
-      {"registry not readable", SimMode(800, 600, 32, 60), false, DISP_CHANGE_SUCCESSFUL, true,
+      {"another size", MakeMode(800, 600, 32, 60), true, DISP_CHANGE_SUCCESSFUL, false, "but is in 800x600x32@60"},
+      {"another depth", MakeMode(1024, 768, 16, 60), true, DISP_CHANGE_SUCCESSFUL, false, "but is in 1024x768x16@60"},
+      {"registry not readable", MakeMode(800, 600, 32, 60), false, DISP_CHANGE_SUCCESSFUL, true,
        "took the return to the registry mode and is in 800x600x32@60"},
-      {"refused", SimMode(1024, 768, 32, 60), true, DISP_CHANGE_FAILED, false, "refused"},
+      {"refused", MakeMode(1024, 768, 32, 60), true, DISP_CHANGE_FAILED, false, "refused"},
   };
   for (const Case& c : cases) {
     RestoreOutcome outcome;
-    outcome.before = SimMode(640, 480, 32, 60);
+    outcome.before = MakeMode(640, 480, 32, 60);
     outcome.registryKnown = c.registryKnown;
     if (c.registryKnown) outcome.registry = registry;
     outcome.result = c.result;
