@@ -20,7 +20,7 @@
 # folder. Wine runs in a prefix of its own (in OUT/wine) with a 1024x768 virtual desktop, whose
 # modes the launcher can switch.
 # Defaults: the chosen build's folder, --out build/demo. Exits non-zero when a step fails.
-set -euo pipefail
+set -Eeuo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
@@ -38,8 +38,11 @@ while [ $# -gt 0 ]; do
   shift
 done
 
-step() { printf '\n== %s\n' "$*"; }
-fail() { echo "demo: $*" >&2; exit 1; }
+current_step="start"
+step() { current_step=$*; printf '\n== %s\n' "$*"; }
+fail() { echo "demo: $current_step: $*" >&2; exit 1; }
+# A command that fails where no check of its own says why still names the step and the command.
+trap 'echo "demo: $current_step: \"$BASH_COMMAND\" failed (line $LINENO)" >&2' ERR
 
 step "Dependencies"
 bash tools/install-deps.sh
@@ -89,10 +92,21 @@ echo "DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
 # Runs a console program; Wine's line ends are dropped.
 run() { timeout 60 "$wine" "$@" </dev/null 2>&1 | tr -d '\r'; }
 mode() { run "$display_mode" get; }
-# The desktop's size as the X server shows it: a Wine program started while a switch is under way
-# can undo it, so the switch is watched from outside Wine.
+# The desktop's size as the X server shows it, or nothing while its window is not there (before the
+# first program of the prefix shows, or after the last has gone; late on a loaded machine): a Wine
+# program started while a switch is under way can undo it, so the switch is watched from outside.
 desktop_size() {
-  xwininfo -name "Default - Wine desktop" 2>/dev/null | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'
+  { xwininfo -name "Default - Wine desktop" 2>/dev/null || true; } |
+    awk '/Width:/ {w = $2} /Height:/ {h = $2} END {if (w != "") print w "x" h}'
+}
+# Waits up to $1 seconds for the command after it to succeed; false when the time runs out.
+within() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.05
+  done
 }
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
@@ -113,26 +127,32 @@ step "Launcher run"
 run "$display_mode" reset >/dev/null
 before=$(mode)
 echo "mode before:  $before"
-size_before=$(desktop_size)
+[ -n "$before" ] || fail "display_mode.exe told no mode"
+size_before=$(echo "$before" | cut -d x -f 1,2)
 (cd "$show" && exec timeout 60 "$wine" Kavelo2.exe </dev/null >/dev/null 2>&1) &
 launcher=$!
-deadline=$((SECONDS + 30))
-while [ $SECONDS -lt $deadline ] && [ "$(desktop_size)" = "$size_before" ]; do
-  kill -0 "$launcher" 2>/dev/null || break
-  sleep 0.02
-done
+switched() {
+  local size
+  size=$(desktop_size)
+  [ -n "$size" ] && [ "$size" != "$size_before" ]
+}
+within 30 switched || fail "the desktop did not leave $size_before within 30 s (the launcher switches first)"
 during=$(mode)
 echo "mode during:  $during"
-# PROJECTOR.EXE is up right after the switch; give it a moment to paint.
-sleep 1.5
+# PROJECTOR.EXE shows the mode it runs in for a few seconds: the screenshot is taken once its window
+# is on the screen (a black or empty screen has a colour or two, its window many).
 screenshot=$out/demo-screenshot.png
-rm -f "$screenshot"
-if $own_display; then
-  import -window root "$screenshot"
-else
-  # Only the desktop's window, not the rest of your screen.
-  import -window "Default - Wine desktop" "$screenshot"
-fi
+shows_projector() {
+  rm -f "$screenshot"
+  if $own_display; then
+    import -window root "$screenshot" 2>/dev/null || return 1
+  else
+    # Only the desktop's window, not the rest of your screen.
+    import -window "Default - Wine desktop" "$screenshot" 2>/dev/null || return 1
+  fi
+  [ "$(identify -format %k "$screenshot" 2>/dev/null || echo 0)" -gt 10 ]
+}
+within 20 shows_projector || fail "PROJECTOR.EXE's window did not show within 20 s"
 wait "$launcher" || fail "the launcher did not end normally"
 after=$(mode)
 echo "mode after:   $after"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) in
 # build/fuzz and runs each for the given number of seconds (default 60).
-#   tools/run-fuzz.sh              CI: about a minute per target, four and a half in all
+#   tools/run-fuzz.sh 5            CI: each target's corpus replayed, then a few seconds of fuzzing
+#   tools/run-fuzz.sh              a minute per target, after a change to what a target reaches
 #   tools/run-fuzz.sh 3600         an hour per target, before a release or after a parser change
 #   tools/run-fuzz.sh 600 mode_selection    one target only
 # Each target starts from its seeds in fuzz/corpus/<target>/ and keeps what it learns in

@@ -67,9 +67,11 @@ class SettingsTest(harness.EndToEndTest):
         # Written as plain text, never encoded; COLOR is no key of the launcher's.
         installation.write("Kavelo2.ini", b"WIDTH:1024\r\nCOLOR:16\r\n")
         application = installation.add_application("game/show.exe")
-        # The application runs long enough for the window to be used while it is tried.
+        # The application runs until the test lets it end, so that the window is used while it is
+        # tried however loaded the machine is.
+        release = installation.folder / "release-the-application"
         env = {"KAVELO_TEST_RECORD": harness.win_path(installation.start_records),
-               "KAVELO_TEST_RUN_MS": "4000"}
+               "KAVELO_TEST_RUN_MS": "60000", "KAVELO_TEST_RUN_UNTIL": harness.win_path(release)}
         # Started without an argument, as from its icon: it opens the Kavelo2.ini beside it.
         with SettingsDialog(installation, env=env) as dialog:
             self.assertEqual(dialog.title, "*Kavelo2.ini - Kavelo2 Settings")
@@ -117,6 +119,7 @@ class SettingsTest(harness.EndToEndTest):
                                           "The changes to Kavelo2.ini are lost too: nothing is saved while a launcher "
                                           "is being tried.\n\nClose anyway?")
             self.assertEqual(text("try-report"), "Kavelo2.exe is running; the report follows when it ends.")
+            release.write_bytes(b"")
             self.assertTrue(harness.wait_for_desktop("1024x768"), "the launcher did not switch back")
             drive("wait-enabled", "try")
             self.assertEqual((installation.folder / "Kavelo2.ini").read_bytes(), stored)

@@ -1,6 +1,9 @@
 """The same sources built in two different folders give the same bytes: every program and the
-release zip. Each build copies the sources to a folder of its own (names of different lengths)
-and builds the Windows programs and the package in a build folder of its own.
+release zip. The Windows build at hand (KAVELO2_WINDOWS_BIN's folder) makes its package; a second
+build copies the sources to a folder of its own, under a name of another length, and builds the
+programs and the package in a build folder of its own.
+
+    KAVELO2_WINDOWS_BIN   the Windows build's bin folder
 """
 import filecmp
 import os
@@ -11,6 +14,7 @@ import unittest
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
+BUILT = Path(os.environ.get("KAVELO2_WINDOWS_BIN", "")).parent
 
 
 def source_files():
@@ -19,30 +23,32 @@ def source_files():
     return [name for name in listed.decode().split("\0") if name and (ROOT / name).is_file()]
 
 
-def build(source, build_folder):
+def build_package(build_folder):
+    subprocess.run(["cmake", "--build", str(build_folder), "--target", "package", "-j",
+                    str(os.cpu_count() or 1)], check=True, capture_output=True)
+
+
+def build_copy(source, build_folder):
     for name in source_files():
         (source / name).parent.mkdir(parents=True, exist_ok=True)
         shutil.copy2(ROOT / name, source / name)
     toolchain = source / "cmake/mingw-w64-i686.cmake"
     subprocess.run(["cmake", "-S", str(source), "-B", str(build_folder),
                     f"-DCMAKE_TOOLCHAIN_FILE={toolchain}"], check=True, capture_output=True)
-    subprocess.run(["cmake", "--build", str(build_folder), "--target", "package", "-j",
-                    str(os.cpu_count() or 1)], check=True, capture_output=True)
+    build_package(build_folder)
 
 
 class ReproducibleBuildTest(unittest.TestCase):
 
-    def test_two_folders_give_identical_programs_and_zip(self):
+    def test_another_folder_gives_identical_programs_and_zip(self):
+        build_package(BUILT)
         with tempfile.TemporaryDirectory() as folder:
-            first = (Path(folder) / "a/src", Path(folder) / "a/build")
-            second = (Path(folder) / "another-place/sources", Path(folder) / "out/windows-build")
-            for source, build_folder in (first, second):
-                build(source, build_folder)
+            other = Path(folder) / "out/windows-build"
+            build_copy(Path(folder) / "another-place/sources", other)
             for part in ("bin", "release"):
-                names = sorted(path.name for path in (first[1] / part).iterdir())
+                names = sorted(path.name for path in (BUILT / part).iterdir())
                 self.assertTrue(names, part)
-                _, differ, missing = filecmp.cmpfiles(first[1] / part, second[1] / part, names,
-                                                      shallow=False)
+                _, differ, missing = filecmp.cmpfiles(BUILT / part, other / part, names, shallow=False)
                 self.assertEqual((differ, missing), ([], []), part)
 
 

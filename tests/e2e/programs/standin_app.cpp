@@ -13,6 +13,9 @@
 //                               started: the launch stub waits for it
 //   KAVELO_TEST_RECORD_END      when set, a second record just before it exits, with phase=end:
 //                               the time, its process id, the display mode and the backdrop then
+// And for a test that looks at what runs meanwhile, however loaded the machine:
+//   KAVELO_TEST_RUN_UNTIL       a file: it stays up until that file exists (KAVELO_TEST_RUN_MS
+//                               is then the longest it waits)
 //
 // A record is a block of key=value lines between "begin" and "end"; values are escaped as in
 // record_text.h, so that each stays on one line and is compared byte for byte.
@@ -138,7 +141,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const std::string readyEvent = EnvironmentValue("KAVELO_TEST_READY_EVENT");
   StartChild();
   SignalReady(readyEvent);
-  Sleep(runMs);
+  const std::string until = EnvironmentValue("KAVELO_TEST_RUN_UNTIL");
+  if (until.empty()) {
+    Sleep(runMs);
+  } else {
+    const DWORD started = GetTickCount();
+    while (GetFileAttributesA(until.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - started < runMs) Sleep(20);
+  }
   if (!recordPath.empty() && !EnvironmentValue("KAVELO_TEST_RECORD_END").empty()) {
     Record record;
     record.Add("phase", std::string("end"));
