@@ -61,6 +61,15 @@ class ImportTest(unittest.TestCase):
             with self.subTest(unused_in=dll):
                 self.assertEqual(allowed - used[dll], set(), "no program imports these any more")
 
+    def test_every_import_has_its_row_on_the_windows_calls_page(self):
+        page = (ROOT / "docs/windows-calls.md").read_text(encoding="utf-8")
+        unnamed = set()
+        for program in SHIPPED:
+            for dll, functions in pe_image.imports(BIN / program).items():
+                if dll != "MSVCRT.DLL":
+                    unnamed |= {f"{dll} {name}" for name in functions if f"`{name}`" not in page}
+        self.assertEqual(sorted(unnamed), [], "add its row to docs/windows-calls.md")
+
     def test_only_the_settings_dialog_can_write_the_registry(self):
         writes = {"RegCreateKeyExA", "RegSetValueExA", "RegDeleteValueA"}
         for program in SHIPPED:
