@@ -42,7 +42,9 @@ USER32 = {
     "GetClassNameA": "2000",
     "GetDlgItem": "2000", "GetDlgItemTextA": "2000", "GetFocus": "2000", "GetMenu": "2000",
     "GetWindowRect": "2000", "IsWindowEnabled": "2000",
-    "IsWindowVisible": "2000", "KillTimer": "2000", "SystemParametersInfoA": "2000",
+    "IsWindowVisible": "2000", "KillTimer": "2000",
+    # The settings dialog placed inside the work area of the monitor it is on.
+    "GetMonitorInfoA": "2000", "MonitorFromWindow": "2000",
     "GetWindowLongA": "2000", "GetWindowTextA": "2000", "GetWindowTextLengthA": "2000",
     "IsDialogMessageA": "2000", "IsDlgButtonChecked": "2000", "LoadAcceleratorsA": "2000",
     "LoadImageA": "2000", "SendDlgItemMessageA": "2000", "SendMessageA": "2000",
