@@ -68,7 +68,7 @@ GDI32 = {
 
 # The current user's compatibility layers of an application (kavelo2-config.exe, Kavelo2Settings.exe).
 ADVAPI32 = {
-    "RegCloseKey": "2000", "RegCreateKeyExA": "2000", "RegDeleteValueA": "2000",
+    "RegCloseKey": "2000", "RegCreateKeyExA": "2000", "RegDeleteValueA": "2000", "RegEnumValueA": "2000",
     "RegOpenKeyExA": "2000", "RegQueryValueExA": "2000", "RegSetValueExA": "2000",
 }
 
