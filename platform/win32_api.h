@@ -103,6 +103,7 @@ typedef LONG_PTR(WINAPI* FARPROC)(void);
 #define ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 1177L
 #define ERROR_SUCCESS 0L
 #define ERROR_MORE_DATA 234L
+#define ERROR_NO_MORE_ITEMS 259L
 
 // Job objects.
 #define JOB_OBJECT_LIMIT_BREAKAWAY_OK 0x00000800u
@@ -118,8 +119,10 @@ typedef LONG_PTR(WINAPI* FARPROC)(void);
 
 // Drives.
 #define DRIVE_NO_ROOT_DIR 1u
+#define DRIVE_REMOVABLE 2u
 #define DRIVE_FIXED 3u
 #define DRIVE_REMOTE 4u
+#define DRIVE_CDROM 5u
 
 // Files.
 #define GENERIC_WRITE 0x40000000u
@@ -477,6 +480,8 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lp
                             LPDWORD lpdwDisposition);
 LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                              LPBYTE lpData, LPDWORD lpcbData);
+LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
+                          LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);
 LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                            const BYTE* lpData, DWORD cbData);
 LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);

@@ -172,8 +172,9 @@ struct SimKeyOpening {
 
 // The current user's registry: keys by their path under HKEY_CURRENT_USER, each with its values.
 // Paths and value names are kept in capitals, since the platform compares them without regard to
-// case (SimCapitals). Every other hive is refused with ERROR_ACCESS_DENIED. The call named in
-// failingCall fails with `failure` every time it is made and changes nothing.
+// case (SimCapitals); RegEnumValueA names the values so. Every other hive is refused with
+// ERROR_ACCESS_DENIED. The call named in failingCall fails with `failure` every time it is made
+// and changes nothing.
 struct SimRegistry {
   std::map<std::string, std::map<std::string, SimRegistryValue>> keys;
   std::string failingCall;
@@ -257,7 +258,8 @@ struct SimPlatform {
 
   // The system: the version ntdll's RtlGetVersion reports (the function is missing when
   // hasRtlGetVersion is false), and what GetDriveTypeA answers for a drive letter in capitals
-  // (DRIVE_FIXED for any other), with the roots it was asked about.
+  // (DRIVE_FIXED for any other: DRIVE_REMOTE, DRIVE_CDROM and DRIVE_REMOVABLE are scripted), with
+  // the roots it was asked about.
   bool hasRtlGetVersion = true;
   DWORD windowsMajor = 6, windowsMinor = 1, windowsBuild = 7601;
   std::map<char, UINT> driveTypes;

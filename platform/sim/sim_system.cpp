@@ -3,6 +3,7 @@
 #include "platform/sim/sim_platform.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -44,6 +45,19 @@ LONG OpenKey(HKEY hive, LPCSTR path, REGSAM access, bool create, PHKEY result) {
   registry.keys[name];
   registry.openKeys.push_back(name);
   *result = KeyHandle(registry.openKeys.size());
+  return ERROR_SUCCESS;
+}
+
+// A value's type and data as RegQueryValueExA and RegEnumValueA give them: the data's size always,
+// and too small a buffer gets nothing of it.
+LONG GiveValue(const SimRegistryValue& value, LPDWORD type, LPBYTE data, LPDWORD size) {
+  if (type != nullptr) *type = value.type;
+  if (size == nullptr) return ERROR_SUCCESS;
+  DWORD given = *size;
+  *size = static_cast<DWORD>(value.data.size());
+  if (data == nullptr) return ERROR_SUCCESS;
+  if (given < value.data.size()) return ERROR_MORE_DATA;
+  std::memcpy(data, value.data.data(), value.data.size());
   return ERROR_SUCCESS;
 }
 
@@ -101,15 +115,27 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYT
   const std::map<std::string, SimRegistryValue>& values = Sim().registry.keys[*path];
   auto found = values.find(SimCapitals(name));
   if (found == values.end()) return ERROR_FILE_NOT_FOUND;
-  const SimRegistryValue& value = found->second;
-  if (type != nullptr) *type = value.type;
-  // Like the platform: too small a buffer gets nothing, and the size it would need.
-  DWORD given = *size;
-  *size = static_cast<DWORD>(value.data.size());
-  if (data == nullptr) return ERROR_SUCCESS;
-  if (given < value.data.size()) return ERROR_MORE_DATA;
-  std::memcpy(data, value.data.data(), value.data.size());
-  return ERROR_SUCCESS;
+  return GiveValue(found->second, type, data, size);
+}
+
+// Values in the order of their names in capitals, as the simulated registry keeps them; the
+// platform promises no order, only that indices 0, 1, ... name each value once while none changes.
+LONG WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD, LPDWORD type, LPBYTE data,
+                          LPDWORD size) {
+  SimCall recording("RegEnumValueA");
+  const std::string* path = OpenKeyPath(key);
+  if (path == nullptr) return ERROR_INVALID_HANDLE;
+  if (RegistryCallFails("RegEnumValueA")) return Sim().registry.failure;
+  const std::map<std::string, SimRegistryValue>& values = Sim().registry.keys[*path];
+  if (index >= values.size()) return ERROR_NO_MORE_ITEMS;
+  auto value = std::next(values.begin(), static_cast<std::ptrdiff_t>(index));
+  // The name's buffer counts its terminating NUL; too small a one gets nothing, and its length is
+  // left as it was.
+  const std::string& named = value->first;
+  if (*nameLength < named.size() + 1) return ERROR_MORE_DATA;
+  std::memcpy(name, named.c_str(), named.size() + 1);
+  *nameLength = static_cast<DWORD>(named.size());
+  return GiveValue(value->second, type, data, size);
 }
 
 LONG WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE* data, DWORD size) {

@@ -44,7 +44,9 @@ USER32 = {
     "GetClassNameA": "2000",
     "GetDlgItem": "2000", "GetDlgItemTextA": "2000", "GetFocus": "2000", "GetMenu": "2000",
     "GetWindowRect": "2000", "IsWindowEnabled": "2000",
-    "IsWindowVisible": "2000", "KillTimer": "2000", "SystemParametersInfoA": "2000",
+    "IsWindowVisible": "2000", "KillTimer": "2000",
+    # The settings dialog placed inside the work area of the monitor it is on.
+    "GetMonitorInfoA": "2000", "MonitorFromWindow": "2000",
     "GetWindowLongA": "2000", "GetWindowTextA": "2000", "GetWindowTextLengthA": "2000",
     "IsDialogMessageA": "2000", "IsDlgButtonChecked": "2000", "LoadAcceleratorsA": "2000",
     "LoadImageA": "2000", "SendDlgItemMessageA": "2000", "SendMessageA": "2000",
@@ -70,7 +72,7 @@ GDI32 = {
 
 # The current user's compatibility layers of an application (kavelo2-config.exe, Kavelo2Settings.exe).
 ADVAPI32 = {
-    "RegCloseKey": "2000", "RegCreateKeyExA": "2000", "RegDeleteValueA": "2000",
+    "RegCloseKey": "2000", "RegCreateKeyExA": "2000", "RegDeleteValueA": "2000", "RegEnumValueA": "2000",
     "RegOpenKeyExA": "2000", "RegQueryValueExA": "2000", "RegSetValueExA": "2000",
 }
 

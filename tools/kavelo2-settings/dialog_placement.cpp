@@ -1,20 +1,23 @@
-// Where the dialog stands: inside the work area, whatever size the screen has now.
+// Where the dialog stands: inside the work area of the monitor it is on, whatever size that has now.
 #include "tools/kavelo2-settings/dialog_session.h"
 
-// Centred when it opens, moved back in when the display or the task bar changes under it. A display
-// change tells the new size before the work area follows it.
+#include "tools/kavelo2-settings/frame_placement.h"
+
+// Centred when it opens, moved back in when the display or the task bar changes under it. The
+// monitor's work area and the window's rectangle come in the same coordinates, those the program
+// sees at any display scale: SPI_GETWORKAREA would give the primary monitor's, in physical pixels,
+// which a program that is not DPI aware does not see at 150%. WM_DISPLAYCHANGE tells the primary
+// monitor's new size before its work area follows it.
 void PlaceInWorkArea(bool centre, LONG screenWidth, LONG screenHeight) {
-  RECT area, frame;
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-  if (screenWidth > 0 && area.right > screenWidth) area.right = screenWidth;
-  if (screenHeight > 0 && area.bottom > screenHeight) area.bottom = screenHeight;
-  GetWindowRect(Session().dialog, &frame);
-  LONG width = frame.right - frame.left, height = frame.bottom - frame.top;
-  LONG left = centre ? area.left + (area.right - area.left - width) / 2 : frame.left;
-  LONG top = centre ? area.top + (area.bottom - area.top - height) / 2 : frame.top;
-  if (left + width > area.right) left = area.right - width;
-  if (top + height > area.bottom) top = area.bottom - height;
-  if (left < area.left) left = area.left;
-  if (top < area.top) top = area.top;
-  SetWindowPos(Session().dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  HWND dialog = Session().dialog;
+  MONITORINFO monitor;
+  ZeroMemory(&monitor, sizeof(monitor));
+  monitor.cbSize = sizeof(monitor);
+  RECT frame;
+  if (!GetMonitorInfoA(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  if (!GetWindowRect(dialog, &frame)) return;
+  AnnouncedScreen announced;
+  if ((monitor.dwFlags & MONITORINFOF_PRIMARY) != 0) announced = {screenWidth, screenHeight};
+  POINT at = PlaceFrame(frame, monitor.rcWork, centre, announced);
+  SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

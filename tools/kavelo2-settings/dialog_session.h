@@ -51,7 +51,8 @@ void TakeLayers();
 // saved) and shows what it found.
 void SettleDocument();
 
-// dialog_placement.cpp: the frame inside the work area, centred when `centre`.
+// dialog_placement.cpp: the frame inside the work area of its monitor, centred when `centre`; a
+// display change passes the screen size it announced.
 void PlaceInWorkArea(bool centre, LONG screenWidth = 0, LONG screenHeight = 0);
 
 // dialog_files.cpp: files, pickers, dropped files and help.

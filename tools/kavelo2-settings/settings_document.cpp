@@ -77,11 +77,11 @@ ConfigCheck CheckWith(const SettingsDocument& document, const Probe& probe, cons
   input.windows = document.windows;
   input.probe = probe;
   // The check sees the application's settings as saving would leave them, once they were read
-  // for the application it names.
+  // for the application it names: a choice that saving cannot write leaves them as they are.
   input.layers = [&document, withChoices](const std::string& path, AppLayersReading& reading) {
     if (path != document.layersPath) return false;
     reading = document.layersRead;
-    if (!withChoices || !document.LayersChanged() || !Readable(reading)) return true;
+    if (!withChoices || !document.LayersChanged() || !document.LayersApply()) return true;
     LayerValueChange change = ComposeLayerValue(reading.value, document.layers, document.windows);
     reading.status = change.remove ? AppLayersReading::Status::NoValue : AppLayersReading::Status::Found;
     reading.value = change.remove ? "" : change.value;
@@ -299,7 +299,9 @@ void SettingsDocument::ChooseLayers(const AppLayerSettings& chosen) {
 }
 
 bool SettingsDocument::LayersApply() const {
-  return layersRead.place.location != AppLocation::NotFullPath && !OnNetwork(layersRead.place) && Readable(layersRead);
+  AppLocation location = layersRead.place.location;
+  return location != AppLocation::NotFullPath && location != AppLocation::RemovableMedia &&
+         !OnNetwork(layersRead.place) && Readable(layersRead);
 }
 
 LayerWriteOutcome SettingsDocument::SaveLayers() {

@@ -160,8 +160,9 @@ struct SettingsDocument {
   bool LayersChanged() const { return layers != layersSaved; }
   // The user's choice of the application's settings, kept until it is written.
   void ChooseLayers(const AppLayerSettings& chosen);
-  // Whether the settings can be set for that application: a program on a local drive, whose
-  // value is one the tools can read and so write without losing its other names.
+  // Whether the settings can be set for that application: a program on a local drive that is
+  // neither a network drive nor a CD-ROM or removable one, whose value is one the tools can read
+  // and so write without losing its other names.
   bool LayersApply() const;
   // Writes the changed settings, in the form the Compatibility tab of this Windows uses. A write
   // that is refused or fails leaves the settings as the registry holds them, which the dialog

@@ -14,7 +14,8 @@ constexpr const char* kLayersKey = "Software\\Microsoft\\Windows NT\\CurrentVers
 // Where `path` lies: a share by its name, a drive letter by GetDriveTypeA.
 AppPlace LocateApplication(const std::string& path);
 
-// The current user's layers value of the application at `path` (a full path), and its place.
+// The current user's layers value of the application at `path` (a full path), and its place. For
+// a program on removable media, the one value whose name is the medium's for its path.
 AppLayersReading ReadApplicationLayers(const std::string& path);
 
 // Gives the application at `path` exactly these three settings, in the form the Compatibility

@@ -54,6 +54,7 @@ LayerWriteOutcome SetApplicationLayers(const std::string& path, const AppLayerSe
   using Status = AppLayersReading::Status;
   AppLayersReading before = ReadApplicationLayers(path);
   if (OnNetwork(before.place)) return Refused(Result::OnNetwork, before);
+  if (before.place.location == AppLocation::RemovableMedia) return Refused(Result::OnRemovableMedia, before);
   if (before.place.location == AppLocation::NotFullPath) return Refused(Result::NotFullPath, before);
   if (before.status != Status::Found && before.status != Status::NoKey && before.status != Status::NoValue) {
     return Refused(Result::Unreadable, before);

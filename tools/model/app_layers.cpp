@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <initializer_list>
+#include <string_view>
 
 namespace {
 
@@ -100,6 +101,19 @@ ReducedColour ReducedColourFor(DWORD bits) {
 
 bool OnNetwork(const AppPlace& place) {
   return place.location == AppLocation::NetworkShare || place.location == AppLocation::NetworkDrive;
+}
+
+bool NamesMediaLayers(const std::string& valueName, const std::string& onMedium) {
+  constexpr std::string_view kMediaPrefix = "SIGN.MEDIA=";
+  std::string_view name = valueName;
+  if (name.size() < kMediaPrefix.size() || !SameIgnoringAsciiCase(name.substr(0, kMediaPrefix.size()), kMediaPrefix)) {
+    return false;
+  }
+  size_t blank = name.find(' ', kMediaPrefix.size());
+  if (blank == std::string_view::npos || blank == kMediaPrefix.size()) return false;
+  auto withoutRoot = [](std::string_view path) { return path.substr(!path.empty() && path[0] == '\\' ? 1 : 0); };
+  std::string_view program = withoutRoot(onMedium);
+  return !program.empty() && SameIgnoringAsciiCase(withoutRoot(name.substr(blank + 1)), program);
 }
 
 LayerValue ParseLayerValue(const std::string& value) {

@@ -3,7 +3,9 @@
 //   HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers
 // named by the program's full path, whose data is a list of layer names separated by blanks
 // ("256COLOR 640X480"). Windows 8 and later write it with a leading "~ " ("~ 16BITCOLOR").
-// Windows applies such settings to programs on local drives only.
+// Windows applies such settings to programs on local drives only. For a program on a CD-ROM or a
+// removable drive it names the value by the medium instead of the drive letter,
+// "SIGN.MEDIA=<hash> <path on the medium>", with a hash of the medium that only Windows computes.
 //
 // Everything here is text and data; the registry is read and written in app_layer_registry.h.
 #pragma once
@@ -69,10 +71,11 @@ LayerValueChange ComposeLayerValue(const std::string& oldValue, const AppLayerSe
 
 // Where an application lies, as far as its compatibility layers go.
 enum class AppLocation {
-  LocalDrive,    // a drive letter that is not a network drive
-  NetworkShare,  // \\server\share\...
-  NetworkDrive,  // a drive letter mapped to a share
-  NotFullPath,   // neither a drive letter nor a share: not a name the layers are stored under
+  LocalDrive,      // a drive letter that is none of the two below
+  NetworkShare,    // \\server\share\...
+  NetworkDrive,    // a drive letter mapped to a share
+  RemovableMedia,  // a drive letter of a CD-ROM or removable drive: the layers are the medium's
+  NotFullPath,     // neither a drive letter nor a share: not a name the layers are stored under
 };
 struct AppPlace {
   AppLocation location = AppLocation::LocalDrive;
@@ -80,6 +83,11 @@ struct AppPlace {
 };
 // A share or a mapped drive, where Windows applies no layer.
 bool OnNetwork(const AppPlace& place);
+
+// Whether `valueName` is the name Windows gives the layers of the program at `onMedium` on some
+// medium: "SIGN.MEDIA=", a hash up to a blank, then that path with or without its leading
+// backslash, compared without regard to case as the registry compares names.
+bool NamesMediaLayers(const std::string& valueName, const std::string& onMedium);
 
 // What the current user's layers value of an application is.
 struct AppLayersReading {
@@ -92,12 +100,15 @@ struct AppLayersReading {
     TooLong,  // the value is longer than kLayerValueCapacity
     NotText,  // the value is not a string (`type`)
     Failed,   // the registry refused (`error`)
+    SeveralMedia,  // on removable media: `media` values name the program's path, one for each
+                   // medium it was set on, and which belongs to the medium in the drive is not known
   };
   Status status = Status::NoValue;
   std::string value;
   DWORD type = 0;
   LONG error = 0;
   AppPlace place;
+  int media = 0;  // on removable media: how many values name the program's path
 };
 
 // The most a layers value may take, its terminating NUL included: what the tools read, and
@@ -110,6 +121,8 @@ struct LayerWriteOutcome {
     Written,          // `change.value` is stored
     Removed,          // no layer is left: the value is gone (or was never there)
     OnNetwork,        // refused: Windows applies layers to programs on local drives only
+    OnRemovableMedia,  // refused: Windows keeps them for the medium, under a name only it can
+                       // compute, which the Compatibility tab of the program's Properties writes
     NotFullPath,      // refused: layers are stored under a program's full path
     Unreadable,       // refused: the value there cannot be read (`before`), so its other names
                       // would be lost

@@ -253,7 +253,10 @@ void CheckDepthSeen(const CheckInput& input, ConfigCheck& check) {
   finding.numbers.assign(depths.begin(), depths.end());
   const AppLayersReading& layers = check.layers;
   bool onNetwork = OnNetwork(layers.place);
-  if (check.layersRead && onNetwork) finding.count = 1;
+  if (check.layersRead && onNetwork) finding.count = kLayersOnNetwork;
+  if (check.layersRead && layers.place.location == AppLocation::RemovableMedia) {
+    finding.count = layers.status == AppLayersReading::Status::SeveralMedia ? kLayersOfUnknownMedium : kLayersOnMedium;
+  }
   if (check.layersRead && !onNetwork && layers.status == AppLayersReading::Status::Found) {
     ReducedColour given = SettingsOfLayers(ParseLayerValue(layers.value)).reducedColour;
     finding.number = ReducedColourBits(given);

@@ -103,8 +103,8 @@ enum class FindingKind {
   // What the application sees of the switch.
   EmulatedDepth,  // subject: the application path; numbers: the depths under 32 bits the switch
                   // may ask for, which Windows 8 and later only emulate; number: the depth the
-                  // application's own reduced colour layer gives it, or 0; count: 1 when it lies
-                  // on a network drive, where Windows applies no layer
+                  // application's own reduced colour layer gives it, or 0; count: where its
+                  // layers stand when that is not a local drive (kLayersOnNetwork and the others)
   // What the run does: the last finding of every check.
   NoModeEntry,                // stops
   NoModeFits,                 // subject: the application path
@@ -114,6 +114,13 @@ enum class FindingKind {
   Switches,                   // subject: the application path
   PicksFirstFit,              // subject: the application path (no catalogue was checked)
 };
+
+// EmulatedDepth's `count`: where the application's layers stand, when not on a local drive (0).
+constexpr int64_t kLayersOnNetwork = 1;  // Windows applies none
+constexpr int64_t kLayersOnMedium = 2;   // on a CD-ROM or removable drive: kept for the medium, and set
+                                         // on the program's own Compatibility tab only
+constexpr int64_t kLayersOfUnknownMedium = 3;  // the same, with values for the path on several media,
+                                               // of which the one that applies is not known
 
 struct Finding {
   explicit Finding(FindingKind found) : kind(found) {}

@@ -93,16 +93,22 @@ std::string EmulatedDepthText(const Finding& finding, Rendering rendering) {
                      (finding.numbers.size() > 1 ? std::string("fewer") : depths) +
                      " bits only through its own reduced colour setting";
   if (finding.status == kRunsAsWritten) return text + ", which gives it " + std::to_string(finding.number) + " bits";
-  if (finding.count != 0) {
+  if (finding.count == kLayersOnNetwork) {
     return text + ", which Windows applies only to programs on local drives: copy the application to a local "
                   "drive and set it there";
   }
   if (options.empty()) return text + ", which offers no " + depths + " bits: it runs at 32 bits";
   std::string choice = ColourOption(options[0]) + (options.size() > 1 ? " or " + ColourOption(options[1]) : "");
+  std::string tick =
+      "tick \"Reduced color mode\" with " + choice + " on the Compatibility tab of the application's Properties";
+  // On removable media Windows keeps the setting for the medium, which only that tab can name.
+  if (finding.count == kLayersOfUnknownMedium) {
+    return text + ", and which of the settings Windows keeps for its path on several media applies to the medium in "
+                  "the drive is not known: " + tick + " with the medium in the drive";
+  }
   std::string now = finding.number != 0 ? ", which gives it " + std::to_string(finding.number) + " bits now" : "";
-  return text + now + ": tick \"Reduced color mode\" with " + choice +
-         " on the Compatibility tab of the application's Properties, or set it in Kavelo2 Settings under \"The "
-         "application on this computer\"";
+  if (finding.count == kLayersOnMedium) return text + now + ": " + tick + " with the medium in the drive";
+  return text + now + ": " + tick + ", or set it in Kavelo2 Settings under \"The application on this computer\"";
 }
 
 }  // namespace

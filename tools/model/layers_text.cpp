@@ -35,6 +35,13 @@ std::string LayersText(const AppLayersReading& layers, Rendering rendering) {
     case Status::Failed:
       text = "not readable (Windows error " + std::to_string(layers.error) + ")";
       break;
+    case Status::SeveralMedia:
+      text = "not known: " + std::to_string(layers.media) + " media hold values for its path";
+      break;
+  }
+  if (layers.place.location == AppLocation::RemovableMedia) {
+    return text + "; Windows keeps them for the medium in " + Shown(layers.place.root, rendering) +
+           ", and only the program's own Compatibility tab sets them";
   }
   if (!OnNetwork(layers.place)) return text;
   return text + "; Windows applies none: the application lies on " + PlaceText(layers.place, rendering) +
@@ -55,6 +62,10 @@ std::string LayerOutcomeText(const LayerWriteOutcome& outcome, const std::string
       return application + " lies on " + PlaceText(outcome.before.place, rendering) +
              ", and Windows applies compatibility settings to programs on local drives only: copy it to a local "
              "drive first.";
+    case Result::OnRemovableMedia:
+      return application + " lies on " + Shown(outcome.before.place.root, rendering) +
+             ", a CD-ROM or removable drive, and Windows keeps its compatibility settings for the medium in it, not "
+             "for the drive letter: set them on the Compatibility tab of the program's own Properties.";
     case Result::NotFullPath:
       return application + " is not a full path, and compatibility settings are kept under a program's full path.";
     case Result::Unreadable:

@@ -488,6 +488,54 @@ TEST(SettingsApplicationLayers, ReadForTheApplicationJudgedAsTheyWillBeAndWritte
   EXPECT_EQ(Sim().registry.keys[key].count(SimCapitals("N:\\Games\\game.exe")), 0u);
 }
 
+// A program on a CD-ROM or removable drive: its settings are the medium's, shown as Windows keeps
+// them, never written under the drive letter, and a choice made for another program does not count
+// for it; the note says where they are set, or that it is not known which applies.
+TEST(SettingsApplicationLayers, OnRemovableMediaTheMediumsSettingsAreShownAndNoneWritten) {
+  const std::string key = SimCapitals("Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers");
+  struct Case {
+    const char* name;
+    std::vector<const char*> media;  // hashes of the media holding "~ 16BITCOLOR" for the program
+    AppLayerSettings shown;
+    int status;  // of the check with 8-bit colour chosen
+    const char* noted;
+  };
+  const AppLayerSettings sixteen = {ReducedColour::SixteenBit, false, false};
+  const std::vector<Case> cases = {
+      {"one medium's value", {"1A2B3C"}, sixteen, 0, "\"~ 16BITCOLOR\"; Windows keeps them for the medium in D:"},
+      {"none", {}, AppLayerSettings(), 3, "none; Windows keeps them for the medium in D:"},
+      {"two media's values", {"1A2B3C", "9F9F"}, AppLayerSettings(), 3, "not known: 2 media hold values for its path"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetSim();
+    Sim().driveTypes['D'] = DRIVE_CDROM;
+    for (const char* hash : c.media) {
+      Sim().registry.keys[key][SimCapitals(std::string("SIGN.MEDIA=") + hash + " Setup\\game.exe")] = {
+          REG_SZ, std::string("~ 16BITCOLOR\0", 13)};
+    }
+    SettingsDocument document = Loaded("WIDTH:800\nHEIGHT:600\nDEPTH:16\nPATH:D:\\Setup\\game.exe\n");
+    document.windows = {10, 0, 19045};
+    document.ChooseLayers({ReducedColour::EightBit, false, false});  // for the application before
+    document.Settle();
+    EXPECT_FALSE(document.LayersApply());
+    EXPECT_EQ(document.layersSaved, c.shown);
+    std::string note = LayersNote(document);
+    EXPECT_NE(note.find(c.noted), std::string::npos) << note;
+    EXPECT_NE(note.find("only the program's own Compatibility tab sets them"), std::string::npos) << note;
+    ConfigCheck check = document.Check();
+    EXPECT_EQ(Judge(check).status, c.status);
+
+    std::map<std::string, SimRegistryValue> before = Sim().registry.keys[key];
+    LayerWriteOutcome outcome = document.SaveLayers();
+    EXPECT_EQ(outcome.result, LayerWriteOutcome::Result::OnRemovableMedia);
+    EXPECT_EQ(Sim().registry.keys[key].size(), before.size());
+    EXPECT_EQ(Sim().registry.keys[key].count(SimCapitals("D:\\Setup\\game.exe")), 0u);
+    EXPECT_EQ(document.layers, c.shown);
+    EXPECT_FALSE(document.IsChanged());
+  }
+}
+
 // The group follows the application that the file's launcher starts, whatever names it: the
 // PATH value, the folder a Save As moves the file to, or the launcher's own default.
 TEST(SettingsApplicationLayers, TheGroupIsForTheApplicationTheFilesLauncherStarts) {

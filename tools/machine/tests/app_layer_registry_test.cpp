@@ -33,6 +33,8 @@ TEST(AppPlace, SharesByTheirNameAndDrivesByTheirType) {
       {"\\\\?\\UNC\\server\\share\\GAME.EXE", AppLocation::NetworkShare, "\\\\server\\share", ""},
       {"\\\\?\\C:\\GAME.EXE", AppLocation::LocalDrive, "C:", "C:\\"},
       {"\\\\.\\N:\\GAME.EXE", AppLocation::NetworkDrive, "N:", "N:\\"},
+      {"D:\\Setup\\GAME.EXE", AppLocation::RemovableMedia, "D:", "D:\\"},
+      {"e:\\GAME.EXE", AppLocation::RemovableMedia, "e:", "e:\\"},
       {"GAME.EXE", AppLocation::NotFullPath, "", ""},
       {"\\Games\\GAME.EXE", AppLocation::NotFullPath, "", ""},
       {"1:\\GAME.EXE", AppLocation::NotFullPath, "", ""},
@@ -40,6 +42,8 @@ TEST(AppPlace, SharesByTheirNameAndDrivesByTheirType) {
   for (const Case& c : cases) {
     ResetSim();
     Sim().driveTypes['N'] = DRIVE_REMOTE;
+    Sim().driveTypes['D'] = DRIVE_CDROM;
+    Sim().driveTypes['E'] = DRIVE_REMOVABLE;
     AppPlace place = LocateApplication(c.path);
     EXPECT_EQ(place.location, c.location) << c.path;
     EXPECT_EQ(place.root, c.root) << c.path;
@@ -130,6 +134,70 @@ TEST_F(LayerRegistry, ReadingTellsEveryWayAValueCanBeMissingOrUnfit) {
   }
 }
 
+// A program on a CD-ROM or removable drive: Windows keys its layers to the medium, so the value
+// read is the one whose name is a medium's for the program's path, never the drive letter's.
+TEST_F(LayerRegistry, OnRemovableMediaTheValueNamedForTheMediumIsRead) {
+  using Status = AppLayersReading::Status;
+  struct Case {
+    const char* name;
+    std::string path;
+    std::vector<std::pair<std::string, std::string>> values;  // stored as text
+    const char* failingCall;
+    Status status;
+    std::string value;
+    int media;
+    const char* said;  // in LayersText
+  };
+  const std::string cdGame = "D:\\Setup\\Game.exe";
+  // Other programs' values and the drive letter's own, which Windows does not read for the medium.
+  const std::vector<std::pair<std::string, std::string>> others = {
+      {"D:\\Setup\\GAME.EXE", "~ 256COLOR"},
+      {"SIGN.MEDIA=1A2B3C Setup\\OTHER.EXE", "~ 256COLOR"},
+      {"SIGN.MEDIA=1A2B3C Old\\Setup\\GAME.EXE", "~ 256COLOR"},
+      {"SIGN.MEDIA=1A2B3C My Setup\\GAME.EXE", "~ 256COLOR"},
+      {std::string(3000, 'A'), "~ 256COLOR"},  // longer than any name the reading looks for
+  };
+  auto with = [&others](std::vector<std::pair<std::string, std::string>> values) {
+    values.insert(values.end(), others.begin(), others.end());
+    return values;
+  };
+  const std::vector<Case> cases = {
+      {"one medium's value", cdGame, with({{"SIGN.MEDIA=1A2B3C Setup\\GAME.EXE", "~ 16BITCOLOR"}}), "",
+       Status::Found, "~ 16BITCOLOR", 1, "\"~ 16BITCOLOR\"; Windows keeps them for the medium in D:"},
+      {"named with a backslash first", cdGame, with({{"SIGN.MEDIA=77 \\Setup\\Game.exe", "640X480"}}), "",
+       Status::Found, "640X480", 1, "only the program's own Compatibility tab sets them"},
+      {"on a removable drive", "E:\\GAME.EXE", with({{"SIGN.MEDIA=4D GAME.EXE", "~ 256COLOR"}}), "",
+       Status::Found, "~ 256COLOR", 1, "in E:"},
+      {"named by a device path", "\\\\?\\D:\\Setup\\GAME.EXE",
+       with({{"SIGN.MEDIA=1A2B3C Setup\\GAME.EXE", "~ 16BITCOLOR"}}), "", Status::Found, "~ 16BITCOLOR", 1, ""},
+      {"no medium's value", cdGame, with({}), "", Status::NoValue, "", 0, "none; Windows keeps them for the medium"},
+      {"two media's values", cdGame,
+       with({{"SIGN.MEDIA=1A2B3C Setup\\GAME.EXE", "~ 16BITCOLOR"}, {"SIGN.MEDIA=9F9F Setup\\GAME.EXE", "~ 256COLOR"}}),
+       "", Status::SeveralMedia, "", 2, "not known: 2 media hold values for its path"},
+      {"the values cannot be listed", cdGame, with({{"SIGN.MEDIA=1A2B3C Setup\\GAME.EXE", "~ 16BITCOLOR"}}),
+       "RegEnumValueA", Status::Failed, "", 0, "not readable (Windows error 5)"},
+  };
+  for (const Case& c : cases) {
+    ResetSim();
+    Sim().driveTypes['D'] = DRIVE_CDROM;
+    Sim().driveTypes['E'] = DRIVE_REMOVABLE;
+    for (const auto& [name, value] : c.values) Store(name, Text(value));
+    Sim().registry.failingCall = c.failingCall;
+    AppLayersReading reading = ReadApplicationLayers(c.path);
+    EXPECT_EQ(reading.place.location, AppLocation::RemovableMedia) << c.name;
+    EXPECT_EQ(reading.status, c.status) << c.name;
+    EXPECT_EQ(reading.value, c.value) << c.name;
+    EXPECT_EQ(reading.media, c.media) << c.name;
+    std::string said = LayersText(reading, Rendering::Escaped);
+    EXPECT_NE(said.find(c.said), std::string::npos) << c.name << ": " << said;
+    for (const std::string& open : Sim().registry.openKeys) EXPECT_EQ(open, "") << c.name;
+  }
+  // Without the key no program has layers, on a medium or not.
+  ResetSim();
+  Sim().driveTypes['D'] = DRIVE_CDROM;
+  EXPECT_EQ(ReadApplicationLayers(cdGame).status, Status::NoKey);
+}
+
 TEST_F(LayerRegistry, SettingWritesTheComposedValueAndKeepsTheOtherNames) {
   // Without the key: it is made, and the value is the tab's.
   LayerWriteOutcome outcome = SetApplicationLayers(kGame, {k16, false, false}, kWindows10);
@@ -184,6 +252,13 @@ TEST_F(LayerRegistry, RefusalsAndFailuresLeaveTheValueAsItWas) {
        "settings to programs on local drives only: copy it to a local drive first."},
       {"a mapped drive", "N:\\GAME.EXE", "~ 256COLOR", REG_SZ, {}, kWindows10, "", Result::OnNetwork,
        "lies on the network drive N:"},
+      {"a CD-ROM", "D:\\Setup\\GAME.EXE", "~ 256COLOR", REG_SZ, {k16, false, false}, kWindows10, "",
+       Result::OnRemovableMedia,
+       "D:\\Setup\\GAME.EXE lies on D:, a CD-ROM or removable drive, and Windows keeps its compatibility settings "
+       "for the medium in it, not for the drive letter: set them on the Compatibility tab of the program's own "
+       "Properties."},
+      {"a removable drive", "E:\\GAME.EXE", nullptr, REG_SZ, {}, kWindows10, "", Result::OnRemovableMedia,
+       "lies on E:, a CD-ROM or removable drive"},
       {"not a full path", "GAME.EXE", nullptr, REG_SZ, {k8, false, false}, kWindows7, "", Result::NotFullPath,
        "GAME.EXE is not a full path"},
       {"a value that is not text", kGame, "\x01\0\0\0", REG_DWORD, {k16, false, false}, kWindows10, "",
@@ -206,6 +281,8 @@ TEST_F(LayerRegistry, RefusalsAndFailuresLeaveTheValueAsItWas) {
   for (const Case& c : cases) {
     ResetSim();
     Sim().driveTypes['N'] = DRIVE_REMOTE;
+    Sim().driveTypes['D'] = DRIVE_CDROM;
+    Sim().driveTypes['E'] = DRIVE_REMOVABLE;
     std::string before;
     if (c.stored != nullptr) {
       before = c.type == REG_SZ ? Text(c.stored) : std::string(c.stored, 4);

@@ -115,4 +115,32 @@ TEST(LayerSettings, TheFirstReducedColourModeCountsAndNamesInAnyCase) {
 
 // --- where the application lies ---------------------------------------------------------------
 
+// Windows names the layers of a program on a CD-ROM or removable drive by the medium's hash and the
+// program's path on it; the path must be the whole rest of the name, since a path may hold blanks.
+TEST(MediaLayersName, IsTheMediumsHashAndTheWholePathOnTheMedium) {
+  struct Case {
+    const char* name;
+    const char* onMedium;
+    bool names;
+  };
+  const std::vector<Case> cases = {
+      {"SIGN.MEDIA=1A2B3C Setup\\GAME.EXE", "\\Setup\\GAME.EXE", true},
+      {"sign.media=1a2b3c setup\\game.exe", "\\Setup\\Game.exe", true},
+      {"SIGN.MEDIA=1A2B3C \\Setup\\GAME.EXE", "\\Setup\\GAME.EXE", true},
+      {"SIGN.MEDIA=1A2B3C GAME.EXE", "\\GAME.EXE", true},
+      {"SIGN.MEDIA=77 My Setup\\GAME.EXE", "\\My Setup\\GAME.EXE", true},
+      {"SIGN.MEDIA=77 My Setup\\GAME.EXE", "\\Setup\\GAME.EXE", false},
+      {"SIGN.MEDIA=1A2B3C Old\\Setup\\GAME.EXE", "\\Setup\\GAME.EXE", false},
+      {"SIGN.MEDIA=1A2B3C Setup\\GAME.EXE", "\\GAME.EXE", false},
+      {"SIGN.MEDIA=1A2B3C Setup\\GAME.EXE.BAK", "\\Setup\\GAME.EXE", false},
+      {"SIGN.MEDIA= Setup\\GAME.EXE", "\\Setup\\GAME.EXE", false},
+      {"SIGN.MEDIA=Setup\\GAME.EXE", "\\Setup\\GAME.EXE", false},
+      {"SIGN.MEDIAX=1A2B3C Setup\\GAME.EXE", "\\Setup\\GAME.EXE", false},
+      {"D:\\Setup\\GAME.EXE", "\\Setup\\GAME.EXE", false},
+      {"SIGN.MEDIA=1A2B3C ", "\\", false},
+      {"SIGN.MEDIA", "", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(NamesMediaLayers(c.name, c.onMedium), c.names) << c.name << " for " << c.onMedium;
+}
+
 }  // namespace

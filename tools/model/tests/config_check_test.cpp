@@ -500,6 +500,50 @@ TEST(EmulatedDepthOnANetworkDrive, NoLayerHelpsAndTheFixSaysSo) {
   }
 }
 
+// On a CD-ROM or removable drive the layers read are the medium's: one that gives the depth serves
+// like any other; where none does, the fix is the program's own Compatibility tab, which alone can
+// set them; and with values for several media it is not known which applies.
+TEST(EmulatedDepthOnRemovableMedia, TheMediumsLayersCountAndOnlyTheTabSetsThem) {
+  using Status = AppLayersReading::Status;
+  struct Case {
+    const char* name;
+    Status status;
+    const char* value;
+    int status16;       // the check's status for DEPTH:16 on Windows 10
+    const char* said;   // in the finding's words
+  };
+  const std::vector<Case> cases = {
+      {"the medium's value gives 16 bits", Status::Found, "~ 16BITCOLOR", kRunsAsWritten, "which gives it 16 bits"},
+      {"the medium's value gives 8 bits", Status::Found, "~ 256COLOR", kRunsOtherwise,
+       "which gives it 8 bits now: tick \"Reduced color mode\" with \"16-bit (65536) color\" on the Compatibility tab "
+       "of the application's Properties with the medium in the drive"},
+      {"no medium's value", Status::NoValue, "", kRunsOtherwise, "Properties with the medium in the drive"},
+      {"several media's values", Status::SeveralMedia, "", kRunsOtherwise, "is not known: tick"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    g_layers = AppLayersReading();
+    g_layers.status = c.status;
+    g_layers.value = c.value;
+    g_layers.place = {AppLocation::RemovableMedia, "D:"};
+    g_layers.media = c.status == Status::SeveralMedia ? 2 : c.status == Status::Found ? 1 : 0;
+    CheckInput input = PlainInput("D:\\Show\\", "DEPTH:16\n");
+    input.windows = {10, 0, 19045};
+    input.layers = ScriptedLayers;
+    ConfigCheck check = CheckConfiguration(input);
+    EXPECT_EQ(Judge(check).status, c.status16);
+    auto found = std::find_if(check.findings.begin(), check.findings.end(),
+                              [](const Finding& f) { return f.kind == FindingKind::EmulatedDepth; });
+    ASSERT_NE(found, check.findings.end());
+    std::string body = FindingBody(*found, check, Rendering::Escaped);
+    EXPECT_NE(body.find(c.said), std::string::npos) << body;
+    // Kavelo2 Settings cannot set them there, and the report's line says where they are kept.
+    EXPECT_EQ(body.find("Kavelo2 Settings"), std::string::npos) << body;
+    std::string report = RenderReport(check, Rendering::Escaped);
+    EXPECT_NE(report.find("; Windows keeps them for the medium in D:"), std::string::npos) << report;
+  }
+}
+
 // --- the in-memory check, as a dialog uses it ----------------------------------------------
 
 // A folder too long for the launcher's paths: the launcher ends at once, and the check says so in
