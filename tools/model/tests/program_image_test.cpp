@@ -1,5 +1,7 @@
-// A program file's head as data: each kind of program, manifests, version strings, and files cut
-// short or built to mislead.
+// A program file's head as data (each kind of program, manifests, version strings, and files cut
+// short or built to mislead), and Windows' rule for the programs it starts only with administrator
+// rights: the versions, levels, names and machines it applies to.
+#include "tools/model/elevation.h"
 #include "tools/model/program_image.h"
 #include "tests/support/program_images.h"
 
@@ -165,6 +167,65 @@ TEST(ProgramImage, ReadsOnlyWhereTheHeadersPointAndWithinItsBudget) {
       ASSERT_LE(total, kProgramHeadBudget) << at;
     }
     EXPECT_EQ(ReadProgramImage(file.substr(0, at)).headersWhole, at >= kTestSectionTable + 224) << at;
+  }
+}
+
+TEST(Elevation, WindowsAsksForAdministratorRightsByManifestOrForAnInstaller) {
+  using R = ElevationReason;
+  const WindowsVersion xp{5, 1, 2600}, unknown{}, vista{6, 0, 6002}, seven{6, 1, 7601}, ten{10, 0, 19045};
+  struct Case {
+    const char* name;
+    WindowsVersion windows;
+    ExecutionLevel level;
+    uint16_t machine;
+    std::string fileName;
+    std::vector<std::pair<std::string, std::string>> strings;
+    ElevationReason reason;
+    std::string word = "";
+  };
+  const ExecutionLevel none = ExecutionLevel::None, admin = ExecutionLevel::RequireAdministrator;
+  const std::vector<Case> cases = {
+      {"no UAC on Windows XP", xp, admin, kMachineI386, "SETUP.EXE", {}, R::None},
+      {"an unknown version counts as an earlier one", unknown, admin, kMachineI386, "SETUP.EXE", {}, R::None},
+      {"requireAdministrator from Vista on", vista, admin, kMachineI386, "game.exe", {}, R::RequiresAdministrator},
+      {"requireAdministrator, 64-bit", ten, admin, kMachineAmd64, "game.exe", {}, R::RequiresAdministrator},
+      {"highestAvailable", ten, ExecutionLevel::HighestAvailable, kMachineI386, "setup.exe", {}, R::HighestAvailable},
+      {"asInvoker stops installer detection", seven, ExecutionLevel::AsInvoker, kMachineI386, "setup.exe", {}, R::None},
+      {"so does a level of no known name", seven, ExecutionLevel::Unknown, kMachineI386, "setup.exe", {}, R::None},
+      {"an installer's name", seven, none, kMachineI386, "SETUP.EXE", {}, R::InstallerName, "setup"},
+      {"anywhere in the name", ten, none, kMachineI386, "GameUpdater.exe", {}, R::InstallerName, "update"},
+      {"uninstall holds install", seven, none, kMachineI386, "Uninstall.exe", {}, R::InstallerName, "install"},
+      {"patch", vista, none, kMachineI386, "PATCH12.EXE", {}, R::InstallerName, "patch"},
+      {"no installer's word", seven, none, kMachineI386, "inst.exe", {}, R::None},
+      {"detection is for 32-bit programs", ten, none, kMachineAmd64, "setup.exe", {}, R::None},
+      {"a version string", seven, none, kMachineI386, "game.exe", {{"FileDescription", "Game Setup"}},
+       R::InstallerVersionString, "setup"},
+      {"the original file name", seven, none, kMachineI386, "game.exe", {{"OriginalFilename", "INSTALL.EXE"}},
+       R::InstallerVersionString, "install"},
+      {"strings detection does not read", seven, none, kMachineI386, "game.exe",
+       {{"Comments", "run setup first"}, {"LegalCopyright", "Update Ltd"}}, R::None},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProgramImage image;
+    image.format = ProgramFormat::Portable;
+    image.level = c.level;
+    image.machine = c.machine;
+    image.versionStrings = c.strings;
+    ElevationNeed need = ElevationNeeded(image, c.fileName, c.windows);
+    EXPECT_EQ(need.reason, c.reason);
+    EXPECT_EQ(need.word, c.word);
+    if (c.reason == R::InstallerVersionString) {
+      EXPECT_EQ(need.key, c.strings[0].first);
+      EXPECT_EQ(need.text, c.strings[0].second);
+    }
+  }
+  // Only a Windows program of today is judged: an old one named like an installer is not.
+  for (ProgramFormat format : {ProgramFormat::Unread, ProgramFormat::NotProgram, ProgramFormat::Dos, ProgramFormat::Segmented}) {
+    ProgramImage image;
+    image.format = format;
+    image.machine = kMachineI386;
+    EXPECT_EQ(ElevationNeeded(image, "SETUP.EXE", seven).reason, R::None);
   }
 }
 
