@@ -125,8 +125,16 @@ typedef LONG_PTR(WINAPI* FARPROC)(void);
 #define DRIVE_CDROM 5u
 
 // Files.
+#define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u
+#define FILE_SHARE_READ 0x00000001u
+#define FILE_SHARE_WRITE 0x00000002u
+#define FILE_SHARE_DELETE 0x00000004u
 #define CREATE_ALWAYS 2
+#define OPEN_EXISTING 3
+#define FILE_BEGIN 0
+#define INVALID_SET_FILE_POINTER ((DWORD)-1)
+#define ERROR_NEGATIVE_SEEK 131L
 #define FILE_ATTRIBUTE_READONLY 0x00000001u
 #define FILE_ATTRIBUTE_HIDDEN 0x00000002u
 #define FILE_ATTRIBUTE_SYSTEM 0x00000004u
@@ -376,7 +384,7 @@ typedef struct _OSVERSIONINFOW {
   WCHAR szCSDVersion[128];
 } OSVERSIONINFOW;
 
-typedef struct _OVERLAPPED OVERLAPPED;  // never used here: every write is synchronous
+typedef struct _OVERLAPPED OVERLAPPED;  // never used here: every read and write is synchronous
 
 typedef struct _WIN32_FIND_DATAW {
   DWORD dwFileAttributes;
@@ -459,6 +467,9 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
                           DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                       LPDWORD lpNumberOfBytesWritten, OVERLAPPED* lpOverlapped);
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                     OVERLAPPED* lpOverlapped);
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, LONG* lpDistanceToMoveHigh, DWORD dwMoveMethod);
 BOOL WINAPI FlushFileBuffers(HANDLE hFile);
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
 BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes);

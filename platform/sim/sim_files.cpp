@@ -1,8 +1,9 @@
 // The simulated file calls: they work on the host's own files as Wine shows them to a Windows
 // program, with the platform's answers where a file is missing, read-only, hidden or system, or
 // in the way. Each call can be scripted to fail (SimFileFailure). Only the forms the programs use
-// are served: CreateFileA creates with CREATE_ALWAYS, and ReplaceFileA is handed a backup name;
-// any other form fails with ERROR_INVALID_PARAMETER.
+// are served: CreateFileA creates with CREATE_ALWAYS or opens for reading with OPEN_EXISTING,
+// SetFilePointer moves from the file's start by a 32-bit distance, and ReplaceFileA is handed a
+// backup name; any other form fails with ERROR_INVALID_PARAMETER.
 #include "platform/sim/sim_platform.h"
 
 #include <fcntl.h>
@@ -139,6 +140,24 @@ bool Rename(const std::string& from, const std::string& to) {
   return true;
 }
 
+// OPEN_EXISTING with GENERIC_READ: like the platform, a file that is not there answers its
+// missing code, and a folder (without FILE_FLAG_BACKUP_SEMANTICS) or a file that may not be read
+// ERROR_ACCESS_DENIED.
+HANDLE OpenForReading(const std::string& host) {
+  HostEntry entry = Look(host);
+  if (!entry.exists) {
+    Refused(static_cast<LONG>(entry.missing));
+    return INVALID_HANDLE_VALUE;
+  }
+  int descriptor = entry.folder ? -1 : open(host.c_str(), O_RDONLY);
+  if (descriptor < 0) {
+    Refused(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  Sim().lastError = 0;
+  return FileHandle(descriptor);
+}
+
 }  // namespace
 
 bool SimIsFileHandle(HANDLE handle) {
@@ -153,11 +172,12 @@ extern "C" {
 // CREATE_ALWAYS: like the platform, writing over an existing file only where that may be written
 // and where the caller asks for the hidden and system attributes it has; otherwise
 // ERROR_ACCESS_DENIED. On success the last-error code says whether the file existed.
-HANDLE WINAPI CreateFileA(LPCSTR name, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD disposition, DWORD flagsAndAttributes,
-                          HANDLE) {
+HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD, SECURITY_ATTRIBUTES*, DWORD disposition,
+                          DWORD flagsAndAttributes, HANDLE) {
   SimCall recording("CreateFileA");
   std::string host;
   if (ScriptedFailure("CreateFileA") || !HostPath(name, host)) return INVALID_HANDLE_VALUE;
+  if (disposition == OPEN_EXISTING && access == GENERIC_READ) return OpenForReading(host);
   if (disposition != CREATE_ALWAYS) {
     Refused(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
@@ -186,6 +206,38 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, OV
   if (count < 0) return Refused(errno == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED);
   *written = static_cast<DWORD>(count);
   return TRUE;
+}
+
+// Like the platform for a synchronous file: as many bytes as the file holds from its pointer, none
+// at its end, which is no failure.
+BOOL WINAPI ReadFile(HANDLE file, LPVOID data, DWORD size, LPDWORD read, OVERLAPPED*) {
+  SimCall recording("ReadFile");
+  *read = 0;
+  if (ScriptedFailure("ReadFile")) return FALSE;
+  ssize_t count = ::read(FileDescriptor(file), data, size);
+  if (count < 0) return Refused(ERROR_ACCESS_DENIED);
+  *read = static_cast<DWORD>(count);
+  return TRUE;
+}
+
+// FILE_BEGIN without a high half: the new position, which may lie past the file's end; a negative
+// distance is refused with ERROR_NEGATIVE_SEEK.
+DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, LONG* high, DWORD method) {
+  SimCall recording("SetFilePointer");
+  if (ScriptedFailure("SetFilePointer")) return INVALID_SET_FILE_POINTER;
+  if (high != nullptr || method != FILE_BEGIN) {
+    Refused(ERROR_INVALID_PARAMETER);
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (distance < 0) {
+    Refused(ERROR_NEGATIVE_SEEK);
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (lseek(FileDescriptor(file), distance, SEEK_SET) < 0) {
+    Refused(ERROR_INVALID_PARAMETER);
+    return INVALID_SET_FILE_POINTER;
+  }
+  return static_cast<DWORD>(distance);
 }
 
 BOOL WINAPI FlushFileBuffers(HANDLE file) {

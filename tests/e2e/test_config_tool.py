@@ -2,8 +2,8 @@
 against it that agree with what the launcher then does (WAITALL with a stub that starts the real
 program included), exit statuses and byte-exact streams, the way back after a launcher that was
 ended by force and beside one that runs, the depth Windows 8 and later only emulate, an
-application's compatibility layers as the registry holds them, and a file the code page cannot
-spell."""
+application Windows starts only with administrator rights, an application's compatibility layers
+as the registry holds them, and a file the code page cannot spell."""
 import time
 import unittest
 
@@ -278,6 +278,24 @@ class ConfigToolTest(harness.EndToEndTest):
                 else:
                     self.assertIn(depth, report)
                     self.assertIn("but not as the file says: on Windows 8 and later", err)
+
+    def test_an_application_windows_takes_for_an_installer_is_a_failed_start(self):
+        # From Windows Vista on, a 32-bit program that asks for no level of rights and is named
+        # like an installer starts only with a request for administrator rights, which the
+        # launcher never makes. The tool reads the program's head through Windows' own file calls.
+        installation = self.installation()
+        config = installation.write("Kavelo2.ini", "WIDTH:800\r\nHEIGHT:600\r\nPATH:SETUP.EXE\r\n")
+        setup = harness.win_path(installation.add_application("SETUP.EXE"))
+        with harness.windows_version("win7", "kavelo2-config.exe"):
+            status, out, err = run_tool("check", harness.win_path(config))
+        if harness.BUILD.arch == "i686":
+            self.assertEqual(status, 1, out)
+            self.assertTrue(err.startswith("kavelo2-config: the launcher will fail to start the application: line 3: "
+                                           f"Windows takes {setup} for an installer, since its name holds \"setup\""),
+                            err)
+        else:
+            # The x86_64 test build's stand-in is a 64-bit program, which Windows never takes for one.
+            self.assertEqual((status, err), (0, ""), out)
 
     def test_layers_are_written_read_back_and_removed_keeping_the_other_names(self):
         installation = self.installation()

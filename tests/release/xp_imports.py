@@ -36,6 +36,9 @@ KERNEL32 = {
     # The launcher's wait for the application's whole process tree (WAITALL).
     "AssignProcessToJobObject": "XP", "CreateJobObjectA": "XP", "QueryInformationJobObject": "XP",
     "ResumeThread": "XP", "SetInformationJobObject": "XP", "TerminateProcess": "XP",
+    # The head of the application's program file, read where its headers point (the tools' check
+    # of the rights Windows starts it with).
+    "ReadFile": "XP", "SetFilePointer": "XP",
 }
 
 USER32 = {

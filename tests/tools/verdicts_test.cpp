@@ -7,6 +7,7 @@
 #include "tools/kavelo2-settings/settings_explain.h"
 #include "tools/machine/files.h"
 #include "tools/model/finding_text.h"
+#include "tests/support/program_images.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -37,6 +38,8 @@ TEST_F(BothTools, GiveOneVerdictForAFile) {
   std::FILE* projector = std::fopen((folder_ + "PROJECTOR.EXE").c_str(), "wb");
   ASSERT_NE(projector, nullptr);
   std::fclose(projector);
+  // A 32-bit program without a manifest, which Windows takes for an installer by its name.
+  ASSERT_TRUE(WriteWholeFile(folder_ + "SETUP.EXE", ProgramFile(TestProgram())));
   struct Case {
     const char* text;  // as the dialog writes it, so that it loads and saves unchanged
     int status;
@@ -46,6 +49,7 @@ TEST_F(BothTools, GiveOneVerdictForAFile) {
   const Case cases[] = {
       {"WIDTH:800\r\nHEIGHT:600\r\n", 0, 0},
       {"WIDTH:800\r\nHEIGHT:600\r\nPATH:Games\\NotThere.exe\r\n", 1, 1},
+      {"WIDTH:800\r\nHEIGHT:600\r\nPATH:SETUP.EXE\r\n", 1, 1},
       {"WIDTH:800\r\nHEIGHT:600\r\nPATH:\\\\server\\share\\show.exe\r\n", 1, 1},
       {"WIDTH:1280\r\n", 3, 3},
       {"WIDTH:1280\r\nSTRICT:1\r\n", 1, 1},

@@ -15,6 +15,7 @@
 #include "tools/model/text_limits.h"
 #include "tools/machine/display.h"
 #include "tools/machine/ntdll_version.h"
+#include "tools/machine/program_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -207,6 +208,10 @@ int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
   input.probe = ProbePath;
   input.layers = [](const std::string& path, AppLayersReading& layers) {
     layers = ReadApplicationLayers(path);
+    return true;
+  };
+  input.image = [](const std::string& path, ProgramImage& image) {
+    image = ReadProgramFile(path);
     return true;
   };
   ConfigCheck check = CheckConfiguration(input);

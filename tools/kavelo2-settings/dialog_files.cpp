@@ -3,7 +3,7 @@
 
 #include "launcher/config_file.h"
 #include "tools/kavelo2-settings/program_files.h"
-#include "tools/kavelo2-settings/version_block.h"
+#include "tools/model/version_block.h"
 #include "tools/machine/ansi_spelling.h"
 #include "tools/machine/files.h"
 #include "tools/model/code_page_text.h"

@@ -2,7 +2,7 @@
 // its code runs.
 #include "tools/kavelo2-settings/program_files.h"
 
-#include "tools/kavelo2-settings/version_block.h"
+#include "tools/kavelo2-settings/launcher_description.h"
 
 std::string ModuleVersionBlock(HMODULE module) {
   HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));  // RT_VERSION

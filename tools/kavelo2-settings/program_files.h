@@ -1,5 +1,5 @@
 // What Kavelo2 Settings reads of program files on Windows: version blocks, and the launchers in a
-// folder. The decisions are the model's (version_block.h, launcher_folder.h).
+// folder. The decisions are the model's (version_block.h, launcher_description.h, launcher_folder.h).
 #pragma once
 
 #include "platform/win32_api.h"

@@ -8,6 +8,7 @@
 #include "tools/machine/display.h"
 #include "tools/machine/files.h"
 #include "tools/machine/ntdll_version.h"
+#include "tools/machine/program_file.h"
 #include "tools/model/ascii_text.h"
 #include "tools/model/text_limits.h"
 
@@ -85,6 +86,11 @@ ConfigCheck CheckWith(const SettingsDocument& document, const Probe& probe, cons
     LayerValueChange change = ComposeLayerValue(reading.value, document.layers, document.windows);
     reading.status = change.remove ? AppLayersReading::Status::NoValue : AppLayersReading::Status::Found;
     reading.value = change.remove ? "" : change.value;
+    return true;
+  };
+  input.image = [&document](const std::string& path, ProgramImage& image) {
+    if (path != document.layersPath) return false;
+    image = document.image;
     return true;
   };
   return CheckConfiguration(input);
@@ -228,6 +234,7 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
   // A new file's settings are those of its application as they stand.
   layersPath.clear();
   layersRead = AppLayersReading();
+  image = ProgramImage();
   layers = layersSaved = AppLayerSettings();
   layersChosen = false;
 }
@@ -289,6 +296,7 @@ void SettingsDocument::Settle() {
   // The settings of the application the file's launcher now starts, as the registry holds them.
   layersPath = ApplicationPath();
   layersRead = ReadApplicationLayers(layersPath);
+  image = ReadProgramFile(layersPath);
   layersSaved = SettingsRead(layersRead);
   if (!layersChosen) layers = layersSaved;
 }

@@ -10,6 +10,7 @@
 #include "tools/model/app_layers.h"
 #include "tools/model/config_check.h"
 #include "tools/model/file_forms.h"
+#include "tools/model/program_image.h"
 #include "tools/model/windows_version.h"
 
 #include <cstdint>
@@ -102,6 +103,9 @@ struct SettingsDocument {
   // What the machine was found to hold at each path the check or the folder's launchers asked
   // about, when the document last settled. Paths not in it are Unknown.
   std::map<std::string, PathKind> found;
+  // The application's program file as a program, read for `layersPath` when the document last
+  // settled.
+  ProgramImage image;
 
   // Fills `catalogue` and `currentMode` from the display, read once with the launcher's calls,
   // and `windows` with the Windows version.
@@ -118,8 +122,8 @@ struct SettingsDocument {
   void Load(const FileText& file, uint64_t size);
 
   // Asks the machine what the check now needs to know: every path it and the folder's launchers
-  // ask about, and the compatibility settings of the application the file's launcher starts, read
-  // anew each time. Done when a file is opened or saved and when the application path has
+  // ask about, and the compatibility settings and the program file of the application the file's
+  // launcher starts, read anew each time. Done when a file is opened or saved and when the application path has
   // settled, never for an edit in between. The user's unsaved choices of the settings stay
   // whatever the application becomes: they are then the new application's.
   void Settle();

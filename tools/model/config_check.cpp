@@ -142,12 +142,24 @@ bool CheckPathValue(const std::string& value, const std::string& programDirector
   return false;
 }
 
+// Whether Windows starts the program at `applicationPath` only with administrator rights, and why.
+bool NeedsElevation(const CheckInput& input, const std::string& applicationPath, ElevationNeed& need) {
+  ProgramImage image;
+  if (!input.image || !input.image(applicationPath, image)) return false;
+  size_t folderEnd = applicationPath.find_last_of("\\/");
+  std::string fileName = folderEnd == std::string::npos ? applicationPath : applicationPath.substr(folderEnd + 1);
+  need = ElevationNeeded(image, fileName, input.windows);
+  return need.reason != ElevationReason::None;
+}
+
 // The application the launcher will start: a PATH value it reads otherwise than it looks, a path
-// too long to start from, or a file this machine does not hold (looked for where the launcher's
-// folder lies on it).
+// too long to start from, a file this machine does not hold (looked for where the launcher's
+// folder lies on it), or one that Windows starts only with administrator rights, which the
+// launcher never asks for.
 void CheckApplication(const CheckInput& input, const LaunchContext& context, const PathEntry& path,
                       ConfigCheck& check) {
   Finding problem(FindingKind::PathEmpty);
+  ElevationNeed need;
   PathKind kind = input.probe != nullptr ? input.probe(context.applicationPath) : PathKind::Unknown;
   size_t length = std::strlen(context.applicationPath);
   if (path.present && CheckPathValue(path.value, input.programDirectory, context.applicationPath, problem)) {
@@ -162,6 +174,10 @@ void CheckApplication(const CheckInput& input, const LaunchContext& context, con
   } else if (kind == PathKind::Folder || kind == PathKind::Missing) {
     problem = Found(kind == PathKind::Folder ? FindingKind::ApplicationIsFolder : FindingKind::ApplicationMissing,
                     kFails, context.applicationPath);
+    problem.count = path.present ? 1 : 0;
+  } else if (kind == PathKind::File && NeedsElevation(input, context.applicationPath, need)) {
+    problem = Found(FindingKind::ApplicationNeedsElevation, kFails, context.applicationPath);
+    problem.elevation = need;
     problem.count = path.present ? 1 : 0;
   } else {
     return;
@@ -286,7 +302,7 @@ bool StopsTheRun(FindingKind kind) {
 }
 
 bool IsApplicationFinding(FindingKind kind) {
-  return kind >= FindingKind::PathEmpty && kind <= FindingKind::ApplicationMissing;
+  return kind >= FindingKind::PathEmpty && kind <= FindingKind::ApplicationNeedsElevation;
 }
 
 bool IsPathValueFinding(FindingKind kind) {

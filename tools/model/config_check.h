@@ -10,6 +10,7 @@
 
 #include "launcher/mode_selection.h"
 #include "tools/model/app_layers.h"
+#include "tools/model/elevation.h"
 #include "tools/model/file_forms.h"
 #include "tools/model/path_kind.h"
 #include "tools/model/selection_facts.h"
@@ -50,6 +51,9 @@ struct CheckInput {
   // or those a dialog is about to save): false when they are not known for that path. Empty
   // reads none.
   std::function<bool(const std::string& applicationPath, AppLayersReading& layers)> layers;
+  // What the application's file is as a program, by its full path, asked only where the probe
+  // finds a file: false when it is not known. Empty reads none.
+  std::function<bool(const std::string& applicationPath, ProgramImage& image)> image;
 };
 
 // What a finding is. The comments name the fields each kind fills: `subject` (what it is
@@ -100,6 +104,8 @@ enum class FindingKind {
   PathNamesFolder,      // subject: the application path; fix: the value with a file name added
   ApplicationIsFolder,  // subject: the application path; count: 1 when a PATH entry names it
   ApplicationMissing,   // subject: the application path; count: 1 when a PATH entry names it
+  ApplicationNeedsElevation,  // subject: the application path; elevation: why Windows starts it
+                              // only with administrator rights; count: 1 when a PATH entry names it
   // What the application sees of the switch.
   EmulatedDepth,  // subject: the application path; numbers: the depths under 32 bits the switch
                   // may ask for, which Windows 8 and later only emulate; number: the depth the
@@ -136,6 +142,7 @@ struct Finding {
   int64_t count = 0;
   int64_t length = 0;
   std::vector<int64_t> numbers;  // where a finding concerns several numbers
+  ElevationNeed elevation;       // for ApplicationNeedsElevation
 };
 
 // True for the findings that end the run without starting the application.

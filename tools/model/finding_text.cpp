@@ -111,6 +111,51 @@ std::string EmulatedDepthText(const Finding& finding, Rendering rendering) {
   return text + now + ": " + tick + ", or set it in Kavelo2 Settings under \"The application on this computer\"";
 }
 
+// Why Windows will not start the application from the launcher, and what the user can do: the
+// launcher starts it without a request for elevation, and Windows answers such a start of a
+// program that needs administrator rights with error 740, which the launcher's box tells as a
+// program in the wrong place.
+std::string ElevationText(const Finding& finding, Rendering rendering) {
+  const ElevationNeed& need = finding.elevation;
+  std::string application = Shown(finding.subject, rendering);
+  std::string installer = "Windows takes " + application + " for an installer, since ";
+  std::string asks;
+  switch (need.reason) {
+    case ElevationReason::RequiresAdministrator:
+      asks = application + " asks in its manifest for administrator rights (requireAdministrator), which Windows "
+                           "gives only to a program started with a request for them";
+      break;
+    case ElevationReason::HighestAvailable:
+      asks = application + " asks in its manifest for its user's highest rights (highestAvailable), which for a "
+                           "user who is an administrator Windows gives only to a program started with a request "
+                           "for them";
+      break;
+    case ElevationReason::InstallerName:
+      asks = installer + "its name holds \"" + need.word + "\"";
+      break;
+    case ElevationReason::InstallerVersionString:
+      asks = installer + "its version information's " + need.key + ", " + Quoted(need.text, rendering) + ", holds \"" +
+             need.word + "\"";
+      break;
+    case ElevationReason::None:
+      break;
+  }
+  bool installerName = need.reason == ElevationReason::InstallerName;
+  if (installerName || need.reason == ElevationReason::InstallerVersionString) {
+    asks += " and it is a 32-bit program whose manifest asks for no level of rights, and starts an installer only "
+            "with a request for administrator rights";
+  }
+  std::string forWhom = need.reason == ElevationReason::HighestAvailable ? " for such a user" : "";
+  std::string text = asks + "; the launcher makes no such request, so" + forWhom +
+                     " Windows refuses to start it (error 740) and the launcher says that the application is in the "
+                     "wrong place or its name is wrong: ";
+  std::string runAsAdministrator = "start the launcher itself with \"Run as administrator\"";
+  if (!installerName) return text + runAsAdministrator;
+  return text + "rename the program to a name without \"setup\", \"install\", \"update\" or \"patch\" and " +
+         (finding.count != 0 ? "write that name after \"PATH:\"" : "name it in a PATH entry") + ", or " +
+         runAsAdministrator;
+}
+
 }  // namespace
 
 std::string DescribeCriterion(const ModeCriterion& criterion) {
@@ -331,6 +376,8 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
       return "there is no file " + Shown(application, rendering) + " on this machine: " +
              (finding.count != 0 ? "write where the application lies after \"PATH:\""
                                  : "put the application there, or name it in a PATH entry");
+    case FindingKind::ApplicationNeedsElevation:
+      return ElevationText(finding, rendering);
     case FindingKind::NoModeEntry:
       return "no WIDTH, HEIGHT, DEPTH or FREQ entry (no message)";
     case FindingKind::NoModeFits:

@@ -10,7 +10,9 @@
 #include "tools/kavelo2-config/config_tool.h"
 #include "tools/model/mode_notation.h"
 #include "tools/machine/display.h"
+#include "tools/machine/files.h"
 #include "tests/support/failing_allocator.h"
+#include "tests/support/program_images.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +29,7 @@
 #include <memory>
 #include <ostream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -1014,7 +1017,9 @@ namespace {
 // The words of the reports, checked whole: each case in tests/reports is a command line (NAME.args,
 // one argument a line, {file} for the configuration; lines beginning with "@" script the simulated
 // machine: "@mode M" the mode in force, "@windows V" its version, "@launcher-running" a launcher
-// that runs, "@fail CALL N ERROR" its file call CALL failing the N-th time, or every time for 0)
+// that runs, "@fail CALL N ERROR" its file call CALL failing the N-th time, or every time for 0,
+// "@program NAME LEVEL [DESCRIPTION]" a 32-bit program file NAME beside the configuration, whose
+// manifest asks for LEVEL ("-": it has none) and whose version block, when given, describes it)
 // and the configuration's plain text (NAME.txt, written in the stored form unless
 // "@plain-file" says to write it as it stands), and NAME.out is what a console shows: the standard
 // output, the standard error and the exit status. A rewording changes those files and no assertion;
@@ -1070,6 +1075,15 @@ TEST_F(ConfigToolTest, WholeReportsOfRepresentativeFilesAreAsWritten) {
         Sim().fileFailures.push_back({call, occurrence, static_cast<DWORD>(error)});
       } else if (line == "@launcher-running") {
         launcherRunning = true;
+      } else if (line.rfind("@program ", 0) == 0) {
+        std::istringstream words(line.substr(9));
+        std::string file, level, description;
+        words >> file >> level;
+        std::getline(words >> std::ws, description);
+        TestProgram program;
+        if (level != "-") program.resources.push_back({24, 1, ManifestAsking(level)});
+        if (!description.empty()) program.resources.push_back({16, 1, VersionBlock({{"FileDescription", description}})});
+        Write(file, ProgramFile(program));
       } else {
         args.push_back(line == "{file}" ? Write("Kavelo2.ini", plainFile ? text : LauncherTransform(text)) : line);
       }
@@ -1077,7 +1091,9 @@ TEST_F(ConfigToolTest, WholeReportsOfRepresentativeFilesAreAsWritten) {
     Script(nullptr, mode, nullptr, windows);
     Sim().mutexAlreadyExists = launcherRunning;
     ToolRun run = Run(args);
-    std::string shown = Replaced(run.out + run.err, folder_, "FOLDER") + "exit status " + std::to_string(run.status) + "\n";
+    // The folder as the tool names it, in its host and its Windows form.
+    std::string shown = Replaced(Replaced(run.out + run.err, FullFolder(folder_), "FOLDER\\"), folder_, "FOLDER") +
+                        "exit status " + std::to_string(run.status) + "\n";
     std::string expectedPath = kReports + name + ".out";
     if (update) {
       ASSERT_TRUE(WriteWholeFile(expectedPath, shown));

@@ -10,7 +10,9 @@
 #include "tools/machine/files.h"
 #include "tools/kavelo2-settings/settings_explain.h"
 #include "tools/kavelo2-settings/trial.h"
-#include "tools/kavelo2-settings/version_block.h"
+#include "tools/kavelo2-settings/launcher_description.h"
+#include "tools/model/version_block.h"
+#include "tests/support/program_images.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -754,51 +756,24 @@ TEST_F(SettingsSaveTest, TheFolderDecidesWhichFileItsLaunchersRead) {
   }
 }
 
-// A version block node as the resource compiler lays it out: its length, its value's length (in
-// UTF-16 units for a text) and type, its UTF-16 key, then its value and its children, each on a
-// 4-byte boundary from the node's start.
-std::string VersionNode(const std::string& key, const std::string& text, std::vector<std::string> children = {}) {
-  auto pad = [](std::string& bytes) { bytes.resize((bytes.size() + 3) & ~size_t(3), '\0'); };
-  std::string node(6, '\0');
-  for (char c : key) node += std::string(1, c) + '\0';
-  node += std::string(2, '\0');
-  pad(node);
-  for (char c : text) node += std::string(1, c) + '\0';
-  if (!text.empty()) node += std::string(2, '\0');
-  size_t units = text.empty() ? 0 : text.size() + 1;
-  for (const std::string& child : children) {
-    pad(node);
-    node += child;
-  }
-  node[0] = static_cast<char>(node.size() & 0xFF);
-  node[1] = static_cast<char>(node.size() >> 8);
-  node[2] = static_cast<char>(units);
-  node[4] = 1;  // a text value
-  return node;
-}
-
-std::string VersionBlock(const std::string& description) {
-  return VersionNode("VS_VERSION_INFO", "",
-                     {VersionNode("StringFileInfo", "",
-                                  {VersionNode("040904B0", "", {VersionNode("CompanyName", "Kavelo"),
-                                                                VersionNode("FileDescription", description),
-                                                                VersionNode("ProductName", "Kavelo2")})}),
-                      VersionNode("VarFileInfo", "")});
+// A version block with the strings the launcher's build writes, and `description`.
+std::string DescribedBlock(const std::string& description) {
+  return VersionBlock({{"CompanyName", "Kavelo"}, {"FileDescription", description}, {"ProductName", "Kavelo2"}});
 }
 
 TEST(SettingsVersionBlocks, TheLauncherIsKnownByItsDescriptionAndEachProgramByItsVersion) {
   const std::string launcher = "Kavelo2 display-mode launcher";
-  EXPECT_EQ(VersionBlockString(VersionBlock(launcher), "FileDescription"), launcher);
-  EXPECT_EQ(VersionBlockString(VersionBlock(launcher), "ProductName"), "Kavelo2");
-  EXPECT_TRUE(VersionBlockNamesLauncher(VersionBlock(launcher)));
+  EXPECT_EQ(VersionBlockString(DescribedBlock(launcher), "FileDescription"), launcher);
+  EXPECT_EQ(VersionBlockString(DescribedBlock(launcher), "ProductName"), "Kavelo2");
+  EXPECT_TRUE(VersionBlockNamesLauncher(DescribedBlock(launcher)));
   // The description itself, whole: not a longer one, nor the same text as another string's value.
-  EXPECT_FALSE(VersionBlockNamesLauncher(VersionBlock(launcher + " (old)")));
-  EXPECT_FALSE(VersionBlockNamesLauncher(VersionBlock("Kavelo2 Settings")));
+  EXPECT_FALSE(VersionBlockNamesLauncher(DescribedBlock(launcher + " (old)")));
+  EXPECT_FALSE(VersionBlockNamesLauncher(DescribedBlock("Kavelo2 Settings")));
   std::string elsewhere = VersionNode("VS_VERSION_INFO", "", {VersionNode("StringFileInfo", "",
                                       {VersionNode("040904B0", "", {VersionNode("Comments", launcher)})})});
   EXPECT_FALSE(VersionBlockNamesLauncher(elsewhere));
   // Cut anywhere, a block is read only as far as it holds together.
-  std::string block = VersionBlock(launcher);
+  std::string block = DescribedBlock(launcher);
   for (size_t size = 0; size < block.size(); ++size) {
     std::string cut = block.substr(0, size);
     EXPECT_FALSE(VersionBlockNamesLauncher(cut)) << size;

@@ -242,6 +242,64 @@ TEST(CheckApplication, WhatThisMachineHoldsDecidesTheStart) {
   }
 }
 
+// A program that Windows starts only with administrator rights is a failed start, since the
+// launcher never asks for them; its file is read only where the probe finds one, by its full path,
+// and Windows' rule is applied to its file name on the version the check is made for.
+TEST(CheckApplication, AProgramWindowsStartsOnlyElevatedFailsTheStart) {
+  ProgramImage installer;
+  installer.format = ProgramFormat::Portable;
+  installer.machine = kMachineI386;
+  struct Case {
+    const char* path;  // the PATH entry's value, or null for none
+    PathKind found;
+    bool known;  // the file could be read
+    WindowsVersion windows;
+    int status;
+    FindingKind kind;  // the application finding, or Switches for none
+  };
+  const WindowsVersion seven{6, 1, 7601}, xp{5, 1, 2600};
+  const Case cases[] = {
+      {"Setup/SETUP.EXE", PathKind::File, true, seven, 1, K::ApplicationNeedsElevation},
+      {"Setup/SETUP.EXE", PathKind::File, true, xp, 0, K::Switches},
+      {"Setup/SETUP.EXE", PathKind::File, false, seven, 0, K::Switches},
+      {"Setup/SETUP.EXE", PathKind::Unknown, true, seven, 0, K::Switches},
+      {"Setup/SETUP.EXE", PathKind::Missing, true, seven, 1, K::ApplicationMissing},
+      // The folder's name is no program's name.
+      {"Setup/GAME.EXE", PathKind::File, true, seven, 0, K::Switches},
+      {nullptr, PathKind::File, true, seven, 0, K::Switches},
+  };
+  ModeCatalogue catalogue = {MakeMode(800, 600, 32, 60)};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.path != nullptr ? c.path : "(no PATH)") + " " + std::to_string(static_cast<int>(c.found)) +
+                 " Windows " + std::to_string(c.windows.major));
+    std::vector<std::string> read;
+    std::string entry = c.path != nullptr ? "PATH:" + std::string(c.path) + "\n" : std::string();
+    CheckInput input = PlainInput("C:\\Show\\", "WIDTH:800\n" + entry);
+    input.modes = &catalogue;
+    input.windows = c.windows;
+    input.probe = [&c](const std::string&) { return c.found; };
+    input.image = [&](const std::string& path, ProgramImage& image) {
+      read.push_back(path);
+      image = installer;
+      return c.known;
+    };
+    ConfigCheck check = CheckConfiguration(input);
+    EXPECT_EQ(Judge(check).status, c.status);
+    bool readable = c.found == PathKind::File;
+    EXPECT_EQ(read, readable ? std::vector<std::string>{check.applicationPath} : std::vector<std::string>());
+    auto found = std::find_if(check.findings.begin(), check.findings.end(),
+                              [](const Finding& f) { return IsApplicationFinding(f.kind); });
+    EXPECT_EQ(found == check.findings.end() ? check.findings.back().kind : found->kind, c.kind);
+    if (c.kind != K::ApplicationNeedsElevation) continue;
+    EXPECT_EQ(Judge(check).cause, &*found);
+    EXPECT_EQ(found->line, 2);
+    EXPECT_EQ(found->count, 1);
+    EXPECT_EQ(found->subject, "C:\\Show\\Setup\\SETUP.EXE");
+    EXPECT_EQ(found->elevation.reason, ElevationReason::InstallerName);
+    EXPECT_EQ(found->elevation.text, "SETUP.EXE");
+  }
+}
+
 // The form of a file: the launcher's own reading stands whenever it accepts an entry, however
 // much the bytes look like UTF-16 or like the other form; only where it accepts none is the file
 // told to be something else, which stops the run.

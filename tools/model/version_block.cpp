@@ -1,14 +1,12 @@
 // Reading version blocks: a tree of nodes, each a length, the length and type of its value, a
 // UTF-16 key, then its value and its children, each part starting on a 4-byte boundary. Every
 // read stays inside the block and inside the node that holds it.
-#include "tools/kavelo2-settings/version_block.h"
+#include "tools/model/version_block.h"
 
 #include <cstdint>
 
 namespace {
 
-// The launcher's FileDescription, as its build writes it (the top-level CMakeLists.txt).
-constexpr const char* kLauncherDescription = KAVELO2_LAUNCHER_DESCRIPTION;
 // The fixed file information starts with its signature, 0xFEEF04BD, in little-endian order; the
 // structure's version and the file version's two halves follow.
 constexpr char kFixedSignature[] = {'\xBD', '\x04', '\xEF', '\xFE'};
@@ -66,30 +64,32 @@ void EachChild(const std::string& block, const Node& parent, Found&& found) {
 
 }  // namespace
 
-std::string VersionBlockString(const std::string& block, const std::string& key) {
+std::vector<std::pair<std::string, std::string>> VersionBlockStrings(const std::string& block) {
+  std::vector<std::pair<std::string, std::string>> strings;
   Node root;
-  std::string text;
-  if (!ReadNode(block, 0, block.size(), root)) return text;
-  bool done = false;
+  if (!ReadNode(block, 0, block.size(), root)) return strings;
   EachChild(block, root, [&](const Node& info) {
     if (info.key != "StringFileInfo") return;
     EachChild(block, info, [&](const Node& table) {
       EachChild(block, table, [&](const Node& entry) {
-        if (done || entry.key != key) return;
+        std::string text;
         for (size_t at = entry.value; at + 2 <= entry.valueEnd; at += 2) {
           uint32_t unit = Word(block, at, 2);
           if (unit == 0) break;
           text += static_cast<char>(unit < 256 ? unit : '?');
         }
-        done = true;
+        strings.emplace_back(entry.key, text);
       });
     });
   });
-  return text;
+  return strings;
 }
 
-bool VersionBlockNamesLauncher(const std::string& block) {
-  return VersionBlockString(block, "FileDescription") == kLauncherDescription;
+std::string VersionBlockString(const std::string& block, const std::string& key) {
+  for (const auto& [name, text] : VersionBlockStrings(block)) {
+    if (name == key) return text;
+  }
+  return "";
 }
 
 std::string VersionBlockVersion(const std::string& block) {
