@@ -329,6 +329,9 @@ BOOL WINAPI ReplaceFileA(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWO
   std::string target, source, aside;
   if (!HostPath(replaced, target) || !HostPath(replacement, source)) return FALSE;
   if (backup == nullptr) return Refused(ERROR_INVALID_PARAMETER);
+  // REPLACEFILE_IGNORE_ACL_ERRORS (4) came with Windows Vista; REPLACEFILE_WRITE_THROUGH (1) is
+  // documented as not supported.
+  if ((flags & ~(SimWindowsAtLeast(6, 0) ? 0x6u : 0x2u)) != 0) return Refused(ERROR_INVALID_PARAMETER);
   if (!HostPath(backup, aside)) return FALSE;
   HostEntry old = Look(target), fresh = Look(source), there = Look(aside);
   if (fails) {

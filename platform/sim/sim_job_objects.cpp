@@ -71,7 +71,7 @@ BOOL WINAPI SetInformationJobObject(HANDLE job, JOBOBJECTINFOCLASS infoClass, LP
 BOOL WINAPI AssignProcessToJobObject(HANDLE job, HANDLE process) {
   SimCall recording("AssignProcessToJobObject");
   if (Fails(job != SimJobHandle() || process != SimProcessHandle(), ERROR_INVALID_HANDLE) ||
-      Fails(Sim().jobs.assignmentFails, ERROR_ACCESS_DENIED)) {
+      Fails(Sim().jobs.launcherInJob && !SimWindowsAtLeast(6, 2), ERROR_ACCESS_DENIED)) {
     return FALSE;
   }
   Sim().jobs.assignments.emplace_back(job, process);

@@ -58,11 +58,13 @@ extern "C" {
 DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR lpFilename, DWORD nSize) {
   SimCall recording("GetModuleFileNameA");
   if (Sim().moduleFails || nSize == 0) return 0;
-  // Like the platform: a path that does not fit is cut, terminated, and answered with nSize.
+  // Like the platform: a path that does not fit is cut and answered with nSize; from Windows
+  // Vista on it is terminated within the buffer, on Windows XP it fills the buffer unterminated.
   size_t length = Sim().modulePath.size();
-  size_t copied = length < nSize ? length : nSize - 1;
+  bool terminates = SimWindowsAtLeast(6, 0);
+  size_t copied = length < nSize ? length : (terminates ? nSize - 1 : nSize);
   std::memcpy(lpFilename, Sim().modulePath.data(), copied);
-  lpFilename[copied] = '\0';
+  if (copied < nSize) lpFilename[copied] = '\0';
   return length < nSize ? static_cast<DWORD>(length) : nSize;
 }
 

@@ -81,8 +81,10 @@ struct SimJobInformation {
 struct SimJobObjects {
   bool creationFails = false;
   bool limitFails = false;
-  // ERROR_ACCESS_DENIED, as Windows 7 and earlier answer for a process that is in a job already.
-  bool assignmentFails = false;
+  // The launcher itself runs in a job (some shells and schedulers start programs in one), so the
+  // programs it starts are in that job too: Windows 7 and earlier refuse to put such a process
+  // into a second job (ERROR_ACCESS_DENIED); jobs nest from Windows 8.
+  bool launcherInJob = false;
   bool resumeFails = false;
   // The accounting query numbered so (from 1) and every later one fail; 0: none fails.
   size_t queryFailsAt = 0;

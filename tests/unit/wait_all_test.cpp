@@ -259,7 +259,7 @@ TEST_P(WaitAllFallback, EachFailureReachesItsFallback) {
   SimJobObjects& jobs = Sim().jobs;
   jobs.creationFails = failing == "CreateJobObjectA";
   jobs.limitFails = failing == "SetInformationJobObject";
-  jobs.assignmentFails = failing == "AssignProcessToJobObject";
+  jobs.launcherInJob = failing == "AssignProcessToJobObject";
   jobs.resumeFails = failing == "ResumeThread";
   Sim().messageWaitFails = failing == "MsgWaitForMultipleObjects";
   Sim().processStartFails = failing == "start";
@@ -321,6 +321,19 @@ INSTANTIATE_TEST_SUITE_P(
                       "wait for process", "CloseHandle process", "QueryInformationJobObject",
                       "wait 250 ms", "QueryInformationJobObject", "CloseHandle job", "restore"}}),
     [](const ::testing::TestParamInfo<FallbackCase>& param) { return std::string(param.param.name); });
+
+// From Windows 8 on jobs nest: a launcher that itself runs in a job still holds the application in
+// its own, and waits for everything it starts.
+TEST_F(WaitAllRun, OnWindows8AndLaterALauncherInAJobStillUsesItsOwn) {
+  Sim().windowsMajor = 10;
+  Sim().windowsMinor = 0;
+  Sim().jobs.launcherInJob = true;
+  Sim().jobs.activeCounts = {1, 0};
+  Run("WIDTH:640\nHEIGHT:480\nWAITALL:1\n");
+  EXPECT_EQ(Sim().jobs.assignments, (std::vector<std::pair<HANDLE, HANDLE>>{{SimJobHandle(), SimProcessHandle()}}));
+  EXPECT_EQ(Sim().jobs.queries.size(), 2u);
+  ExpectNothingLeftBehind();
+}
 
 // Messages that arrive while only the programs the application started still run are dispatched
 // as during the application's own run: the backdrop repaints and answers, and neither they nor a
