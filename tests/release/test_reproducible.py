@@ -24,8 +24,9 @@ def source_files():
 
 
 def build_package(build_folder):
-    subprocess.run(["cmake", "--build", str(build_folder), "--target", "package", "-j",
-                    str(os.cpu_count() or 1)], check=True, capture_output=True)
+    for target in ("all", "package"):
+        subprocess.run(["cmake", "--build", str(build_folder), "--target", target, "-j",
+                        str(os.cpu_count() or 1)], check=True, capture_output=True)
 
 
 def build_copy(source, build_folder):

@@ -28,7 +28,6 @@ constexpr uint32_t kResourceDirectoryHeader = 16;
 constexpr uint32_t kResourceEntrySize = 8;
 constexpr uint32_t kMostDirectoryEntries = 1024;
 constexpr uint32_t kSubdirectory = 0x80000000u;  // the high bit of an entry's offset
-constexpr uint32_t kNamed = 0x80000000u;         // the high bit of an entry's name: a string, not an id
 constexpr uint32_t kVersionType = 16, kManifestType = 24;  // RT_VERSION, RT_MANIFEST
 constexpr uint32_t kMostManifestId = 3;
 // A version block's length is a 16-bit number; a manifest longer than this is read as far as this.
@@ -87,7 +86,7 @@ struct ResourceTree {
   }
 
   struct Entry {
-    uint32_t name;  // an id, or kNamed with a string's offset
+    uint32_t name;  // an id, or with its high bit set a string's offset (matching no id)
     uint32_t leads;  // kSubdirectory with a directory's offset, or a data entry's offset
   };
 
