@@ -101,7 +101,7 @@ Outcome Load(const std::string& modulePath, const uint8_t* data, size_t size) {
   ResetSim();
   Sim().currentMode = MakeMode(1024, 768, 32, 60);
   LaunchContext context(modulePath.c_str());
-  Require(context.HasPaths(), "the folder chosen fits");
+  Require(context.PathsFit(), "the folder chosen fits");
   const std::string directory = context.programDirectory;
   const std::string baseName = context.programBaseName;
   const std::string defaultPath = context.applicationPath;

@@ -72,7 +72,7 @@
 #include "tools/model/ascii_text.h"
 #include "tools/model/check_report.h"
 #include "tools/model/config_check.h"
-#include "tools/model/file_forms.h"
+#include "tools/model/config_text.h"
 #include "tools/model/finding_text.h"
 #include "tools/model/mode_notation.h"
 
@@ -353,7 +353,7 @@ void RenderWithinBounds(const ConfigCheck& check) {
     Require(report.size() >= result.size() && report.compare(report.size() - result.size(), result.size(), result) == 0,
             "the report ends with the result line");
     Verdict judged = Judge(check);
-    Require(judged.status == kRunsAsWritten || judged.status == kFails || judged.status == kRunsOtherwise,
+    Require(judged.status == kRunsAsWritten || judged.status == kFails || judged.status == kRunsNotAsWritten,
             "the verdict is 0, 1 or 3");
     if (judged.status == kRunsAsWritten) Require(verdict + "\n" == result, "a run as written has its result as verdict");
   }

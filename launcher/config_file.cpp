@@ -70,27 +70,21 @@ void DecodeConfigBuffer(char* buffer, size_t count) {
   }
 }
 
-void CloseConfigText(char* bytes, size_t count) {
+void AppendCrAndNul(char* bytes, size_t count) {
   bytes[count] = '\r';
   bytes[count + 1] = '\0';
 }
 
-size_t FinishConfigBuffer(char (&buffer)[kConfigBufferSize], size_t count) {
-  CloseConfigText(buffer, count);
+size_t AppendCrNulAndDecode(char (&buffer)[kConfigBufferSize], size_t count) {
+  AppendCrAndNul(buffer, count);
   DecodeConfigBuffer(buffer, count);
   return count;
 }
 
-size_t ReadPlainText(std::string_view plain, char (&buffer)[kConfigBufferSize]) {
+size_t CopyReadPart(std::string_view plain, char (&buffer)[kConfigBufferSize]) {
   size_t count = std::min(plain.size(), kConfigReadLimit);
   std::memcpy(buffer, plain.data(), count);
-  CloseConfigText(buffer, count);
-  return count;
-}
-
-size_t ReadStoredBytes(std::string_view stored, char (&buffer)[kConfigBufferSize]) {
-  size_t count = ReadPlainText(stored, buffer);
-  DecodeConfigBuffer(buffer, count);
+  AppendCrAndNul(buffer, count);
   return count;
 }
 
@@ -141,10 +135,10 @@ bool ReadIntegerList(const char* text, std::vector<int32_t>& values) {
 }
 
 bool ModeCriterion::ParseEntry(char* entry) {
-  std::string_view key, valueText;
-  if (entry[0] == '\0' || !SplitEntry(entry, key, valueText)) return false;
-  entry[key.size()] = '\0';
-  char* value = entry + key.size() + 1;
+  char* colon = std::strchr(entry, ':');
+  if (entry[0] == '\0' || colon == nullptr) return false;
+  *colon = '\0';
+  char* value = colon + 1;
   UppercaseAscii(entry);
   kind = KindOfKey(entry);
   if (kind == EntryKind::None) return false;

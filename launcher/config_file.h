@@ -91,20 +91,17 @@ using CriteriaList = std::vector<ModeCriterion>;
 // transform is its own inverse.
 void DecodeConfigBuffer(char* buffer, size_t count);
 
-// Closes `count` bytes with the carriage return and the NUL that the launcher puts after what it
-// read; `bytes` has room for both. Neither is decoded.
-void CloseConfigText(char* bytes, size_t count);
+// Writes the carriage return and the NUL that the launcher puts after the `count` bytes it read;
+// `bytes` has room for both.
+void AppendCrAndNul(char* bytes, size_t count);
 
-// What the launcher makes of the `count` bytes it read into `buffer`: closed, then decoded.
-// Answers `count`.
-size_t FinishConfigBuffer(char (&buffer)[kConfigBufferSize], size_t count);
+// What the launcher makes of the `count` bytes it read into `buffer`: the carriage return and the
+// NUL appended, then the bytes read decoded (not those two). Answers `count`.
+size_t AppendCrNulAndDecode(char (&buffer)[kConfigBufferSize], size_t count);
 
-// The launcher's reading of a file whose bytes are `stored` (of any length): its first 998 bytes,
-// closed and decoded. Answers the number of bytes read.
-size_t ReadStoredBytes(std::string_view stored, char (&buffer)[kConfigBufferSize]);
-
-// The same reading for a file whose decoded text is `plain`: its first 998 bytes, closed.
-size_t ReadPlainText(std::string_view plain, char (&buffer)[kConfigBufferSize]);
+// What the launcher reads of a file whose decoded text is `plain`, copied into `buffer`: its first
+// 998 bytes, then the carriage return and the NUL. Answers the number of bytes copied.
+size_t CopyReadPart(std::string_view plain, char (&buffer)[kConfigBufferSize]);
 
 // The launcher's second candidate: its own base name with ".ini", beside it. False when that
 // does not fit the path field, which the launcher counts as not found.

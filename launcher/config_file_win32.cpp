@@ -22,7 +22,7 @@ int LaunchContext::LoadConfiguration(const char* firstCandidate) {
   }
   // One read of up to 998 bytes; the file is closed before anything is parsed.
   char buffer[kConfigBufferSize];
-  size_t count = FinishConfigBuffer(buffer, std::fread(buffer, 1, kConfigReadLimit, file));
+  size_t count = AppendCrNulAndDecode(buffer, std::fread(buffer, 1, kConfigReadLimit, file));
   std::fclose(file);
   if (count == 0) return 0;
   return ApplyConfigurationText(buffer);

@@ -27,7 +27,7 @@ bool ConfigFileReadBy(const char* modulePath, PathText& configPath, Opens&& open
 class LaunchContext {
  public:
   // Builds the record from the module path: the current display mode, asked of the platform,
-  // and the derived paths. When the paths do not fit, all four stay empty and HasPaths() is false.
+  // and the derived paths. When the paths do not fit, all four stay empty and PathsFit() is false.
   explicit LaunchContext(const char* modulePath);
   // The same with the display mode in force given rather than asked of the platform: how the
   // tools apply a configuration exactly as the launcher does.
@@ -35,7 +35,7 @@ class LaunchContext {
   LaunchContext(const LaunchContext&) = delete;
   LaunchContext& operator=(const LaunchContext&) = delete;
 
-  bool HasPaths() const { return configPath[0] != '\0'; }
+  bool PathsFit() const { return configPath[0] != '\0'; }
 
   // Configuration file (config_file.cpp). Answers the number of criteria.
   int LoadConfiguration(const char* firstCandidate);

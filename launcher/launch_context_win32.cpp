@@ -79,7 +79,7 @@ int RunLauncher(HINSTANCE instance, int showCommand) {
   // A directory too long for the files beside it ends the run as silently as an over-long
   // module path: no path is ever cut short.
   std::unique_ptr<LaunchContext> context(new (std::nothrow) LaunchContext(modulePath));
-  if (!context || !context->HasPaths()) return 0;
+  if (!context || !context->PathsFit()) return 0;
 
   if (!ClaimSingleInstance()) return 0;
 

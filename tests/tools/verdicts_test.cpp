@@ -91,7 +91,7 @@ TEST_F(BothTools, GiveOneVerdictForAFile) {
     document.ReadDisplay();
     ASSERT_TRUE(document.Open(folder_, "Kavelo2.ini", {}, reason)) << reason;
     document.folder = FullFolder(folder_);  // as the checker names the launcher's folder
-    document.Settle();
+    document.AskMachine();
     ASSERT_EQ(document.ComposeText(), c.text);
     ConfigCheck check = document.Check();
     std::string pane = ExplainDocument(document, check);

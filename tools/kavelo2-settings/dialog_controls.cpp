@@ -158,9 +158,9 @@ void ShowDocument() {
   ShowLive();
 }
 
-void SettleDocument() {
-  KillTimer(Session().dialog, kSettleTimer);
-  Session().document.Settle();
+void AskMachineAboutDocument() {
+  KillTimer(Session().dialog, kAskMachineTimer);
+  Session().document.AskMachine();
   SetDlgItemTextA(Session().dialog, IDC_FILE_FORM, FormDescription(Session().document).c_str());
   ShowLayers();
   ShowLive();

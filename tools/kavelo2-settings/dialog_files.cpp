@@ -56,7 +56,7 @@ void OpenUnspellablePath(const std::string& path) {
   document.fileName = name;
   document.launchers = launchers;
   document.Load(FileText(), 0);
-  document.Settle();
+  document.AskMachine();
   ShowDocument();
   Tell(UnspellableNameText(folder + name, AnsiCodePage(), Rendering::Ansi), MB_ICONWARNING);
 }

@@ -19,7 +19,7 @@ bool SaveDocument() {
   // The launcher being tried reads the file as it was: nothing is saved until it has ended.
   if (Session().launcher != nullptr) return false;
   TakeSelections();
-  SettleDocument();
+  AskMachineAboutDocument();
   ConfigCheck check = document.Check();
   std::string refusal = RefusalText(document.Refusal(check), check);
   if (!refusal.empty()) {
@@ -42,7 +42,7 @@ bool SaveDocument() {
       Tell(document.fileName + " was saved.\n\n" + LayerOutcomeText(layers, document.layersPath, Rendering::Ansi), MB_ICONWARNING);
     }
   }
-  SettleDocument();
+  AskMachineAboutDocument();
   return true;
 }
 

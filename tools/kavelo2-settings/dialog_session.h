@@ -35,7 +35,7 @@ SettingsSession& Session();
 // Timers of the dialog: the launcher's boxes are looked for while it is tried, and the machine is
 // asked about an application path once typing has paused.
 constexpr UINT_PTR kTrialTimer = 1;
-constexpr UINT_PTR kSettleTimer = 2;
+constexpr UINT_PTR kAskMachineTimer = 2;
 
 // dialog_controls.cpp: the document into the controls and back.
 std::string DialogText(int id);
@@ -49,7 +49,7 @@ void ShowLayers();
 void TakeLayers();
 // Asks the machine what the document now needs (the application path has settled, a file was
 // saved) and shows what it found.
-void SettleDocument();
+void AskMachineAboutDocument();
 
 // dialog_placement.cpp: the frame inside the work area of its monitor, centred when `centre`; a
 // display change passes the screen size it announced.

@@ -48,7 +48,7 @@ void StartTrial() {
   SettingsSession& session = Session();
   SettingsDocument& document = session.document;
   TakeSelections();
-  SettleDocument();
+  AskMachineAboutDocument();
   TrialChoice choice = ChooseTrialLauncher(document);
   if (choice.kind != TrialChoice::Kind::Launcher) {
     Tell(TrialChoiceText(choice, document), MB_ICONWARNING);

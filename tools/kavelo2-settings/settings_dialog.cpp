@@ -17,7 +17,7 @@ namespace {
 constexpr int kValueListIds[kListCount] = {IDC_WIDTHS, IDC_HEIGHTS, IDC_DEPTHS, IDC_RATES};
 // An application path is settled, and the machine asked about it, once typing has paused this
 // long (or the field is left).
-constexpr UINT kSettleMs = 500;
+constexpr UINT kAskMachineMs = 500;
 constexpr const char* kProgramFilter = "Programs (*.exe)\0*.exe\0All files (*.*)\0*.*\0";
 constexpr const char* kConfigurationFilter = "Launcher configurations (*.ini)\0*.ini\0All files (*.*)\0*.*\0";
 
@@ -79,9 +79,9 @@ void OnCommand(WORD id, WORD code) {
       if (code == EN_CHANGE && !session.showing) {
         document.application = DialogText(IDC_APPLICATION);
         ShowLive();
-        SetTimer(session.dialog, kSettleTimer, kSettleMs, nullptr);
+        SetTimer(session.dialog, kAskMachineTimer, kAskMachineMs, nullptr);
       } else if (code == EN_KILLFOCUS) {
-        SettleDocument();
+        AskMachineAboutDocument();
       }
       return;
     case IDC_COLOUR:
@@ -98,7 +98,7 @@ void OnCommand(WORD id, WORD code) {
       std::string path;
       if (PickFile(false, kProgramFilter, document.folder, path)) {
         SetDlgItemTextA(session.dialog, IDC_APPLICATION, StoredApplicationPath(document.folder, path).c_str());
-        SettleDocument();
+        AskMachineAboutDocument();
       }
       return;
     }
@@ -170,7 +170,7 @@ INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
       return TRUE;
     case WM_TIMER:
       if (wParam == kTrialTimer && Session().launcher != nullptr) NoteLauncherBoxes();
-      if (wParam == kSettleTimer) SettleDocument();
+      if (wParam == kAskMachineTimer) AskMachineAboutDocument();
       return TRUE;
     case WM_DISPLAYCHANGE:
       // The first switch while the launcher runs is the one it made; its restore comes later.

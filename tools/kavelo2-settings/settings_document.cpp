@@ -10,7 +10,7 @@
 #include "tools/machine/ntdll_version.h"
 #include "tools/machine/program_file.h"
 #include "tools/model/ascii_text.h"
-#include "tools/model/text_limits.h"
+#include "tools/model/config_text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,10 +21,6 @@
 namespace {
 
 constexpr const char* kProgramTitle = "Kavelo2 Settings";
-// The document asks the machine about what the check asks, and the answers may lead it to ask
-// about more; this many rounds settle any configuration.
-constexpr int kSettleRounds = 4;
-
 size_t ListIndex(EntryKind kind) { return static_cast<size_t>(kind) - static_cast<size_t>(EntryKind::Width); }
 
 DWORD ModeField(const DEVMODEA& mode, EntryKind kind) {
@@ -68,8 +64,9 @@ using Probe = std::function<PathKind(const std::string& path)>;
 ConfigCheck CheckWith(const SettingsDocument& document, const Probe& probe, const std::string& text,
                       bool withChoices) {
   CheckInput input;
-  input.file.bytes = StoredForm(text);
-  input.file.size = input.file.bytes.size();
+  input.file.bytes = text;
+  input.file.size = text.size();
+  input.decoded = true;
   input.inputName = document.fileName;
   input.programDirectory = document.folder;
   input.modes = &document.catalogue;
@@ -94,15 +91,6 @@ ConfigCheck CheckWith(const SettingsDocument& document, const Probe& probe, cons
     return true;
   };
   return CheckConfiguration(input);
-}
-
-// The paths that the check of `document` and its folder's launchers ask about, answered by `probe`.
-void AskedPaths(const SettingsDocument& document, const Probe& probe) {
-  CheckWith(document, probe, document.ComposeText(), true);
-  LauncherFolder folder{document.folder, document.launchers, probe};
-  folder.ReadersOf(document.fileName);
-  folder.TakenOverBy(document.fileName);
-  for (const std::string& launcher : document.launchers) probe(document.folder + launcher);
 }
 
 }  // namespace
@@ -140,7 +128,7 @@ bool SettingsDocument::Open(const std::string& folderPath, const std::string& na
     fileName = name;
     launchers = folderLaunchers;
     Load(FileText(), 0);
-    Settle();
+    AskMachine();
     return true;
   }
   HeldBytes held;
@@ -154,7 +142,7 @@ bool SettingsDocument::Open(const std::string& folderPath, const std::string& na
   fileName = name;
   launchers = folderLaunchers;
   Load(ReadFileText(held.bytes), held.size);
-  Settle();
+  AskMachine();
   return true;
 }
 
@@ -168,17 +156,14 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
 
   // The launcher's own record for a launcher in this folder: what its entries set is what it sets.
   LaunchContext context((folder + "Kavelo2.exe").c_str(), currentMode);
-  char buffer[kConfigBufferSize];
-  ReadPlainText(file.text, buffer);
   std::vector<int32_t> chosen[kListCount];  // the values every entry of a kind accepts
   bool seen[kEntryKindCount + 1] = {};  // by kind, EntryKind::None included
   std::string takenPathEntry;
-  WalkConfigEntries(buffer, [&](char* entry) {
-    std::string original = entry;
-    ModeCriterion criterion;
-    if (!criterion.ParseEntry(entry)) {
-      unshown.push_back({original, UnshownEntry::Reason::Ignored, EntryKind::None});
-      return;
+  for (const CheckedEntry& entry : file.entries) {
+    const ModeCriterion& criterion = entry.parsed;
+    if (!entry.accepted) {
+      unshown.push_back({entry.text, UnshownEntry::Reason::Ignored, EntryKind::None});
+      continue;
     }
     bool again = seen[static_cast<size_t>(criterion.kind)];
     seen[static_cast<size_t>(criterion.kind)] = true;
@@ -189,24 +174,24 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
       // Every entry of a kind must accept the mode, so together they accept the values all name.
       chosen[index] = again ? Common(chosen[index], values) : values;
       if (again && !values.empty()) {
-        unshown.push_back({original,
+        unshown.push_back({entry.text,
                            chosen[index].empty() ? UnshownEntry::Reason::SecondNoCommon : UnshownEntry::Reason::SecondKept,
                            criterion.kind});
       }
-      if (values.empty()) unshown.push_back({original, UnshownEntry::Reason::NoNumber, criterion.kind});
+      if (values.empty()) unshown.push_back({entry.text, UnshownEntry::Reason::NoNumber, criterion.kind});
     } else if (criterion.kind == EntryKind::Path) {
       // The last PATH the launcher takes counts; one that does not fit its folder it leaves.
       if (!applied) {
-        unshown.push_back({original, UnshownEntry::Reason::PathNotTaken, EntryKind::Path});
-        return;
+        unshown.push_back({entry.text, UnshownEntry::Reason::PathNotTaken, EntryKind::Path});
+        continue;
       }
       if (!takenPathEntry.empty()) unshown.push_back({takenPathEntry, UnshownEntry::Reason::ReplacedPath, EntryKind::Path});
       application = criterion.text;
-      takenPathEntry = original;
+      takenPathEntry = entry.text;
     } else if (again) {
-      unshown.push_back({original, UnshownEntry::Reason::SecondSwitch, criterion.kind});
+      unshown.push_back({entry.text, UnshownEntry::Reason::SecondSwitch, criterion.kind});
     }
-  });
+  }
   // The field shows no path for an empty one, and saving then writes no PATH entry: said, since the
   // launcher would then start PROJECTOR.EXE instead of failing on its own folder.
   if (!takenPathEntry.empty() && application.empty()) {
@@ -276,22 +261,21 @@ LauncherFolder SettingsDocument::Launchers() const {
           }};
 }
 
-void SettingsDocument::Settle() {
-  std::set<std::string> asked;
-  std::map<std::string, PathKind> answers;
-  for (int round = 0; round < kSettleRounds; ++round) {
-    size_t before = asked.size();
-    AskedPaths(*this, [&](const std::string& path) {
-      asked.insert(path);
-      auto known = answers.find(path);
-      return known != answers.end() ? known->second : PathKind::Unknown;
-    });
-    for (const std::string& path : asked) {
-      if (answers.count(path) == 0) answers[path] = ProbePath(path);
-    }
-    if (asked.size() == before) break;
-  }
-  found = answers;
+void SettingsDocument::AskMachine() {
+  // With nothing known, the check and the folder's launchers ask about every path that can matter
+  // to them; the machine answers each once.
+  found.clear();
+  std::set<std::string> paths;
+  ConfigCheck check = Check();
+  paths.insert(check.asked.begin(), check.asked.end());
+  LauncherFolder asking{folder, launchers, [&paths](const std::string& path) {
+                          paths.insert(path);
+                          return PathKind::Unknown;
+                        }};
+  asking.ReadersOf(fileName);
+  asking.TakenOverBy(fileName);
+  for (const std::string& launcher : launchers) paths.insert(folder + launcher);
+  for (const std::string& path : paths) found[path] = ProbePath(path);
 
   // The settings of the application the file's launcher now starts, as the registry holds them.
   layersPath = ApplicationPath();

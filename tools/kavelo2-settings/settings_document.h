@@ -9,7 +9,7 @@
 #include "tools/machine/safe_save.h"
 #include "tools/model/app_layers.h"
 #include "tools/model/config_check.h"
-#include "tools/model/file_forms.h"
+#include "tools/model/config_text.h"
 #include "tools/model/program_image.h"
 #include "tools/model/windows_version.h"
 
@@ -121,12 +121,12 @@ struct SettingsDocument {
   // by entry with the launcher's own rules; `catalogue` gives the values the lists offer.
   void Load(const FileText& file, uint64_t size);
 
-  // Asks the machine what the check now needs to know: every path it and the folder's launchers
-  // ask about, and the compatibility settings and the program file of the application the file's
-  // launcher starts, read anew each time. Done when a file is opened or saved and when the application path has
-  // settled, never for an edit in between. The user's unsaved choices of the settings stay
-  // whatever the application becomes: they are then the new application's.
-  void Settle();
+  // Asks the machine, once each, what the check now needs to know: the paths its reading and the
+  // folder's launchers ask about, and the compatibility settings and the program file of the
+  // application the file's launcher starts. Done when a file is opened or saved and when the
+  // application path has settled, never for an edit in between. The user's unsaved choices of the
+  // settings stay whatever the application becomes: they are then the new application's.
+  void AskMachine();
 
   // The application that the launcher reading the saved text starts: its PATH by the launcher's
   // own rule, or PROJECTOR.EXE beside it; "" only when the folder leaves the launcher no paths.

@@ -1,7 +1,7 @@
 // The launcher's paths on the machine the tool runs on, and the files the tools read.
 #pragma once
 
-#include "tools/model/file_forms.h"
+#include "tools/model/config_text.h"
 #include "tools/model/path_kind.h"
 
 #include <cstdio>

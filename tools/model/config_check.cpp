@@ -5,24 +5,33 @@
 #include "launcher/launch_context.h"
 #include "tools/model/ascii_text.h"
 #include "tools/model/entry_notes.h"
-#include "tools/model/text_limits.h"
+#include "tools/model/config_text.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-Finding Found(FindingKind kind, int status, std::string subject = "") {
+Finding MakeFinding(FindingKind kind, int status, std::string subject = "") {
   Finding finding(kind);
   finding.status = status;
   finding.subject = std::move(subject);
   return finding;
 }
 
+// What the machine holds at `path`, asked through the input's probe; the check keeps every path it
+// asks about, which is what a dialog asks the machine about when it settles.
+PathKind Probe(const CheckInput& input, ConfigCheck& check, const std::string& path) {
+  if (input.probe == nullptr) return PathKind::Unknown;
+  check.asked.push_back(path);
+  return input.probe(path);
+}
+
 // How the launcher finds a file of this name in the program directory: Kavelo2.ini always, and
 // NAME.ini for the launcher whose second candidate it is, when no Kavelo2.ini opens there (the
 // launcher's own rules).
-NameRule RuleOfName(const std::string& inputName, const CheckInput& input, std::string& launcherName) {
+NameRule RuleOfName(const std::string& inputName, const CheckInput& input, ConfigCheck& check,
+                    std::string& launcherName) {
   size_t slash = inputName.find_last_of("/\\");
   std::string name = slash == std::string::npos ? inputName : inputName.substr(slash + 1);
   if (SameIgnoringAsciiCase(name, kConfigFileName)) return NameRule::EveryLauncher;
@@ -42,7 +51,7 @@ NameRule RuleOfName(const std::string& inputName, const CheckInput& input, std::
   if (input.probe == nullptr) return NameRule::NamedLauncher;
   // The file NAME.exe reads, by the launcher's own rule: the first candidate that is there.
   PathText reads;
-  auto isFile = [&input](const char* path) { return input.probe(path) == PathKind::File; };
+  auto isFile = [&](const char* path) { return Probe(input, check, path) == PathKind::File; };
   bool found = ConfigFileReadBy(launcher.c_str(), reads, isFile);
   return found && !SameIgnoringAsciiCase(reads, second) ? NameRule::Shadowed : NameRule::NamedLauncher;
 }
@@ -54,37 +63,31 @@ struct PathEntry {
   std::string value;  // with the launcher's slashes turned into backslashes
 };
 
-// The launcher's walk, parse and apply (LaunchContext::ApplyConfigurationText), entry by entry.
-// `text` is the plain text as a whole, for line numbers.
-void CheckEntries(const std::string& text, LaunchContext& context, PathEntry& path, ConfigCheck& check) {
-  char buffer[kConfigBufferSize];
-  ReadPlainText(text, buffer);
-  WalkConfigEntries(buffer, [&](char* entry) {
-    CheckedEntry checked;
-    checked.text = entry;
-    checked.line = LineOf(text, static_cast<size_t>(entry - buffer));
+// The launcher's application of the walked entries (LaunchContext::ApplyConfigurationText), entry
+// by entry, with what each one's value means; the entries become the check's.
+void CheckEntries(std::vector<CheckedEntry>& entries, LaunchContext& context, PathEntry& path, ConfigCheck& check) {
+  for (CheckedEntry& checked : entries) {
     int index = static_cast<int>(check.entries.size());
     auto add = [&](Finding finding) {
       finding.line = checked.line;
       finding.entry = index;
       check.findings.push_back(finding);
     };
-    checked.accepted = checked.parsed.ParseEntry(entry);
     if (!checked.accepted) {
       add(IgnoredEntry(checked.text, checked.parsed.kind));
       checked.parsed = ModeCriterion();
       check.entries.push_back(checked);
-      return;
+      continue;
     }
     bool waitedForAll = context.waitAllEnabled;
     checked.applied = context.ApplyEntry(checked.parsed);
-    if (context.waitAllEnabled && !waitedForAll) add(Found(FindingKind::WaitsForAll, kRunsAsWritten));
+    if (context.waitAllEnabled && !waitedForAll) add(MakeFinding(FindingKind::WaitsForAll, kRunsAsWritten));
     if (checked.parsed.kind == EntryKind::Path) {
       checked.application = context.applicationPath;
       if (checked.applied) {
         path = {true, checked.line, checked.parsed.text};
       } else {
-        add(Found(FindingKind::PathTooLong, kRunsOtherwise, context.applicationPath));
+        add(MakeFinding(FindingKind::PathTooLong, kRunsNotAsWritten, context.applicationPath));
       }
     } else {
       std::string_view key, value;
@@ -92,7 +95,7 @@ void CheckEntries(const std::string& text, LaunchContext& context, PathEntry& pa
       for (const Finding& note : ListNotes(std::string(value), checked.parsed.kind)) add(note);
     }
     check.entries.push_back(checked);
-  });
+  }
 }
 
 bool IsPathBlank(char c) { return c == ' ' || c == '\t'; }
@@ -104,17 +107,17 @@ bool CheckPathValue(const std::string& value, const std::string& programDirector
                     Finding& problem) {
   size_t first = value.find_first_not_of(" \t");
   if (first == std::string::npos) {
-    problem = Found(FindingKind::PathEmpty, kFails);
+    problem = MakeFinding(FindingKind::PathEmpty, kFails);
     return true;
   }
   std::string trimmed = value.substr(first, value.find_last_not_of(" \t") + 1 - first);
   if (trimmed.size() >= 2 && trimmed.front() == '"' && trimmed.back() == '"') {
-    problem = Found(FindingKind::PathQuoted, kFails, application);
+    problem = MakeFinding(FindingKind::PathQuoted, kFails, application);
     problem.fix = trimmed.substr(1, trimmed.size() - 2);
     return true;
   }
   if (trimmed != value) {
-    problem = Found(IsPathBlank(value[0]) ? FindingKind::PathBlankAtStart : FindingKind::PathBlankAtEnd, kFails);
+    problem = MakeFinding(IsPathBlank(value[0]) ? FindingKind::PathBlankAtStart : FindingKind::PathBlankAtEnd, kFails);
     problem.fix = trimmed;
     return true;
   }
@@ -122,20 +125,20 @@ bool CheckPathValue(const std::string& value, const std::string& programDirector
     // \\server\share\rest: the share is reached through a drive letter mapped to it.
     size_t share = value.find('\\', 2);
     size_t rest = share == std::string::npos ? std::string::npos : value.find('\\', share + 1);
-    problem = Found(FindingKind::PathFromShareRoot, kFails, value);
+    problem = MakeFinding(FindingKind::PathFromShareRoot, kFails, value);
     problem.detail = application;
     problem.fix = "N:" + (rest == std::string::npos ? std::string("\\") : value.substr(rest));
     return true;
   }
   if (value[0] == '\\') {
     bool hasDrive = programDirectory.size() >= 2 && programDirectory[1] == ':';
-    problem = Found(FindingKind::PathFromDriveRoot, kFails, value);
+    problem = MakeFinding(FindingKind::PathFromDriveRoot, kFails, value);
     problem.detail = application;
     problem.fix = (hasDrive ? programDirectory.substr(0, 2) : std::string("C:")) + value;
     return true;
   }
   if (value.back() == '\\') {
-    problem = Found(FindingKind::PathNamesFolder, kFails, application);
+    problem = MakeFinding(FindingKind::PathNamesFolder, kFails, application);
     problem.fix = value + "GAME.EXE";
     return true;
   }
@@ -160,23 +163,23 @@ void CheckApplication(const CheckInput& input, const LaunchContext& context, con
                       ConfigCheck& check) {
   Finding problem(FindingKind::PathEmpty);
   ElevationNeed need;
-  PathKind kind = input.probe != nullptr ? input.probe(context.applicationPath) : PathKind::Unknown;
+  PathKind kind = Probe(input, check, context.applicationPath);
   size_t length = std::strlen(context.applicationPath);
   if (path.present && CheckPathValue(path.value, input.programDirectory, context.applicationPath, problem)) {
     // A value read from the share or drive root may still name a file beside the launcher: one
     // this machine holds, or one it cannot look for. A folder there is no file to start.
     bool maybeMeant = problem.kind == FindingKind::PathFromShareRoot || problem.kind == FindingKind::PathFromDriveRoot;
-    if (maybeMeant && (kind == PathKind::File || kind == PathKind::Unknown)) problem.status = kRunsOtherwise;
+    if (maybeMeant && (kind == PathKind::File || kind == PathKind::Unknown)) problem.status = kRunsNotAsWritten;
   } else if (length > kLongestStartablePath) {
-    problem = Found(FindingKind::PathTooLongToStart, kFails, context.applicationPath);
+    problem = MakeFinding(FindingKind::PathTooLongToStart, kFails, context.applicationPath);
     problem.number = static_cast<int64_t>(length);
     problem.count = path.present ? 1 : 0;
   } else if (kind == PathKind::Folder || kind == PathKind::Missing) {
-    problem = Found(kind == PathKind::Folder ? FindingKind::ApplicationIsFolder : FindingKind::ApplicationMissing,
+    problem = MakeFinding(kind == PathKind::Folder ? FindingKind::ApplicationIsFolder : FindingKind::ApplicationMissing,
                     kFails, context.applicationPath);
     problem.count = path.present ? 1 : 0;
   } else if (kind == PathKind::File && NeedsElevation(input, context.applicationPath, need)) {
-    problem = Found(FindingKind::ApplicationNeedsElevation, kFails, context.applicationPath);
+    problem = MakeFinding(FindingKind::ApplicationNeedsElevation, kFails, context.applicationPath);
     problem.elevation = need;
     problem.count = path.present ? 1 : 0;
   } else {
@@ -199,8 +202,8 @@ void CheckSelection(const CheckInput& input, LaunchContext& context, ConfigCheck
   if (choice.pass == SelectionPass::None) {
     selection.index = -1;
     selection.offer = FindNearestOffer(context.criteria, context.modeCatalogue);
-    check.findings.push_back(context.strictMode ? Found(FindingKind::NoModeFitsStrict, kFails)
-                                                : Found(FindingKind::NoModeFits, kRunsOtherwise, application));
+    check.findings.push_back(context.strictMode ? MakeFinding(FindingKind::NoModeFitsStrict, kFails)
+                                                : MakeFinding(FindingKind::NoModeFits, kRunsNotAsWritten, application));
     return;
   }
   selection.strictPass = choice.pass == SelectionPass::Strict;
@@ -210,11 +213,11 @@ void CheckSelection(const CheckInput& input, LaunchContext& context, ConfigCheck
   selection.request = RequestedSwitch(choice.fieldMask, selection.chosen, knowsCurrent ? &context.currentMode : nullptr,
                                       context.modeCatalogue);
   if (selection.request.offered) {
-    check.findings.push_back(Found(FindingKind::Switches, kRunsAsWritten, application));
+    check.findings.push_back(MakeFinding(FindingKind::Switches, kRunsAsWritten, application));
   } else if (context.strictMode) {
-    check.findings.push_back(Found(FindingKind::SwitchLikelyRefusedStrict, kFails));
+    check.findings.push_back(MakeFinding(FindingKind::SwitchLikelyRefusedStrict, kFails));
   } else {
-    check.findings.push_back(Found(FindingKind::SwitchLikelyRefused, kRunsOtherwise, application));
+    check.findings.push_back(MakeFinding(FindingKind::SwitchLikelyRefused, kRunsNotAsWritten, application));
   }
 }
 
@@ -265,7 +268,7 @@ std::vector<DWORD> DepthsUnder32(const ConfigCheck& check) {
 void CheckDepthSeen(const CheckInput& input, ConfigCheck& check) {
   std::vector<DWORD> depths = DepthsUnder32(check);
   if (!EmulatesLowDepths(input.windows) || depths.empty()) return;
-  Finding finding = Found(FindingKind::EmulatedDepth, kRunsOtherwise, check.applicationPath);
+  Finding finding = MakeFinding(FindingKind::EmulatedDepth, kRunsNotAsWritten, check.applicationPath);
   finding.numbers.assign(depths.begin(), depths.end());
   const AppLayersReading& layers = check.layers;
   bool onNetwork = OnNetwork(layers.place);
@@ -322,28 +325,33 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   file.sizeKnown = input.file.sizeKnown;
   file.givenPlain = input.plain;
   FileForm assumed = input.plain ? FileForm::Plain : FileForm::Stored;
-  FileText read = ReadFileText(input.file.bytes, assumed);
+  FileText read;
+  if (input.decoded) {
+    read = {FileForm::Stored, input.file.bytes, 0, WalkEntries(input.file.bytes)};
+  } else {
+    read = ReadFileText(input.file.bytes, assumed);
+  }
   file.form = read.form;
-  if (!context.HasPaths()) {
+  if (!context.PathsFit()) {
     // The launcher itself ends at once in such a folder, as silently as for a module path too long.
     file.programDirectory = input.programDirectory;
-    check.findings.push_back(Found(FindingKind::FolderTooLong, kFails));
+    check.findings.push_back(MakeFinding(FindingKind::FolderTooLong, kFails));
     return check;
   }
   check.made = true;
   file.programDirectory = context.programDirectory;
-  if (!input.inputName.empty()) file.nameRule = RuleOfName(input.inputName, input, file.launcherName);
+  if (!input.inputName.empty()) file.nameRule = RuleOfName(input.inputName, input, check, file.launcherName);
   if (input.file.size == 0) {
-    check.findings.push_back(Found(FindingKind::EmptyFile, kFails));
+    check.findings.push_back(MakeFinding(FindingKind::EmptyFile, kFails));
     return check;
   }
   if (read.form == FileForm::Utf16) {
-    check.findings.push_back(Found(FindingKind::Utf16Text, kFails));
+    check.findings.push_back(MakeFinding(FindingKind::Utf16Text, kFails));
     return check;
   }
 
   PathEntry path;
-  CheckEntries(read.text, context, path, check);
+  CheckEntries(read.entries, context, path, check);
   for (const Finding& limit : TextLimits(read.text, input.file.size, input.file.sizeKnown)) {
     check.findings.push_back(limit);
   }
@@ -357,12 +365,12 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   if (input.layers) check.layersRead = input.layers(check.applicationPath, check.layers);
 
   if (read.form != assumed) {
-    check.findings.push_back(input.plain ? Found(FindingKind::StoredFormGivenAsPlain, kFails)
-                                         : Found(FindingKind::PlainTextFile, kFails, input.inputName));
+    check.findings.push_back(input.plain ? MakeFinding(FindingKind::StoredFormGivenAsPlain, kFails)
+                                         : MakeFinding(FindingKind::PlainTextFile, kFails, input.inputName));
   } else if (context.criteria.empty()) {
-    check.findings.push_back(Found(FindingKind::NoModeEntry, kFails));
+    check.findings.push_back(MakeFinding(FindingKind::NoModeEntry, kFails));
   } else if (input.modes == nullptr) {
-    check.findings.push_back(Found(FindingKind::PicksFirstFit, kRunsAsWritten, context.applicationPath));
+    check.findings.push_back(MakeFinding(FindingKind::PicksFirstFit, kRunsAsWritten, context.applicationPath));
   } else {
     CheckSelection(input, context, check);
   }
@@ -378,7 +386,7 @@ Verdict Judge(const ConfigCheck& check) {
   };
   verdict.cause = first([](const Finding& finding) { return StopsTheRun(finding.kind); });
   if (verdict.cause == nullptr) verdict.cause = first([](const Finding& finding) { return finding.status == kFails; });
-  if (verdict.cause == nullptr) verdict.cause = first([](const Finding& finding) { return finding.status == kRunsOtherwise; });
+  if (verdict.cause == nullptr) verdict.cause = first([](const Finding& finding) { return finding.status == kRunsNotAsWritten; });
   verdict.status = verdict.cause != nullptr ? verdict.cause->status : kRunsAsWritten;
   return verdict;
 }

@@ -35,7 +35,7 @@ size_t EditDistance(const std::string& a, const std::string& b) {
 
 Finding EntryFinding(FindingKind kind, std::string subject = "", std::string fix = "") {
   Finding finding(kind);
-  finding.status = kRunsOtherwise;
+  finding.status = kRunsNotAsWritten;
   finding.subject = std::move(subject);
   finding.fix = std::move(fix);
   return finding;

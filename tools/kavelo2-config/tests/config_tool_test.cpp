@@ -160,7 +160,7 @@ TEST_F(ConfigToolTest, EncodeGivesWhatTheLauncherDecodesBackAndDecodeUndoesIt) {
     // The launcher's own read of the stored file gives back the first 998 bytes of the text.
     std::FILE* file = std::fopen(Path("stored.ini").c_str(), "rb");
     char buffer[kConfigBufferSize];
-    size_t count = FinishConfigBuffer(buffer, std::fread(buffer, 1, kConfigReadLimit, file));
+    size_t count = AppendCrNulAndDecode(buffer, std::fread(buffer, 1, kConfigReadLimit, file));
     std::fclose(file);
     EXPECT_EQ(std::string(buffer, count), text.substr(0, kConfigReadLimit));
 

@@ -44,10 +44,7 @@ SettingsDocument Loaded(const std::string& text) {
   document.folder = "C:\\Games\\Old\\";
   document.catalogue = Display();
   document.currentMode = Display()[2];
-  FileText file;
-  file.form = FileForm::Stored;
-  file.text = text;
-  document.Load(file, text.size());
+  document.Load({FileForm::Stored, text, 0, WalkEntries(text)}, text.size());
   return document;
 }
 
@@ -462,7 +459,7 @@ TEST(SettingsApplicationLayers, ReadForTheApplicationJudgedAsTheyWillBeAndWritte
   Sim().registry.keys[key][game] = {1 /* REG_SZ */, std::string("~ RUNASADMIN\0", 13)};
   SettingsDocument document = Loaded("WIDTH:800\nHEIGHT:600\nDEPTH:16\nPATH:game.exe\n");
   document.windows = {10, 0, 19045};
-  document.Settle();
+  document.AskMachine();
   EXPECT_EQ(document.layersPath, "C:\\Games\\Old\\game.exe");
   EXPECT_TRUE(document.LayersApply());
   EXPECT_EQ(document.layers, AppLayerSettings());
@@ -483,7 +480,7 @@ TEST(SettingsApplicationLayers, ReadForTheApplicationJudgedAsTheyWillBeAndWritte
   // A program on a network drive gets no settings from Windows: none are offered or written.
   Sim().driveTypes['N'] = DRIVE_REMOTE;
   document.application = "N:\\Games\\game.exe";
-  document.Settle();
+  document.AskMachine();
   EXPECT_FALSE(document.LayersApply());
   document.layers.run640x480 = true;
   EXPECT_EQ(document.SaveLayers().result, LayerWriteOutcome::Result::OnNetwork);
@@ -519,7 +516,7 @@ TEST(SettingsApplicationLayers, OnRemovableMediaTheMediumsSettingsAreShownAndNon
     SettingsDocument document = Loaded("WIDTH:800\nHEIGHT:600\nDEPTH:16\nPATH:D:\\Setup\\game.exe\n");
     document.windows = {10, 0, 19045};
     document.ChooseLayers({ReducedColour::EightBit, false, false});  // for the application before
-    document.Settle();
+    document.AskMachine();
     EXPECT_FALSE(document.LayersApply());
     EXPECT_EQ(document.layersSaved, c.shown);
     std::string note = LayersNote(document);
@@ -563,12 +560,9 @@ TEST(SettingsApplicationLayers, TheGroupIsForTheApplicationTheFilesLauncherStart
     ResetSim();
     SettingsDocument document = Loaded("");
     document.folder = c.folder;
-    FileText file;
-    file.form = FileForm::Stored;
-    file.text = c.text;
-    document.Load(file, c.text.size());
+    document.Load({FileForm::Stored, c.text, 0, WalkEntries(c.text)}, c.text.size());
     document.application = c.application;
-    document.Settle();
+    document.AskMachine();
     EXPECT_EQ(document.layersPath, c.path);
     EXPECT_EQ(document.ApplicationPath(), c.path);
   }
@@ -597,12 +591,12 @@ TEST(SettingsApplicationLayers, UnsavedChoicesStayWhateverTheApplicationBecomes)
     if (c.passingHolds) Sim().registry.keys[key][SimCapitals("C:\\Games\\Old\\game.ex")] = {REG_SZ, c.passingHolds};
     SettingsDocument document = Loaded("WIDTH:640\nPATH:game.exe\n");
     document.windows = {10, 0, 19045};
-    document.Settle();
+    document.AskMachine();
     ASSERT_FALSE(document.IsChanged());
     document.ChooseLayers(c.chosen);
     for (const char* typed : {"game.ex", "game.exe"}) {
       document.application = typed;
-      document.Settle();
+      document.AskMachine();
       EXPECT_EQ(document.layers, c.chosen) << typed;
     }
     EXPECT_TRUE(document.IsChanged());
@@ -793,7 +787,7 @@ TEST_F(SettingsSaveTest, SavingAsksBeforeItMakesTheLauncherDoNothingOrReadAnothe
   auto question = [this] { return document_.Question(document_.Check()); };
   document_.folder = FullFolder(folder_);
   document_.form = FileForm::Stored;
-  document_.Settle();
+  document_.AskMachine();
   EXPECT_EQ(question().kind, Kind::None);
   Select(document_, EntryKind::Width, {});
   EXPECT_EQ(question().kind, Kind::LauncherDoesNothing);
@@ -802,7 +796,7 @@ TEST_F(SettingsSaveTest, SavingAsksBeforeItMakesTheLauncherDoNothingOrReadAnothe
   Select(document_, EntryKind::Width, {640});
   document_.form = FileForm::Missing;
   document_.launchers = {"Show.exe"};
-  document_.Settle();
+  document_.AskMachine();
   EXPECT_EQ(question().kind, Kind::TakesLaunchersOver);
   EXPECT_EQ(question().takenOver, (std::vector<std::pair<std::string, std::string>>{{"Show.exe", "Show.ini"}}));
   // Once saved, Show.exe reads it, and Try starts Show.exe, when it is there.
@@ -810,10 +804,10 @@ TEST_F(SettingsSaveTest, SavingAsksBeforeItMakesTheLauncherDoNothingOrReadAnothe
   EXPECT_EQ(choice.kind, TrialChoice::Kind::LauncherGone);
   EXPECT_EQ(choice.launcher, "Show.exe");
   ASSERT_TRUE(WriteWholeFile(folder_ + "Show.exe", ""));
-  document_.Settle();
+  document_.AskMachine();
   EXPECT_EQ(ChooseTrialLauncher(document_).kind, TrialChoice::Kind::Launcher);
   document_.fileName = "Other.ini";
-  document_.Settle();
+  document_.AskMachine();
   choice = ChooseTrialLauncher(document_);
   EXPECT_EQ(choice.kind, TrialChoice::Kind::NoneReadsTheFile);
   EXPECT_EQ(choice.reads, (std::vector<std::pair<std::string, std::string>>{{"Show.exe", "Show.ini"}}));
@@ -848,7 +842,7 @@ TEST_F(SettingsSaveTest, ARefusedLayersWriteLeavesTheFileSavedAndTheSettingsAsTh
     document_.application = "x.exe";
     const std::string application = SimCapitals(document_.folder + "x.exe");
     Sim().registry.keys[key][application] = c.held;
-    document_.Settle();
+    document_.AskMachine();
     document_.ChooseLayers({ReducedColour::Off, true, false});
     ASSERT_TRUE(document_.LayersChanged());
     Sim().registry.failingCall = c.failingCall;
@@ -872,15 +866,15 @@ TEST_F(SettingsSaveTest, TheTriedCheckIsOfTheSavedFileWithTheSettingsTheRegistry
   Select(document_, EntryKind::Width, {800});
   Select(document_, EntryKind::Height, {600});
   Select(document_, EntryKind::Depth, {16});
-  document_.Settle();
+  document_.AskMachine();
   ASSERT_TRUE(document_.Save().Saved());
   auto status = [](const ConfigCheck& check) { return Judge(check).status; };
   document_.ChooseLayers({ReducedColour::SixteenBit, false, false});
   EXPECT_EQ(status(document_.Check()), kRunsAsWritten);  // as saving will leave them
-  EXPECT_EQ(status(document_.SavedCheck()), kRunsOtherwise);  // as a launcher started now finds them
+  EXPECT_EQ(status(document_.SavedCheck()), kRunsNotAsWritten);  // as a launcher started now finds them
   Sim().registry.failingCall = "RegCreateKeyExA";
   ASSERT_EQ(document_.SaveLayers().result, LayerWriteOutcome::Result::Failed);
-  EXPECT_EQ(status(document_.SavedCheck()), kRunsOtherwise);
+  EXPECT_EQ(status(document_.SavedCheck()), kRunsNotAsWritten);
 
   // An edit after the trial leaves its check as it was, and the report no longer shows the document.
   TrialOutcome trial = TrialOf(document_);

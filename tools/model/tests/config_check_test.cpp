@@ -480,7 +480,7 @@ TEST_P(EmulatedDepth, IsToldFromARealOneByTheWindowsVersionPassedIn) {
       std::string body = FindingBody(*found, check, Rendering::Escaped);
       EXPECT_NE(body.find(c.said), std::string::npos) << body;
       EXPECT_NE(RenderReport(check, Rendering::Escaped).find("\ndepth: " + body + "\nresult: "), std::string::npos);
-      if (c.statusFrom8 == kRunsOtherwise && Judge(check).cause == &*found) {
+      if (c.statusFrom8 == kRunsNotAsWritten && Judge(check).cause == &*found) {
         EXPECT_EQ(VerdictLine(check, Rendering::Escaped), "the launcher starts the application, but not as the file says: " + body);
       }
     }
@@ -545,7 +545,7 @@ TEST(EmulatedDepthOnANetworkDrive, NoLayerHelpsAndTheFixSaysSo) {
     input.windows = {10, 0, 19045};
     input.layers = ScriptedLayers;
     ConfigCheck check = CheckConfiguration(input);
-    EXPECT_EQ(Judge(check).status, kRunsOtherwise);
+    EXPECT_EQ(Judge(check).status, kRunsNotAsWritten);
     std::string report = RenderReport(check, Rendering::Escaped);
     EXPECT_NE(report.find("which Windows applies only to programs on local drives: copy the application to a local "
                           "drive and set it there"),
@@ -572,11 +572,11 @@ TEST(EmulatedDepthOnRemovableMedia, TheMediumsLayersCountAndOnlyTheTabSetsThem) 
   };
   const std::vector<Case> cases = {
       {"the medium's value gives 16 bits", Status::Found, "~ 16BITCOLOR", kRunsAsWritten, "which gives it 16 bits"},
-      {"the medium's value gives 8 bits", Status::Found, "~ 256COLOR", kRunsOtherwise,
+      {"the medium's value gives 8 bits", Status::Found, "~ 256COLOR", kRunsNotAsWritten,
        "which gives it 8 bits now: tick \"Reduced color mode\" with \"16-bit (65536) color\" on the Compatibility tab "
        "of the application's Properties with the medium in the drive"},
-      {"no medium's value", Status::NoValue, "", kRunsOtherwise, "Properties with the medium in the drive"},
-      {"several media's values", Status::SeveralMedia, "", kRunsOtherwise, "is not known: tick"},
+      {"no medium's value", Status::NoValue, "", kRunsNotAsWritten, "Properties with the medium in the drive"},
+      {"several media's values", Status::SeveralMedia, "", kRunsNotAsWritten, "is not known: tick"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
