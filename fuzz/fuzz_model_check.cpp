@@ -537,7 +537,7 @@ void RoundTripDocument(const SetUp& setUp, const std::string& folder, const Disp
   }
   Require(first.strict == second.strict && first.backdrop == second.backdrop && first.waitAll == second.waitAll,
           "a saved document has the same switches");
-  Require(second.application == (first.application.empty() ? "" : StoredApplicationPath(folder, first.application)),
+  Require(second.application == (first.application.empty() ? "" : PathValueFor(folder, first.application)),
           "a saved document's application is the one saving writes");
   Require(SameIgnoringAsciiCase(ApplicationOf(folder, first.application), ApplicationOf(folder, second.application)),
           "a saved document names the same application file");

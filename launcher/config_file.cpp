@@ -95,10 +95,20 @@ bool SecondConfigCandidate(const char* programDirectory, const char* programBase
 
 bool ResolveApplicationPath(const char* programDirectory, const char* value,
                             PathText& applicationPath) {
-  // Only a colon in second place makes a value absolute; the check never reads past the end.
-  bool hasDrive = value[0] != '\0' && value[1] == ':';
-  if (hasDrive) return ComposePath(applicationPath, {value});
+  if (NamesADrive(value)) return ComposePath(applicationPath, {value});
   return ComposePath(applicationPath, {programDirectory, value});
+}
+
+std::string PathValueFor(const std::string& programDirectory, std::string applicationPath) {
+  std::string folder = programDirectory;
+  ToBackslashes(folder.data());
+  ToBackslashes(applicationPath.data());
+  bool inside = !folder.empty() && applicationPath.size() > folder.size() &&
+                std::equal(folder.begin(), folder.end(), applicationPath.begin(),
+                           [](char a, char b) { return UpperAscii(a) == UpperAscii(b); });
+  if (!inside) return applicationPath;
+  std::string rest = applicationPath.substr(folder.size());
+  return rest[0] == '\\' || NamesADrive(rest) ? applicationPath : rest;
 }
 
 const char* ReadInteger(const char* text, int32_t& value, const char** digits) {

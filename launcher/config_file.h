@@ -119,10 +119,20 @@ bool FindConfigFile(const char* firstCandidate, const char* programDirectory,
          opens(static_cast<const char*>(configPath));
 }
 
-// Sets `applicationPath` from a PATH value: a value with a drive colon in second place as it
-// stands, any other behind `programDirectory`. False, and nothing changed, when it does not fit.
+// The launcher's one test of a full path: a value whose second character is a colon names a drive
+// (as in C:); nothing else does, a value starting at a backslash neither.
+inline bool NamesADrive(std::string_view value) { return value.size() >= 2 && value[1] == ':'; }
+
+// Sets `applicationPath` from a PATH value: a value that names a drive as it stands, any other
+// behind `programDirectory`. False, and nothing changed, when it does not fit.
 bool ResolveApplicationPath(const char* programDirectory, const char* value,
                             PathText& applicationPath);
+
+// The rule's inverse: the PATH value that names `applicationPath` to a launcher in
+// `programDirectory`, relative when the path lies inside that folder and its rest reads back as
+// that path (it neither names a drive nor starts at a backslash, which looks like the drive's
+// root), else the path as given; slashes become backslashes either way.
+std::string PathValueFor(const std::string& programDirectory, std::string applicationPath);
 
 // Reads one integer at `text` as "%i" does (blanks, sign, 0x hex, 0 octal, decimal; modulo
 // 2^32). Answers the position after it, or null when no number starts there. `digits`, when

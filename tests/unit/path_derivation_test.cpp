@@ -2,6 +2,8 @@
 #include "launcher/launch_context.h"
 #include "tests/unit/launcher_fixture.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -67,6 +69,39 @@ TEST(ApplicationPathResolution, DriveValuesStandAloneAndOthersFollowTheDirectory
   EXPECT_FALSE(ResolveApplicationPath(longDirectory.c_str(), std::string(30, 'a').c_str(),
                                       application));
   EXPECT_STREQ(application, "C:\\Show\\x");
+}
+
+// The PATH value the tools write for an application, read back by the launcher's own rule, names
+// that application: relative inside the folder where that reads back the same, whole otherwise.
+TEST(ApplicationPathResolution, TheValueWrittenForAPathReadsBackAsThatPath) {
+  struct Case {
+    const char* folder;
+    const char* path;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"C:\\Games\\Old\\", "C:\\Games\\Old\\run.exe", "run.exe"},
+      {"C:\\Games\\Old\\", "c:/GAMES/old/sub/run.exe", "sub\\run.exe"},
+      {"C:\\Games\\Old\\", "C:\\Games\\Older\\run.exe", "C:\\Games\\Older\\run.exe"},
+      {"C:\\Games\\Old\\", "C:\\Games\\Old\\", "C:\\Games\\Old\\"},
+      {"", "C:\\run.exe", "C:\\run.exe"},
+      // A rest the launcher would read as another drive, or that looks like the drive's root,
+      // stays whole.
+      {"Z:\\", "Z:\\T:480", "Z:\\T:480"},
+      {"C:\\Games\\Old\\", "C:\\Games\\Old\\D:run.exe", "C:\\Games\\Old\\D:run.exe"},
+      {"C:\\Games\\Old\\", "c:/games/old//run.exe", "c:\\games\\old\\\\run.exe"},
+  };
+  for (const Case& c : cases) {
+    std::string value = PathValueFor(c.folder, c.path);
+    EXPECT_EQ(value, c.value) << c.folder << " " << c.path;
+    PathText read = "";
+    ASSERT_TRUE(ResolveApplicationPath(c.folder, value.c_str(), read));
+    std::string path = c.path;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    EXPECT_TRUE(std::equal(path.begin(), path.end(), read, read + std::strlen(read),
+                           [](char a, char b) { return UpperAscii(a) == UpperAscii(b); }))
+        << value << " reads back as " << read;
+  }
 }
 
 // The run sequence on module paths at and past the limit of the path field.

@@ -97,7 +97,7 @@ void OnCommand(WORD id, WORD code) {
     case IDC_BROWSE: {
       std::string path;
       if (PickFile(false, kProgramFilter, document.folder, path)) {
-        SetDlgItemTextA(session.dialog, IDC_APPLICATION, StoredApplicationPath(document.folder, path).c_str());
+        SetDlgItemTextA(session.dialog, IDC_APPLICATION, PathValueFor(document.folder, path).c_str());
         AskMachineAboutDocument();
       }
       return;

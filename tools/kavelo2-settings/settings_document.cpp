@@ -236,7 +236,7 @@ std::string SettingsDocument::ComposeText() const {
   if (strict) text += "STRICT:1\r\n";
   if (backdrop) text += "BACKDROP:1\r\n";
   if (waitAll) text += "WAITALL:1\r\n";
-  if (!application.empty()) text += "PATH:" + StoredApplicationPath(folder, application) + "\r\n";
+  if (!application.empty()) text += "PATH:" + PathValueFor(folder, application) + "\r\n";
   return text;
 }
 
@@ -367,16 +367,4 @@ bool SettingsDocument::FileChanged() const {
 std::string SettingsDocument::WindowTitle() const {
   std::string name = fileName.empty() ? "Kavelo2.ini" : fileName;
   return (IsChanged() ? "*" : "") + name + " - " + kProgramTitle;
-}
-
-std::string StoredApplicationPath(const std::string& folder, const std::string& path) {
-  std::string value = Backslashed(path);
-  std::string base = Backslashed(folder);
-  if (base.empty() || value.size() <= base.size()) return value;
-  if (!SameIgnoringAsciiCase(std::string_view(value).substr(0, base.size()), base)) return value;
-  // The rest is read as a file in the folder only when it neither names a drive (which the
-  // launcher takes as a full path) nor starts at a backslash (which looks like the drive's root).
-  std::string rest = value.substr(base.size());
-  if (rest[0] == '\\' || (rest.size() >= 2 && rest[1] == ':')) return value;
-  return rest;
 }

@@ -184,6 +184,3 @@ struct SettingsDocument {
   std::string savedText;  // ComposeText() as last loaded or saved
 };
 
-// The PATH value for an application path: relative when the path lies inside `folder` (a
-// Windows folder ending in a backslash), otherwise as given.
-std::string StoredApplicationPath(const std::string& folder, const std::string& path);

@@ -131,7 +131,7 @@ bool CheckPathValue(const std::string& value, const std::string& programDirector
     return true;
   }
   if (value[0] == '\\') {
-    bool hasDrive = programDirectory.size() >= 2 && programDirectory[1] == ':';
+    bool hasDrive = NamesADrive(programDirectory);
     problem = MakeFinding(FindingKind::PathFromDriveRoot, kFails, value);
     problem.detail = application;
     problem.fix = (hasDrive ? programDirectory.substr(0, 2) : std::string("C:")) + value;

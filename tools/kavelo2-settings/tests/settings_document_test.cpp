@@ -282,30 +282,6 @@ TEST(SettingsDocumentCompose, LoadingWhatWasWrittenGivesTheSameSettings) {
                                            EntryKind::Strict, EntryKind::Path}));
 }
 
-TEST(SettingsDocumentCompose, StoredApplicationPath) {
-  struct Case {
-    const char* folder;
-    const char* path;
-    const char* stored;
-  };
-  const Case cases[] = {
-      {"C:\\Games\\Old\\", "C:\\Games\\Old\\run.exe", "run.exe"},
-      {"C:\\Games\\Old\\", "c:/GAMES/old/sub/run.exe", "sub\\run.exe"},
-      {"C:\\Games\\Old\\", "C:\\Games\\Older\\run.exe", "C:\\Games\\Older\\run.exe"},
-      {"C:\\Games\\Old\\", "C:\\Games\\Old\\", "C:\\Games\\Old\\"},
-      {"C:\\Games\\Old\\", "run.exe", "run.exe"},
-      {"", "C:\\run.exe", "C:\\run.exe"},
-      // A rest that the launcher would read as another drive, or that looks like the drive's
-      // root, stays whole.
-      {"Z:\\", "Z:\\T:480", "Z:\\T:480"},
-      {"C:\\Games\\Old\\", "C:\\Games\\Old\\D:run.exe", "C:\\Games\\Old\\D:run.exe"},
-      {"C:\\Games\\Old\\", "c:/games/old//run.exe", "c:\\games\\old\\\\run.exe"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(StoredApplicationPath(c.folder, c.path), c.stored) << c.folder << " " << c.path;
-  }
-}
-
 TEST(SettingsDocumentCompose, RefusesTextTheLauncherCannotRead) {
   using Kind = SaveRefusal::Kind;
   // Widths the display does not offer stay selected: with 150 of them the text nears the limit
