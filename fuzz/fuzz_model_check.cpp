@@ -341,7 +341,7 @@ void RenderWithinBounds(const ConfigCheck& check) {
   }
   Require(!check.findings.empty(), "a check tells what the run does");
   // The console's words and the dialog's alike.
-  for (Rendering rendering : {Rendering::Escaped, Rendering::Ansi}) {
+  for (Rendering rendering : {Rendering::Escaped, Rendering::Dialog}) {
     std::string report = RenderReport(check, rendering);
     std::string verdict = VerdictLine(check, rendering);
     g_longestReport = std::max(g_longestReport, report.size());

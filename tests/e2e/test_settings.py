@@ -246,8 +246,9 @@ class SettingsTest(harness.EndToEndTest):
         installation.write("Kavelo2.ini", "WIDTH:800\r\nHEIGHT:600\r\nBACKDROP:1\r\nPATH:Games\\NotThere.exe\r\n")
         missing = harness.win_path(installation.folder) + "\\Games\\NotThere.exe"
         with SettingsDialog(installation) as dialog:
-            verdict = ("the launcher will fail to start the application: line 4: there is no file " + missing +
-                       " on this machine: write where the application lies after \"PATH:\"")
+            # In the dialog's words: its Application field, and no line of the text saving writes.
+            verdict = ("the launcher will fail to start the application: there is no file " + missing +
+                       " on this machine: write where the application lies in the Application field")
             self.assertEqual(text("explanation").split("\r\n")[0], verdict)
             drive("keys", "alt+t")
             self.assertTrue(harness.wait_for_desktop("800x600"), "the launcher did not switch")

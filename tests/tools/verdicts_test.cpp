@@ -33,7 +33,8 @@ class BothTools : public ::testing::Test {
 };
 
 // The checker and the dialog judge a file alike: the same exit status, and the checker's one line
-// (its error line, or its result) is the first line of the dialog's explanation.
+// (its error line, or its result) is the dialog's verdict as the console words it (the dialog's
+// own words name its controls instead of the file's entries and lines).
 TEST_F(BothTools, GiveOneVerdictForAFile) {
   std::FILE* projector = std::fopen((folder_ + "PROJECTOR.EXE").c_str(), "wb");
   ASSERT_NE(projector, nullptr);
@@ -94,19 +95,18 @@ TEST_F(BothTools, GiveOneVerdictForAFile) {
     document.AskMachine();
     ASSERT_EQ(document.ComposeText(), c.text);
     ConfigCheck check = document.Check();
-    std::string pane = ExplainDocument(document, check);
-    std::string first = pane.substr(0, pane.find("\r\n"));
+    std::string verdict = VerdictLine(check, Rendering::Escaped);
 
     EXPECT_EQ(status, expected) << report << error;
     EXPECT_EQ(Judge(check).status, status);
     if (status == 0) {
       EXPECT_EQ(error, "");
-      EXPECT_EQ(report.substr(report.rfind("result: ")), first + "\n");
+      EXPECT_EQ(report.substr(report.rfind("result: ")), verdict + "\n");
     } else {
-      EXPECT_EQ(error, "kavelo2-config: " + first + "\n");
+      EXPECT_EQ(error, "kavelo2-config: " + verdict + "\n");
     }
     if (c.layers != nullptr) {
-      EXPECT_NE(pane.find("compatibility layers for this user: \"" + std::string(c.layers) + "\""), std::string::npos);
+      EXPECT_NE(ExplainDocument(document, check).find("compatibility layers for this user: \"" + std::string(c.layers) + "\""), std::string::npos);
     }
   }
 }

@@ -58,7 +58,7 @@ void OpenUnspellablePath(const std::string& path) {
   document.Load(FileText(), 0);
   document.AskMachine();
   ShowDocument();
-  Tell(UnspellableNameText(folder + name, AnsiCodePage(), Rendering::Ansi), MB_ICONWARNING);
+  Tell(UnspellableNameText(folder + name, AnsiCodePage(), Rendering::Dialog), MB_ICONWARNING);
 }
 
 // A common file dialog for one file: true with the chosen path.
@@ -92,7 +92,7 @@ void OnDroppedFiles(HDROP drop) {
   if (path.empty() || Session().launcher != nullptr) return;
   AnsiSpelling spelt = SpellInCodePage(path.c_str());
   if (!spelt.spelt) {
-    Tell(UnspellableNameText(spelt.text, AnsiCodePage(), Rendering::Ansi), MB_ICONWARNING);
+    Tell(UnspellableNameText(spelt.text, AnsiCodePage(), Rendering::Dialog), MB_ICONWARNING);
   } else if (path.size() >= MAX_PATH) {
     Tell(spelt.text + "\n\ncannot be opened: its path is " + std::to_string(path.size()) + " characters long, and "
          "Kavelo2 Settings opens paths of up to " + std::to_string(MAX_PATH - 1) + ".", MB_ICONERROR);

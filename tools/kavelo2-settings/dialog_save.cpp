@@ -39,7 +39,7 @@ bool SaveDocument() {
     LayerWriteOutcome layers = document.SaveLayers();
     bool written = layers.result == LayerWriteOutcome::Result::Written || layers.result == LayerWriteOutcome::Result::Removed;
     if (!written) {
-      Tell(document.fileName + " was saved.\n\n" + LayerOutcomeText(layers, document.layersPath, Rendering::Ansi), MB_ICONWARNING);
+      Tell(document.fileName + " was saved.\n\n" + LayerOutcomeText(layers, document.layersPath, Rendering::Dialog), MB_ICONWARNING);
     }
   }
   AskMachineAboutDocument();

@@ -11,7 +11,7 @@ namespace {
 
 // The dialog's controls show ANSI text in the code page: names with the code page's letters stand
 // as the user sees them elsewhere, and only control characters are escaped.
-constexpr Rendering kShownInTheDialog = Rendering::Ansi;
+constexpr Rendering kShownInTheDialog = Rendering::Dialog;
 
 // Line feeds become CR LF, as a multi-line edit control needs them.
 std::string WithCrLf(const std::string& text) {

@@ -25,5 +25,5 @@ std::string QuestionText(const SaveQuestion& question, const SettingsDocument& d
 
 // The explanation pane's text for the document and its check (document.Check()), lines ended
 // by CR LF as an edit control shows them: the verdict first, in the checker's words, with names
-// in the code page's letters as the dialog shows them (Rendering::Ansi).
+// in the code page's letters as the dialog shows them (Rendering::Dialog).
 std::string ExplainDocument(const SettingsDocument& document, const ConfigCheck& check);

@@ -66,7 +66,7 @@ std::string DescribeTrial(const TrialOutcome& trial, const ConfigCheck& check) {
   if (text.back() != '.') text += '.';
   text += "\r\nDisplay before: " + FormatMode(trial.before) + "; while it ran: " +
           (trial.switched ? FormatMode(trial.during) : std::string("not switched")) + "; after: " +
-          FormatMode(trial.after) + ".\r\nThe check of this file: " + VerdictLine(check, Rendering::Ansi);
+          FormatMode(trial.after) + ".\r\nThe check of this file: " + VerdictLine(check, Rendering::Dialog);
   return text;
 }
 

@@ -127,9 +127,13 @@ std::string RenderReport(const ConfigCheck& check, Rendering rendering) {
   auto told = [&check, rendering](const Finding& finding, const std::string& indent) {
     return indent + RoleLabel(RoleOf(finding)) + FindingBody(finding, check, rendering) + "\n";
   };
+  // The dialog checks the text that saving writes, whose lines the user never sees.
+  auto lineLabel = [rendering](int line) {
+    return rendering == Rendering::Dialog ? std::string() : "line " + std::to_string(line) + ": ";
+  };
   for (size_t index = 0; index < check.entries.size(); ++index) {
     const CheckedEntry& entry = check.entries[index];
-    report += "line " + std::to_string(entry.line) + ": " + Shown(entry.text, rendering) + "\n";
+    report += lineLabel(entry.line) + Shown(entry.text, rendering) + "\n";
     if (entry.accepted && entry.applied) report += "  accepted: " + DescribeAccepted(entry, rendering) + "\n";
     for (const Finding& finding : check.findings) {
       if (finding.entry != static_cast<int>(index)) continue;
@@ -138,7 +142,7 @@ std::string RenderReport(const ConfigCheck& check, Rendering rendering) {
     }
   }
   for (const Finding& finding : check.findings) {
-    if (finding.kind == FindingKind::NulEndsText) report += told(finding, "line " + std::to_string(finding.line) + ": ");
+    if (finding.kind == FindingKind::NulEndsText) report += told(finding, lineLabel(finding.line));
     if (finding.kind == FindingKind::ReadLimit) report += told(finding, "");
   }
   report += "\n" + SettingsText(check, rendering);

@@ -50,7 +50,22 @@ std::string SwitchHint(EntryKind kind) {
   return " (write \"" + keyword + ":1\" to turn " + keyword + " on; without it, it stays off)";
 }
 
-std::string ReadLimitText(const Finding& finding, Rendering rendering) {
+// Where a path for the application is written: after "PATH:" in the file (in a PATH entry where
+// the file has none), or in the dialog's Application field.
+std::string WherePathGoes(bool entryNamesIt, Rendering rendering) {
+  if (rendering == Rendering::Dialog) return "in the Application field";
+  return entryNamesIt ? "after \"PATH:\"" : "in a PATH entry";
+}
+
+// A PATH value to write instead: as the file's entry, or as the Application field holds it.
+std::string PathToWrite(const std::string& value, Rendering rendering) {
+  if (rendering == Rendering::Dialog) return Quoted(value, rendering) + " in the Application field";
+  return Quoted("PATH:" + value, rendering);
+}
+
+// `namesLine`: the line is one the reader sees (the checker's file, the file the dialog opened).
+std::string ReadLimitText(const Finding& finding, Rendering rendering, bool namesLine) {
+  std::string line = namesLine ? "line " + std::to_string(finding.line) + " " : "";
   // A length of 0: more than the held bytes, of an input whose length cannot be asked.
   std::string length = finding.number > 0 ? std::to_string(finding.number)
                                            : "more than " + std::to_string(kHeldFileBytes);
@@ -58,11 +73,12 @@ std::string ReadLimitText(const Finding& finding, Rendering rendering) {
                      " bytes";
   bool cut = finding.length > 0;
   if (cut && !finding.detail.empty()) {
-    text += ": line " + std::to_string(finding.line) + " " + Quoted(finding.subject, rendering) + " is cut to " +
-            Quoted(finding.detail, rendering);
+    text += ": " + line + Quoted(finding.subject, rendering) + " is cut to " + Quoted(finding.detail, rendering);
   } else if (cut) {
-    text += ": line " + std::to_string(finding.line) + ", which begins " + Quoted(finding.subject, rendering) +
-            ", is cut after its first " + std::to_string(finding.length) + " bytes";
+    std::string begins = Quoted(finding.subject, rendering);
+    std::string entry = namesLine ? "line " + std::to_string(finding.line) + ", which begins " + begins + ","
+                                  : "the entry beginning " + begins;
+    text += ": " + entry + " is cut after its first " + std::to_string(finding.length) + " bytes";
   }
   int64_t unread = finding.count < 0 ? -finding.count : finding.count;
   if (unread > 0) {
@@ -108,7 +124,8 @@ std::string EmulatedDepthText(const Finding& finding, Rendering rendering) {
   }
   std::string now = finding.number != 0 ? ", which gives it " + std::to_string(finding.number) + " bits now" : "";
   if (finding.count == kLayersOnMedium) return text + now + ": " + tick + " with the medium in the drive";
-  return text + now + ": " + tick + ", or set it in Kavelo2 Settings under \"The application on this computer\"";
+  std::string here = rendering == Rendering::Dialog ? "here" : "in Kavelo2 Settings";
+  return text + now + ": " + tick + ", or set it " + here + " under \"The application on this computer\"";
 }
 
 // Why Windows will not start the application from the launcher, and what the user can do: the
@@ -152,7 +169,7 @@ std::string ElevationText(const Finding& finding, Rendering rendering) {
   std::string runAsAdministrator = "start the launcher itself with \"Run as administrator\"";
   if (!installerName) return text + runAsAdministrator;
   return text + "rename the program to a name without \"setup\", \"install\", \"update\" or \"patch\" and " +
-         (finding.count != 0 ? "write that name after \"PATH:\"" : "name it in a PATH entry") + ", or " +
+         (finding.count != 0 ? "write that name " : "name it ") + WherePathGoes(finding.count != 0, rendering) + ", or " +
          runAsAdministrator;
 }
 
@@ -286,6 +303,10 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
       return "the launcher's folder is too long for the files beside it to fit its 1023-character paths, so the "
              "launcher ends at once (no message)";
     case FindingKind::EmptyFile:
+      // The dialog checks the text that saving writes, which is empty when nothing is set.
+      if (rendering == Rendering::Dialog) {
+        return "nothing is set, so saving writes an empty file, of which it reads no byte (no message)";
+      }
       return "the file is empty, so it reads no byte (no message)";
     case FindingKind::Utf16Text:
       return "the file was saved as Unicode (UTF-16): save it as ANSI";
@@ -299,7 +320,7 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
                   ? ""
                   : ", and " + Quoted(finding.detail, rendering) + ", which runs into it, is dropped");
     case FindingKind::ReadLimit:
-      return ReadLimitText(finding, rendering);
+      return ReadLimitText(finding, rendering, rendering != Rendering::Dialog);
     case FindingKind::NoColon:
       return "no colon" + (finding.fix.empty() ? "" : " (write " + Quoted(finding.fix, rendering) + ")");
     case FindingKind::EmptyKey:
@@ -349,33 +370,33 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
     case FindingKind::PathBlankAtStart:
     case FindingKind::PathBlankAtEnd:
       return std::string(finding.kind == FindingKind::PathBlankAtStart ? "a blank at the start" : "a blank at the end") +
-             " of the PATH value belongs to the path: write " + Quoted("PATH:" + finding.fix, rendering);
+             " of the PATH value belongs to the path: write " + PathToWrite(finding.fix, rendering);
     case FindingKind::PathQuoted:
       return "the quotes belong to the PATH value, so the launcher looks for a file named with them, " +
-             Shown(application, rendering) + ": write the path without them, " +
-             Quoted("PATH:" + finding.fix, rendering);
+             Shown(application, rendering) + ": write the path without them, " + PathToWrite(finding.fix, rendering);
     case FindingKind::PathFromShareRoot:
       return relative() + ": map the share to a drive letter and write the path on that drive, e.g. " +
-             Quoted("PATH:" + finding.fix, rendering);
+             PathToWrite(finding.fix, rendering);
     case FindingKind::PathFromDriveRoot:
-      return relative() + ": write the path with its drive, e.g. " + Quoted("PATH:" + finding.fix, rendering);
+      return relative() + ": write the path with its drive, e.g. " + PathToWrite(finding.fix, rendering);
     case FindingKind::PathTooLongToStart:
       return "the application's full path, " + Shown(application, rendering) + ", is " +
              std::to_string(finding.number) + " characters long, and Windows starts a program only from a path of "
              "at most " + std::to_string(kLongestStartablePath) + ": " +
-             (finding.count != 0 ? "move the application to a folder with a shorter path and write that after \"PATH:\""
+             (finding.count != 0 ? "move the application to a folder with a shorter path and write that "
                                  : "move the launcher's folder to a shorter path, or name an application with a "
-                                   "shorter full path in a PATH entry");
+                                   "shorter full path ") +
+             WherePathGoes(finding.count != 0, rendering);
     case FindingKind::PathNamesFolder:
       return "PATH names a folder, " + Shown(application, rendering) + ": name the application's file in it, e.g. " +
-             Quoted("PATH:" + finding.fix, rendering);
+             PathToWrite(finding.fix, rendering);
     case FindingKind::ApplicationIsFolder:
-      return Shown(application, rendering) + " is a folder: name the application's file" +
-             (finding.count != 0 ? " after \"PATH:\"" : " in a PATH entry");
+      return Shown(application, rendering) + " is a folder: name the application's file " +
+             WherePathGoes(finding.count != 0, rendering);
     case FindingKind::ApplicationMissing:
       return "there is no file " + Shown(application, rendering) + " on this machine: " +
-             (finding.count != 0 ? "write where the application lies after \"PATH:\""
-                                 : "put the application there, or name it in a PATH entry");
+             (finding.count != 0 ? "write where the application lies " : "put the application there, or name it ") +
+             WherePathGoes(finding.count != 0, rendering);
     case FindingKind::ApplicationNeedsElevation:
       return ElevationText(finding, rendering);
     case FindingKind::NoModeEntry:
@@ -419,8 +440,10 @@ std::string VerdictLine(const ConfigCheck& check, Rendering rendering) {
   if (verdict.cause == nullptr) return ResultLine(check, rendering);
   const Finding& cause = *verdict.cause;
   if (StopsTheRun(cause.kind)) return "the launcher would stop: " + FindingBody(cause, check, rendering);
-  // The read limit names its line itself; a problem needs no label after the verdict's words.
-  std::string where = cause.line > 0 && cause.kind != FindingKind::ReadLimit ? "line " + std::to_string(cause.line) + ": " : "";
+  // The read limit names its line itself; a problem needs no label after the verdict's words. The
+  // dialog's lines would be those of the text saving writes, which it does not show.
+  bool namesLine = cause.line > 0 && cause.kind != FindingKind::ReadLimit && rendering != Rendering::Dialog;
+  std::string where = namesLine ? "line " + std::to_string(cause.line) + ": " : "";
   FindingRole role = RoleOf(cause);
   std::string label = role == FindingRole::Problem ? "" : RoleLabel(role);
   return (verdict.status == kFails ? "the launcher will fail to start the application: "
@@ -432,5 +455,5 @@ std::string LimitWarning(const Finding& finding, Rendering rendering) {
   if (finding.kind == FindingKind::NulEndsText) {
     return "the text holds a NUL byte at offset " + std::to_string(finding.number) + ": the launcher reads nothing after it";
   }
-  return ReadLimitText(finding, rendering);
+  return ReadLimitText(finding, rendering, true);
 }

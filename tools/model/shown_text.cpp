@@ -6,7 +6,7 @@ std::string Shown(const std::string& text, Rendering rendering) {
   std::string shown;
   for (char c : text) {
     unsigned char byte = static_cast<unsigned char>(c);
-    bool visible = (byte >= 0x20 && byte < 0x7F) || (byte >= 0x80 && rendering == Rendering::Ansi);
+    bool visible = (byte >= 0x20 && byte < 0x7F) || (byte >= 0x80 && rendering == Rendering::Dialog);
     if (visible) {
       shown += c;
     } else {

@@ -4,12 +4,15 @@
 
 #include <string>
 
-// How bytes outside printable ASCII are shown. A console may not show the code page's letters,
-// so the checker escapes each of them; a dialog shows ANSI text in the code page, as Windows shows
-// the user's file names everywhere else. Control characters are escaped in both.
+// Where the words are shown, which decides how bytes outside printable ASCII stand and what the
+// words point to. A console may not show the code page's letters, so the checker escapes each of
+// them; a dialog shows ANSI text in the code page, as Windows shows the user's file names
+// everywhere else. Control characters are escaped in both. The checker's words name the file's
+// entries and lines; the dialog's name its own controls, and no line of the text that saving
+// writes, which the user never sees.
 enum class Rendering {
-  Escaped,  // every byte outside printable ASCII as \xNN: for a console
-  Ansi,     // bytes from 0x80 on as they are, the code page's letters: for a window
+  Escaped,  // every byte outside printable ASCII as \xNN: for the checker's console
+  Dialog,   // bytes from 0x80 on as they are, the code page's letters: for Kavelo2 Settings' window
 };
 
 // Text as it can be shown on one line: bytes below 0x20 and 0x7F become \xNN, and so do those
