@@ -74,6 +74,30 @@ class LayeringTest(unittest.TestCase):
                     found.append(f"{relative}: #include {name}")
         self.assertEqual(found, [])
 
+    def test_the_settings_dialogs_parts_call_one_way(self):
+        # The parts of the settings dialog's edge call each other one way, so that they form no
+        # circle: the controls and the frame's place lowest, then saving, then files and trying,
+        # then the window's loop and commands, which owns the window's record. A function is the
+        # part's that defines it at the start of a line; a call is its name before a parenthesis.
+        rank = {"dialog_controls": 0, "dialog_placement": 0, "dialog_save": 1, "dialog_files": 2,
+                "dialog_trial": 2, "settings_dialog": 3}
+        folder = ROOT / "tools" / "kavelo2-settings"
+        sources = {part: re.sub(r"//.*", "", (folder / f"{part}.cpp").read_text(encoding="utf-8"))
+                   for part in rank}
+        definition = re.compile(r"^[A-Za-z][\w:<>&*, ]*?\b(\w+)\([^;{]*\)\s*(?:const\s*)?\{", re.MULTILINE)
+        owner = {}
+        for part, text in sources.items():
+            for function in definition.findall(text):
+                owner.setdefault(function, part)
+        found = []
+        for part, text in sources.items():
+            for function in sorted(set(re.findall(r"\b(\w+)\(", text))):
+                callee = owner.get(function, part)
+                if callee != part and rank[callee] >= rank[part]:
+                    found.append(f"{part}.cpp calls {function} of {callee}.cpp")
+        self.assertEqual(found, [])
+        self.assertEqual(owner.get("SaveDocument"), "dialog_save")
+
     def test_the_check_sees_the_product_files(self):
         names = {str(relative) for relative, _ in product_files()}
         self.assertIn("launcher/launch_context.cpp", names)

@@ -8,7 +8,6 @@
 namespace {
 
 constexpr const char* kCaption = "Kavelo2 Settings";
-constexpr int kValueListIds[kListCount] = {IDC_WIDTHS, IDC_HEIGHTS, IDC_DEPTHS, IDC_RATES};
 
 // The reduced colour modes the colour list offers, with their layers.
 struct ColourChoice {
@@ -23,8 +22,8 @@ constexpr ColourChoice kColourChoices[] = {
 
 }  // namespace
 
-std::string DialogText(int id) {
-  HWND control = GetDlgItem(Session().dialog, id);
+std::string DialogText(const SettingsSession& session, int id) {
+  HWND control = GetDlgItem(session.dialog, id);
   int length = GetWindowTextLengthA(control);
   std::string text(static_cast<size_t>(length) + 1, '\0');
   GetWindowTextA(control, &text[0], length + 1);
@@ -34,31 +33,30 @@ std::string DialogText(int id) {
 
 // A box is the window's once the window is shown; before, it stands on its own, with a button
 // on the task bar, rather than behind a window no one sees.
-HWND BoxOwner() { return IsWindowVisible(Session().dialog) ? Session().dialog : nullptr; }
+HWND BoxOwner(const SettingsSession& session) { return IsWindowVisible(session.dialog) ? session.dialog : nullptr; }
 
-void Tell(const std::string& text, UINT icon) {
-  MessageBoxA(BoxOwner(), text.c_str(), kCaption, MB_OK | icon);
+void Tell(const SettingsSession& session, const std::string& text, UINT icon) {
+  MessageBoxA(BoxOwner(session), text.c_str(), kCaption, MB_OK | icon);
 }
 
-bool Ask(const std::string& question) {
-  return MessageBoxA(BoxOwner(), question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+bool Ask(const SettingsSession& session, const std::string& question) {
+  return MessageBoxA(BoxOwner(session), question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // What changes while the user edits: the title's mark, the launcher's pick and the explanation,
 // all from one check that asks nothing of the machine.
-void ShowLive() {
-  const SettingsDocument& document = Session().document;
+void ShowLive(SettingsSession& session) {
+  const SettingsDocument& document = session.document;
   ConfigCheck check = document.Check();
-  SetWindowTextA(Session().dialog, document.WindowTitle().c_str());
-  SendDlgItemMessageA(Session().dialog, IDC_MODES, LB_SETCURSEL, static_cast<WPARAM>(check.selection.index), 0);
-  SetDlgItemTextA(Session().dialog, IDC_EXPLANATION, ExplainDocument(document, check).c_str());
-  ShowTrialReport();
+  SetWindowTextA(session.dialog, document.WindowTitle().c_str());
+  SendDlgItemMessageA(session.dialog, IDC_MODES, LB_SETCURSEL, static_cast<WPARAM>(check.selection.index), 0);
+  SetDlgItemTextA(session.dialog, IDC_EXPLANATION, ExplainDocument(document, check).c_str());
+  ShowTrialLabel(session);
 }
 
 // The four value lists' selections as the document holds them, each with its caret on its first
 // selected value, where the keyboard starts.
-void ShowSelections() {
-  SettingsSession& session = Session();
+void ShowSelections(SettingsSession& session) {
   session.showing = true;
   for (size_t list = 0; list < kListCount; ++list) {
     int index = 0, caret = -1;
@@ -74,8 +72,7 @@ void ShowSelections() {
 
 // Takes into the document whatever the value lists show selected, however it came about (mouse,
 // arrows, Space, Shift or Ctrl): true when that changed anything.
-bool TakeSelections() {
-  SettingsSession& session = Session();
+bool TakeSelections(SettingsSession& session) {
   if (session.showing) return false;
   bool changed = false;
   for (size_t list = 0; list < kListCount; ++list) {
@@ -86,14 +83,13 @@ bool TakeSelections() {
       choice.selected = selected;
     }
   }
-  if (changed) ShowLive();
+  if (changed) ShowLive(session);
   return changed;
 }
 
 // The group "The application on this computer": the application's settings as the document
 // holds them, offered as far as this Windows version has them and Windows applies them there.
-void ShowLayers() {
-  SettingsSession& session = Session();
+void ShowLayers(SettingsSession& session) {
   const SettingsDocument& document = session.document;
   session.showing = true;
   HWND colours = GetDlgItem(session.dialog, IDC_COLOUR);
@@ -121,8 +117,7 @@ void ShowLayers() {
 }
 
 // The group's controls into the document.
-void TakeLayers() {
-  SettingsSession& session = Session();
+void TakeLayers(SettingsSession& session) {
   AppLayerSettings layers = session.document.layers;
   LRESULT colour = SendDlgItemMessageA(session.dialog, IDC_COLOUR, CB_GETCURSEL, 0, 0);
   if (colour >= 0 && static_cast<size_t>(colour) < session.colours.size()) {
@@ -131,11 +126,10 @@ void TakeLayers() {
   layers.run640x480 = IsDlgButtonChecked(session.dialog, IDC_RUN_640X480) == BST_CHECKED;
   layers.noFullScreenOptimisations = IsDlgButtonChecked(session.dialog, IDC_NO_FULL_SCREEN_OPTIMISATIONS) == BST_CHECKED;
   session.document.ChooseLayers(layers);
-  ShowLive();
+  ShowLive(session);
 }
 
-void ShowDocument() {
-  SettingsSession& session = Session();
+void ShowDocument(SettingsSession& session) {
   const SettingsDocument& document = session.document;
   session.showing = true;
   SetDlgItemTextA(session.dialog, IDC_FILE_PATH, (document.folder + document.fileName).c_str());
@@ -153,15 +147,26 @@ void ShowDocument() {
   CheckDlgButton(session.dialog, IDC_WAIT_ALL, document.waitAll ? BST_CHECKED : BST_UNCHECKED);
   SetDlgItemTextA(session.dialog, IDC_APPLICATION, document.application.c_str());
   session.showing = false;
-  ShowSelections();
-  ShowLayers();
-  ShowLive();
+  ShowSelections(session);
+  ShowLayers(session);
+  ShowLive(session);
 }
 
-void AskMachineAboutDocument() {
-  KillTimer(Session().dialog, kAskMachineTimer);
-  Session().document.AskMachine();
-  SetDlgItemTextA(Session().dialog, IDC_FILE_FORM, FormDescription(Session().document).c_str());
-  ShowLayers();
-  ShowLive();
+void AskMachineAboutDocument(SettingsSession& session) {
+  KillTimer(session.dialog, kAskMachineTimer);
+  session.document.AskMachine();
+  SetDlgItemTextA(session.dialog, IDC_FILE_FORM, FormDescription(session.document).c_str());
+  ShowLayers(session);
+  ShowLive(session);
+}
+
+void ShowTrialLabel(const SettingsSession& session) {
+  if (session.launcher != nullptr) return;
+  SetDlgItemTextA(session.dialog, IDC_TRY_REPORT_LABEL, TrialReportLabel(session.trial, session.document).c_str());
+}
+
+void ForgetTrial(SettingsSession& session) {
+  session.trial = TrialOutcome();
+  SetDlgItemTextA(session.dialog, IDC_TRY_REPORT, "");
+  ShowTrialLabel(session);
 }

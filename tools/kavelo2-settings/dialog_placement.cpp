@@ -8,8 +8,7 @@
 // sees at any display scale: SPI_GETWORKAREA would give the primary monitor's, in physical pixels,
 // which a program that is not DPI aware does not see at 150%. WM_DISPLAYCHANGE tells the primary
 // monitor's new size before its work area follows it.
-void PlaceInWorkArea(bool centre, LONG screenWidth, LONG screenHeight) {
-  HWND dialog = Session().dialog;
+void PlaceInWorkArea(HWND dialog, bool centre, LONG screenWidth, LONG screenHeight) {
   MONITORINFO monitor;
   ZeroMemory(&monitor, sizeof(monitor));
   monitor.cbSize = sizeof(monitor);

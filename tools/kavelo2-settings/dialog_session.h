@@ -1,20 +1,19 @@
-// The Kavelo2 Settings window's one record, and what the parts of the dialog edge offer each
-// other: control sync (dialog_controls.cpp), placement (dialog_placement.cpp), files and help
-// (dialog_files.cpp), the save flow (dialog_save.cpp) and the trial runner (dialog_trial.cpp).
-// The message loop and the commands are settings_dialog.cpp's. Everything they decide comes from
-// the document.
+// The Kavelo2 Settings window's one record, and the lowest part of the dialog's edge: the controls
+// (dialog_controls.cpp) and the frame's place (dialog_placement.cpp), which use no other part.
+// Above them, each part calls only those below it: saving (dialog_save.h), then files and trying
+// (dialog_files.h, dialog_trial.h), then the window's loop and commands (settings_dialog.cpp),
+// which owns the record and hands it to each call. Everything they decide comes from the document.
 #pragma once
 
 #include "platform/win32_api.h"
+#include "tools/kavelo2-settings/resource_ids.h"
 #include "tools/kavelo2-settings/settings_document.h"
 #include "tools/kavelo2-settings/trial.h"
-
-#include <shellapi.h>
 
 #include <string>
 #include <vector>
 
-// The program's one record: the document, and the launcher while it is being tried.
+// The window's one record: the document, and the launcher while it is being tried.
 struct SettingsSession {
   SettingsDocument document;
   HWND dialog = nullptr;
@@ -29,53 +28,32 @@ struct SettingsSession {
   std::vector<ReducedColour> colours;  // the colour list's items, as this Windows offers them
 };
 
-// The session of the running dialog.
-SettingsSession& Session();
+// The four value lists, by kListKinds.
+constexpr int kValueListIds[kListCount] = {IDC_WIDTHS, IDC_HEIGHTS, IDC_DEPTHS, IDC_RATES};
 
 // Timers of the dialog: the launcher's boxes are looked for while it is tried, and the machine is
 // asked about an application path once typing has paused.
 constexpr UINT_PTR kTrialTimer = 1;
 constexpr UINT_PTR kAskMachineTimer = 2;
 
-// dialog_controls.cpp: the document into the controls and back.
-std::string DialogText(int id);
-void Tell(const std::string& text, UINT icon);
-bool Ask(const std::string& question);
-void ShowDocument();
-void ShowLive();
-void ShowSelections();
-bool TakeSelections();
-void ShowLayers();
-void TakeLayers();
+// dialog_controls.cpp: the document into the controls and back, and the boxes the window shows.
+std::string DialogText(const SettingsSession& session, int id);
+void Tell(const SettingsSession& session, const std::string& text, UINT icon);
+bool Ask(const SettingsSession& session, const std::string& question);
+void ShowDocument(SettingsSession& session);
+void ShowLive(SettingsSession& session);
+void ShowSelections(SettingsSession& session);
+bool TakeSelections(SettingsSession& session);
+void ShowLayers(SettingsSession& session);
+void TakeLayers(SettingsSession& session);
 // Asks the machine what the document now needs (the application path has settled, a file was
 // saved) and shows what it found.
-void AskMachineAboutDocument();
+void AskMachineAboutDocument(SettingsSession& session);
+// The last trial's report stays, under a label that says when it is about the file as it was;
+// another file starts without one.
+void ShowTrialLabel(const SettingsSession& session);
+void ForgetTrial(SettingsSession& session);
 
 // dialog_placement.cpp: the frame inside the work area of its monitor, centred when `centre`; a
 // display change passes the screen size it announced.
-void PlaceInWorkArea(bool centre, LONG screenWidth = 0, LONG screenHeight = 0);
-
-// dialog_files.cpp: files, pickers, dropped files and help.
-bool OpenPath(const std::string& path);
-// A path whose name this Windows' code page cannot spell (as the code page gives it): says so, and
-// starts an empty document under that name, which no save can write there.
-void OpenUnspellablePath(const std::string& path);
-void SplitPath(const std::string& path, std::string& folder, std::string& name, std::vector<std::string>& launchers);
-bool PickFile(bool save, const char* filter, const std::string& folder, std::string& path);
-void OnDroppedFiles(HDROP drop);
-void OpenGuide();
-void ShowAbout();
-
-// dialog_save.cpp: saving with its questions and messages.
-bool SaveDocument();
-bool ChangesMayGo();
-void SaveAs();
-
-// dialog_trial.cpp: trying the launcher while the window keeps answering.
-void StartTrial();
-void NoteLauncherBoxes();
-void FinishTrial();
-// The report of the last trial, under a label that says when it is about the file as it was.
-void ShowTrialReport();
-// An opened file starts without a report.
-void ForgetTrial();
+void PlaceInWorkArea(HWND dialog, bool centre, LONG screenWidth = 0, LONG screenHeight = 0);

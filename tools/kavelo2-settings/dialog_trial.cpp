@@ -3,7 +3,7 @@
 // are noted whenever the dialog wakes: at each tick of a fast timer, at every message (a box that
 // takes the activation from the dialog wakes it at once), and once more when the launcher ends.
 // Only the launcher's own thread's windows are looked at, so a look costs one short enumeration.
-#include "tools/kavelo2-settings/dialog_session.h"
+#include "tools/kavelo2-settings/dialog_trial.h"
 
 #include "launcher/mode_selection.h"
 #include "tools/kavelo2-settings/resource_ids.h"
@@ -18,15 +18,16 @@ constexpr UINT kTrialPollMs = USER_TIMER_MINIMUM;
 constexpr int kIdleOnlyIds[] = {IDC_TRY, IDC_SAVE, IDOK};
 constexpr int kIdleOnlyMenuIds[] = {IDM_OPEN, IDM_SAVE, IDM_SAVE_AS, IDM_RESTORE_DISPLAY};
 
-void EnableIdleControls(bool idle) {
-  for (int id : kIdleOnlyIds) EnableWindow(GetDlgItem(Session().dialog, id), idle ? TRUE : FALSE);
-  HMENU menu = GetMenu(Session().dialog);
+void EnableIdleControls(HWND dialog, bool idle) {
+  for (int id : kIdleOnlyIds) EnableWindow(GetDlgItem(dialog, id), idle ? TRUE : FALSE);
+  HMENU menu = GetMenu(dialog);
   for (int id : kIdleOnlyMenuIds) EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (idle ? MF_ENABLED : MF_GRAYED));
 }
 
-// A message box of the launcher being tried, noted once with its caption and text.
-BOOL CALLBACK NoteLauncherBox(HWND window, LPARAM) {
-  SettingsSession& session = Session();
+// A message box of the launcher being tried, noted once with its caption and text; `noting` is the
+// session.
+BOOL CALLBACK NoteLauncherBox(HWND window, LPARAM noting) {
+  SettingsSession& session = *reinterpret_cast<SettingsSession*>(noting);
   char className[16] = "";
   GetClassNameA(window, className, sizeof(className));
   // A message box is a dialog with its text control, noted once it has its text, shown or not yet.
@@ -44,17 +45,16 @@ BOOL CALLBACK NoteLauncherBox(HWND window, LPARAM) {
 
 }  // namespace
 
-void StartTrial() {
-  SettingsSession& session = Session();
+void StartTrial(SettingsSession& session) {
   SettingsDocument& document = session.document;
-  TakeSelections();
-  AskMachineAboutDocument();
+  TakeSelections(session);
+  AskMachineAboutDocument(session);
   TrialChoice choice = ChooseTrialLauncher(document);
   if (choice.kind != TrialChoice::Kind::Launcher) {
-    Tell(TrialChoiceText(choice, document), MB_ICONWARNING);
+    Tell(session, TrialChoiceText(choice, document), MB_ICONWARNING);
     return;
   }
-  if (document.IsChanged() && !SaveDocument()) return;
+  if (document.IsChanged() && !SaveDocument(session)) return;
   std::string path = document.folder + choice.launcher;
   std::string commandLine = "\"" + path + "\"";
   STARTUPINFOA startup;
@@ -71,45 +71,34 @@ void StartTrial() {
   if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE, nullptr,
                       document.folder.c_str(), &startup, &process)) {
     DWORD error = GetLastError();
-    Tell(path + " cannot be started (Windows error " + std::to_string(error) + ").", MB_ICONERROR);
+    Tell(session, path + " cannot be started (Windows error " + std::to_string(error) + ").", MB_ICONERROR);
     return;
   }
   CloseHandle(process.hThread);
   session.launcher = process.hProcess;
   session.launcherThread = process.dwThreadId;
   session.seenBoxes.clear();
-  EnableIdleControls(false);
+  EnableIdleControls(session.dialog, false);
   SetTimer(session.dialog, kTrialTimer, kTrialPollMs, nullptr);
   SetDlgItemTextA(session.dialog, IDC_TRY_REPORT_LABEL, "&Last try:");
   SetDlgItemTextA(session.dialog, IDC_TRY_REPORT, (choice.launcher + " is running; the report follows when it ends.").c_str());
 }
 
-void NoteLauncherBoxes() {
-  if (Session().launcher != nullptr) EnumThreadWindows(Session().launcherThread, NoteLauncherBox, 0);
+void NoteLauncherBoxes(SettingsSession& session) {
+  if (session.launcher != nullptr) {
+    EnumThreadWindows(session.launcherThread, NoteLauncherBox, reinterpret_cast<LPARAM>(&session));
+  }
 }
 
-void ShowTrialReport() {
-  SettingsSession& session = Session();
-  if (session.launcher != nullptr) return;
-  SetDlgItemTextA(session.dialog, IDC_TRY_REPORT_LABEL, TrialReportLabel(session.trial, session.document).c_str());
-}
-
-void ForgetTrial() {
-  Session().trial = TrialOutcome();
-  SetDlgItemTextA(Session().dialog, IDC_TRY_REPORT, "");
-  ShowTrialReport();
-}
-
-void FinishTrial() {
-  SettingsSession& session = Session();
+void FinishTrial(SettingsSession& session) {
   KillTimer(session.dialog, kTrialTimer);
-  NoteLauncherBoxes();
+  NoteLauncherBoxes(session);
   CloseHandle(session.launcher);
   session.launcher = nullptr;
   session.trial.after = QueryCurrentMode();
   SetDlgItemTextA(session.dialog, IDC_TRY_REPORT, DescribeTrial(session.trial, session.tried).c_str());
-  ShowTrialReport();
-  EnableIdleControls(true);
+  ShowTrialLabel(session);
+  EnableIdleControls(session.dialog, true);
   // Whatever the launcher showed (its black backdrop above all) took the activation: the dialog
   // takes it back, with the control that had the focus, so that the keyboard reaches it again.
   SetForegroundWindow(session.dialog);

@@ -1,56 +1,51 @@
 // The Kavelo2 Settings window: the dialog from the resource script, its commands and its one
-// message loop, which also waits for a launcher being tried. The rest of the edge is in the
-// dialog_*.cpp files (dialog_session.h); everything it decides comes from the document.
+// message loop, which also waits for a launcher being tried. It owns the window's record and hands
+// it to the parts below (dialog_session.h); everything they decide comes from the document.
 #include "tools/kavelo2-settings/settings_dialog.h"
 
-#include "tools/kavelo2-settings/dialog_session.h"
+#include "tools/kavelo2-settings/dialog_files.h"
+#include "tools/kavelo2-settings/dialog_trial.h"
 #include "tools/kavelo2-settings/resource_ids.h"
-#include "tools/kavelo2-settings/trial.h"
 #include "tools/machine/display.h"
 #include "tools/machine/files.h"
 #include "tools/model/mode_notation.h"
 #include "tools/model/restore_text.h"
 
-
 namespace {
 
-constexpr int kValueListIds[kListCount] = {IDC_WIDTHS, IDC_HEIGHTS, IDC_DEPTHS, IDC_RATES};
 // An application path is settled, and the machine asked about it, once typing has paused this
 // long (or the field is left).
 constexpr UINT kAskMachineMs = 500;
-constexpr const char* kProgramFilter = "Programs (*.exe)\0*.exe\0All files (*.*)\0*.*\0";
-constexpr const char* kConfigurationFilter = "Launcher configurations (*.ini)\0*.ini\0All files (*.*)\0*.*\0";
 
+// The session of the running window, for its dialog procedure, which Windows calls without it.
 SettingsSession* g_session = nullptr;
 
 // Display > Put the display back: the mode stored in Windows' settings again, as after a
 // launcher that was ended by force. While a launcher runs, the mode is its application's: only
 // when the user says so all the same.
-void RestoreTheDisplay() {
+void RestoreTheDisplay(const SettingsSession& session) {
   RestoreHold hold = RestoreHoldNow();
-  if (hold != RestoreHold::None && !Ask(RestoreAnywayQuestion(hold))) return;
+  if (hold != RestoreHold::None && !Ask(session, RestoreAnywayQuestion(hold))) return;
   RestoreOutcome outcome = RestoreDisplay(hold);
-  Tell(RestoreMessage(outcome), BackInRegistryMode(outcome) ? MB_ICONINFORMATION : MB_ICONWARNING);
+  Tell(session, RestoreMessage(outcome), BackInRegistryMode(outcome) ? MB_ICONINFORMATION : MB_ICONWARNING);
 }
 
 // Closing while a launcher is being tried leaves it running and loses its report: asked first,
 // and nothing is saved then.
-void CloseWindow() {
-  SettingsSession& session = Session();
+void CloseWindow(SettingsSession& session) {
   if (session.launcher != nullptr) {
-    if (Ask(ClosingDuringTrialText(session.trial, session.document))) DestroyWindow(session.dialog);
+    if (Ask(session, ClosingDuringTrialText(session.trial, session.document))) DestroyWindow(session.dialog);
     return;
   }
-  if (ChangesMayGo()) DestroyWindow(session.dialog);
+  if (ChangesMayGo(session)) DestroyWindow(session.dialog);
 }
 
-void OnCommand(WORD id, WORD code) {
-  SettingsSession& session = Session();
+void OnCommand(SettingsSession& session, WORD id, WORD code) {
   SettingsDocument& document = session.document;
   bool idle = session.launcher == nullptr;
   for (int list : kValueListIds) {
     if (id == list && code == LBN_SELCHANGE) {
-      TakeSelections();
+      TakeSelections(session);
       return;
     }
   }
@@ -60,8 +55,8 @@ void OnCommand(WORD id, WORD code) {
       LRESULT index = SendDlgItemMessageA(session.dialog, IDC_MODES, LB_GETCURSEL, 0, 0);
       if (code != LBN_SELCHANGE || session.showing || index < 0) return;
       document.PickMode(static_cast<size_t>(index));
-      ShowSelections();
-      ShowLive();
+      ShowSelections(session);
+      ShowLive(session);
       return;
     }
     case IDC_STRICT:
@@ -71,71 +66,62 @@ void OnCommand(WORD id, WORD code) {
       document.strict = IsDlgButtonChecked(session.dialog, IDC_STRICT) == BST_CHECKED;
       document.backdrop = IsDlgButtonChecked(session.dialog, IDC_BACKDROP) == BST_CHECKED;
       document.waitAll = IsDlgButtonChecked(session.dialog, IDC_WAIT_ALL) == BST_CHECKED;
-      ShowLive();
+      ShowLive(session);
       return;
     case IDC_APPLICATION:
       // Each keystroke is judged at once without asking the machine; what the machine holds for
       // the path is asked when typing pauses or the field is left.
       if (code == EN_CHANGE && !session.showing) {
-        document.application = DialogText(IDC_APPLICATION);
-        ShowLive();
+        document.application = DialogText(session, IDC_APPLICATION);
+        ShowLive(session);
         SetTimer(session.dialog, kAskMachineTimer, kAskMachineMs, nullptr);
       } else if (code == EN_KILLFOCUS) {
-        AskMachineAboutDocument();
+        AskMachineAboutDocument(session);
       }
       return;
     case IDC_COLOUR:
-      if (code == CBN_SELCHANGE && !session.showing) TakeLayers();
+      if (code == CBN_SELCHANGE && !session.showing) TakeLayers(session);
       return;
     case IDC_RUN_640X480:
     case IDC_NO_FULL_SCREEN_OPTIMISATIONS:
-      if (code == BN_CLICKED && !session.showing) TakeLayers();
+      if (code == BN_CLICKED && !session.showing) TakeLayers(session);
       return;
     case IDM_RESTORE_DISPLAY:
-      if (idle) RestoreTheDisplay();
+      if (idle) RestoreTheDisplay(session);
       return;
-    case IDC_BROWSE: {
-      std::string path;
-      if (PickFile(false, kProgramFilter, document.folder, path)) {
-        SetDlgItemTextA(session.dialog, IDC_APPLICATION, PathValueFor(document.folder, path).c_str());
-        AskMachineAboutDocument();
-      }
+    case IDC_BROWSE:
+      BrowseForApplication(session);
       return;
-    }
-    case IDM_OPEN: {
-      std::string path;
-      if (idle && ChangesMayGo() && PickFile(false, kConfigurationFilter, document.folder, path) && OpenPath(path)) {
-        ForgetTrial();
-      }
+    case IDM_OPEN:
+      if (idle) OpenPicked(session);
       return;
-    }
     case IDC_SAVE:
     case IDM_SAVE:
-      if (idle) SaveDocument();
+      if (idle) SaveDocument(session);
       return;
     case IDM_SAVE_AS:
-      if (idle) SaveAs();
+      if (idle) SaveAs(session);
       return;
     case IDC_TRY:
-      if (idle) StartTrial();
+      if (idle) StartTrial(session);
       return;
     case IDM_GUIDE:
-      OpenGuide();
+      OpenGuide(session);
       return;
     case IDM_ABOUT:
-      ShowAbout();
+      ShowAbout(session);
       return;
     case IDOK:
-      TakeSelections();
+      TakeSelections(session);
       if (!idle) {
-        CloseWindow();  // which saves nothing while the launcher runs
-      } else if (!document.IsChanged() || SaveDocument()) {
+        CloseWindow(session);  // which saves nothing while the launcher runs
+      } else if (!document.IsChanged() || SaveDocument(session)) {
         DestroyWindow(session.dialog);
       }
       return;
     case IDCANCEL:
     case IDM_EXIT:
-      CloseWindow();
+      CloseWindow(session);
       return;
     default:
       return;
@@ -143,58 +129,59 @@ void OnCommand(WORD id, WORD code) {
 }
 
 INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  SettingsSession& session = *g_session;
   switch (message) {
     case WM_INITDIALOG: {
-      Session().dialog = dialog;
+      session.dialog = dialog;
       HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
-      HICON* icons = Session().icons;
+      HICON* icons = session.icons;
       icons[0] = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SETTINGS), IMAGE_ICON, 32, 32, 0));
       icons[1] = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SETTINGS), IMAGE_ICON, 16, 16, 0));
       SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons[0]));
       SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons[1]));
       DragAcceptFiles(dialog, TRUE);
       int number = 1;
-      for (const DEVMODEA& mode : Session().document.catalogue) {
+      for (const DEVMODEA& mode : session.document.catalogue) {
         std::string item = std::to_string(number++) + ". " + FormatMode(mode);
         SendDlgItemMessageA(dialog, IDC_MODES, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
       }
-      PlaceInWorkArea(true);
+      PlaceInWorkArea(dialog, true);
       SetFocus(GetDlgItem(dialog, IDC_WIDTHS));
       return FALSE;
     }
     case WM_COMMAND:
-      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      OnCommand(session, LOWORD(wParam), HIWORD(wParam));
       return TRUE;
     case WM_DROPFILES:
-      OnDroppedFiles(reinterpret_cast<HDROP>(wParam));
+      OnDroppedFiles(session, reinterpret_cast<HDROP>(wParam));
       return TRUE;
     case WM_TIMER:
-      if (wParam == kTrialTimer && Session().launcher != nullptr) NoteLauncherBoxes();
-      if (wParam == kAskMachineTimer) AskMachineAboutDocument();
+      if (wParam == kTrialTimer) NoteLauncherBoxes(session);
+      if (wParam == kAskMachineTimer) AskMachineAboutDocument(session);
       return TRUE;
     case WM_DISPLAYCHANGE:
       // The first switch while the launcher runs is the one it made; its restore comes later.
       // The message names the new size and depth: a query made when it is handled may already
       // see a later change.
-      if (Session().launcher != nullptr && !Session().trial.switched) {
-        DEVMODEA& during = Session().trial.during;
+      if (session.launcher != nullptr && !session.trial.switched) {
+        DEVMODEA& during = session.trial.during;
         during = QueryCurrentMode();
         during.dmBitsPerPel = static_cast<DWORD>(wParam);
         during.dmPelsWidth = LOWORD(lParam);
         during.dmPelsHeight = HIWORD(lParam);
-        Session().trial.switched = true;
+        session.trial.switched = true;
       }
-      PlaceInWorkArea(false, LOWORD(lParam), HIWORD(lParam));
+      PlaceInWorkArea(dialog, false, LOWORD(lParam), HIWORD(lParam));
       return FALSE;
     case WM_SETTINGCHANGE:
-      if (wParam == SPI_SETWORKAREA) PlaceInWorkArea(false);
+      if (wParam == SPI_SETWORKAREA) PlaceInWorkArea(dialog, false);
       return FALSE;
     case WM_CLOSE:
-      CloseWindow();
+      CloseWindow(session);
       return TRUE;
     case WM_DESTROY:
       // The window no longer shows its icons once it is gone; they were loaded for it alone.
-      for (HICON& icon : Session().icons) {
+      for (HICON& icon : session.icons) {
         if (icon != nullptr) DestroyIcon(icon);
         icon = nullptr;
       }
@@ -205,16 +192,14 @@ INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
   }
 }
 
-bool IsValueList(HWND window) {
+bool IsValueList(HWND dialog, HWND window) {
   for (int id : kValueListIds) {
-    if (window == GetDlgItem(Session().dialog, id)) return true;
+    if (window == GetDlgItem(dialog, id)) return true;
   }
   return false;
 }
 
 }  // namespace
-
-SettingsSession& Session() { return *g_session; }
 
 int RunSettingsDialog(HINSTANCE instance, const std::string& path, bool pathSpelt) {
   QuietEmptyDrives();
@@ -228,8 +213,8 @@ int RunSettingsDialog(HINSTANCE instance, const std::string& path, bool pathSpel
   // replaced by an empty configuration: the program ends. Either box stands on its own, since the
   // window is not shown yet.
   if (!pathSpelt) {
-    OpenUnspellablePath(path);
-  } else if (!OpenPath(path)) {
+    OpenUnspellablePath(session, path);
+  } else if (!OpenPath(session, path)) {
     DestroyWindow(dialog);
     g_session = nullptr;
     return 1;
@@ -240,7 +225,7 @@ int RunSettingsDialog(HINSTANCE instance, const std::string& path, bool pathSpel
   // One loop serves the window and, while a launcher is being tried, waits for it to end.
   for (;;) {
     if (AwaitDialogWork(session.launcher) == DialogWake::TrialEnded) {
-      FinishTrial();
+      FinishTrial(session);
       continue;
     }
     MSG message;
@@ -252,14 +237,14 @@ int RunSettingsDialog(HINSTANCE instance, const std::string& path, bool pathSpel
       }
       // A key or click in a value list may change its selection without a notification yet:
       // the document takes it before anything else reads it.
-      bool toList = IsValueList(message.hwnd);
+      bool toList = IsValueList(dialog, message.hwnd);
       if (!TranslateAcceleratorA(dialog, accelerators, &message) && !IsDialogMessageA(dialog, &message)) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
       }
-      if (toList) TakeSelections();
+      if (toList) TakeSelections(session);
     }
     // A box of the launcher that takes the activation wakes the dialog: it is noted at once.
-    NoteLauncherBoxes();
+    NoteLauncherBoxes(session);
   }
 }
