@@ -64,8 +64,9 @@ class SettingsTest(harness.EndToEndTest):
 
     def test_sets_a_folder_up_and_the_launcher_follows(self):
         installation = self.settings_installation()
-        # Written as plain text, never encoded; COLOR is no key of the launcher's.
-        installation.write("Kavelo2.ini", b"WIDTH:1024\r\nCOLOR:16\r\n")
+        # Written as plain text, never encoded, by an editor that saves UTF-8 with a byte order mark
+        # in front; COLOR is no key of the launcher's.
+        installation.write("Kavelo2.ini", b"\xEF\xBB\xBFWIDTH:1024\r\nCOLOR:16\r\n")
         application = installation.add_application("game/show.exe")
         # The application runs until the test lets it end, so that the window is used while it is
         # tried however loaded the machine is.
@@ -76,9 +77,10 @@ class SettingsTest(harness.EndToEndTest):
         with SettingsDialog(installation, env=env) as dialog:
             self.assertEqual(dialog.title, "*Kavelo2.ini - Kavelo2 Settings")
             self.assertEqual(text("file"), harness.win_path(installation.folder / "Kavelo2.ini"))
-            self.assertEqual(text("form"), "Read by Kavelo2.exe. Plain text, 22 bytes, which the launcher "
-                                           "cannot read: saving writes the stored form.")
-            self.assertIn('"COLOR:16": the launcher ignores it; saving leaves it out',
+            self.assertEqual(text("form"), "Read by Kavelo2.exe. Plain text, 25 bytes, which the launcher "
+                                           "cannot read: saving writes the stored form. The UTF-8 byte order "
+                                           "mark at its start is left out.")
+            self.assertIn('line 2 "COLOR:16": the launcher ignores it; saving leaves it out',
                           text("explanation"))
             self.assertEqual(drive("selected", "widths"), ["1024"])
 
@@ -557,11 +559,14 @@ class SettingsTest(harness.EndToEndTest):
                         drive("wait-gone")
                         self.assertEqual(harness.wait_for_exit(process), 0)
                         continue
-                    # An empty document that no save can write there; the file stays as it was.
+                    # An empty document that no save can write there, which the file's line and the
+                    # refusal say in words; the file stays as it was.
+                    self.assertIn("the file cannot be read or saved there", text("form"))
                     drive("select", "widths", "800")
                     drive("click", "save")
                     caption, message = drive("box", "ok")
-                    self.assertIn("Kavelo2.ini was not saved.", message)
+                    self.assertTrue(message.startswith("Kavelo2.ini was not saved.\n\n" + told), message)
+                    self.assertNotIn("Windows error", message)
                     self.assertEqual(harness.encode_config(config.read_bytes()), b"WIDTH:800\r\nHEIGHT:600\r\n")
                     # File > Open opens another file, and the dialog goes on with it.
                     drive("menu", "open")

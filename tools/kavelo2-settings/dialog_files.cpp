@@ -72,8 +72,8 @@ void OpenUnspellablePath(SettingsSession& session, const std::string& path) {
   // A folder (the program's own) cannot be told from a file by its name alone here: it ends in a
   // backslash, and the file meant in it is the one every launcher reads first.
   if (name.empty()) name = kConfigFileName;
-  // No ANSI call reaches the file: the document starts empty, as for a file not there yet. Its
-  // name holds the code page's "?", which no file name may hold, so a save there is refused.
+  // No ANSI call reaches the file: the document starts empty under that name, which holds the code
+  // page's "?", and says why it can neither read nor save it there.
   SettingsDocument& document = session.document;
   document.folder = folder;
   document.fileName = name;
@@ -81,7 +81,7 @@ void OpenUnspellablePath(SettingsSession& session, const std::string& path) {
   document.Load(FileText(), 0);
   document.AskMachine();
   ShowDocument(session);
-  Tell(session, UnspellableNameText(folder + name, AnsiCodePage(), Rendering::Dialog), MB_ICONWARNING);
+  Tell(session, UnspellableNameText(folder + name, document.codePage, Rendering::Dialog), MB_ICONWARNING);
 }
 
 void OpenPicked(SettingsSession& session) {
@@ -113,7 +113,7 @@ void OnDroppedFiles(SettingsSession& session, HDROP drop) {
   if (path.empty() || session.launcher != nullptr) return;
   AnsiSpelling spelt = SpellInCodePage(path.c_str());
   if (!spelt.spelt) {
-    Tell(session, UnspellableNameText(spelt.text, AnsiCodePage(), Rendering::Dialog), MB_ICONWARNING);
+    Tell(session, UnspellableNameText(spelt.text, session.document.codePage, Rendering::Dialog), MB_ICONWARNING);
   } else if (path.size() >= MAX_PATH) {
     Tell(session, spelt.text + "\n\ncannot be opened: its path is " + std::to_string(path.size()) + " characters long, "
          "and Kavelo2 Settings opens paths of up to " + std::to_string(MAX_PATH - 1) + ".", MB_ICONERROR);

@@ -6,6 +6,7 @@
 #include "tools/kavelo2-settings/dialog_files.h"
 #include "tools/kavelo2-settings/dialog_trial.h"
 #include "tools/kavelo2-settings/resource_ids.h"
+#include "tools/machine/ansi_spelling.h"
 #include "tools/machine/display.h"
 #include "tools/machine/files.h"
 #include "tools/model/mode_notation.h"
@@ -206,6 +207,7 @@ int RunSettingsDialog(HINSTANCE instance, const std::string& path, bool pathSpel
   SettingsSession session;
   g_session = &session;
   session.document.ReadDisplay();
+  session.document.codePage = AnsiCodePage();
   HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, SettingsProcedure, 0);
   if (dialog == nullptr) return 1;
   // A name the code page cannot spell is said so, and the dialog stays, with a document that

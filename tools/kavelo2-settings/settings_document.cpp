@@ -52,6 +52,16 @@ AppLayerSettings SettingsRead(const AppLayersReading& reading) {
                                                            : AppLayerSettings();
 }
 
+// Bytes that are no text: control characters (other than tabs, line ends and the NULs that end a
+// text early) make up more than one in twenty of them, as in a program or a picture.
+bool NoText(const std::string& bytes) {
+  size_t controls = std::count_if(bytes.begin(), bytes.end(), [](char c) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\0') || byte == 0x7F;
+  });
+  return controls * 20 > bytes.size();
+}
+
 bool Readable(const AppLayersReading& reading) {
   using Status = AppLayersReading::Status;
   return reading.status == Status::Found || reading.status == Status::NoKey || reading.status == Status::NoValue;
@@ -141,15 +151,37 @@ bool SettingsDocument::Open(const std::string& folderPath, const std::string& na
   folder = folderPath;
   fileName = name;
   launchers = folderLaunchers;
-  Load(ReadFileText(held.bytes), held.size);
+  LoadBytes(held.bytes, held.size);
   AskMachine();
   return true;
+}
+
+void SettingsDocument::LoadBytes(std::string bytes, uint64_t size) {
+  FileText file = ReadFileText(bytes);
+  // An editor's UTF-8 mark stands in front of the first key of plain text. Where the launcher does
+  // not read the bytes as they are (in the stored form, with an entry it accepts), it is dropped
+  // and the rest read as plain text.
+  bool launcherReads = file.form == FileForm::Stored && file.AcceptsAnEntry();
+  size_t held = bytes.size();
+  bool marked = !launcherReads && file.form != FileForm::Utf16 && StripUtf8Mark(bytes);
+  if (marked) file = ReadFileText(bytes, FileForm::Plain);
+  Load(file, size - (held - bytes.size()));
+  fileSize = size;
+  utf8Mark = marked;
+  // Bytes that are no text whichever way they are read hold no entry to list, only gibberish.
+  noText = !file.AcceptsAnEntry() && file.form != FileForm::Utf16 && NoText(bytes) && NoText(StoredForm(bytes));
+  if (noText) {
+    unshown.clear();
+    loadedLimits.clear();
+  }
 }
 
 void SettingsDocument::Load(const FileText& file, uint64_t size) {
   form = file.form;
   fileSize = size;
   replaced = file.replaced;
+  utf8Mark = false;
+  noText = false;
   loadedLimits = form == FileForm::Utf16 ? std::vector<Finding>() : TextLimits(file.text, size);
   application.clear();
   unshown.clear();
@@ -158,11 +190,14 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
   LaunchContext context((folder + "Kavelo2.exe").c_str(), currentMode);
   std::vector<int32_t> chosen[kListCount];  // the values every entry of a kind accepts
   bool seen[kEntryKindCount + 1] = {};  // by kind, EntryKind::None included
-  std::string takenPathEntry;
+  const CheckedEntry* takenPath = nullptr;
   for (const CheckedEntry& entry : file.entries) {
     const ModeCriterion& criterion = entry.parsed;
+    auto note = [this, &entry](UnshownEntry::Reason reason, EntryKind kind) {
+      unshown.push_back({entry.text, reason, kind, entry.line});
+    };
     if (!entry.accepted) {
-      unshown.push_back({entry.text, UnshownEntry::Reason::Ignored, EntryKind::None});
+      note(UnshownEntry::Reason::Ignored, EntryKind::None);
       continue;
     }
     bool again = seen[static_cast<size_t>(criterion.kind)];
@@ -174,28 +209,29 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
       // Every entry of a kind must accept the mode, so together they accept the values all name.
       chosen[index] = again ? Common(chosen[index], values) : values;
       if (again && !values.empty()) {
-        unshown.push_back({entry.text,
-                           chosen[index].empty() ? UnshownEntry::Reason::SecondNoCommon : UnshownEntry::Reason::SecondKept,
-                           criterion.kind});
+        note(chosen[index].empty() ? UnshownEntry::Reason::SecondNoCommon : UnshownEntry::Reason::SecondKept,
+             criterion.kind);
       }
-      if (values.empty()) unshown.push_back({entry.text, UnshownEntry::Reason::NoNumber, criterion.kind});
+      if (values.empty()) note(UnshownEntry::Reason::NoNumber, criterion.kind);
     } else if (criterion.kind == EntryKind::Path) {
       // The last PATH the launcher takes counts; one that does not fit its folder it leaves.
       if (!applied) {
-        unshown.push_back({entry.text, UnshownEntry::Reason::PathNotTaken, EntryKind::Path});
+        note(UnshownEntry::Reason::PathNotTaken, EntryKind::Path);
         continue;
       }
-      if (!takenPathEntry.empty()) unshown.push_back({takenPathEntry, UnshownEntry::Reason::ReplacedPath, EntryKind::Path});
+      if (takenPath != nullptr) {
+        unshown.push_back({takenPath->text, UnshownEntry::Reason::ReplacedPath, EntryKind::Path, takenPath->line});
+      }
       application = criterion.text;
-      takenPathEntry = entry.text;
+      takenPath = &entry;
     } else if (again) {
-      unshown.push_back({entry.text, UnshownEntry::Reason::SecondSwitch, criterion.kind});
+      note(UnshownEntry::Reason::SecondSwitch, criterion.kind);
     }
   }
   // The field shows no path for an empty one, and saving then writes no PATH entry: said, since the
   // launcher would then start PROJECTOR.EXE instead of failing on its own folder.
-  if (!takenPathEntry.empty() && application.empty()) {
-    unshown.push_back({takenPathEntry, UnshownEntry::Reason::EmptyPath, EntryKind::Path});
+  if (takenPath != nullptr && application.empty()) {
+    unshown.push_back({takenPath->text, UnshownEntry::Reason::EmptyPath, EntryKind::Path, takenPath->line});
   }
   strict = context.strictMode;
   backdrop = context.backdropEnabled;
@@ -308,6 +344,12 @@ LayerWriteOutcome SettingsDocument::SaveLayers() {
 
 SaveRefusal SettingsDocument::Refusal(const ConfigCheck& check) const {
   SaveRefusal refusal;
+  if (PathUnspelt()) {
+    refusal.kind = SaveRefusal::Kind::Unspelt;
+    refusal.path = folder + fileName;
+    refusal.codePage = codePage;
+    return refusal;
+  }
   if (std::any_of(application.begin(), application.end(), IsEntrySeparator)) {
     refusal.kind = SaveRefusal::Kind::EndsAnEntry;
     return refusal;
@@ -337,6 +379,8 @@ SaveOutcome SettingsDocument::Save() {
     form = FileForm::Stored;
     fileSize = text.size();
     replaced = 0;
+    utf8Mark = false;
+    noText = false;
     loadedLimits.clear();
     unshown.clear();
   }
@@ -363,6 +407,8 @@ SaveQuestion SettingsDocument::Question(const ConfigCheck& check) const {
 bool SettingsDocument::FileChanged() const {
   return ComposeText() != savedText || form == FileForm::Plain || form == FileForm::Utf16;
 }
+
+bool SettingsDocument::PathUnspelt() const { return (folder + fileName).find('?') != std::string::npos; }
 
 std::string SettingsDocument::WindowTitle() const {
   std::string name = fileName.empty() ? "Kavelo2.ini" : fileName;

@@ -45,6 +45,7 @@ struct UnshownEntry {
   std::string entry;  // as it stands in the file
   Reason reason;
   EntryKind kind;     // the entry's kind, where it has one
+  int line;           // its line in the file, from 1
 };
 
 // Why the text cannot be saved as it is.
@@ -55,10 +56,14 @@ struct SaveRefusal {
     PathReadOtherwise,  // the launcher reads the PATH value otherwise than it looks, or does not
                         // take it (`finding`)
     TooLong,            // the text is `size` bytes, longer than the launcher reads
+    Unspelt,            // the file's path (`path`) holds characters that the code page
+                        // (`codePage`) cannot spell: no program that names files in it reaches it
   };
   Kind kind = Kind::None;
   Finding finding{FindingKind::PathEmpty};
   size_t size = 0;
+  std::string path;
+  unsigned codePage = 0;
 };
 
 // What the user is asked before a save.
@@ -76,12 +81,15 @@ struct SettingsDocument {
   ModeCatalogue catalogue;  // the display's modes, as the launcher enumerates them
   DEVMODEA currentMode{};   // the display's mode in force
   WindowsVersion windows;   // the version of Windows the display belongs to
+  unsigned codePage = 0;    // the ANSI code page this Windows names files in
   std::string folder;    // the launcher's folder in Windows form, ending in a backslash
   std::string fileName;  // the configuration file's name in that folder
   std::vector<std::string> launchers;  // the launcher programs in the folder, by file name
   FileForm form = FileForm::Missing;
   uint64_t fileSize = 0;   // of the file as loaded
   size_t replaced = 0;     // UTF-16 characters that 8-bit text cannot hold
+  bool utf8Mark = false;   // the plain text began with a UTF-8 byte order mark, which was dropped
+  bool noText = false;     // the file is no text in any form: nothing of it is loaded
   std::vector<Finding> loadedLimits;  // where the loaded text ends early for the launcher
 
   std::vector<ValueChoice> lists[kListCount];  // by kListKinds
@@ -120,6 +128,9 @@ struct SettingsDocument {
   // Replaces everything with `file`'s settings (a file of `size` bytes), read and applied entry
   // by entry with the launcher's own rules; `catalogue` gives the values the lists offer.
   void Load(const FileText& file, uint64_t size);
+  // The same for a file's bytes as opened (at most kHeldFileBytes of a file of `size` bytes): a
+  // UTF-8 byte order mark in front of plain text is dropped and noted.
+  void LoadBytes(std::string bytes, uint64_t size);
 
   // Asks the machine, once each, what the check now needs to know: the paths its reading and the
   // folder's launchers ask about, and the compatibility settings and the program file of the
@@ -180,6 +191,10 @@ struct SettingsDocument {
 
   // "Kavelo2.ini - Kavelo2 Settings", with a leading "*" while changed.
   std::string WindowTitle() const;
+
+  // The file's path holds the code page's "?" for a character it has no letter for (no Windows
+  // file name holds "?"): no ANSI call reaches the file, to read it or to save it.
+  bool PathUnspelt() const;
 
   std::string savedText;  // ComposeText() as last loaded or saved
 };

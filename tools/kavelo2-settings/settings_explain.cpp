@@ -3,6 +3,7 @@
 
 #include "launcher/config_file.h"
 #include "tools/model/check_report.h"
+#include "tools/model/code_page_text.h"
 #include "tools/model/finding_text.h"
 #include "tools/model/layers_text.h"
 #include "tools/model/shortened_path.h"
@@ -41,6 +42,10 @@ bool ReadAsEmpty(const SettingsDocument& document) {
 
 std::string FormDescription(const SettingsDocument& document) {
   constexpr const char* kRewritten = ", which the launcher cannot read: saving writes the stored form.";
+  if (document.PathUnspelt()) {
+    return "Its path holds characters that this Windows' code page (" + std::to_string(document.codePage) +
+           ") has no letters for: the file cannot be read or saved there.";
+  }
   std::string form;
   switch (document.form) {
     case FileForm::Missing:
@@ -48,6 +53,7 @@ std::string FormDescription(const SettingsDocument& document) {
       break;
     case FileForm::Plain:
       form = "Plain text, " + Bytes(document.fileSize) + kRewritten;
+      if (document.utf8Mark) form += " The UTF-8 byte order mark at its start is left out.";
       break;
     case FileForm::Utf16:
       form = "Unicode (UTF-16) text, " + Bytes(document.fileSize) + kRewritten;
@@ -60,6 +66,10 @@ std::string FormDescription(const SettingsDocument& document) {
       form = document.fileSize == 0 ? "An empty file: saving writes the stored form."
                                     : "Stored form, " + Bytes(document.fileSize) + ".";
       break;
+  }
+  if (document.noText) {
+    form = Bytes(document.fileSize) + " that are no text, neither in the stored form nor plain, so the launcher "
+           "finds no entry in them: saving replaces them with the stored form.";
   }
   // The explanation tells what the launcher reads, which is then nothing at all.
   if (ReadAsEmpty(document)) form += " A NUL byte at its start ends its text: the launcher reads it as empty.";
@@ -114,6 +124,8 @@ std::string RefusalText(const SaveRefusal& refusal, const ConfigCheck& check) {
              "launcher would read only the part before it.";
     case SaveRefusal::Kind::PathReadOtherwise:
       return "The application path: " + FindingBody(refusal.finding, check, kShownInTheDialog) + ".";
+    case SaveRefusal::Kind::Unspelt:
+      return UnspellableNameText(refusal.path, refusal.codePage, kShownInTheDialog);
     case SaveRefusal::Kind::TooLong:
       break;
   }
@@ -151,7 +163,8 @@ std::string ExplainDocument(const SettingsDocument& document, const ConfigCheck&
   if (!document.unshown.empty()) {
     text += "\nEntries of the file that the lists cannot show:\n";
     for (const UnshownEntry& entry : document.unshown) {
-      text += "  " + Quoted(entry.entry, kShownInTheDialog) + ": " + UnshownNote(entry) + "\n";
+      text += "  line " + std::to_string(entry.line) + " " + Quoted(entry.entry, kShownInTheDialog) + ": " +
+              UnshownNote(entry) + "\n";
     }
   }
   text += "\nThe file that saving writes, entry by entry:\n" + RenderReport(check, kShownInTheDialog);

@@ -80,6 +80,12 @@ std::vector<CheckedEntry> WalkEntries(const std::string& plainText) {
   return entries;
 }
 
+bool StripUtf8Mark(std::string& bytes) {
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") != 0) return false;
+  bytes.erase(0, 3);
+  return true;
+}
+
 std::string StoredForm(std::string text) {
   DecodeConfigBuffer(text.data(), text.size());
   return text;

@@ -62,6 +62,10 @@ std::vector<CheckedEntry> WalkEntries(const std::string& plainText);
 // accepts an entry. Each reading is walked once.
 FileText ReadFileText(const std::string& bytes, FileForm assumed = FileForm::Stored);
 
+// Drops the UTF-8 byte order mark that editors write at the start of text saved as UTF-8, which
+// would otherwise stand in front of the first key: true when `bytes` began with it.
+bool StripUtf8Mark(std::string& bytes);
+
 // The stored form of plain text, and the plain text of the stored form: the one transform.
 std::string StoredForm(std::string text);
 

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -126,6 +127,50 @@ TEST(SettingsFileForms, EdgeFiles) {
   EXPECT_EQ(Judge(check).cause->kind, FindingKind::EmptyFile);
 }
 
+// What a file's bytes are as the dialog opens them: an editor's UTF-8 mark in front of plain text
+// is dropped (its first entry kept) and told; bytes that are no text either way list no gibberish
+// as ignored entries, and are told as what they are; a text without entries is still text.
+TEST(SettingsFileForms, OpeningTellsWhatTheBytesAre) {
+  std::string noise;
+  for (unsigned seed = 7; noise.size() < 3000;) {
+    seed = seed * 1103515245u + 12345u;
+    noise += static_cast<char>(seed >> 16);
+  }
+  struct Case {
+    const char* name;
+    std::string bytes;
+    FileForm form;
+    bool mark, noText;
+    std::vector<int32_t> widths;
+    size_t unshown;
+    const char* told;  // in the form line
+  };
+  const std::string mark = "\xEF\xBB\xBF";
+  const Case cases[] = {
+      {"UTF-8 with its mark", mark + "WIDTH:800\r\nHEIGHT:600\r\n", FileForm::Plain, true, false, {800}, 0,
+       "byte order mark"},
+      {"the mark and one entry", mark + "WIDTH:800", FileForm::Plain, true, false, {800}, 0, "byte order mark"},
+      {"the mark and an unknown key", mark + "COLOR:16\r\n", FileForm::Plain, true, false, {}, 1, "byte order mark"},
+      {"the stored form", StoredForm("WIDTH:800\r\n"), FileForm::Stored, false, false, {800}, 0, "Stored form"},
+      {"a stored text without entries", StoredForm("hello, world\r\n"), FileForm::Stored, false, false, {}, 1,
+       "Stored form"},
+      {"3000 bytes of noise", noise, FileForm::Stored, false, true, {}, 0, "no text"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SettingsDocument document = Loaded("");
+    document.LoadBytes(c.bytes, c.bytes.size());
+    EXPECT_EQ(document.form, c.form);
+    EXPECT_EQ(document.utf8Mark, c.mark);
+    EXPECT_EQ(document.noText, c.noText);
+    EXPECT_EQ(document.fileSize, c.bytes.size());
+    EXPECT_EQ(Selected(document, EntryKind::Width), c.widths);
+    EXPECT_EQ(document.unshown.size(), c.unshown) << Notes(document);
+    EXPECT_TRUE(document.loadedLimits.empty());
+    EXPECT_NE(FormDescription(document).find(c.told), std::string::npos) << FormDescription(document);
+  }
+}
+
 TEST(SettingsDocumentLoad, EntriesBecomeSelectionsChecksAndPath) {
   SettingsDocument document =
       Loaded("width:800,640\r\nHEIGHT:600;DEPTH:32\nFREQ:75\rSTRICT:1\nBACKDROP:2\nPATH:game/run.exe\n");
@@ -191,26 +236,27 @@ TEST(SettingsDocumentLoad, EntriesTheDialogCannotShowAreListedWithWhatSavingDoes
   struct Case {
     const char* text;
     std::vector<int32_t> widths;  // selected afterwards
-    std::vector<std::pair<std::string, Reason>> unshown;
+    std::vector<std::tuple<std::string, Reason, int>> unshown;  // with its line in the file
     const char* application = "";
   };
   const Case cases[] = {
-      {"WIDHT:800\nWIDTH 640\nWIDTH:640", {640}, {{"WIDHT:800", Reason::Ignored}, {"WIDTH 640", Reason::Ignored}}},
-      {"WIDTH:640,800\nWIDTH:800,1024", {800}, {{"WIDTH:800,1024", Reason::SecondKept}}},
-      {"WIDTH:640\nWIDTH:800", {}, {{"WIDTH:800", Reason::SecondNoCommon}}},
-      {"WIDTH:abc,640", {}, {{"WIDTH:abc,640", Reason::NoNumber}}},
-      {"STRICT:0\nSTRICT:1\nWAITALL:1\nWAITALL:0", {}, {{"STRICT:1", Reason::SecondSwitch}, {"WAITALL:0", Reason::SecondSwitch}}},
-      {"PATH:a.exe\nPATH:b.exe", {}, {{"PATH:a.exe", Reason::ReplacedPath}}, "b.exe"},
+      {"WIDHT:800\nWIDTH 640\nWIDTH:640", {640}, {{"WIDHT:800", Reason::Ignored, 1}, {"WIDTH 640", Reason::Ignored, 2}}},
+      {"WIDTH:640,800\nWIDTH:800,1024", {800}, {{"WIDTH:800,1024", Reason::SecondKept, 2}}},
+      {"WIDTH:640\r\n\r\nWIDTH:800", {}, {{"WIDTH:800", Reason::SecondNoCommon, 3}}},
+      {"WIDTH:abc,640", {}, {{"WIDTH:abc,640", Reason::NoNumber, 1}}},
+      {"STRICT:0\nSTRICT:1;WAITALL:1\nWAITALL:0", {},
+       {{"STRICT:1", Reason::SecondSwitch, 2}, {"WAITALL:0", Reason::SecondSwitch, 3}}},
+      {"PATH:a.exe\nPATH:b.exe", {}, {{"PATH:a.exe", Reason::ReplacedPath, 1}}, "b.exe"},
       // An empty PATH that counts: the field can show no path, and saving writes none.
-      {"PATH:a.exe\nPATH:", {}, {{"PATH:a.exe", Reason::ReplacedPath}, {"PATH:", Reason::EmptyPath}}},
-      {"PATH:\nPATH:b.exe", {}, {{"PATH:", Reason::ReplacedPath}}, "b.exe"},
+      {"PATH:a.exe\nPATH:", {}, {{"PATH:a.exe", Reason::ReplacedPath, 1}, {"PATH:", Reason::EmptyPath, 2}}},
+      {"PATH:\nPATH:b.exe", {}, {{"PATH:", Reason::ReplacedPath, 1}}, "b.exe"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     SettingsDocument document = Loaded(c.text);
     EXPECT_EQ(Selected(document, EntryKind::Width), c.widths);
-    std::vector<std::pair<std::string, Reason>> unshown;
-    for (const UnshownEntry& entry : document.unshown) unshown.emplace_back(entry.entry, entry.reason);
+    std::vector<std::tuple<std::string, Reason, int>> unshown;
+    for (const UnshownEntry& entry : document.unshown) unshown.emplace_back(entry.entry, entry.reason, entry.line);
     EXPECT_EQ(unshown, c.unshown) << Notes(document);
     EXPECT_EQ(document.application, c.application);
   }
@@ -328,6 +374,24 @@ TEST(SettingsDocumentCompose, RefusesTextTheLauncherCannotRead) {
   EXPECT_EQ(refusal().kind, Kind::PathReadOtherwise);
   EXPECT_EQ(refusal().finding.kind, FindingKind::PathTooLong);
   EXPECT_FALSE(document.Save().Saved());
+}
+
+// A path with the code page's "?" for a letter it lacks: no call reaches the file, so the form line
+// says why it is not read, and a save is refused in words instead of failing on Windows' error.
+TEST(SettingsDocumentCompose, APathTheCodePageCannotSpellIsNeitherReadNorSaved) {
+  SettingsDocument document = Loaded("");
+  document.folder = "C:\\Games\\????\\";
+  document.fileName = "Kavelo2.ini";
+  document.codePage = 1252;
+  Select(document, EntryKind::Width, {640});
+  EXPECT_NE(FormDescription(document).find("code page (1252)"), std::string::npos) << FormDescription(document);
+  SaveRefusal refusal = document.Refusal(document.Check());
+  EXPECT_EQ(refusal.kind, SaveRefusal::Kind::Unspelt);
+  EXPECT_EQ(refusal.path, "C:\\Games\\????\\Kavelo2.ini");
+  EXPECT_EQ(refusal.codePage, 1252u);
+  EXPECT_EQ(document.Save().step, SaveOutcome::Step::NotTried);
+  document.folder = "C:\\Games\\Show\\";
+  EXPECT_EQ(document.Refusal(document.Check()).kind, SaveRefusal::Kind::None);
 }
 
 TEST(SettingsDocumentCompose, TheModeTheLauncherPicks) {
@@ -587,8 +651,9 @@ TEST(SettingsExplanation, VerdictFirstThenWhatTheListsCannotShowThenTheChecksRep
   document.fileName = "Kavelo2.ini";
   std::string pane = ExplainDocument(document, document.Check());
   EXPECT_EQ(pane.rfind("result: the launcher switches to 800x600", 0), 0u) << pane;
-  // The entries saving writes have no line: the user never sees that text.
-  size_t unshown = pane.find("\"COLOR:16\": the launcher ignores it; saving leaves it out\r\n");
+  // The entries the lists cannot show are the open file's, with its lines; those saving writes have
+  // none, since the user never sees that text.
+  size_t unshown = pane.find("line 3 \"COLOR:16\": the launcher ignores it; saving leaves it out\r\n");
   size_t entries = pane.find("\r\nWIDTH:800\r\n  accepted: WIDTH 800\r\n");
   ASSERT_NE(entries, std::string::npos) << pane;
   EXPECT_LT(unshown, entries) << pane;
