@@ -1,11 +1,13 @@
 """Kavelo2Settings.exe under Wine, driven through its controls and its keyboard by
-dialog_driver.exe: a folder set up from a plain-text file, saved, decoded byte for byte, tried
-(closing during the trial asks and saves nothing) and run with the launcher; a save that the
-launcher could not read is refused; a save into a folder that takes no new file keeps the old file
-and says why; the keyboard alone selects and saves; Try reports a failed start and a box closed at
-once, and gives the keyboard back; Save As into another folder, whose application's settings the
-group then reads and writes; help; a file that cannot be read at start-up; a renamed launcher's
-folder; the frame on an 800x600 desktop, whose screenshot the user guide shows; putting the display
+dialog_driver.exe: a folder set up from a plain-text file saved as UTF-8 with its mark (Browse
+refusing the folder's own programs), saved, decoded byte for byte, tried (closing during the trial
+asks and saves nothing) and run with the launcher; a save that the launcher could not read is
+refused; a save into a folder that takes no new file keeps the old file and says why, and Try then
+says that nothing was tried; the keyboard alone selects and saves; Try reports a failed start and
+a box closed at once, and gives the keyboard back, and Save As elsewhere drops its report; Save As
+into another folder, whose application's settings the group then reads and writes; help; a file
+that cannot be read at start-up; a renamed launcher's folder, which Save As keeps showing while it
+asks; the frame on an 800x600 desktop, whose screenshot the user guide shows; putting the display
 back, asked first while a launcher runs; a folder the code page cannot spell, and one it can
 (Café), whose name the explanation shows as it is."""
 import shutil
@@ -83,6 +85,14 @@ class SettingsTest(harness.EndToEndTest):
             self.assertIn('line 2 "COLOR:16": the launcher ignores it; saving leaves it out',
                           text("explanation"))
             self.assertEqual(drive("selected", "widths"), ["1024"])
+            # Browse offers programs for the launcher to start: the folder's own launcher and this
+            # program are refused, and the field stays as it was.
+            for tool in (harness.LAUNCHER, SETTINGS.name):
+                drive("click", "browse")
+                drive("file-dialog", harness.win_path(installation.folder / tool))
+                caption, message = drive("box", "ok")
+                self.assertTrue(message.startswith(f"{tool} is "), message)
+                self.assertEqual(text("application"), "")
 
             drive("deselect", "widths", "1024")
             drive("select", "widths", "640")
@@ -194,6 +204,11 @@ class SettingsTest(harness.EndToEndTest):
                 drive("click", "save")
                 caption, message = drive("box", "ok")
                 self.assertIn(" is read-only. To change it, clear \"Read-only\" in its Properties first.", message)
+                # Try saves first: it meets the same refusal, and says that nothing was tried.
+                drive("click", "try")
+                caption, message = drive("box", "ok")
+                self.assertIn(" is read-only.", message)
+                self.assertIn("Nothing was tried", message)
                 self.assertEqual(config.read_bytes(), old)
                 self.assertEqual(config.stat().st_mode & 0o777, 0o444)
             finally:
@@ -285,6 +300,13 @@ class SettingsTest(harness.EndToEndTest):
                                  "while it ran: not switched; after: 1024x768x32@60.\r\nThe check of this file: "
                                  f"the launcher would stop: STRICT is on, so it shows \"{no_mode}\" and starts nothing",
                                  f"try {attempt + 1}")
+            # Saved as a file elsewhere, the window no longer shows the try of this one.
+            elsewhere = installation.folder / "B" / "Kavelo2.ini"
+            elsewhere.parent.mkdir()
+            drive("menu", "save-as")
+            drive("file-dialog", harness.win_path(elsewhere))
+            self.wait_for(lambda: text("file") == harness.win_path(elsewhere), "Save As did not save")
+            self.assertEqual((text("try-label"), text("try-report")), ("&Last try:", ""))
             drive("keys", "escape")
             drive("wait-gone")
             self.assertEqual(harness.wait_for_exit(dialog.process), 0)
@@ -374,6 +396,18 @@ class SettingsTest(harness.EndToEndTest):
             drive("check", "backdrop", "1")
             drive("click", "save")
             self.wait_for_title("Show.ini - Kavelo2 Settings")
+            # Save As a Kavelo2.ini, which Show.exe would then read: while that is asked, the window
+            # still shows the file it has, and No keeps it so.
+            drive("menu", "save-as")
+            drive("file-dialog", harness.win_path(installation.folder / "Kavelo2.ini"))
+            caption, message = drive("box", "open")
+            self.assertEqual(message, "Saving creates Kavelo2.ini, which Show.exe then reads instead of Show.ini. "
+                                      "Create it anyway?")
+            shown = (drive("title")[0], text("file"), text("form"))
+            self.assertEqual(shown, ("Show.ini - Kavelo2 Settings", harness.win_path(show),
+                                     "Read by Show.exe. Stored form, 35 bytes."))
+            drive("box", "no")
+            self.assertEqual((drive("title")[0], text("file"), text("form")), shown)
             drive("click", "cancel")
             drive("wait-gone")
         self.assertEqual(harness.encode_config(show.read_bytes()), b"WIDTH:800\r\nHEIGHT:600\r\nBACKDROP:1\r\n")

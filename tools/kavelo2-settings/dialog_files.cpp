@@ -3,10 +3,13 @@
 #include "tools/kavelo2-settings/dialog_files.h"
 
 #include "launcher/config_file.h"
+#include "tools/kavelo2-settings/launcher_description.h"
 #include "tools/kavelo2-settings/program_files.h"
 #include "tools/kavelo2-settings/resource_ids.h"
+#include "tools/kavelo2-settings/settings_explain.h"
 #include "tools/machine/ansi_spelling.h"
 #include "tools/machine/files.h"
+#include "tools/machine/program_file.h"
 #include "tools/model/code_page_text.h"
 #include "tools/model/version_block.h"
 
@@ -89,16 +92,21 @@ void OpenPicked(SettingsSession& session) {
   if (ChangesMayGo(session) && PickFile(session, false, kConfigurationFilter, path)) OpenPath(session, path);
 }
 
-// Save As: the same save, under the name chosen, with the application that the new file's
-// launcher starts; the document stays with its old name when the file is not saved.
+// Save As: the same save, under the name chosen, with the application that the new file's launcher
+// starts. The window shows the new name once the file is saved under it, and not the try of the
+// file it was before.
 void SaveAs(SettingsSession& session) {
   std::string path;
   if (!PickFile(session, true, kConfigurationFilter, path)) return;
-  SettingsDocument& document = session.document;
-  SettingsDocument before = document;
-  SplitPath(path, document.folder, document.fileName, document.launchers);
-  if (ProbePath(path) != PathKind::File) document.form = FileForm::Missing;
-  if (!SaveDocument(session)) document = before;
+  TakeSelections(session);
+  SettingsDocument renamed = session.document;
+  SplitPath(path, renamed.folder, renamed.fileName, renamed.launchers);
+  if (ProbePath(path) != PathKind::File) renamed.form = FileForm::Missing;
+  if (!SaveRenamedDocument(session, renamed)) return;
+  bool sameFile = renamed.folder + renamed.fileName == session.document.folder + session.document.fileName;
+  session.document = renamed;
+  if (!sameFile) ForgetTrial(session);
+  AskMachineAboutDocument(session);
   ShowDocument(session);
 }
 
@@ -125,6 +133,12 @@ void OnDroppedFiles(SettingsSession& session, HDROP drop) {
 void BrowseForApplication(SettingsSession& session) {
   std::string path;
   if (!PickFile(session, false, kProgramFilter, path)) return;
+  std::string ownDescription = VersionBlockString(ModuleVersionBlock(nullptr), "FileDescription");
+  FolderTool tool = FolderToolOf(ReadProgramFile(path), ownDescription);
+  if (tool != FolderTool::None) {
+    Tell(session, FolderToolText(tool, path.substr(path.find_last_of('\\') + 1)), MB_ICONWARNING);
+    return;
+  }
   SetDlgItemTextA(session.dialog, IDC_APPLICATION, PathValueFor(session.document.folder, path).c_str());
   AskMachineAboutDocument(session);
 }

@@ -18,7 +18,8 @@ void OpenUnspellablePath(SettingsSession& session, const std::string& path);
 void OpenPicked(SettingsSession& session);
 void SaveAs(SettingsSession& session);
 void OnDroppedFiles(SettingsSession& session, HDROP drop);
-// Browse: a program for the launcher to start, written into the Application field.
+// Browse: a program for the launcher to start, written into the Application field; the folder's
+// own tools are refused.
 void BrowseForApplication(SettingsSession& session);
 void OpenGuide(const SettingsSession& session);
 void ShowAbout(const SettingsSession& session);

@@ -6,24 +6,22 @@
 #include "tools/model/layers_text.h"
 #include "tools/model/save_text.h"
 
-bool SaveDocument(SettingsSession& session) {
-  SettingsDocument& document = session.document;
-  // The launcher being tried reads the file as it was: nothing is saved until it has ended.
-  if (session.launcher != nullptr) return false;
-  TakeSelections(session);
-  AskMachineAboutDocument(session);
+namespace {
+
+// Saves `document`, whose machine was asked, unless it is refused or the user says no.
+bool SaveWithItsQuestions(const SettingsSession& session, SettingsDocument& document, const std::string& notDone) {
   ConfigCheck check = document.Check();
   std::string refusal = RefusalText(document.Refusal(check), check);
   if (!refusal.empty()) {
-    Tell(session, document.fileName + " was not saved.\n\n" + refusal + "\n\nThe file on disk is as it was before.",
-         MB_ICONERROR);
+    Tell(session, document.fileName + " was not saved.\n\n" + refusal + "\n\nThe file on disk is as it was before." +
+                      notDone, MB_ICONERROR);
     return false;
   }
   std::string question = QuestionText(document.Question(check), document);
   if (!question.empty() && !Ask(session, question)) return false;
   SaveOutcome outcome = document.Save();
   if (!outcome.Saved()) {
-    Tell(session, document.fileName + " was not saved.\n\n" + SaveFailureMessage(outcome), MB_ICONERROR);
+    Tell(session, document.fileName + " was not saved.\n\n" + SaveFailureMessage(outcome) + notDone, MB_ICONERROR);
     return false;
   }
   // The application's own settings go with the file, but the file stands saved whatever becomes
@@ -36,8 +34,24 @@ bool SaveDocument(SettingsSession& session) {
            MB_ICONWARNING);
     }
   }
+  return true;
+}
+
+}  // namespace
+
+bool SaveDocument(SettingsSession& session, const std::string& notDone) {
+  // The launcher being tried reads the file as it was: nothing is saved until it has ended.
+  if (session.launcher != nullptr) return false;
+  TakeSelections(session);
+  AskMachineAboutDocument(session);
+  if (!SaveWithItsQuestions(session, session.document, notDone)) return false;
   AskMachineAboutDocument(session);
   return true;
+}
+
+bool SaveRenamedDocument(const SettingsSession& session, SettingsDocument& renamed) {
+  renamed.AskMachine();
+  return SaveWithItsQuestions(session, renamed, "");
 }
 
 bool ChangesMayGo(SettingsSession& session) {

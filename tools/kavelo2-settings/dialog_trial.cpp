@@ -54,7 +54,8 @@ void StartTrial(SettingsSession& session) {
     Tell(session, TrialChoiceText(choice, document), MB_ICONWARNING);
     return;
   }
-  if (document.IsChanged() && !SaveDocument(session)) return;
+  // The launcher reads the file as saved: changes that cannot be saved are not tried.
+  if (document.IsChanged() && !SaveDocument(session, "\n\n" + NothingTriedText(choice.launcher))) return;
   std::string path = document.folder + choice.launcher;
   std::string commandLine = "\"" + path + "\"";
   STARTUPINFOA startup;

@@ -13,3 +13,12 @@ constexpr const char* kLauncherDescription = KAVELO2_LAUNCHER_DESCRIPTION;
 bool VersionBlockNamesLauncher(const std::string& block) {
   return VersionBlockString(block, "FileDescription") == kLauncherDescription;
 }
+
+FolderTool FolderToolOf(const ProgramImage& program, const std::string& settingsDescription) {
+  for (const auto& [key, text] : program.versionStrings) {
+    if (key != "FileDescription") continue;
+    if (text == kLauncherDescription) return FolderTool::Launcher;
+    return !settingsDescription.empty() && text == settingsDescription ? FolderTool::Settings : FolderTool::None;
+  }
+  return FolderTool::None;
+}

@@ -170,3 +170,11 @@ std::string ExplainDocument(const SettingsDocument& document, const ConfigCheck&
   text += "\nThe file that saving writes, entry by entry:\n" + RenderReport(check, kShownInTheDialog);
   return WithCrLf(text);
 }
+
+std::string FolderToolText(FolderTool tool, const std::string& name) {
+  if (tool == FolderTool::Settings) {
+    return name + " is Kavelo2 Settings, which sets the folder up: choose the program that the launcher is to start.";
+  }
+  return name + " is a Kavelo2 launcher: started as the application, it would end at once, as a launcher is "
+                "running already. Choose the program that the launcher is to start.";
+}

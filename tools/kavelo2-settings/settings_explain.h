@@ -2,6 +2,7 @@
 // launcher does with the text that saving writes, in the checker's words.
 #pragma once
 
+#include "tools/kavelo2-settings/launcher_description.h"
 #include "tools/kavelo2-settings/settings_document.h"
 #include "tools/model/config_check.h"
 
@@ -27,3 +28,6 @@ std::string QuestionText(const SaveQuestion& question, const SettingsDocument& d
 // by CR LF as an edit control shows them: the verdict first, in the checker's words, with names
 // in the code page's letters as the dialog shows them (Rendering::Dialog).
 std::string ExplainDocument(const SettingsDocument& document, const ConfigCheck& check);
+
+// Why Browse does not take one of the folder's own tools (`name`) as the application.
+std::string FolderToolText(FolderTool tool, const std::string& name);

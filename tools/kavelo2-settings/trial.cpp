@@ -99,3 +99,8 @@ std::string ClosingDuringTrialText(const TrialOutcome& trial, const SettingsDocu
   }
   return text + "\n\nClose anyway?";
 }
+
+std::string NothingTriedText(const std::string& launcher) {
+  return "Nothing was tried: " + launcher + " reads the file as it is on disk, without the changes, and was not "
+         "started.";
+}

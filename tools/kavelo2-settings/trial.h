@@ -65,3 +65,6 @@ std::string ClosingDuringTrialText(const TrialOutcome& trial, const SettingsDocu
 
 // Why Try starts nothing, for a choice that is not a launcher.
 std::string TrialChoiceText(const TrialChoice& choice, const SettingsDocument& document);
+
+// What a save that Try needed but could not make leaves undone: `launcher` was not started.
+std::string NothingTriedText(const std::string& launcher);

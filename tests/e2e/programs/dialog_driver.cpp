@@ -16,7 +16,8 @@
 //   dialog_driver click CONTROL          presses a button (without waiting for what it opens)
 //   dialog_driver wait-enabled CONTROL   waits until a control is enabled again
 //   dialog_driver box ANSWER             waits for a message box of the dialog; prints caption
-//                                        and text; answers it (ok, yes, no or cancel)
+//                                        and text; answers it (ok, yes, no or cancel), or leaves
+//                                        it open (open)
 //   dialog_driver launcher-box ANSWER [MS]  the same for a box without owner that another
 //                                        program (the launcher being tried) shows, answered MS
 //                                        milliseconds after it is seen (500 unless given); with 0
@@ -201,7 +202,8 @@ int AnswerId(const char* answer) {
 
 int Answer(HWND dialog, const char* answer, bool launchers, DWORD afterMs = 500) {
   int id = AnswerId(answer);
-  if (id == 0) return 2;
+  bool leaveOpen = !launchers && std::strcmp(answer, "open") == 0;
+  if (id == 0 && !leaveOpen) return 2;
   HWND box = nullptr;
   auto find = [&] {
     HWND found = dialog;
@@ -216,7 +218,7 @@ int Answer(HWND dialog, const char* answer, bool launchers, DWORD afterMs = 500)
   if (launchers && afterMs > 0) Sleep(afterMs);
   Print(WindowText(box));
   Print(WindowText(GetDlgItem(box, 0xFFFF)));
-  PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+  if (!leaveOpen) PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
   return 0;
 }
 

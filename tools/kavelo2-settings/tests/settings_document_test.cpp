@@ -815,6 +815,22 @@ TEST(SettingsVersionBlocks, TheLauncherIsKnownByItsDescriptionAndEachProgramByIt
     std::string cut = block.substr(0, size);
     EXPECT_FALSE(VersionBlockNamesLauncher(cut)) << size;
   }
+  // A program picked as the application is one of the folder's own tools by its description: a
+  // launcher, renamed or not, or this settings program by its own.
+  const std::string settings = "Kavelo2 Settings: sets a launcher folder up";
+  const std::pair<std::vector<std::pair<std::string, std::string>>, FolderTool> programs[] = {
+      {{{"CompanyName", "Kavelo"}, {"FileDescription", launcher}}, FolderTool::Launcher},
+      {{{"FileDescription", settings}}, FolderTool::Settings},
+      {{{"FileDescription", "Projector"}}, FolderTool::None},
+      {{{"Comments", launcher}}, FolderTool::None},
+      {{}, FolderTool::None},
+  };
+  for (const auto& [strings, tool] : programs) {
+    ProgramImage program;
+    program.versionStrings = strings;
+    EXPECT_EQ(FolderToolOf(program, settings), tool);
+    EXPECT_EQ(FolderToolOf(program, ""), tool == FolderTool::Settings ? FolderTool::None : tool);
+  }
   // The fixed part: its signature, the structure's version, then the file version 2.0 and 3.0.
   std::string fixed = std::string("\x34\x00VS_VERSION_INFO") + "\xBD\x04\xEF\xFE" + std::string("\x00\x00\x01\x00", 4) +
                       std::string("\x00\x00\x02\x00\x00\x00\x03\x00", 8);
