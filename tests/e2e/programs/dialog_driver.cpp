@@ -273,9 +273,43 @@ int EditRows(HWND edit) {
   return static_cast<int>((area.bottom - area.top) / metrics.tmHeight);
 }
 
+// How far a disabled control's text reaches in the shadow colour when it is drawn greyed, as the
+// controls draw it (DrawState's disabled look), in pixels from its left edge. The control draws it
+// in a box as wide as the text measures: the greyed drawing may reach further, and is cut there.
+LONG GreyedReach(HDC context, const std::string& text, LONG height) {
+  const LONG room = 1000;
+  HDC memory = CreateCompatibleDC(context);
+  HBITMAP bitmap = CreateCompatibleBitmap(context, room, height);
+  HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+  HGDIOBJ oldFont = SelectObject(memory, GetCurrentObject(context, OBJ_FONT));
+  RECT all = {0, 0, room, height};
+  const COLORREF face = GetSysColor(COLOR_3DFACE), highlight = GetSysColor(COLOR_3DHILIGHT);
+  HBRUSH faceBrush = CreateSolidBrush(face);
+  FillRect(memory, &all, faceBrush);
+  DeleteObject(faceBrush);
+  DrawStateA(memory, nullptr, nullptr, reinterpret_cast<LPARAM>(text.c_str()), 0, 0, 0, room, height,
+             DST_PREFIXTEXT | DSS_DISABLED);
+  LONG reach = 0;
+  for (LONG x = room - 1; x >= 0 && reach == 0; --x) {
+    for (LONG y = 0; y < height; ++y) {
+      COLORREF pixel = GetPixel(memory, x, y);
+      if (pixel != face && pixel != highlight) {
+        reach = x + 1;
+        break;
+      }
+    }
+  }
+  SelectObject(memory, oldFont);
+  SelectObject(memory, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  return reach;
+}
+
 // The labels and check boxes of the dialog whose text does not fit their control, measured with
 // the control's own font: a check box's text starts after its box, a label of one line's height
-// must hold its text on that line, and a taller one in its lines.
+// must hold its text on that line, and a taller one in its lines; a greyed one is drawn in the box
+// its text measures, which its greyed drawing must not overrun.
 BOOL CALLBACK NoteClipped(HWND control, LPARAM clipped) {
   char className[32] = "";
   GetClassNameA(control, className, sizeof className);
@@ -296,10 +330,11 @@ BOOL CALLBACK NoteClipped(HWND control, LPARAM clipped) {
   bool oneLine = checkBox || client.bottom < 2 * line.bottom;
   RECT needed = {0, 0, width, 0};
   DrawTextA(context, text.c_str(), -1, &needed, DT_CALCRECT | (oneLine ? DT_SINGLELINE : DT_WORDBREAK));
+  bool overrun = oneLine && !IsWindowEnabled(control) && GreyedReach(context, text, line.bottom) > needed.right;
   SelectObject(context, font);
   DeleteObject(dialogFont);
   ReleaseDC(control, context);
-  if (needed.right > width || (!oneLine && needed.bottom > client.bottom)) {
+  if (needed.right > width || (!oneLine && needed.bottom > client.bottom) || overrun) {
     reinterpret_cast<std::vector<std::string>*>(clipped)->push_back(text);
   }
   return TRUE;
