@@ -51,6 +51,7 @@ typedef int64_t LONGLONG;
 typedef uint64_t ULONGLONG;
 typedef uintptr_t ULONG_PTR;
 typedef ULONG_PTR SIZE_T;
+typedef ULONG_PTR DWORD_PTR;
 
 typedef void* HANDLE;
 struct HWND__ { int unused; };
@@ -374,6 +375,25 @@ typedef struct tagWNDCLASSEXA {
   HICON hIconSm;
 } WNDCLASSEXA;
 
+// What GetNativeSystemInfo tells of the processor; the members after the architecture are not
+// read, and appear here under placeholder names.
+#define PROCESSOR_ARCHITECTURE_INTEL 0
+#define PROCESSOR_ARCHITECTURE_AMD64 9
+#define PROCESSOR_ARCHITECTURE_ARM64 12
+typedef struct _SYSTEM_INFO {
+  WORD wProcessorArchitecture;
+  WORD wReserved;
+  DWORD dwPageSize;
+  LPVOID lpMinimumApplicationAddress;
+  LPVOID lpMaximumApplicationAddress;
+  DWORD_PTR dwActiveProcessorMask;
+  DWORD dwNumberOfProcessors;
+  DWORD dwProcessorType;
+  DWORD dwAllocationGranularity;
+  WORD wProcessorLevel;
+  WORD wProcessorRevision;
+} SYSTEM_INFO;
+
 // The version record that ntdll's RtlGetVersion fills in (as RTL_OSVERSIONINFOW).
 typedef struct _OSVERSIONINFOW {
   DWORD dwOSVersionInfoSize;
@@ -431,6 +451,7 @@ BOOL WINAPI QueryInformationJobObject(HANDLE hJob, JOBOBJECTINFOCLASS JobObjectI
                                       DWORD cbJobObjectInformationLength, LPDWORD lpReturnLength);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+void WINAPI GetNativeSystemInfo(SYSTEM_INFO* lpSystemInfo);
 
 // Display settings.
 BOOL WINAPI EnumDisplaySettingsA(LPCSTR lpszDeviceName, DWORD iModeNum, DEVMODEA* lpDevMode);

@@ -121,6 +121,10 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
     Sim().lastError = Sim().processStartError;
     return FALSE;
   }
+  if (SimIsNoProgram(applicationName)) {
+    Sim().lastError = 193;  // ERROR_BAD_EXE_FORMAT
+    return FALSE;
+  }
   processInformation->hProcess = SimProcessHandle();
   processInformation->hThread = SimThreadHandle();
   processInformation->dwProcessId = 0x4D2;

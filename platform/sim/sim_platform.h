@@ -264,6 +264,7 @@ struct SimPlatform {
   // the roots it was asked about.
   bool hasRtlGetVersion = true;
   DWORD windowsMajor = 6, windowsMinor = 1, windowsBuild = 7601;
+  WORD processorArchitecture = PROCESSOR_ARCHITECTURE_AMD64;  // GetNativeSystemInfo's
   std::map<char, UINT> driveTypes;
   std::vector<std::string> driveQueries;
 
@@ -307,6 +308,10 @@ HANDLE SimProcessHandle();
 HANDLE SimThreadHandle();
 HANDLE SimJobHandle();
 HANDLE SimMutexHandle();
+
+// A host file that CreateProcessA cannot start, as Windows refuses a file without a program header
+// (ERROR_BAD_EXE_FORMAT): one that is there but does not begin with "MZ" (sim_files.cpp).
+bool SimIsNoProgram(const char* windowsPath);
 
 // The handles of open files (sim_files.cpp), which CloseHandle closes on the host.
 bool SimIsFileHandle(HANDLE handle);

@@ -31,6 +31,8 @@ KERNEL32 = {
     # Names spelt from UTF-16 in the ANSI code page: the tools' command lines and the dialog's own
     # folder.
     "GetACP": "2000", "GetCommandLineW": "XP", "GetModuleFileNameW": "XP",
+    # The processor Windows runs on, for the programs it starts (the tools' check of an application).
+    "GetNativeSystemInfo": "XP",
     # The tools' probes of empty drives without Windows' "no disk" box.
     "SetErrorMode": "XP",
     # The launcher's wait for the application's whole process tree (WAITALL).

@@ -35,9 +35,7 @@ class BothTools : public ::testing::Test {
 // The checker and the dialog judge a file alike: the same exit status, and the checker's one line
 // (its error line, or its result) is the first line of the dialog's explanation.
 TEST_F(BothTools, GiveOneVerdictForAFile) {
-  std::FILE* projector = std::fopen((folder_ + "PROJECTOR.EXE").c_str(), "wb");
-  ASSERT_NE(projector, nullptr);
-  std::fclose(projector);
+  ASSERT_TRUE(WriteWholeFile(folder_ + "PROJECTOR.EXE", ProgramFile(TestProgram())));
   // A 32-bit program without a manifest, which Windows takes for an installer by its name.
   ASSERT_TRUE(WriteWholeFile(folder_ + "SETUP.EXE", ProgramFile(TestProgram())));
   struct Case {

@@ -389,7 +389,7 @@ INSTANTIATE_TEST_SUITE_P(
         SelectionCase{"NoModeWithStrictStops", "WIDTH:800\nDEPTH:16\nSTRICT:1\n", "800x600x32@60", 1,
                       "result: the launcher stops: STRICT is on, so it shows \"This application "
                       "failed to find a suitable screen resolution and/or color depth.\""},
-        SelectionCase{"MissingFrequencyIsRelaxed", "WIDTH:800\nFREQ:85\n", "800x600x32@60,800x600x32@75", 0,
+        SelectionCase{"MissingFrequencyIsRelaxed", "WIDTH:800\nFREQ:85\n", "800x600x32@60,800x600x32@75", 3,
                       "mode 1 of 2: 800x600x32@60, in the relaxed pass, FieldMask 0x00080000 (DM_PELSWIDTH)"},
         SelectionCase{"LateExactBeatsEarlyRelaxed", "WIDTH:800\nDEPTH:32\n",
                       "800x600x24@60,1024x768x32@60,800x600x32@60", 0, "mode 3 of 3: 800x600x32@60, in the strict pass"},
@@ -490,7 +490,7 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
   std::mt19937 random(5);
   std::string noise;
   for (int i = 0; i < 700; ++i) noise += static_cast<char>(random() & 0xFF);
-  Write("PROJECTOR.EXE", "");  // the default application, beside the files checked here
+  Write("PROJECTOR.EXE", ProgramFile(TestProgram{}));  // the default application, beside the files checked here
   struct Case {
     const char* name;
     std::vector<std::string> args;
@@ -546,12 +546,12 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
 // The application's file is looked for where the launcher's folder lies on this machine.
 TEST_F(ConfigToolTest, ApplicationThatWillNotStartFailsTheCheck) {
   ASSERT_EQ(mkdir(Path("Games").c_str(), 0700), 0);
-  Write("Games/GAME.EXE", "");
+  Write("Games/GAME.EXE", ProgramFile(TestProgram{}));
   // A file that is there, under a PATH value of 300 characters.
   const std::string deep = std::string(145, 'L') + "/" + std::string(145, 'M');
   ASSERT_EQ(mkdir(Path(deep.substr(0, 145)).c_str(), 0700), 0);
   ASSERT_EQ(mkdir(Path(deep).c_str(), 0700), 0);
-  Write(deep + "/GAME.EXE", "");
+  Write(deep + "/GAME.EXE", ProgramFile(TestProgram{}));
   std::string folder = "Z:" + folder_;
   for (char& c : folder) c = c == '/' ? '\\' : c;
   std::string games = folder + "\\Games\\";
@@ -614,7 +614,7 @@ TEST_F(ConfigToolTest, NoDiskBoxesFromTheFirstProbeOnAndTheInheritedModeStays) {
 }
 
 TEST_F(ConfigToolTest, ConsoleAndDroppedFile) {
-  Write("PROJECTOR.EXE", "");
+  Write("PROJECTOR.EXE", ProgramFile(TestProgram{}));
   std::string stored = Write("Kavelo2.ini", LauncherTransform("WIDTH:800\nHEIGHT:600\n"));
   EXPECT_EQ(ExpandDroppedFile({stored}), (std::vector<std::string>{"check", stored, "--modes", "display"}));
   for (const std::vector<std::string>& kept :
@@ -755,7 +755,7 @@ TEST_F(ConfigToolTest, EveryCommandReadsAtMost64KiBOfAnyInput) {
 // Whichever allocation of a command fails, the command ends with status 2 and the one line that
 // says so, never with the runtime's abort.
 TEST_F(ConfigToolTest, RunningOutOfMemoryAnywhereEndsWithStatus2AndALine) {
-  Write("PROJECTOR.EXE", "");
+  Write("PROJECTOR.EXE", ProgramFile(TestProgram{}));
   std::string stored = Write("Kavelo2.ini", LauncherTransform("WIDTH:800\nHEIGHT:600\nCOLOR:8\nPATH:GAME.EXE\n"));
   Write("plain.txt", "WIDTH:800\n" + std::string(1000, ';'));
   const std::vector<std::vector<std::string>> commands = {
@@ -1001,7 +1001,7 @@ TEST_F(ConfigToolTest, SampleConfigurationIsTheEncodedPlainTextAndRuns) {
   std::string plain = Read(KAVELO2_SOURCE_DIR "/samples/Kavelo2.txt");
   EXPECT_EQ(Read(KAVELO2_SOURCE_DIR "/samples/Kavelo2.ini"), Run({"encode"}, plain).out)
       << "regenerate with: kavelo2-config encode samples/Kavelo2.txt samples/Kavelo2.ini";
-  Write("PROJECTOR.EXE", "");
+  Write("PROJECTOR.EXE", ProgramFile(TestProgram{}));
   ToolRun run = Run({"check", KAVELO2_SOURCE_DIR "/samples/Kavelo2.ini", "--modes", "display",
                      "--program-dir", folder_});
   EXPECT_EQ(run.status, 0) << run.out << run.err;

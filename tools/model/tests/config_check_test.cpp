@@ -8,6 +8,8 @@
 #include "tools/model/finding_text.h"
 #include "tools/model/mode_notation.h"
 #include "tools/model/restore_text.h"
+#include "tools/model/program_start.h"
+#include "tests/support/program_images.h"
 
 #include <gtest/gtest.h>
 
@@ -135,6 +137,12 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"OctalThatReadsTheSame", "FREQ:07\nDEPTH:0x20\nHEIGHT:600 \n", 0, {}, "FREQ 7; DEPTH 32; HEIGHT 600"},
         EntryCase{"TrailingJunkElement", "HEIGHT:600,abc\n", 3, {{K::ElementWithoutNumber, 2}}, "HEIGHT 600"},
         EntryCase{"FreqEmptyList", "FREQ:,60\n", 3, {{K::ListStops, 2}}, "FREQ"},
+        // A mode's number that does not fit in 32 bits, or that is negative, is no number any mode
+        // has; a switch's negative number only leaves it off.
+        EntryCase{"NumberTooLargeWraps", "HEIGHT:99999999999999999999\n", 3, {{K::NumberWraps, 2}},
+                  "HEIGHT 1661992959"},
+        EntryCase{"NegativeWidth", "WIDTH:-800,640\nFREQ:0x1FFFFFFFF\n", 3,
+                  {{K::NegativeNumber, 2}, {K::NumberWraps, 3}}, "WIDTH -800,640; FREQ -1"},
         EntryCase{"SwitchesOnlyAbove0", "STRICT:0\nBACKDROP:-1\nWAITALL:0\n", 0, {}, "", "C:\\Show\\PROJECTOR.EXE"},
         EntryCase{"SwitchesStayOn", "STRICT:1\nSTRICT:0\nBACKDROP:2,0\nWAITALL:0\nWAITALL:1,0\nWAITALL:0\n", 0,
                   {{K::WaitsForAll, 6}}, "STRICT on; BACKDROP on; WAITALL on"},
@@ -297,6 +305,61 @@ TEST(CheckApplication, AProgramWindowsStartsOnlyElevatedFailsTheStart) {
     EXPECT_EQ(found->subject, "C:\\Show\\Setup\\SETUP.EXE");
     EXPECT_EQ(found->elevation.reason, ElevationReason::InstallerName);
     EXPECT_EQ(found->elevation.text, "SETUP.EXE");
+  }
+}
+
+// A file that is there but that the launcher's start cannot run fails the start whatever the
+// configuration: no program, a DOS or 16-bit program on 64-bit Windows, a program for another
+// processor, or a launcher; and the run's one result line says the start fails.
+TEST(CheckApplication, AFileWindowsDoesNotStartFailsTheStart) {
+  TestProgram x64;
+  x64.machine = kMachineX64;
+  x64.pe32Plus = true;
+  TestProgram launcher;
+  launcher.resources = {{16, 1, VersionBlock({{"FileDescription", KAVELO2_LAUNCHER_DESCRIPTION}})}};
+  const std::string dos = "MZ" + std::string(62, '\0');
+  std::string segmented = ProgramFile(TestProgram());
+  segmented.replace(kTestNewHeader, 2, "NE");
+  struct Case {
+    const char* name;
+    std::string file;
+    uint16_t native;  // the machine this Windows runs on (0: not known)
+    FindingKind kind;  // the application finding, or Switches for none
+  };
+  const Case cases[] = {
+      {"text", "WIDTH:800\n", kMachineX64, K::ApplicationNotAProgram},
+      {"dos on 64-bit", dos, kMachineX64, K::ApplicationIs16Bit},
+      {"dos on 32-bit", dos, kMachineI386, K::Switches},
+      {"16-bit windows on 64-bit", segmented, kMachineArm64, K::ApplicationIs16Bit},
+      {"dos, bitness unknown", dos, 0, K::Switches},
+      {"x64 on 32-bit", ProgramFile(x64), kMachineI386, K::ApplicationForOtherProcessor},
+      {"x64 on 64-bit", ProgramFile(x64), kMachineX64, K::Switches},
+      {"x64 on ARM64", ProgramFile(x64), kMachineArm64, K::Switches},
+      {"x86 anywhere", ProgramFile(TestProgram()), kMachineArm64, K::Switches},
+      {"a launcher", ProgramFile(launcher), kMachineI386, K::ApplicationIsLauncher},
+  };
+  ModeCatalogue catalogue = {MakeMode(800, 600, 32, 60)};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CheckInput input = PlainInput("C:\\Show\\", "WIDTH:800\nPATH:GAME.EXE\n");
+    input.modes = &catalogue;
+    input.windows = {10, 0, 19045, c.native};
+    input.probe = [](const std::string&) { return PathKind::File; };
+    input.image = [&c](const std::string&, ProgramImage& image) {
+      image = ReadProgramImage(c.file);
+      return true;
+    };
+    ConfigCheck check = CheckConfiguration(input);
+    bool refused = c.kind != K::Switches;
+    EXPECT_EQ(Judge(check).status, refused ? kFails : kRunsAsWritten);
+    EXPECT_EQ(check.applicationFails, refused);
+    auto found = std::find_if(check.findings.begin(), check.findings.end(),
+                              [](const Finding& f) { return IsApplicationFinding(f.kind); });
+    EXPECT_EQ(found == check.findings.end() ? check.findings.back().kind : found->kind, c.kind);
+    EXPECT_EQ(check.findings.back().kind, K::Switches);
+    if (refused) {
+      EXPECT_EQ(found->count, 1);
+    }
   }
 }
 
@@ -521,7 +584,7 @@ INSTANTIATE_TEST_SUITE_P(
         DepthCase{"WithoutACatalogueEveryEntryCounts", "DEPTH:16,8,32\nDEPTH:8,16\n", nullptr, nullptr, {8, 16}, 3,
                   ""},
         DepthCase{"WithoutACatalogueNoModeHasNoBits", "DEPTH:0,8\n", nullptr, nullptr, {8}, 3, ""},
-        DepthCase{"WithoutACatalogueANegativeDepthIsHuge", "DEPTH:-16\n", nullptr, nullptr, {}, 0, ""},
+        DepthCase{"WithoutACatalogueAHugeDepthIsNone", "DEPTH:4294967280\n", nullptr, nullptr, {}, 0, ""},
         DepthCase{"WithoutACatalogueNoCommonDepth", "DEPTH:16\nDEPTH:8\n", nullptr, nullptr, {}, 0, ""},
         DepthCase{"IgnoredEntryStillWeighs", "DEPTH:16\nCOLOR:16\n", nullptr, nullptr, {16}, 3, ""},
         DepthCase{"TheApplicationsLayerGivesTheDepth", "WIDTH:640\nDEPTH:16\n", "640x480x16@60", "~ 16BITCOLOR",
