@@ -67,6 +67,9 @@ USER32 = {
     "ShowWindow": "2000", "TranslateMessage": "2000", "UpdateWindow": "2000",
     # The settings dialog's loop when a message wait is refused.
     "WaitMessage": "2000",
+    # The launcher's backdrop, which stays beneath the application: its state in its user data,
+    # the window in front of it that an activation goes back to.
+    "GetForegroundWindow": "2000", "GetWindow": "2000", "SetWindowLongA": "2000",
 }
 
 GDI32 = {

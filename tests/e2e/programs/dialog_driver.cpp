@@ -26,7 +26,7 @@
 //                                        ("no owner", "a hidden window" or "a window")
 //   dialog_driver wait-gone              waits until the dialog has closed
 //   dialog_driver keys KEY...            types keys as a keyboard does, into whatever window has
-//                                        the focus: a, 1, space, down, tab, escape, enter, f1,
+//                                        the focus: a, 1, space, down, tab, escape, enter, f1, f4,
 //                                        with alt+, ctrl+ or shift+ in front
 //   dialog_driver menu ITEM              chooses a menu item: open, save, save-as, guide, about,
 //                                        restore
@@ -48,10 +48,10 @@
 #include "tools/kavelo2-settings/resource_ids.h"
 
 #include "tests/e2e/programs/record_text.h"
+#include "tests/e2e/programs/typed_keys.h"
 
 #include <windows.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
@@ -327,55 +327,6 @@ int CloseWindowTitled(const char* prefix) {
   }
   Print(WindowText(match.second));
   PostMessageA(match.second, WM_CLOSE, 0, 0);
-  return 0;
-}
-
-struct Key {
-  const char* name;
-  WORD code;
-};
-
-constexpr Key kKeys[] = {{"space", VK_SPACE}, {"down", VK_DOWN},   {"up", VK_UP},        {"tab", VK_TAB},
-                         {"escape", VK_ESCAPE}, {"enter", VK_RETURN}, {"f1", VK_F1},      {"f10", VK_F10},
-                         {"alt", VK_MENU},    {"ctrl", VK_CONTROL}, {"shift", VK_SHIFT}};
-
-// The virtual key of a key name: a letter or digit stands for itself.
-WORD KeyCode(const std::string& name) {
-  for (const Key& key : kKeys) {
-    if (name == key.name) return key.code;
-  }
-  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
-    return static_cast<WORD>(std::toupper(static_cast<unsigned char>(name[0])));
-  }
-  return 0;
-}
-
-void Press(WORD code, bool up) {
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = code;
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &input, sizeof(input));
-}
-
-// Types "ctrl+s" as the keyboard does: the modifiers down, the key down and up, the modifiers up.
-int TypeKeys(int count, char** keys) {
-  for (int i = 0; i < count; ++i) {
-    std::vector<WORD> codes;
-    std::string chord = keys[i];
-    for (size_t start = 0; start <= chord.size();) {
-      size_t plus = chord.find('+', start);
-      WORD code = KeyCode(chord.substr(start, plus == std::string::npos ? std::string::npos : plus - start));
-      if (code == 0) return 2;
-      codes.push_back(code);
-      if (plus == std::string::npos) break;
-      start = plus + 1;
-    }
-    for (WORD code : codes) Press(code, false);
-    for (auto code = codes.rbegin(); code != codes.rend(); ++code) Press(*code, true);
-    Sleep(100);  // each key is handled before the next one comes
-  }
   return 0;
 }
 
