@@ -41,8 +41,9 @@ class ConfigToolTest(harness.EndToEndTest):
              "mode 8 of 27: 800x600x32@60, in the strict pass", 0, "800x600"),
             ("24 bits stand in for 32", "WIDTH:640\r\nHEIGHT:480\r\nDEPTH:24\r\n",
              "mode 6 of 27: 640x480x32@60, in the relaxed pass", 0, "640x480"),
+            # The display offers 60 Hz alone: the application runs, but not at the rate the file asks.
             ("frequency relaxed", "WIDTH:640\r\nHEIGHT:480\r\nFREQ:75\r\n",
-             "mode 6 of 27: 640x480x32@60, in the relaxed pass, FieldMask 0x00180000", 0, "640x480"),
+             "mode 6 of 27: 640x480x32@60, in the relaxed pass, FieldMask 0x00180000", 3, "640x480"),
             # The desktop goes on reporting 32 bits after a 16-bit switch: the request is what
             # can be seen, in the taskbar's notice.
             ("16 bits", "WIDTH:640\r\nHEIGHT:480\r\nDEPTH:16\r\n",
@@ -278,6 +279,25 @@ class ConfigToolTest(harness.EndToEndTest):
                 else:
                     self.assertIn(depth, report)
                     self.assertIn("but not as the file says: on Windows 8 and later", err)
+
+    def test_an_application_the_launcher_cannot_start_fails_the_check_as_it_fails_the_run(self):
+        # A text file has no program header: Windows refuses it and the launcher shows its box. The
+        # launcher itself as its application starts a copy that ends at once, since one launcher
+        # runs at a time: no application runs, and nothing is shown.
+        for case, path, boxes in (("a text file", "readme.txt", 1), ("the launcher itself", "Kavelo2.exe", 0)):
+            with self.subTest(case):
+                self.start_from_registry_mode()
+                installation = self.installation(case)
+                config = installation.write("Kavelo2.ini", f"WIDTH:640\r\nHEIGHT:480\r\nPATH:{path}\r\n")
+                installation.write("readme.txt", b"Start the show with Kavelo2.exe.\r\n")
+                status, out, err = run_tool("check", harness.win_path(config), "--modes", "display")
+                self.assertEqual(status, 1, out)
+                self.assertIn("fails to start", out.decode().splitlines()[-1])
+
+                result = harness.launch(installation)
+                self.assertEqual(result.starts, [])
+                self.assertEqual([caption for caption, _ in result.boxes], ["Kavelo2 Error"] * boxes)
+                self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
 
     def test_an_application_windows_takes_for_an_installer_is_a_failed_start(self):
         # From Windows Vista on, a 32-bit program that asks for no level of rights and is named
