@@ -91,7 +91,7 @@ class ConfigToolTest(harness.EndToEndTest):
         }
         for name, content in files.items():
             (folder / name).write_bytes(content)
-        (folder / "PROJECTOR.EXE").write_bytes(b"")
+        (folder / "PROJECTOR.EXE").write_bytes((harness.HELPERS / harness.STANDIN).read_bytes())
         # (case, arguments, status, text in the error line)
         cases = [
             ("runs", ["check", folder / "good.ini"], 0, None),
