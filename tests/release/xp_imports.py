@@ -29,8 +29,8 @@ KERNEL32 = {
     # A running launcher, found by its single-instance mutex (kavelo2-config, Kavelo2Settings.exe).
     "OpenMutexA": "XP",
     # Names spelt from UTF-16 in the ANSI code page: the tools' command lines and the dialog's own
-    # folder.
-    "GetACP": "2000", "GetCommandLineW": "XP", "GetModuleFileNameW": "XP",
+    # folder; kavelo2-config's file arguments by their full paths.
+    "GetACP": "2000", "GetCommandLineW": "XP", "GetModuleFileNameW": "XP", "GetFullPathNameW": "XP",
     # The processor Windows runs on, for the programs it starts (the tools' check of an application).
     "GetNativeSystemInfo": "XP",
     # The tools' probes of empty drives without Windows' "no disk" box.

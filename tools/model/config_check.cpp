@@ -420,6 +420,7 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   if (read.form != assumed) {
     check.findings.push_back(input.plain ? MakeFinding(FindingKind::StoredFormGivenAsPlain, kFails)
                                          : MakeFinding(FindingKind::PlainTextFile, kFails, input.inputName));
+    check.findings.back().count = read.AcceptsAnEntry() ? 0 : 1;
   } else if (context.criteria.empty()) {
     check.findings.push_back(MakeFinding(FindingKind::NoModeEntry, kFails));
   } else if (input.modes == nullptr) {

@@ -79,6 +79,13 @@ std::string ColonHint(const std::string& entry) {
   return "";
 }
 
+// A section line of an INI file ("[Settings]"), blanks around it aside.
+bool IsSectionLine(const std::string& entry) {
+  size_t first = entry.find_first_not_of(" \t");
+  size_t last = entry.find_last_not_of(" \t");
+  return first != std::string::npos && last > first && entry[first] == '[' && entry[last] == ']';
+}
+
 // Reads "<mark><digits>" at `text`; answers the digits, or "" when they are not there.
 std::string MarkedNumber(const std::string& text, size_t& position, const char* marks) {
   if (position >= text.size() || std::strchr(marks, text[position]) == nullptr) return "";
@@ -155,7 +162,13 @@ bool UnsignedNote(const ListElement& element, Finding& note) {
 
 Finding IgnoredEntry(const std::string& entry, EntryKind kind) {
   std::string_view key, value;
-  if (!SplitEntry(entry, key, value)) return EntryFinding(FindingKind::NoColon, entry, ColonHint(entry));
+  if (!SplitEntry(entry, key, value)) {
+    // A UTF-8 mark before the first line is the editor's, and no part of what to write.
+    std::string line = entry;
+    StripUtf8Mark(line);
+    if (IsSectionLine(line)) return EntryFinding(FindingKind::SectionLine, entry);
+    return EntryFinding(FindingKind::NoColon, entry, ColonHint(line));
+  }
   if (kind == EntryKind::None) return UnknownKey(std::string(key));
   Finding finding = EntryFinding(value.empty() ? FindingKind::EmptyValue : FindingKind::ListWithoutNumber);
   finding.entryKind = kind;

@@ -23,7 +23,8 @@ enum class FindingKind {
   FolderTooLong,           // - (the launcher's folder leaves it no room for its paths)
   EmptyFile,               // -
   Utf16Text,               // -
-  PlainTextFile,           // subject: the input's name ("" for standard input)
+  PlainTextFile,           // subject: the input's name ("" for standard input); count: 1 when
+                           // its entries are not the launcher's either (an INI file's)
   StoredFormGivenAsPlain,  // -
   // Where the text ends early, told at the end of the entries.
   NulEndsText,  // number: the NUL's offset; detail: the run it cuts off, or ""
@@ -34,6 +35,7 @@ enum class FindingKind {
                 // was counted
   // Entries the launcher ignores.
   NoColon,         // subject: the entry; fix: the entry as likely meant, or ""
+  SectionLine,     // subject: the entry (an INI file's "[Settings]": the launcher has no sections)
   EmptyKey,        // -
   BlankInKey,      // subject: the key in capitals; fix: the key without blanks
   KeyAfterMark,    // subject: the key in capitals (a UTF-8 byte order mark before a keyword)

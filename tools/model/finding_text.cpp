@@ -268,6 +268,7 @@ std::string NearestOfferText(const NearestOffer& offer) {
 FindingRole RoleOf(const Finding& finding) {
   switch (finding.kind) {
     case FindingKind::NoColon:
+    case FindingKind::SectionLine:
     case FindingKind::EmptyKey:
     case FindingKind::BlankInKey:
     case FindingKind::KeyAfterMark:
@@ -326,6 +327,10 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
     case FindingKind::Utf16Text:
       return "the file was saved as Unicode (UTF-16): save it as ANSI";
     case FindingKind::PlainTextFile:
+      if (finding.count != 0) {
+        return "this file is plain text, and none of its lines is an entry the launcher reads: write each as its "
+               "line says, then encode the file, with " + EncodeCommand(finding.subject);
+      }
       return "this file is plain text: encode it first, with " + EncodeCommand(finding.subject);
     case FindingKind::StoredFormGivenAsPlain:
       return "this text is in the stored form: check it without --plain";
@@ -338,14 +343,17 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
       return ReadLimitText(finding, rendering);
     case FindingKind::NoColon:
       return "no colon" + (finding.fix.empty() ? "" : " (write " + Quoted(finding.fix, rendering) + ")");
+    case FindingKind::SectionLine:
+      return "a section line: the launcher knows no sections, so leave this line out";
     case FindingKind::EmptyKey:
       return std::string("unknown key \"\" (the key is empty; ") + KeyList() + ")";
     case FindingKind::BlankInKey:
       return "unknown key " + Quoted(finding.subject, rendering) + " (a blank belongs to the key; write \"" +
              finding.fix + ":\")";
     case FindingKind::KeyAfterMark:
-      return "unknown key " + Quoted(finding.subject, rendering) +
-             " (the text starts with a UTF-8 byte order mark; save it as ANSI)";
+      // Plain text is encoded without its mark; a stored file keeps the one it was encoded with.
+      return "unknown key " + Quoted(finding.subject, rendering) + " (the text starts with a UTF-8 byte order mark" +
+             (check.file.form == FileForm::Plain ? ", which kavelo2-config encode drops)" : "; save it as ANSI)");
     case FindingKind::MisspeltKey:
       return "unknown key " + Quoted(finding.subject, rendering) + " (did you mean " + finding.fix + "? " + KeyList() +
              ")";

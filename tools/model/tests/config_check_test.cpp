@@ -120,6 +120,9 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"EmptyKey", ":640\n", 3, {{K::EmptyKey, 2}}},
         EntryCase{"NoColon", "HEIGHT 480\nHEIGHT=480\nhello\n", 3,
                   {{K::NoColon, 2, "HEIGHT:480"}, {K::NoColon, 3, "HEIGHT:480"}, {K::NoColon, 4, ""}}},
+        // As INI files are written: sections and "=".
+        EntryCase{"IniStyle", "[Settings]\n  [Display] \nheight = 480\n[\n", 3,
+                  {{K::SectionLine, 2}, {K::SectionLine, 3}, {K::NoColon, 4, "HEIGHT:480"}, {K::NoColon, 5, ""}}},
         EntryCase{"EmptyValue", "HEIGHT:\n", 3, {{K::EmptyValue, 2}}},
         EntryCase{"NoNumber", "HEIGHT:abc\nSTRICT:yes\nBACKDROP:on\nWAITALL:x\n", 3,
                   {{K::ListWithoutNumber, 2}, {K::ListWithoutNumber, 3}, {K::ListWithoutNumber, 4},
@@ -365,9 +368,11 @@ TEST(CheckApplication, AFileWindowsDoesNotStartFailsTheStart) {
 
 // The form of a file: the launcher's own reading stands whenever it accepts an entry, however
 // much the bytes look like UTF-16 or like the other form; only where it accepts none is the file
-// told to be something else, which stops the run.
+// told to be something else, which stops the run: UTF-16, the other form when that accepts an
+// entry, or, when neither does, the one that looks like text an editor wrote.
 TEST(CheckFileForm, TheLaunchersReadingStandsWhenItAcceptsAnEntry) {
   const std::string plain = "WIDTH:800\nHEIGHT:600\n";
+  const std::string ini = "[Settings]\r\nWIDTH=800\r\nHEIGHT=600\r\n";
   // `head`, then bytes that the other reading of the file gives as `tail`.
   auto followedInTheOtherForm = [](const std::string& head, const std::string& tail) {
     return head + StoredForm(std::string(head.size(), ' ') + tail).substr(head.size());
@@ -390,6 +395,16 @@ TEST(CheckFileForm, TheLaunchersReadingStandsWhenItAcceptsAnEntry) {
       {"plain text the launcher reads nothing from", plain, false, FileForm::Plain, 1, ""},
       {"stored text given as plain", StoredForm(plain), true, FileForm::Stored, 1, ""},
       {"UTF-16", std::string("W\0I\0D\0T\0H\0:\0" "8\0" "0\0" "0\0\n\0", 20), false, FileForm::Utf16, 1, ""},
+      {"an INI file", ini, false, FileForm::Plain, 1, ""},
+      {"an INI file saved as UTF-8", "\xEF\xBB\xBF" + ini, false, FileForm::Plain, 1, ""},
+      {"an INI file with the code page's letters", "[Settings]\r\nPATH=C:\\Caf\xE9\\Spiel.exe\r\n", false,
+       FileForm::Plain, 1, ""},
+      {"an encoded INI file given as plain", StoredForm(ini), true, FileForm::Stored, 1, ""},
+      {"an encoded INI file", StoredForm(ini), false, FileForm::Stored, 1, ""},
+      {"an INI file given as plain", ini, true, FileForm::Plain, 1, ""},
+      // Too short to tell: both readings look like text.
+      {"one letter", "W", false, FileForm::Stored, 1, ""},
+      {"random bytes", StoredForm(std::string("\x01\x80\x7F\x02\x90", 5)), false, FileForm::Stored, 1, ""},
   };
   ModeCatalogue catalogue = {MakeMode(800, 600, 32, 60)};
   for (const Case& c : cases) {
@@ -410,6 +425,24 @@ TEST(CheckFileForm, TheLaunchersReadingStandsWhenItAcceptsAnEntry) {
       EXPECT_EQ(kinds, c.criteria);
     }
   }
+}
+
+// An INI file, as an editor saves it in UTF-8: each line says what to write, the first one after
+// the mark too.
+TEST(CheckFileForm, AnIniFileSavedAsUtf8IsToldLineByLine) {
+  CheckInput input;
+  input.programDirectory = "C:\\Show\\";
+  input.file.bytes = "\xEF\xBB\xBFWidth = 800\r\n[Settings]\r\nHEIGHT=600\r\n";
+  input.file.size = input.file.bytes.size();
+  ConfigCheck check = CheckConfiguration(input);
+  ASSERT_EQ(check.findings.size(), 4u);
+  const std::vector<std::pair<FindingKind, std::string>> told = {
+      {K::NoColon, "WIDTH:800"}, {K::SectionLine, ""}, {K::NoColon, "HEIGHT:600"}, {K::PlainTextFile, ""}};
+  for (size_t i = 0; i < told.size(); ++i) {
+    EXPECT_EQ(check.findings[i].kind, told[i].first) << i;
+    EXPECT_EQ(check.findings[i].fix, told[i].second) << i;
+  }
+  EXPECT_EQ(check.findings.back().count, 1);  // no line of it is an entry the launcher reads
 }
 
 // The check of plain text for a launcher in `directory`, with `probe` answering for the machine.
