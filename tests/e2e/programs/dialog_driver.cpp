@@ -365,9 +365,10 @@ int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string command = argv[1];
   if (command == "startup-box" && argc == 3) return AnswerStartupBox(argv[2]);
+  // A dialog that has closed already is gone at once, not after waiting for it to appear.
+  if (command == "wait-gone") return WaitFor([] { return FindDialog() == nullptr; }) ? 0 : 1;
   HWND dialog = nullptr;
   if (!WaitFor([&] { return (dialog = FindDialog()) != nullptr; })) {
-    if (command == "wait-gone") return 0;
     std::printf("no dialog\n");
     return 1;
   }
@@ -375,8 +376,6 @@ int main(int argc, char** argv) {
   HWND control = id != 0 ? GetDlgItem(dialog, id) : nullptr;
   if (command == "find" || command == "title") {
     Print(WindowText(dialog));
-  } else if (command == "wait-gone") {
-    return WaitFor([] { return FindDialog() == nullptr; }) ? 0 : 1;
   } else if (command == "box" && argc == 3) {
     return Answer(dialog, argv[2], false);
   } else if (command == "launcher-box" && (argc == 3 || argc == 4)) {
