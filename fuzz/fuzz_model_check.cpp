@@ -31,7 +31,7 @@
 //   flags        1: the check gets no catalogue; 2: it gets the modes as given, not the display's;
 //                4: the display does not tell its mode in force; 8: a start that this machine
 //                cannot predict fails; 16, 32: the application's layers (none, read, no value,
-//                on a network drive)
+//                on a network drive); 64: the files put there are text, not programs
 //   windows      unknown, XP, Vista, 7, 8, 10
 //   projector    PROJECTOR.EXE beside the launcher: missing, a file, a folder (for another
 //                machine's folder: what the probe answers for every path, or no probe)
@@ -68,6 +68,7 @@
 #include "platform/sim/sim_platform.h"
 #include "tools/kavelo2-settings/settings_document.h"
 #include "tools/machine/display.h"
+#include "tools/machine/program_file.h"
 #include "tools/machine/files.h"
 #include "tools/model/ascii_text.h"
 #include "tools/model/check_report.h"
@@ -161,6 +162,7 @@ struct SetUp {
   std::string foreignFolder;
   std::string fileName;
   bool checkWithoutCatalogue = false, modesAsGiven = false, currentUnknown = false, unknownStartFails = false;
+  bool textFiles = false;  // the application's file is text, which Windows does not start
   int layers = 0;  // 0: none read, 1: a value, 2: no value, 3: on a network drive
   WindowsVersion windows;
   PathKind projector = PathKind::Missing, application = PathKind::Missing;
@@ -193,6 +195,7 @@ SetUp ReadSetUp(const uint8_t* data, size_t size) {
   setUp.currentUnknown = (flags & 4) != 0;
   setUp.unknownStartFails = (flags & 8) != 0;
   setUp.layers = (flags >> 4) & 3;
+  setUp.textFiles = (flags & 64) != 0;
   setUp.windows = Pick(kWindows, bytes.Next());
   uint8_t projector = bytes.Next();
   setUp.projector = Pick(kKinds, projector);
@@ -264,12 +267,16 @@ std::string HostFolder(const SetUp& setUp, std::string& windowsFolder) {
   return folder;
 }
 
-// Puts an empty file or folder at a host path; nothing for Missing.
-void Make(const std::string& path, PathKind kind) {
+// Puts a file or folder at a host path, nothing for Missing: the file a program's head (a DOS
+// one, which every Windows without a known processor starts) or a line of text.
+void Make(const std::string& path, PathKind kind, bool text) {
   if (kind == PathKind::Folder) mkdir(path.c_str(), 0755);
   if (kind != PathKind::File) return;
   std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file != nullptr) std::fclose(file);
+  if (file == nullptr) return;
+  std::string head = text ? std::string("not a program\r\n") : "MZ" + std::string(62, '\0');
+  std::fwrite(head.data(), 1, head.size(), file);
+  std::fclose(file);
 }
 
 bool Write(const std::string& path, const std::string& bytes) {
@@ -315,6 +322,10 @@ ConfigCheck Check(const SetUp& setUp, const std::string& folder, const ModeCatal
   input.currentMode = setUp.modesAsGiven ? DEVMODEA{} : current;
   input.probe = probe;
   input.windows = setUp.windows;
+  input.image = [](const std::string& path, ProgramImage& image) {
+    image = ReadProgramFile(path);
+    return image.format != ProgramFormat::Unread;
+  };
   if (setUp.layers != 0) {
     input.layers = [&setUp](const std::string& path, AppLayersReading& layers) {
       layers = AppLayersReading();
@@ -398,7 +409,8 @@ void CompareWithLauncher(const SetUp& setUp, const std::string& folder, const Mo
   bool choiceChecked = result != FindingKind::PicksFirstFit;
   Sim().changeResult = accepts || !choiceChecked ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_BADMODE;
   PathKind application = ProbePath(check.applicationPath);
-  bool startFails = application == PathKind::Unknown ? setUp.unknownStartFails : application != PathKind::File;
+  bool startFails = application == PathKind::Unknown ? setUp.unknownStartFails
+                                                     : application != PathKind::File || setUp.textFiles;
   Sim().processStartFails = startFails;
 
   RunLauncher(nullptr, SW_SHOWNORMAL);
@@ -565,11 +577,11 @@ void Run(const SetUp& setUp) {
     // The files beside the launcher: its application where the check looks for it, then the
     // configuration, under the name the launcher opens.
     ConfigCheck first = Check(setUp, folder, modes, display.current, Probe());
-    Make(folder + "PROJECTOR.EXE", setUp.projector);
+    Make(folder + "PROJECTOR.EXE", setUp.projector, setUp.textFiles);
     const std::string& application = first.applicationPath;
     bool inFolder = first.made && application.compare(0, folder.size(), folder) == 0 &&
                     application.find('/', folder.size()) == std::string::npos;
-    if (inFolder) Make(application, setUp.application);
+    if (inFolder) Make(application, setUp.application, setUp.textFiles);
     std::string name = first.file.nameRule == NameRule::NamedLauncher ? first.file.launcherName + ".ini" : "Kavelo2.ini";
     agreement = first.file.nameRule == NameRule::EveryLauncher || first.file.nameRule == NameRule::NamedLauncher;
     agreement = agreement && Write(folder + name, setUp.file);

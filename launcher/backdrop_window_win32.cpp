@@ -1,4 +1,10 @@
 // The black backdrop window: its class, its creation and its window procedure.
+//
+// The window comes up in front of the desktop and stays beneath the application: once anything
+// else has taken the activation from it (the application's window, as a rule), it keeps its place
+// in the z-order, a click on it activates nothing, an activation that reaches it all the same
+// (Alt+Tab, a task bar button) is handed on to the window in front of it, and it does not close
+// before the launcher's process ends.
 #include "launcher/backdrop_window.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
@@ -6,6 +12,38 @@ static_assert(sizeof(WNDCLASSEXA) == 48, "the 32-bit window class record");
 #endif
 
 namespace {
+
+// The window's user data once it lies beneath: set when it first loses the activation.
+constexpr LONG_PTR kLiesBeneath = 1;
+// Posted to itself when an activation reaches it, so that the activation is handed on once the
+// system has finished giving it.
+constexpr UINT kHandActivationOn = WM_APP;
+// The z-order holds a few dozen top-level windows; the walk in front never takes more steps.
+constexpr int kMostWindowsInFront = 4096;
+
+bool LiesBeneath(HWND window) { return GetWindowLongPtrA(window, GWLP_USERDATA) == kLiesBeneath; }
+
+// The nearest visible window in front of `window` that is not topmost (topmost windows such as the
+// task bar lie in front of every other), or null when there is none.
+HWND WindowInFront(HWND window) {
+  HWND above = window;
+  for (int step = 0; step < kMostWindowsInFront; ++step) {
+    above = GetWindow(above, GW_HWNDPREV);
+    if (above == nullptr || (static_cast<DWORD>(GetWindowLongA(above, GWL_EXSTYLE)) & WS_EX_TOPMOST) != 0) {
+      return nullptr;
+    }
+    if (IsWindowVisible(above)) return above;
+  }
+  return nullptr;
+}
+
+// Gives the activation to the window in front, unless the user has moved it elsewhere meanwhile.
+// With nothing in front (the application has no window left), the backdrop keeps it.
+void HandActivationOn(HWND window) {
+  if (GetForegroundWindow() != window) return;
+  HWND inFront = WindowInFront(window);
+  if (inFront != nullptr) SetForegroundWindow(inFront);
+}
 
 // Fills the whole client area black, not only the invalid part.
 void PaintBlack(HWND window) {
@@ -54,6 +92,27 @@ LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_ERASEBKGND:
       // Erasing paints too, through its own paint pair rather than the DC it comes with.
       PaintBlack(window);
+      return 0;
+    case WM_MOUSEACTIVATE:
+      // A click on the black area neither activates the window nor brings it forward.
+      return MA_NOACTIVATE;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, kLiesBeneath);
+      } else if (LiesBeneath(window)) {
+        PostMessageA(window, kHandActivationOn, 0, 0);
+      }
+      return DefWindowProcA(window, message, wParam, lParam);
+    case kHandActivationOn:
+      HandActivationOn(window);
+      return 0;
+    case WM_WINDOWPOSCHANGING:
+      // Until it lies beneath, it comes to the front as it is shown; from then on it keeps its
+      // place, whoever asks to raise it. Its size and position change as asked.
+      if (LiesBeneath(window)) reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOZORDER;
+      return DefWindowProcA(window, message, wParam, lParam);
+    case WM_CLOSE:
+      // Alt+F4, a task list's Close: the window stays up until the launcher's process ends.
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);

@@ -39,6 +39,9 @@ constexpr EntryKind kEntryKinds[] = {EntryKind::Width,  EntryKind::Height, Entry
                                      EntryKind::Backdrop, EntryKind::WaitAll};
 constexpr size_t kEntryKindCount = sizeof(kEntryKinds) / sizeof(kEntryKinds[0]);
 
+// The kinds that name a mode (WIDTH, HEIGHT, DEPTH, FREQ): each such entry becomes a criterion.
+inline bool IsModeKind(EntryKind kind) { return kind >= EntryKind::Width && kind <= EntryKind::Freq; }
+
 // The kinds that turn a setting on (STRICT, BACKDROP, WAITALL) rather than name a mode or a path.
 inline bool IsSwitchKind(EntryKind kind) {
   return kind == EntryKind::Strict || kind == EntryKind::Backdrop || kind == EntryKind::WaitAll;

@@ -51,6 +51,7 @@ typedef int64_t LONGLONG;
 typedef uint64_t ULONGLONG;
 typedef uintptr_t ULONG_PTR;
 typedef ULONG_PTR SIZE_T;
+typedef ULONG_PTR DWORD_PTR;
 
 typedef void* HANDLE;
 struct HWND__ { int unused; };
@@ -166,10 +167,28 @@ typedef LONG_PTR(WINAPI* FARPROC)(void);
 #define MB_OK 0x00000000u
 #define IDOK 1
 #define WM_DESTROY 0x0002u
+#define WM_ACTIVATE 0x0006u
 #define WM_PAINT 0x000Fu
+#define WM_CLOSE 0x0010u
 #define WM_QUIT 0x0012u
 #define WM_ERASEBKGND 0x0014u
+#define WM_MOUSEACTIVATE 0x0021u
+#define WM_WINDOWPOSCHANGING 0x0046u
 #define WM_DISPLAYCHANGE 0x007Eu
+#define WM_SYSCOMMAND 0x0112u
+#define WM_APP 0x8000u
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
+#define WA_CLICKACTIVE 2
+#define MA_ACTIVATE 1
+#define MA_NOACTIVATE 3
+#define SC_CLOSE 0xF060u
+#define SWP_NOZORDER 0x0004u
+#define HWND_TOP ((HWND)0)
+#define GW_HWNDPREV 3u
+#define GWL_EXSTYLE (-20)
+#define GWLP_USERDATA (-21)
+#define WS_EX_TOPMOST 0x00000008u
 #define CS_VREDRAW 0x0001u
 #define CS_HREDRAW 0x0002u
 #define WS_EX_LEFT 0x00000000u
@@ -357,6 +376,16 @@ typedef struct tagMSG {
   POINT pt;
 } MSG;
 
+typedef struct tagWINDOWPOS {
+  HWND hwnd;
+  HWND hwndInsertAfter;
+  int x;
+  int y;
+  int cx;
+  int cy;
+  UINT flags;
+} WINDOWPOS;
+
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 
 typedef struct tagWNDCLASSEXA {
@@ -373,6 +402,25 @@ typedef struct tagWNDCLASSEXA {
   LPCSTR lpszClassName;
   HICON hIconSm;
 } WNDCLASSEXA;
+
+// What GetNativeSystemInfo tells of the processor; the members after the architecture are not
+// read, and appear here under placeholder names.
+#define PROCESSOR_ARCHITECTURE_INTEL 0
+#define PROCESSOR_ARCHITECTURE_AMD64 9
+#define PROCESSOR_ARCHITECTURE_ARM64 12
+typedef struct _SYSTEM_INFO {
+  WORD wProcessorArchitecture;
+  WORD wReserved;
+  DWORD dwPageSize;
+  LPVOID lpMinimumApplicationAddress;
+  LPVOID lpMaximumApplicationAddress;
+  DWORD_PTR dwActiveProcessorMask;
+  DWORD dwNumberOfProcessors;
+  DWORD dwProcessorType;
+  DWORD dwAllocationGranularity;
+  WORD wProcessorLevel;
+  WORD wProcessorRevision;
+} SYSTEM_INFO;
 
 // The version record that ntdll's RtlGetVersion fills in (as RTL_OSVERSIONINFOW).
 typedef struct _OSVERSIONINFOW {
@@ -431,6 +479,7 @@ BOOL WINAPI QueryInformationJobObject(HANDLE hJob, JOBOBJECTINFOCLASS JobObjectI
                                       DWORD cbJobObjectInformationLength, LPDWORD lpReturnLength);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+void WINAPI GetNativeSystemInfo(SYSTEM_INFO* lpSystemInfo);
 
 // Display settings.
 BOOL WINAPI EnumDisplaySettingsA(LPCSTR lpszDeviceName, DWORD iModeNum, DEVMODEA* lpDevMode);
@@ -460,6 +509,14 @@ BOOL WINAPI PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
                          UINT wRemoveMsg);
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
 BOOL WINAPI WaitMessage(void);
+HWND WINAPI GetWindow(HWND hWnd, UINT uCmd);
+BOOL WINAPI IsWindowVisible(HWND hWnd);
+LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex);
+// 32-bit Windows has these two as the LONG calls under other names; the host's LONG_PTR serves both.
+LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex);
+LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
+HWND WINAPI GetForegroundWindow(void);
+BOOL WINAPI SetForegroundWindow(HWND hWnd);
 
 // Files.
 HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,

@@ -160,6 +160,23 @@ HANDLE OpenForReading(const std::string& host) {
 
 }  // namespace
 
+bool SimIsNoProgram(const char* windowsPath) {
+  std::string host;
+  DWORD kept = Sim().lastError;
+  bool onHost = HostPath(windowsPath, host);
+  Sim().lastError = kept;
+  if (!onHost) return false;
+  char head[2] = {};
+  std::FILE* file = std::fopen(host.c_str(), "rb");
+  if (file == nullptr) return false;
+  size_t read = std::fread(head, 1, sizeof(head), file);
+  std::fclose(file);
+  struct stat status{};
+  bool regular = stat(host.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+  return regular && (read < 2 || head[0] != 'M' || head[1] != 'Z');
+}
+
+
 bool SimIsFileHandle(HANDLE handle) {
   UINT_PTR value = reinterpret_cast<UINT_PTR>(handle);
   return value >= kFileHandleBase && value < kFileHandleBase + 0x10000;

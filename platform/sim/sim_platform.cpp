@@ -121,6 +121,10 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
     Sim().lastError = Sim().processStartError;
     return FALSE;
   }
+  if (SimIsNoProgram(applicationName)) {
+    Sim().lastError = 193;  // ERROR_BAD_EXE_FORMAT
+    return FALSE;
+  }
   processInformation->hProcess = SimProcessHandle();
   processInformation->hThread = SimThreadHandle();
   processInformation->dwProcessId = 0x4D2;
@@ -257,6 +261,15 @@ HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   SimCall recording("PostMessageA");
   Sim().posted.push_back({window, message, wParam, lParam});
+  // A message for the backdrop, a window of the launcher's own thread, joins that thread's queue.
+  if (window == SimBackdropHandle()) {
+    MSG queued{};
+    queued.hwnd = window;
+    queued.message = message;
+    queued.wParam = wParam;
+    queued.lParam = lParam;
+    Sim().queuedMessages.push_back(queued);
+  }
   return TRUE;
 }
 
@@ -330,9 +343,17 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR name) {
   return reinterpret_cast<HCURSOR>(0x40000 + reinterpret_cast<UINT_PTR>(name));
 }
 
-LRESULT WINAPI DefWindowProcA(HWND, UINT message, WPARAM, LPARAM) {
-  SimCall recording("DefWindowProcA");
-  Sim().defaultHandled.push_back(message);
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {
+  {
+    SimCall recording("DefWindowProcA");
+    Sim().defaultHandled.push_back(message);
+    if (message == WM_MOUSEACTIVATE) return MA_ACTIVATE;
+    if (message == WM_CLOSE) Sim().destroyedWindows.push_back(window);
+  }
+  // The window procedure is the program's own code again.
+  if (g_backdropProcedure == nullptr) return 0;
+  if (message == WM_SYSCOMMAND && (wParam & 0xFFF0u) == SC_CLOSE) g_backdropProcedure(window, WM_CLOSE, 0, 0);
+  if (message == WM_CLOSE) g_backdropProcedure(window, WM_DESTROY, 0, 0);
   return 0;
 }
 

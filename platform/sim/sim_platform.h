@@ -131,6 +131,13 @@ struct SimCreatedWindow {
   LPVOID param;
 };
 
+// A top-level window of the simulated desktop, for the calls that walk the z-order.
+struct SimWindow {
+  HWND handle;
+  bool visible;
+  bool topmost;
+};
+
 struct SimFill {
   HDC dc;
   RECT rect;
@@ -245,6 +252,17 @@ struct SimPlatform {
   int paintsOpen = 0;  // BeginPaint calls not yet matched by EndPaint
   std::vector<int> quitCodes;
   std::vector<UINT> defaultHandled;  // messages handed to DefWindowProcA
+  // Windows that DefWindowProcA destroyed: as the platform's, it answers WM_SYSCOMMAND's SC_CLOSE
+  // by sending WM_CLOSE, and WM_CLOSE by destroying the window (WM_DESTROY); a click on an
+  // inactive top-level window, WM_MOUSEACTIVATE, it answers MA_ACTIVATE.
+  std::vector<HWND> destroyedWindows;
+  // The desktop's top-level windows from the top of the z-order down (the topmost ones first),
+  // the backdrop among them where a test places it; GetWindow, IsWindowVisible and
+  // GetWindowLongA(GWL_EXSTYLE) answer from it (sim_window_order.cpp).
+  std::vector<SimWindow> windowStack;
+  HWND foreground = nullptr;             // GetForegroundWindow's answer; SetForegroundWindow sets it
+  std::vector<HWND> foregroundRequests;  // every SetForegroundWindow call
+  std::map<HWND, LONG_PTR> userData;     // GWLP_USERDATA by window
   std::vector<UINT> dispatched;      // messages dispatched to the window procedure
   // What arrives while the application runs, batch by batch. A wait with messages still queued
   // answers "messages"; otherwise it queues the next batch and answers "messages", and once the
@@ -264,6 +282,7 @@ struct SimPlatform {
   // the roots it was asked about.
   bool hasRtlGetVersion = true;
   DWORD windowsMajor = 6, windowsMinor = 1, windowsBuild = 7601;
+  WORD processorArchitecture = PROCESSOR_ARCHITECTURE_AMD64;  // GetNativeSystemInfo's
   std::map<char, UINT> driveTypes;
   std::vector<std::string> driveQueries;
 
@@ -307,6 +326,10 @@ HANDLE SimProcessHandle();
 HANDLE SimThreadHandle();
 HANDLE SimJobHandle();
 HANDLE SimMutexHandle();
+
+// A host file that CreateProcessA cannot start, as Windows refuses a file without a program header
+// (ERROR_BAD_EXE_FORMAT): one that is there but does not begin with "MZ" (sim_files.cpp).
+bool SimIsNoProgram(const char* windowsPath);
 
 // The handles of open files (sim_files.cpp), which CloseHandle closes on the host.
 bool SimIsFileHandle(HANDLE handle);

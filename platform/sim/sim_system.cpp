@@ -73,6 +73,12 @@ std::string SimCapitals(const std::string& name) {
 
 extern "C" {
 
+void WINAPI GetNativeSystemInfo(SYSTEM_INFO* info) {
+  SimCall recording("GetNativeSystemInfo");
+  std::memset(info, 0, sizeof(*info));
+  info->wProcessorArchitecture = Sim().processorArchitecture;
+}
+
 HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
   SimCall recording("GetModuleHandleA");
   std::string module = SimCapitals(name != nullptr ? name : "");

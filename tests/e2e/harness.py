@@ -40,6 +40,9 @@ REGISTRY_MODE = "1024x768x32@60"
 LAUNCHER = "Kavelo2.exe"
 STANDIN = "standin_app.exe"
 LAUNCH_STUB = "launch_stub.exe"
+# The launcher's black window, and the window a stand-in shows when KAVELO_TEST_WINDOW asks for one.
+BACKDROP_CLASS = "Kavelo2WindowClass"
+STANDIN_WINDOW_CLASS = "KaveloStandinWindow"
 
 # The launcher's message boxes as (caption, text); \r is one carriage return.
 MISSING_FILE_BOX = ("Kavelo2 Error", "Kavelo2 failed to find an '.ini' file.")
@@ -160,6 +163,23 @@ def end_if_running(process):
     if process.poll() is None:
         process.kill()
         process.wait()
+
+
+def desktop_input(*args):
+    """Clicks, types or brings a window forward as a user does, through desktop_input.exe (see its
+    usage); it returns once the windows have had time to answer. A window to bring forward or
+    close that does not exist is no error here: what is in front afterwards tells it."""
+    status, out = run_text(HELPERS / "desktop_input.exe", *args)
+    if status not in (0, 1):
+        raise AssertionError(f"desktop_input {' '.join(args)}: status {status}: {out.strip()}")
+
+
+def front_window(upper, lower):
+    """The foreground window's class and process id, and whether the window of class `upper` lies
+    in front of the one of class `lower`: {"class": ..., "pid": ..., "above": "1", "0" or "none"}
+    (none: either window is missing)."""
+    out = run_text(HELPERS / "desktop_input.exe", "front", upper, lower)[1]
+    return dict(word.split("=", 1) for word in out.split())
 
 
 def current_mode():

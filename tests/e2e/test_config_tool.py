@@ -3,7 +3,8 @@ against it that agree with what the launcher then does (WAITALL with a stub that
 program included), exit statuses and byte-exact streams, the way back after a launcher that was
 ended by force and beside one that runs, the depth Windows 8 and later only emulate, an
 application Windows starts only with administrator rights, an application's compatibility layers
-as the registry holds them, and a file the code page cannot spell."""
+as the registry holds them, a file the code page cannot spell (by its full path or named relative
+to such a folder), and a plain text saved as UTF-8 encoded for the launcher."""
 import time
 import unittest
 
@@ -18,9 +19,9 @@ SIZES = ["320x200", "320x240", "400x300", "512x384", "640x400", "640x480", "768x
 DESKTOP_MODES = [f"{size}x{bits}@60" for bits in (32, 16, 8) for size in SIZES]
 
 
-def run_tool(*args, stdin=b""):
+def run_tool(*args, stdin=b"", cwd=None):
     """Runs the tool under Wine; returns (status, standard output bytes, standard error text)."""
-    status, out, err = harness.run_console(TOOL, *args, stdin=stdin)
+    status, out, err = harness.run_console(TOOL, *args, stdin=stdin, cwd=cwd)
     return status, out, err.decode("latin-1")
 
 
@@ -41,8 +42,9 @@ class ConfigToolTest(harness.EndToEndTest):
              "mode 8 of 27: 800x600x32@60, in the strict pass", 0, "800x600"),
             ("24 bits stand in for 32", "WIDTH:640\r\nHEIGHT:480\r\nDEPTH:24\r\n",
              "mode 6 of 27: 640x480x32@60, in the relaxed pass", 0, "640x480"),
+            # The display offers 60 Hz alone: the application runs, but not at the rate the file asks.
             ("frequency relaxed", "WIDTH:640\r\nHEIGHT:480\r\nFREQ:75\r\n",
-             "mode 6 of 27: 640x480x32@60, in the relaxed pass, FieldMask 0x00180000", 0, "640x480"),
+             "mode 6 of 27: 640x480x32@60, in the relaxed pass, FieldMask 0x00180000", 3, "640x480"),
             # The desktop goes on reporting 32 bits after a 16-bit switch: the request is what
             # can be seen, in the taskbar's notice.
             ("16 bits", "WIDTH:640\r\nHEIGHT:480\r\nDEPTH:16\r\n",
@@ -90,7 +92,7 @@ class ConfigToolTest(harness.EndToEndTest):
         }
         for name, content in files.items():
             (folder / name).write_bytes(content)
-        (folder / "PROJECTOR.EXE").write_bytes(b"")
+        (folder / "PROJECTOR.EXE").write_bytes((harness.HELPERS / harness.STANDIN).read_bytes())
         # (case, arguments, status, text in the error line)
         cases = [
             ("runs", ["check", folder / "good.ini"], 0, None),
@@ -100,7 +102,15 @@ class ConfigToolTest(harness.EndToEndTest):
             ("missing application", ["check", folder / "elsewhere.ini"], 1,
              "there is no file " + harness.win_path(folder / "GAME.EXE")),
             ("empty file", ["check", folder / "empty.ini"], 1, "the file is empty"),
-            ("usage", ["frobnicate"], 2, "unknown command"),
+            ("usage", ["frobnicate", "x"], 2, "unknown command"),
+            ("help", ["/?"], 0, None),
+            # A lone name is a file to check, also when it is not there.
+            ("lone missing file", [folder / "absent.ini"], 2, "cannot open"),
+            ("a folder", ["check", folder], 2, "is a folder: name a file in it, e.g. \"" +
+             harness.win_path(folder / "Kavelo2.ini")),
+            ("a device name", ["encode", folder / "plain.ini", folder / "con.ini"], 2, "names the device CON"),
+            # A launcher's folder that is not on this machine: the application is not looked for.
+            ("folder of another machine", ["check", folder / "elsewhere.ini", "--program-dir", "C:\\Show"], 0, None),
         ]
         for case, args, expected, error in cases:
             with self.subTest(case):
@@ -246,9 +256,14 @@ class ConfigToolTest(harness.EndToEndTest):
                  ([harness.win_path(config)], folder + "\\Kavelo2.ini"),
                  (["encode", "-", harness.win_path(config)], folder + "\\Kavelo2.ini"),
                  (["check", "-", "--program-dir", harness.win_path(config.parent)], folder)]
-        for args, shown in cases:
-            with self.subTest(args=args):
-                status, out, err = run_tool(*args, stdin=b"WIDTH:640\r\n")
+        # Named relative to a current folder the code page cannot spell, by the full path.
+        relative = [(["check", "Kavelo2.ini"], folder + "\\Kavelo2.ini"),
+                    (["Kavelo2.ini"], folder + "\\Kavelo2.ini"),
+                    (["encode", "-", "Kavelo2.ini"], folder + "\\Kavelo2.ini"),
+                    (["check", "-", "--program-dir", "."], folder)]
+        for args, shown, cwd in [(a, s, None) for a, s in cases] + [(a, s, config.parent) for a, s in relative]:
+            with self.subTest(args=args, cwd=cwd):
+                status, out, err = run_tool(*args, stdin=b"WIDTH:640\r\n", cwd=cwd)
                 self.assertEqual((status, out), (2, b""))
                 self.assertEqual(len(err.splitlines()), 1, err)
                 self.assertTrue(err.startswith(f"kavelo2-config: {shown}: the name holds characters that this "
@@ -278,6 +293,25 @@ class ConfigToolTest(harness.EndToEndTest):
                 else:
                     self.assertIn(depth, report)
                     self.assertIn("but not as the file says: on Windows 8 and later", err)
+
+    def test_an_application_the_launcher_cannot_start_fails_the_check_as_it_fails_the_run(self):
+        # A text file has no program header: Windows refuses it and the launcher shows its box. The
+        # launcher itself as its application starts a copy that ends at once, since one launcher
+        # runs at a time: no application runs, and nothing is shown.
+        for case, path, boxes in (("a text file", "readme.txt", 1), ("the launcher itself", "Kavelo2.exe", 0)):
+            with self.subTest(case):
+                self.start_from_registry_mode()
+                installation = self.installation(case)
+                config = installation.write("Kavelo2.ini", f"WIDTH:640\r\nHEIGHT:480\r\nPATH:{path}\r\n")
+                installation.write("readme.txt", b"Start the show with Kavelo2.exe.\r\n")
+                status, out, err = run_tool("check", harness.win_path(config), "--modes", "display")
+                self.assertEqual(status, 1, out)
+                self.assertIn("fails to start", out.decode().splitlines()[-1])
+
+                result = harness.launch(installation)
+                self.assertEqual(result.starts, [])
+                self.assertEqual([caption for caption, _ in result.boxes], ["Kavelo2 Error"] * boxes)
+                self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
 
     def test_an_application_windows_takes_for_an_installer_is_a_failed_start(self):
         # From Windows Vista on, a 32-bit program that asks for no level of rights and is named
@@ -348,6 +382,26 @@ class ConfigToolTest(harness.EndToEndTest):
                               "compatibility settings to programs on local drives only: copy it to a local drive "
                               "first.\n")
         self.assertIsNone(harness.registry_data(harness.LAYERS_KEY, share))
+
+    def test_a_plain_text_saved_as_utf8_runs_in_its_mode_once_encoded(self):
+        # What an editor's "UTF-8" writes: a byte order mark before the first key. Encoded with it,
+        # the launcher would not know the key, take HEIGHT alone and keep the desktop's 1024x768.
+        installation = self.installation()
+        plain = installation.write("plain.txt", b"\xef\xbb\xbfWIDTH:640\r\nHEIGHT:480\r\n")
+        config = installation.folder / "Kavelo2.ini"
+        installation.add_application()
+        status, _, err = run_tool("encode", harness.win_path(plain), harness.win_path(config))
+        self.assertEqual(status, 0)
+        self.assertEqual(len(err.splitlines()), 1, err)
+        self.assertIn("UTF-8 byte order mark", err)
+        self.assertEqual(config.read_bytes(), harness.encode_config("WIDTH:640\r\nHEIGHT:480\r\n"))
+        status, out, err = run_tool("check", harness.win_path(config), "--modes", "display")
+        self.assertEqual((status, err), (0, ""))
+        self.assertIn("selection: mode 6 of 27: 640x480x32@60, in the strict pass", out.decode())
+
+        result = harness.launch(installation)
+        self.assertEqual(len(result.starts), 1)
+        self.assertEqual(harness.seen_size(result.starts[0]), "640x480")
 
     def test_streams_carry_bytes_unchanged(self):
         # Every byte value, line ends included: no newline translation on either stream.

@@ -1,5 +1,6 @@
 """Switching the display for the application's run: the mode chosen, the notice to the taskbar
 and the return to the registry mode afterwards."""
+import time
 import unittest
 
 import harness
@@ -50,6 +51,7 @@ class ModeSwitchTest(harness.EndToEndTest):
 
 
 class BackdropTest(harness.EndToEndTest):
+    maxDiff = None
 
     def test_black_window_covers_the_screen_while_the_application_runs(self):
         installation = self.installation()
@@ -75,6 +77,53 @@ class BackdropTest(harness.EndToEndTest):
         self.assertLess(int(start["backdrop_response_ms"]), 1000)
         self.assertEqual(result.mode_after, harness.REGISTRY_MODE)
         self.assertEqual(result.status, 0)
+
+    def test_clicks_and_keys_on_the_backdrop_leave_the_application_in_front(self):
+        # An application whose window is smaller than the screen, beside it the black backdrop.
+        installation = self.installation()
+        installation.write("Kavelo2.ini", "WIDTH:640\r\nHEIGHT:480\r\nBACKDROP:1\r\n")
+        installation.add_application()
+        done = installation.root / "application.done"
+        env = {"KAVELO_TEST_WINDOW": "320x240", "KAVELO_TEST_RUN_UNTIL": harness.win_path(done),
+               "KAVELO_TEST_RECORD_END": "1"}
+        with harness.DesktopWatch(installation.root) as observed:
+            launcher = installation.start(run_ms=20000, env=env)
+            self.addCleanup(harness.end_if_running, launcher)
+            self.addCleanup(done.touch)  # first of the two: the application ends, then the launcher
+            deadline = time.monotonic() + harness.READY_TIMEOUT
+            while not installation.starts() and time.monotonic() < deadline:
+                time.sleep(0.05)
+            self.assertEqual(len(installation.starts()), 1, "the application did not start")
+            self.assertTrue(harness.wait_for_desktop("640x480"), "the launcher did not switch")
+
+            # What is in front after each thing a user does on the black area, and whether the
+            # application's window still lies in front of the backdrop.
+            actions = [("started", None),
+                       ("click beside the application", ("click", "480", "360")),
+                       ("Alt+F4 there", ("keys", "alt+f4")),
+                       ("switched to the backdrop", ("activate", harness.BACKDROP_CLASS)),
+                       ("told to close", ("close", harness.BACKDROP_CLASS))]
+            seen = {}
+            for name, action in actions:
+                if action:
+                    harness.desktop_input(*action)
+                seen[name] = harness.front_window(harness.STANDIN_WINDOW_CLASS, harness.BACKDROP_CLASS)
+            done.touch()
+            status = harness.wait_for_exit(launcher)
+
+        application = installation.starts()[0]["pid"]
+        in_front = {"class": harness.STANDIN_WINDOW_CLASS, "pid": application, "above": "1"}
+        self.assertEqual(seen, {name: in_front for name, _ in actions})
+        end = installation.starts()[-1]
+        self.assertEqual(end.get("phase"), "end")
+        # The keys went where the user's focus stayed, to the application, which may refuse them;
+        # the backdrop was up, black and answering until the application ended.
+        self.assertEqual(end["close_requests"], "1")
+        self.assertEqual((end["backdrop"], end["backdrop_pixel"], end["backdrop_responds"]),
+                         ("1", "0x00000000", "1"))
+        self.assertEqual(observed.boxes, [])
+        self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
+        self.assertEqual(status, 0)
 
 
 if __name__ == "__main__":

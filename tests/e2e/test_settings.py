@@ -623,7 +623,7 @@ class SettingsTest(harness.EndToEndTest):
             folder = harness.win_path(installation.folder) + "\\Café\\"
             self.assertEqual(text("file"), folder + "Kavelo2.ini")
             explanation = text("explanation")
-            self.assertIn("starts " + folder + "PROJECTOR.EXE", explanation)
+            self.assertIn(folder + "PROJECTOR.EXE", explanation)
             self.assertNotIn("\\xE9", explanation)
             drive("click", "cancel")
             drive("wait-gone")

@@ -96,12 +96,14 @@ class StressTest(harness.EndToEndTest):
         self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
         return started
 
-    def test_two_hundred_files_of_random_bytes(self):
+    # The host's fuzz targets feed the launcher's reading any bytes; here a few dozen files show
+    # that the real platform, too, meets them with nothing but the launcher's own boxes.
+    def test_fifty_files_of_random_bytes(self):
         rng = random.Random(20240601)
         installation = self.installation()
         installation.add_application()
         configs = []
-        for number in range(200):
+        for number in range(50):
             size = rng.choice([1, 2, 3, 10, 100, 500, 997, 998, 999, 1500, 4096])
             configs.append((f"random file {number}", bytes(rng.getrandbits(8) for _ in range(size))))
         self.assertCleanRuns(installation, configs)
@@ -112,11 +114,11 @@ class StressTest(harness.EndToEndTest):
         installation.add_application()
         installation.add_application("sub/PROJECTOR.EXE")
         configs = []
-        for number in range(40):
+        for number in range(16):
             text = random_entries(rng)
             configs.append((f"entries {number}: {text!r}", harness.encode_config(text)))
         started = self.assertCleanRuns(installation, configs)
-        self.assertGreater(started, 5, "too few runs reached the application to stress it")
+        self.assertGreater(started, 3, "too few runs reached the application to stress it")
 
     def test_eight_launchers_at_once(self):
         installation = self.installation()

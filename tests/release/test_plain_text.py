@@ -20,6 +20,7 @@ class PlainTextTest(unittest.TestCase):
             ("section", "## Keys", ["Keys", "----"]),
             ("subsection", "### Example", ["Example", "~~~~~~~"]),
             ("code and emphasis", "Run `check` **now**, \\_BADFLAGS", ["Run check now, _BADFLAGS"]),
+            ("code keeps its backslashes", "`\\\\server\\share` or `\\`, not \\_", ["\\\\server\\share or \\, not _"]),
             ("emphasis over two lines", "**Give WIDTH\nand HEIGHT.**", ["Give WIDTH", "and HEIGHT."]),
             ("link", "See [the guide](docs/guide.md) and [below](#keys).",
              ["See the guide (docs/guide.md) and below."]),

@@ -29,8 +29,10 @@ KERNEL32 = {
     # A running launcher, found by its single-instance mutex (kavelo2-config, Kavelo2Settings.exe).
     "OpenMutexA": "XP",
     # Names spelt from UTF-16 in the ANSI code page: the tools' command lines and the dialog's own
-    # folder.
-    "GetACP": "2000", "GetCommandLineW": "XP", "GetModuleFileNameW": "XP",
+    # folder; kavelo2-config's file arguments by their full paths.
+    "GetACP": "2000", "GetCommandLineW": "XP", "GetModuleFileNameW": "XP", "GetFullPathNameW": "XP",
+    # The processor Windows runs on, for the programs it starts (the tools' check of an application).
+    "GetNativeSystemInfo": "XP",
     # The tools' probes of empty drives without Windows' "no disk" box.
     "SetErrorMode": "XP",
     # The launcher's wait for the application's whole process tree (WAITALL).
@@ -65,6 +67,9 @@ USER32 = {
     "ShowWindow": "2000", "TranslateMessage": "2000", "UpdateWindow": "2000",
     # The settings dialog's loop when a message wait is refused.
     "WaitMessage": "2000",
+    # The launcher's backdrop, which stays beneath the application: its state in its user data,
+    # the window in front of it that an activation goes back to.
+    "GetForegroundWindow": "2000", "GetWindow": "2000", "SetWindowLongA": "2000",
 }
 
 GDI32 = {

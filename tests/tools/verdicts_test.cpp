@@ -36,9 +36,7 @@ class BothTools : public ::testing::Test {
 // (its error line, or its result) is the dialog's verdict as the console words it (the dialog's
 // own words name its controls instead of the file's entries and lines).
 TEST_F(BothTools, GiveOneVerdictForAFile) {
-  std::FILE* projector = std::fopen((folder_ + "PROJECTOR.EXE").c_str(), "wb");
-  ASSERT_NE(projector, nullptr);
-  std::fclose(projector);
+  ASSERT_TRUE(WriteWholeFile(folder_ + "PROJECTOR.EXE", ProgramFile(TestProgram())));
   // A 32-bit program without a manifest, which Windows takes for an installer by its name.
   ASSERT_TRUE(WriteWholeFile(folder_ + "SETUP.EXE", ProgramFile(TestProgram())));
   struct Case {

@@ -1,5 +1,5 @@
-// The black backdrop window: its class, its creation, its painting, and the wait that keeps it
-// serviced while the application runs.
+// The black backdrop window: its class, its creation, its painting, its place beneath the
+// application, and the wait that keeps it serviced while the application runs.
 #include "launcher/backdrop_window.h"
 #include "tests/unit/launcher_fixture.h"
 
@@ -91,6 +91,112 @@ TEST_F(Backdrop, PaintAndEraseFillTheWholeClientAreaBlack) {
   EXPECT_EQ(Sim().defaultHandled, std::vector<UINT>{WM_DISPLAYCHANGE});
 }
 
+HWND Application() { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x2101)); }
+HWND OtherWindow() { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x2102)); }
+
+// The created backdrop; with `beneath`, after the application's window has taken the activation.
+HWND ShownBackdrop(bool beneath) {
+  RegisterBackdropClass(Instance());
+  HWND window = CreateBackdropWindow(Instance(), 1024, 768);
+  if (beneath) BackdropWindowProc(window, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(Application()));
+  return window;
+}
+
+// Dispatches what the window posted to itself, as the launcher's wait does.
+void DispatchQueued() {
+  while (!Sim().queuedMessages.empty()) {
+    MSG message = Sim().queuedMessages.front();
+    Sim().queuedMessages.pop_front();
+    DispatchMessageA(&message);
+  }
+}
+
+struct UserAction {
+  const char* name;
+  UINT message;
+  WPARAM wParam;
+  LRESULT result;
+};
+
+TEST_F(Backdrop, AClickOrAskingItToCloseNeitherActivatesNorClosesIt) {
+  const UserAction actions[] = {
+      {"click", WM_MOUSEACTIVATE, 0, MA_NOACTIVATE},
+      {"Alt+F4 or the system menu's Close", WM_SYSCOMMAND, SC_CLOSE, 0},
+      {"a task list's Close", WM_CLOSE, 0, 0},
+  };
+  for (bool beneath : {false, true}) {
+    for (const UserAction& action : actions) {
+      ResetPlatform();
+      HWND window = ShownBackdrop(beneath);
+      EXPECT_EQ(BackdropWindowProc(window, action.message, action.wParam, 0), action.result) << action.name;
+      EXPECT_TRUE(Sim().destroyedWindows.empty()) << action.name;
+      EXPECT_TRUE(Sim().quitCodes.empty()) << action.name;
+      EXPECT_TRUE(Sim().foregroundRequests.empty()) << action.name;
+    }
+  }
+}
+
+TEST_F(Backdrop, ComesToTheFrontWhileShownAndKeepsItsPlaceOnceSomethingElseIsActive) {
+  for (bool beneath : {false, true}) {
+    ResetPlatform();
+    HWND window = ShownBackdrop(beneath);
+    WINDOWPOS raise{window, HWND_TOP, 0, 0, 800, 600, 0};
+    EXPECT_EQ(BackdropWindowProc(window, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&raise)), 0);
+    EXPECT_EQ(raise.flags, beneath ? SWP_NOZORDER : 0u) << beneath;
+    // The size and place asked for stand.
+    EXPECT_EQ(std::vector<int>({raise.x, raise.y, raise.cx, raise.cy}), std::vector<int>({0, 0, 800, 600}));
+
+    // Activated as it is shown, it keeps the activation, whatever lies in front of it then; once
+    // beneath, it hands it on.
+    Sim().windowStack = {{Application(), true, false}, {window, true, false}};
+    Sim().foreground = window;
+    BackdropWindowProc(window, WM_ACTIVATE, WA_ACTIVE, 0);
+    DispatchQueued();
+    EXPECT_EQ(Sim().foregroundRequests.empty(), !beneath) << beneath;
+  }
+}
+
+struct HandOnCase {
+  const char* name;
+  std::vector<SimWindow> inFront;  // the windows in front of the backdrop, from the top down
+  bool userMovedOn;                // another window is in the foreground when the hand-on comes
+  std::vector<HWND> requested;     // SetForegroundWindow calls
+};
+
+void PrintTo(const HandOnCase& c, std::ostream* out) { *out << c.name; }
+
+class BackdropHandOn : public LauncherTest, public ::testing::WithParamInterface<HandOnCase> {};
+
+// An activation that reaches the backdrop once it lies beneath (Alt+Tab to it, a task bar
+// button) goes on to the window in front of it, once the launcher's wait dispatches it.
+TEST_P(BackdropHandOn, GivesTheActivationToTheWindowInFront) {
+  const HandOnCase& c = GetParam();
+  SCOPED_TRACE(c.name);
+  HWND window = ShownBackdrop(true);
+  Sim().windowStack = c.inFront;
+  Sim().windowStack.push_back({window, true, false});
+  Sim().windowStack.push_back({OtherWindow(), true, false});
+  Sim().foreground = window;
+  EXPECT_EQ(BackdropWindowProc(window, WM_ACTIVATE, WA_ACTIVE, 0), 0);
+  EXPECT_TRUE(Sim().foregroundRequests.empty()) << "handed on only once the activation is complete";
+  if (c.userMovedOn) Sim().foreground = OtherWindow();
+  DispatchQueued();
+  EXPECT_EQ(Sim().foregroundRequests, c.requested);
+}
+
+HWND Hidden() { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x2103)); }
+HWND Taskbar() { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x2104)); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BackdropHandOn,
+    ::testing::Values(HandOnCase{"application", {{Application(), true, false}}, false, {Application()}},
+                      HandOnCase{"hidden windows passed over",
+                                 {{Application(), true, false}, {Hidden(), false, false}}, false, {Application()}},
+                      // The task bar lies in front of every window; it is no one to hand back to.
+                      HandOnCase{"only topmost windows in front", {{Taskbar(), true, true}}, false, {}},
+                      HandOnCase{"nothing in front", {}, false, {}},
+                      HandOnCase{"the user moved on meanwhile", {{Application(), true, false}}, true, {}}));
+
 struct ScreenSize {
   DWORD width, height;
 };
@@ -176,6 +282,25 @@ TEST_F(Backdrop, TheWaitDispatchesWhatArrivesUntilTheProcessEnds) {
   EXPECT_EQ(Sim().closedHandles, std::vector<HANDLE>{SimProcessHandle()});
   // The restore follows the wait; the window is never destroyed.
   EXPECT_EQ(Sim().calls.back(), "ChangeDisplaySettingsA");
+}
+
+TEST_F(Backdrop, TheWaitHandsAnActivationThatReachesItBackToTheApplication) {
+  AddModes({MakeMode(640, 480, 32, 60)});
+  WriteConfig("WIDTH:640\nBACKDROP:1\n");
+  Sim().windowStack = {{Application(), true, false}, {SimBackdropHandle(), true, false}};
+  Sim().foreground = SimBackdropHandle();
+  auto activation = [](WPARAM state) {
+    MSG m{};
+    m.hwnd = SimBackdropHandle();
+    m.message = WM_ACTIVATE;
+    m.wParam = state;
+    return m;
+  };
+  // The application's window takes the activation; later the user switches to the backdrop.
+  Sim().arrivingBatches = {{activation(WA_INACTIVE)}, {activation(WA_ACTIVE)}};
+  RunLauncher(Instance(), SW_SHOWNORMAL);
+  EXPECT_EQ(Sim().foregroundRequests, std::vector<HWND>{Application()});
+  EXPECT_TRUE(Sim().queuedMessages.empty());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "tools/model/restore_text.h"
 #include "tools/model/config_check.h"
 #include "tools/model/config_text.h"
+#include "tools/model/device_name.h"
 #include "tools/machine/files.h"
 #include "tools/model/mode_notation.h"
 #include "tools/machine/safe_save.h"
@@ -34,10 +35,8 @@ constexpr const char* kUsage =
     "  restore [--force]  returns the display to the mode stored in the registry (as after a\n"
     "                     launcher that was ended by force); while a launcher runs, only with\n"
     "                     --force, since the mode it switched to is its application's\n"
-#ifdef _WIN32
     "  FILE               a file alone (as dropping it on the program gives):\n"
     "                     check FILE --modes display\n"
-#endif
     "IN and OUT default to standard input and output; \"-\" names them too.\n"
     "DIR is the launcher's folder (default: the folder of IN).\n"
     "LIST is WIDTHxHEIGHTxBITS@HZ,... in enumeration order, e.g. 640x480x32@60,800x600x24@75;\n"
@@ -85,6 +84,23 @@ std::string CannotOpen(const std::string& name) {
   return "cannot open \"" + name + "\": " + std::strerror(errno);
 }
 
+// Why `name` cannot be the file a command reads or writes, or "": a folder (whose file the message
+// names, with `example`, where there is one to name), or for a file written, a name Windows keeps
+// for a device, which would write to the device.
+std::string RefusedFileName(const std::string& name, bool written, const char* example) {
+  if (ProbePath(name) == PathKind::Folder) {
+    size_t slash = name.find_last_of("/\\");
+    bool endsInSlash = slash != std::string::npos && slash + 1 == name.size();
+    std::string separator = endsInSlash ? "" : slash != std::string::npos && name[slash] == '/' ? "/" : "\\";
+    return "\"" + name + "\" is a folder: name a file in it" +
+           (*example != '\0' ? ", e.g. \"" + name + separator + example + "\"" : std::string());
+  }
+  std::string device = written ? ReservedDeviceName(name) : "";
+  if (device.empty()) return "";
+  return "\"" + name + "\" names the device " + device + ", not a file: Windows keeps CON, PRN, AUX, NUL, COM1 to "
+         "COM9 and LPT1 to LPT9, with any extension, for its devices; name another file";
+}
+
 // The launcher's folder: as given, or the folder that holds the input.
 std::string ProgramDirectory(const std::string& given, const std::string& input) {
   if (!given.empty()) return FullFolder(given);
@@ -106,6 +122,14 @@ int Transform(bool encode, const std::vector<std::string>& args, const ToolStrea
   if (!encode && IsStandardStream(inName) && args.size() < 2 && streams.console.inIsInteractive) {
     return Usage(streams);
   }
+  // Checked before anything is read or written: the stored file is the one read by decode and
+  // written by encode.
+  for (bool written : {false, true}) {
+    const std::string& name = written ? outName : inName;
+    const char* example = encode == written ? "Kavelo2.ini" : "";
+    std::string refused = IsStandardStream(name) ? "" : RefusedFileName(name, written, example);
+    if (!refused.empty()) return Fail(streams, refused);
+  }
   std::FILE* in = IsStandardStream(inName) ? streams.in : std::fopen(inName.c_str(), "rb");
   if (in == nullptr) return Fail(streams, CannotOpen(inName));
   HeldBytes held;
@@ -124,6 +148,11 @@ int Transform(bool encode, const std::vector<std::string>& args, const ToolStrea
   }
 
   std::string input = held.bytes;
+  // An editor's UTF-8 mark would stand in front of the first key, which the launcher would then
+  // not know.
+  if (encode && StripUtf8Mark(input)) {
+    Warn(streams, shownName + " starts with a UTF-8 byte order mark: it was left out, so that the first entry counts");
+  }
   std::string data = StoredForm(input);
   const std::string& plain = encode ? input : data;
   // Since the transform undoes itself, encoding a stored file yields its plain text: say so.
@@ -152,65 +181,90 @@ int Transform(bool encode, const std::vector<std::string>& args, const ToolStrea
   return kRunsAsWritten;
 }
 
-int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
-  CheckInput input;
-  ModeCatalogue listed;
-  std::string name, programDirectory;
-  bool inputGiven = false, fromDisplay = false;
+// check's command line, as given.
+struct CheckArguments {
+  bool plain = false;
+  std::string name;              // the file to check; "" or "-" for standard input
+  std::string programDirectory;  // --program-dir's folder, or ""
+  size_t nameAt = 0;             // where the file and the folder stand among the arguments; 0: not given
+  size_t programDirectoryAt = 0;
+  bool fromDisplay = false;      // --modes display
+  bool listed = false;           // --modes LIST, read into `modes`
+  ModeCatalogue modes;
+};
+
+// Reads check's arguments; answers what is wrong with them, or "".
+std::string ReadCheckArguments(const std::vector<std::string>& args, CheckArguments& check) {
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     bool hasValue = i + 1 < args.size();
     if (arg == "--plain") {
-      input.plain = true;
+      check.plain = true;
     } else if (arg == "--program-dir" || arg == "--modes") {
-      if (!hasValue) return UsageError(streams, arg + " needs a value");
+      if (!hasValue) return arg + " needs a value";
       const std::string& value = args[++i];
       if (arg == "--program-dir") {
-        if (value.empty()) return UsageError(streams, "--program-dir needs a folder");
-        programDirectory = value;
-      } else if (value == "display") {
-        fromDisplay = true;
+        if (value.empty()) return "--program-dir needs a folder";
+        check.programDirectory = value;
+        check.programDirectoryAt = i;
       } else {
         std::string bad;
-        if (!ParseModeList(value, listed, bad)) {
-          return UsageError(streams, "\"" + bad + "\" is not a mode (write WIDTHxHEIGHTxBITS@HZ)");
+        check.fromDisplay = value == "display";
+        check.listed = !check.fromDisplay;
+        if (check.listed && !ParseModeList(value, check.modes, bad)) {
+          return "\"" + bad + "\" is not a mode (write WIDTHxHEIGHTxBITS@HZ)";
         }
-        fromDisplay = false;
-        input.modes = &listed;
       }
     } else if (arg.size() > 1 && arg[0] == '-') {
-      return UsageError(streams, "unknown option " + arg);
-    } else if (inputGiven) {
-      return UsageError(streams, "check reads one file");
+      return "unknown option " + arg;
+    } else if (check.nameAt != 0) {
+      return "check reads one file";
     } else {
-      name = arg;
-      inputGiven = true;
+      check.name = arg;
+      check.nameAt = i;
     }
   }
-  if (!inputGiven && streams.console.inIsInteractive) return Usage(streams);
+  return "";
+}
+
+int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
+  CheckArguments given;
+  std::string wrong = ReadCheckArguments(args, given);
+  if (!wrong.empty()) return UsageError(streams, wrong);
+  const std::string& name = given.name;
+  if (given.nameAt == 0 && streams.console.inIsInteractive) return Usage(streams);
+  CheckInput input;
+  input.plain = given.plain;
+  if (given.listed) input.modes = &given.modes;
   input.windows = ReadWindowsVersion();
   DisplayState display;
-  if (fromDisplay) {
+  if (given.fromDisplay) {
     display = ReadDisplay();
     input.modes = &display.modes;
     input.modesAreTheDisplays = true;
     input.currentMode = display.current;
   }
 
+  std::string refused = IsStandardStream(name) ? "" : RefusedFileName(name, false, "Kavelo2.ini");
+  if (!refused.empty()) return Fail(streams, refused);
   std::FILE* file = IsStandardStream(name) ? streams.in : std::fopen(name.c_str(), "rb");
   if (file == nullptr) return Fail(streams, CannotOpen(name));
   bool read = ReadHeldBytes(file, input.file);
   if (file != streams.in) std::fclose(file);
   if (!read) return Fail(streams, "cannot read " + (IsStandardStream(name) ? std::string("standard input") : name));
   input.inputName = IsStandardStream(name) ? "" : name;
-  input.programDirectory = ProgramDirectory(programDirectory, name);
-  input.probe = ProbePath;
+  input.programDirectory = ProgramDirectory(given.programDirectory, name);
+  // A launcher's folder that this machine does not hold is another machine's: nothing is looked for
+  // here, the application included, whose file the report then says nothing about.
+  if (ProbePath(input.programDirectory) == PathKind::Folder) {
+    input.probe = ProbePath;
+    input.image = [](const std::string& path, ProgramImage& image) {
+      image = ReadProgramFile(path);
+      return true;
+    };
+  }
   input.layers = [](const std::string& path, AppLayersReading& layers) {
     layers = ReadApplicationLayers(path);
-    return true;
-  };
-  input.image = [](const std::string& path, ProgramImage& image) {
-    image = ReadProgramFile(path);
     return true;
   };
   ConfigCheck check = CheckConfiguration(input);
@@ -267,7 +321,7 @@ struct Command {
 };
 constexpr Command kCommands[] = {{"encode", Encode}, {"decode", Decode}, {"check", Check},
                                  {"modes", Modes},   {"restore", Restore}, {"help", Help},
-                                 {"--help", Help},   {"-h", Help}};
+                                 {"--help", Help},   {"-h", Help},         {"/?", Help}};
 
 const Command* FindCommand(const std::string& word) {
   for (const Command& command : kCommands) {
@@ -280,10 +334,24 @@ const Command* FindCommand(const std::string& word) {
 
 std::vector<std::string> ExpandDroppedFile(const std::vector<std::string>& args) {
   if (args.size() != 1 || FindCommand(args[0]) != nullptr || IsStandardStream(args[0]) || args[0][0] == '-') return args;
-  std::FILE* file = std::fopen(args[0].c_str(), "rb");
-  if (file == nullptr) return args;
-  std::fclose(file);
   return {"check", args[0], "--modes", "display"};
+}
+
+std::vector<size_t> FileArguments(const std::vector<std::string>& given) {
+  std::vector<std::string> args = ExpandDroppedFile(given);
+  if (args != given) return {0};
+  std::vector<size_t> files;
+  if (!args.empty() && (args[0] == "encode" || args[0] == "decode")) {
+    for (size_t i = 1; i < args.size() && i < 3; ++i) {
+      if (!IsStandardStream(args[i])) files.push_back(i);
+    }
+  }
+  CheckArguments check;
+  if (!args.empty() && args[0] == "check" && ReadCheckArguments(args, check).empty()) {
+    if (check.nameAt != 0 && !IsStandardStream(check.name)) files.push_back(check.nameAt);
+    if (check.programDirectoryAt != 0) files.push_back(check.programDirectoryAt);
+  }
+  return files;
 }
 
 int RunConfigTool(const std::vector<std::string>& given, const ToolStreams& streams) {
@@ -291,7 +359,7 @@ int RunConfigTool(const std::vector<std::string>& given, const ToolStreams& stre
   // line that says so, never with the runtime's own abort.
   QuietEmptyDrives();
   try {
-    std::vector<std::string> args = streams.console.acceptsDroppedFile ? ExpandDroppedFile(given) : given;
+    std::vector<std::string> args = ExpandDroppedFile(given);
     if (args.empty()) return UsageError(streams, "no command given");
     const std::string& command = args[0];
     if (const Command* known = FindCommand(command)) return known->run(args, streams);

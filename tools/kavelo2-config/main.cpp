@@ -1,6 +1,7 @@
 // The entry point of kavelo2-config; everything else is in config_tool.cpp. On Windows it takes the
 // arguments as UTF-16 and spells them in the ANSI code page itself, so that a file name the code
-// page cannot spell is told as such rather than opened under another name or not found; it also
+// page cannot spell is told as such rather than opened under another name or not found (a name
+// relative to the current folder by its full path, since that folder is the launcher's); it also
 // tells the tool about its console, and keeps a console that was opened for it alone (as for a
 // file dropped on the program) open until a key is pressed, so that the report can be read.
 #include "tools/kavelo2-config/config_tool.h"
@@ -8,6 +9,7 @@
 #include "tools/model/config_check.h"
 
 #ifdef _WIN32
+#include "launcher/path_text.h"
 #include "platform/win32_api.h"
 #include "tools/machine/ansi_spelling.h"
 #include "tools/model/code_page_text.h"
@@ -29,21 +31,40 @@ bool OwnsItsConsole() {
   return IsConsole(STD_INPUT_HANDLE) && GetConsoleProcessList(processes, 2) == 1;
 }
 
+// A file argument by its full path, resolved in UTF-16: a name relative to a current folder that
+// the code page cannot spell is spelt fine itself, while the launcher's folder taken from it is
+// not. A path too long for the buffer is taken as given.
+AnsiSpelling SpellFullPath(const wchar_t* name) {
+  wchar_t full[kPathCapacity];
+  DWORD length = GetFullPathNameW(name, kPathCapacity, full, nullptr);
+  return SpellInCodePage(length > 0 && length < kPathCapacity ? full : name);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   ToolStreams streams = {stdin, stdout, stderr, {}};
-  streams.console = {true, IsConsole(STD_INPUT_HANDLE), IsConsole(STD_OUTPUT_HANDLE)};
+  streams.console = {IsConsole(STD_INPUT_HANDLE), IsConsole(STD_OUTPUT_HANDLE)};
   bool waitForKey = OwnsItsConsole();
   // The stored form is bytes: no newline translation on the standard streams.
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
   std::vector<std::string> args;
-  std::string unspelt;
+  std::vector<AnsiSpelling> spellings;
   for (int i = 1; i < argc; ++i) {
-    AnsiSpelling argument = SpellInCodePage(argv[i]);
-    if (!argument.spelt && unspelt.empty()) unspelt = argument.text;
-    args.push_back(argument.text);
+    spellings.push_back(SpellInCodePage(argv[i]));
+    args.push_back(spellings.back().text);
+  }
+  // A file whose full path the code page cannot spell is refused like one named by that path; one
+  // whose full path it can spell is opened by it when its name alone cannot be.
+  for (size_t at : FileArguments(args)) {
+    AnsiSpelling full = SpellFullPath(argv[at + 1]);
+    if (!full.spelt || !spellings[at].spelt) spellings[at] = full;
+    args[at] = spellings[at].text;
+  }
+  std::string unspelt;
+  for (const AnsiSpelling& spelling : spellings) {
+    if (!spelling.spelt && unspelt.empty()) unspelt = spelling.text;
   }
   int status = kUsageOrIoError;
   if (unspelt.empty()) {

@@ -32,8 +32,6 @@ DWORD ModeField(const DEVMODEA& mode, EntryKind kind) {
   }
 }
 
-bool IsListKind(EntryKind kind) { return kind >= EntryKind::Width && kind <= EntryKind::Freq; }
-
 std::vector<int32_t> Distinct(std::vector<int32_t> values) {
   std::sort(values.begin(), values.end());
   values.erase(std::unique(values.begin(), values.end()), values.end());
@@ -203,7 +201,7 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
     bool again = seen[static_cast<size_t>(criterion.kind)];
     seen[static_cast<size_t>(criterion.kind)] = true;
     bool applied = context.ApplyEntry(criterion);
-    if (IsListKind(criterion.kind)) {
+    if (IsModeKind(criterion.kind)) {
       size_t index = ListIndex(criterion.kind);
       std::vector<int32_t> values = Distinct(criterion.values);
       // Every entry of a kind must accept the mode, so together they accept the values all name.

@@ -4,5 +4,6 @@
 
 #include "tools/model/windows_version.h"
 
-// The version ntdll's RtlGetVersion reports; all 0 when it is missing.
+// The version ntdll's RtlGetVersion reports (all 0 when it is missing), and the processor Windows
+// runs on.
 WindowsVersion ReadWindowsVersion();

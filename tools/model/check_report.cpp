@@ -153,6 +153,7 @@ std::string RenderReport(const ConfigCheck& check, Rendering rendering) {
   if (check.selection.checked) report += SelectionText(check.selection);
   for (const Finding& finding : check.findings) {
     if (finding.kind == FindingKind::EmulatedDepth) report += told(finding, "depth: ");
+    if (finding.kind == FindingKind::RateNotOffered) report += told(finding, "rate: ");
   }
   return report + ResultLine(check, rendering) + "\n";
 }

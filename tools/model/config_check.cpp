@@ -6,6 +6,7 @@
 #include "tools/model/ascii_text.h"
 #include "tools/model/entry_notes.h"
 #include "tools/model/config_text.h"
+#include "tools/model/program_start.h"
 
 #include <algorithm>
 #include <cstring>
@@ -145,24 +146,45 @@ bool CheckPathValue(const std::string& value, const std::string& programDirector
   return false;
 }
 
-// Whether Windows starts the program at `applicationPath` only with administrator rights, and why.
-bool NeedsElevation(const CheckInput& input, const std::string& applicationPath, ElevationNeed& need) {
+// What meets the launcher's start of the program file at `applicationPath`, as the file's head
+// tells it: a program Windows will not start at all, or only with administrator rights, which the
+// launcher never asks for. False when nothing does, or the file was not read.
+bool RefusedStart(const CheckInput& input, const std::string& applicationPath, Finding& problem) {
   ProgramImage image;
   if (!input.image || !input.image(applicationPath, image)) return false;
+  switch (StartRefusedFor(image, input.windows)) {
+    case StartRefusal::None:
+      break;
+    case StartRefusal::Launcher:
+      problem = MakeFinding(FindingKind::ApplicationIsLauncher, kFails, applicationPath);
+      return true;
+    case StartRefusal::NotAProgram:
+      problem = MakeFinding(FindingKind::ApplicationNotAProgram, kFails, applicationPath);
+      return true;
+    case StartRefusal::SixteenBit:
+      problem = MakeFinding(FindingKind::ApplicationIs16Bit, kFails, applicationPath);
+      return true;
+    case StartRefusal::OtherProcessor:
+      problem = MakeFinding(FindingKind::ApplicationForOtherProcessor, kFails, applicationPath);
+      problem.number = image.machine;
+      problem.length = input.windows.machine;
+      return true;
+  }
   size_t folderEnd = applicationPath.find_last_of("\\/");
   std::string fileName = folderEnd == std::string::npos ? applicationPath : applicationPath.substr(folderEnd + 1);
-  need = ElevationNeeded(image, fileName, input.windows);
-  return need.reason != ElevationReason::None;
+  ElevationNeed need = ElevationNeeded(image, fileName, input.windows);
+  if (need.reason == ElevationReason::None) return false;
+  problem = MakeFinding(FindingKind::ApplicationNeedsElevation, kFails, applicationPath);
+  problem.elevation = need;
+  return true;
 }
 
 // The application the launcher will start: a PATH value it reads otherwise than it looks, a path
 // too long to start from, a file this machine does not hold (looked for where the launcher's
-// folder lies on it), or one that Windows starts only with administrator rights, which the
-// launcher never asks for.
+// folder lies on it), or a file whose start fails (RefusedStart).
 void CheckApplication(const CheckInput& input, const LaunchContext& context, const PathEntry& path,
                       ConfigCheck& check) {
   Finding problem(FindingKind::PathEmpty);
-  ElevationNeed need;
   PathKind kind = Probe(input, check, context.applicationPath);
   size_t length = std::strlen(context.applicationPath);
   if (path.present && CheckPathValue(path.value, input.programDirectory, context.applicationPath, problem)) {
@@ -178,15 +200,42 @@ void CheckApplication(const CheckInput& input, const LaunchContext& context, con
     problem = MakeFinding(kind == PathKind::Folder ? FindingKind::ApplicationIsFolder : FindingKind::ApplicationMissing,
                     kFails, context.applicationPath);
     problem.count = path.present ? 1 : 0;
-  } else if (kind == PathKind::File && NeedsElevation(input, context.applicationPath, need)) {
-    problem = MakeFinding(FindingKind::ApplicationNeedsElevation, kFails, context.applicationPath);
-    problem.elevation = need;
+  } else if (kind == PathKind::File && RefusedStart(input, context.applicationPath, problem)) {
     problem.count = path.present ? 1 : 0;
   } else {
     return;
   }
   problem.line = path.line;
   check.findings.push_back(problem);
+}
+
+// A relaxed choice leaves the refresh rate to the display: where no rate it offers for the chosen
+// size and depth is one a FREQ entry asks for, the application runs at another rate than the file
+// says.
+void CheckRate(const LaunchContext& context, const DEVMODEA& chosen, ConfigCheck& check) {
+  std::vector<DWORD> offered;
+  for (const DEVMODEA& mode : context.modeCatalogue) {
+    bool same = mode.dmPelsWidth == chosen.dmPelsWidth && mode.dmPelsHeight == chosen.dmPelsHeight &&
+                mode.dmBitsPerPel == chosen.dmBitsPerPel;
+    if (same && std::find(offered.begin(), offered.end(), mode.dmDisplayFrequency) == offered.end()) {
+      offered.push_back(mode.dmDisplayFrequency);
+    }
+  }
+  for (const ModeCriterion& criterion : context.criteria) {
+    if (criterion.kind != EntryKind::Freq || criterion.values.empty()) continue;
+    DEVMODEA atRate = chosen;
+    bool met = std::any_of(offered.begin(), offered.end(), [&](DWORD rate) {
+      DWORD mask = 0;
+      atRate.dmDisplayFrequency = rate;
+      return criterion.MatchCriterion(atRate, mask, false);
+    });
+    if (met) continue;
+    Finding finding = MakeFinding(FindingKind::RateNotOffered, kRunsNotAsWritten);
+    finding.numbers.assign(criterion.values.begin(), criterion.values.end());
+    for (DWORD rate : offered) finding.subject += (finding.subject.empty() ? "" : ", ") + std::to_string(rate);
+    check.findings.push_back(finding);
+    return;
+  }
 }
 
 // Which mode SelectMode picks from the catalogue, in which pass, and what the launcher does then.
@@ -209,6 +258,7 @@ void CheckSelection(const CheckInput& input, LaunchContext& context, ConfigCheck
   selection.strictPass = choice.pass == SelectionPass::Strict;
   selection.chosen = context.modeCatalogue[static_cast<size_t>(selection.index)];
   selection.fieldMask = choice.fieldMask;
+  if (!selection.strictPass) CheckRate(context, selection.chosen, check);
   bool knowsCurrent = input.modesAreTheDisplays && context.currentMode.dmPelsWidth != 0;
   selection.request = RequestedSwitch(choice.fieldMask, selection.chosen, knowsCurrent ? &context.currentMode : nullptr,
                                       context.modeCatalogue);
@@ -362,11 +412,15 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   check.waitAllEnabled = context.waitAllEnabled;
   check.applicationPath = context.applicationPath;
   CheckApplication(input, context, path, check);
+  check.applicationFails = std::any_of(check.findings.begin(), check.findings.end(), [](const Finding& finding) {
+    return IsApplicationFinding(finding.kind) && finding.status == kFails;
+  });
   if (input.layers) check.layersRead = input.layers(check.applicationPath, check.layers);
 
   if (read.form != assumed) {
     check.findings.push_back(input.plain ? MakeFinding(FindingKind::StoredFormGivenAsPlain, kFails)
                                          : MakeFinding(FindingKind::PlainTextFile, kFails, input.inputName));
+    check.findings.back().count = read.AcceptsAnEntry() ? 0 : 1;
   } else if (context.criteria.empty()) {
     check.findings.push_back(MakeFinding(FindingKind::NoModeEntry, kFails));
   } else if (input.modes == nullptr) {

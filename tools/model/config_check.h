@@ -81,6 +81,7 @@ struct ConfigCheck {
   bool backdropEnabled = false;
   bool waitAllEnabled = false;
   std::string applicationPath;
+  bool applicationFails = false;  // the start of the application fails: an application finding says why
   bool settingsRead = false;  // the entries were read (not for an empty or UTF-16 file)
   SelectionFacts selection;
   WindowsVersion windows;

@@ -50,6 +50,26 @@ int CountEntries(std::string text) {
 
 bool IsBoundary(char c) { return IsEntrySeparator(c) || c == '\0'; }
 
+// Text as an editor writes it in a code page: printable letters, tabs and line ends, mostly ASCII,
+// perhaps after a UTF-8 mark. The stored form inverts two bytes of every three, which turns ASCII
+// letters into bytes above 127 and line ends into letters, so of the two readings of a file written
+// by hand only one looks like this.
+bool LooksLikeText(std::string text) {
+  StripUtf8Mark(text);
+  size_t ascii = 0, high = 0;
+  for (char c : text) {
+    unsigned byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80) {
+      ++high;
+    } else if (byte >= 0x20 && byte < 0x7F) {
+      ++ascii;
+    } else if (c != '\t' && c != '\r' && c != '\n') {
+      return false;
+    }
+  }
+  return ascii > high;
+}
+
 Finding Limit(FindingKind kind, bool losesEntries) {
   Finding finding(kind);
   finding.status = losesEntries ? kRunsNotAsWritten : kRunsAsWritten;
@@ -133,7 +153,8 @@ FileText ReadFileText(const std::string& bytes, FileForm assumed) {
   }
   FileText other{assumedPlain ? FileForm::Stored : FileForm::Plain, assumedPlain ? decoded : bytes, 0, {}};
   other.entries = WalkEntries(other.text);
-  return other.AcceptsAnEntry() ? other : launchers;
+  if (other.AcceptsAnEntry()) return other;
+  return LooksLikeText(other.text) && !LooksLikeText(launchers.text) ? other : launchers;
 }
 
 std::vector<Finding> TextLimits(const std::string& plainText, uint64_t size, bool sizeKnown) {

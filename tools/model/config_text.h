@@ -59,7 +59,9 @@ std::vector<CheckedEntry> WalkEntries(const std::string& plainText);
 // Plain) is how the launcher will read them, and it stands whenever that reading accepts an entry:
 // the launcher then runs with those entries, whatever else the bytes look like. Otherwise text
 // saved as UTF-16 (as it stands or encoded) is UTF-16, and the other reading is taken when it
-// accepts an entry. Each reading is walked once.
+// accepts an entry, or, when neither does, when it looks like text written in an editor and the
+// launcher's reading does not (an INI file's "[Settings]" and "WIDTH=800"). Each reading is walked
+// once.
 FileText ReadFileText(const std::string& bytes, FileForm assumed = FileForm::Stored);
 
 // Drops the UTF-8 byte order mark that editors write at the start of text saved as UTF-8, which

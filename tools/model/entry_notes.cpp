@@ -79,6 +79,13 @@ std::string ColonHint(const std::string& entry) {
   return "";
 }
 
+// A section line of an INI file ("[Settings]"), blanks around it aside.
+bool IsSectionLine(const std::string& entry) {
+  size_t first = entry.find_first_not_of(" \t");
+  size_t last = entry.find_last_not_of(" \t");
+  return first != std::string::npos && last > first && entry[first] == '[' && entry[last] == ']';
+}
+
 // Reads "<mark><digits>" at `text`; answers the digits, or "" when they are not there.
 std::string MarkedNumber(const std::string& text, size_t& position, const char* marks) {
   if (position >= text.size() || std::strchr(marks, text[position]) == nullptr) return "";
@@ -121,11 +128,47 @@ bool OctalNote(const std::string& digits, Finding& note) {
   return true;
 }
 
+// A number of a mode's list written so that the launcher reads another than it says: one that does
+// not fit in 32 bits (the launcher keeps its low 32 bits), or a negative one (a mode's fields are
+// unsigned: it is compared as 2^32 less its size, which no mode has). False otherwise.
+bool UnsignedNote(const ListElement& element, Finding& note) {
+  const char* cursor = element.digits;
+  unsigned base = 10;
+  if (cursor[0] == '0' && (cursor[1] == 'x' || cursor[1] == 'X')) {
+    base = 16;
+    cursor += 2;
+  } else if (cursor[0] == '0') {
+    base = 8;
+  }
+  unsigned long long magnitude = 0;
+  for (; cursor < element.numberEnd; ++cursor) {
+    unsigned digit = IsDigit(*cursor) ? static_cast<unsigned>(*cursor - '0') : static_cast<unsigned>((*cursor | 0x20) - 'a' + 10);
+    magnitude = std::min(magnitude * base + digit, 0x100000000ull);
+  }
+  bool negative = element.digits > element.start && element.digits[-1] == '-';
+  if (magnitude > 0xFFFFFFFFull) {
+    note = EntryFinding(FindingKind::NumberWraps, std::string(negative ? element.digits - 1 : element.digits, element.numberEnd));
+    note.number = element.number;
+  } else if (negative && magnitude != 0) {
+    note = EntryFinding(FindingKind::NegativeNumber, std::string(element.digits - 1, element.numberEnd));
+    note.number = static_cast<uint32_t>(element.number);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 Finding IgnoredEntry(const std::string& entry, EntryKind kind) {
   std::string_view key, value;
-  if (!SplitEntry(entry, key, value)) return EntryFinding(FindingKind::NoColon, entry, ColonHint(entry));
+  if (!SplitEntry(entry, key, value)) {
+    // A UTF-8 mark before the first line is the editor's, and no part of what to write.
+    std::string line = entry;
+    StripUtf8Mark(line);
+    if (IsSectionLine(line)) return EntryFinding(FindingKind::SectionLine, entry);
+    return EntryFinding(FindingKind::NoColon, entry, ColonHint(line));
+  }
   if (kind == EntryKind::None) return UnknownKey(std::string(key));
   Finding finding = EntryFinding(value.empty() ? FindingKind::EmptyValue : FindingKind::ListWithoutNumber);
   finding.entryKind = kind;
@@ -139,10 +182,11 @@ std::vector<Finding> ListNotes(const std::string& value, EntryKind kind) {
   WalkIntegerList(value.c_str(), [&](const ListElement& element) {
     const char* elementEnd = element.comma != nullptr ? element.comma : element.start + std::strlen(element.start);
     if (element.numberEnd != nullptr) {
-      Finding octal(FindingKind::OctalNumber);
+      Finding octal(FindingKind::OctalNumber), unsignedNote(FindingKind::NumberWraps);
       if (element.digits[0] == '0' && OctalNote(std::string(element.digits, element.numberEnd), octal)) {
         notes.push_back(octal);
       }
+      if (IsModeKind(kind) && UnsignedNote(element, unsignedNote)) notes.push_back(unsignedNote);
       std::string tail(element.numberEnd, elementEnd);
       if (HasNonBlank(tail)) {
         Finding after = EntryFinding(FindingKind::TextAfterNumber, tail);

@@ -23,7 +23,8 @@ enum class FindingKind {
   FolderTooLong,           // - (the launcher's folder leaves it no room for its paths)
   EmptyFile,               // -
   Utf16Text,               // -
-  PlainTextFile,           // subject: the input's name ("" for standard input)
+  PlainTextFile,           // subject: the input's name ("" for standard input); count: 1 when
+                           // its entries are not the launcher's either (an INI file's)
   StoredFormGivenAsPlain,  // -
   // Where the text ends early, told at the end of the entries.
   NulEndsText,  // number: the NUL's offset; detail: the run it cuts off, or ""
@@ -34,6 +35,7 @@ enum class FindingKind {
                 // was counted
   // Entries the launcher ignores.
   NoColon,         // subject: the entry; fix: the entry as likely meant, or ""
+  SectionLine,     // subject: the entry (an INI file's "[Settings]": the launcher has no sections)
   EmptyKey,        // -
   BlankInKey,      // subject: the key in capitals; fix: the key without blanks
   KeyAfterMark,    // subject: the key in capitals (a UTF-8 byte order mark before a keyword)
@@ -49,6 +51,8 @@ enum class FindingKind {
   ElementWithoutNumber,  // subject: the element
   ListStops,             // subject: the element that stops it ("" for an empty one); detail: the
                          // rest, not read
+  NumberWraps,           // subject: the digits; number: the 32-bit number the launcher reads
+  NegativeNumber,        // subject: the number as written; number: what a mode's field must hold
   WaitsForAll,           // - (the entry that turns WAITALL on: what the wait costs)
   // The application the launcher starts.
   PathEmpty,            // -
@@ -63,6 +67,13 @@ enum class FindingKind {
   PathNamesFolder,      // subject: the application path; fix: the value with a file name added
   ApplicationIsFolder,  // subject: the application path; count: 1 when a PATH entry names it
   ApplicationMissing,   // subject: the application path; count: 1 when a PATH entry names it
+  // The application's file as the launcher's start meets it (count: 1 when a PATH entry names it).
+  ApplicationIsLauncher,         // subject: the application path (a launcher, renamed or not)
+  ApplicationNotAProgram,        // subject: the application path (no program header)
+  ApplicationIs16Bit,            // subject: the application path (a DOS or 16-bit Windows program,
+                                 // on 64-bit Windows)
+  ApplicationForOtherProcessor,  // subject: the application path; number: its machine; length:
+                                 // the machine this Windows runs on
   ApplicationNeedsElevation,  // subject: the application path; elevation: why Windows starts it
                               // only with administrator rights; count: 1 when a PATH entry names it
   // What the application sees of the switch.
@@ -70,6 +81,8 @@ enum class FindingKind {
                   // may ask for, which Windows 8 and later only emulate; number: the depth the
                   // application's own reduced colour layer gives it, or 0; count: where its
                   // layers stand when that is not a local drive (kLayersOnNetwork and the others)
+  RateNotOffered,  // numbers: the rates the FREQ entries ask for; subject: the rates the display
+                   // offers for the chosen size and depth ("60" or "60, 75")
   // What the run does: the last finding of every check.
   NoModeEntry,                // stops
   NoModeFits,                 // subject: the application path

@@ -3,6 +3,7 @@
 
 #include "launcher/config_file.h"
 #include "launcher/launch_context.h"
+#include "tools/model/program_start.h"
 
 #include <cstdio>
 #include <cstring>
@@ -173,6 +174,35 @@ std::string ElevationText(const Finding& finding, Rendering rendering) {
          runAsAdministrator;
 }
 
+// Where the user names the program to start instead: after "PATH:" of the entry that names the
+// application now, or in a PATH entry; in the dialog, its Application field.
+std::string NameAnotherProgram(const Finding& finding, Rendering rendering) {
+  return (finding.count != 0 ? "write the application's own program " : "name the application's own program ") +
+         WherePathGoes(finding.count != 0, rendering);
+}
+
+// A program header's machine, as processors are known.
+std::string MachineName(int64_t machine) {
+  switch (machine) {
+    case kMachineI386: return "x86";
+    case kMachineX64: return "x64";
+    case kMachineArm64: return "ARM64";
+    case 0x01C4: return "ARM";
+    case 0x0200: return "Itanium";
+    default: break;
+  }
+  char hex[16];
+  std::snprintf(hex, sizeof(hex), "0x%04X", static_cast<unsigned>(machine & 0xFFFF));
+  return std::string("machine ") + hex;
+}
+
+// The launcher's start of the application, as the run goes: when the application finding says it
+// fails, the launcher shows its box instead.
+std::string StartText(const ConfigCheck& check, const std::string& application, Rendering rendering) {
+  return (check.applicationFails ? "fails to start " : "starts ") + Shown(application, rendering) +
+         (check.applicationFails ? " (it says so in a box)" : "");
+}
+
 }  // namespace
 
 std::string DescribeCriterion(const ModeCriterion& criterion) {
@@ -241,9 +271,13 @@ std::string NearestOfferText(const NearestOffer& offer) {
     case NearestOffer::Kind::NearestSize:
       break;
   }
-  std::string asked = offer.askedWidth != 0 && offer.askedHeight != 0 ? SizeText(offer.askedWidth, offer.askedHeight)
-                      : offer.askedWidth != 0 ? "width " + std::to_string(offer.askedWidth)
-                                              : "height " + std::to_string(offer.askedHeight);
+  // As the entries write them: a negative width is told as such, not as the unsigned field it is
+  // compared with.
+  std::string width = std::to_string(static_cast<int32_t>(offer.askedWidth));
+  std::string height = std::to_string(static_cast<int32_t>(offer.askedHeight));
+  std::string asked = offer.askedWidth != 0 && offer.askedHeight != 0 ? width + "x" + height
+                      : offer.askedWidth != 0 ? "width " + width
+                                              : "height " + height;
   return "the display offers no " + asked + "; the nearest size it offers is " +
          SizeText(offer.nearestWidth, offer.nearestHeight);
 }
@@ -251,6 +285,7 @@ std::string NearestOfferText(const NearestOffer& offer) {
 FindingRole RoleOf(const Finding& finding) {
   switch (finding.kind) {
     case FindingKind::NoColon:
+    case FindingKind::SectionLine:
     case FindingKind::EmptyKey:
     case FindingKind::BlankInKey:
     case FindingKind::KeyAfterMark:
@@ -265,6 +300,8 @@ FindingRole RoleOf(const Finding& finding) {
     case FindingKind::TextAfterNumber:
     case FindingKind::ElementWithoutNumber:
     case FindingKind::ListStops:
+    case FindingKind::NumberWraps:
+    case FindingKind::NegativeNumber:
     case FindingKind::WaitsForAll:
       return FindingRole::Note;
     default:
@@ -311,6 +348,10 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
     case FindingKind::Utf16Text:
       return "the file was saved as Unicode (UTF-16): save it as ANSI";
     case FindingKind::PlainTextFile:
+      if (finding.count != 0) {
+        return "this file is plain text, and none of its lines is an entry the launcher reads: write each as its "
+               "line says, then encode the file, with " + EncodeCommand(finding.subject);
+      }
       return "this file is plain text: encode it first, with " + EncodeCommand(finding.subject);
     case FindingKind::StoredFormGivenAsPlain:
       return "this text is in the stored form: check it without --plain";
@@ -323,14 +364,17 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
       return ReadLimitText(finding, rendering, rendering != Rendering::Dialog);
     case FindingKind::NoColon:
       return "no colon" + (finding.fix.empty() ? "" : " (write " + Quoted(finding.fix, rendering) + ")");
+    case FindingKind::SectionLine:
+      return "a section line: the launcher knows no sections, so leave this line out";
     case FindingKind::EmptyKey:
       return std::string("unknown key \"\" (the key is empty; ") + KeyList() + ")";
     case FindingKind::BlankInKey:
       return "unknown key " + Quoted(finding.subject, rendering) + " (a blank belongs to the key; write \"" +
              finding.fix + ":\")";
     case FindingKind::KeyAfterMark:
-      return "unknown key " + Quoted(finding.subject, rendering) +
-             " (the text starts with a UTF-8 byte order mark; save it as ANSI)";
+      // Plain text is encoded without its mark; a stored file keeps the one it was encoded with.
+      return "unknown key " + Quoted(finding.subject, rendering) + " (the text starts with a UTF-8 byte order mark" +
+             (check.file.form == FileForm::Plain ? ", which kavelo2-config encode drops)" : "; save it as ANSI)");
     case FindingKind::MisspeltKey:
       return "unknown key " + Quoted(finding.subject, rendering) + " (did you mean " + finding.fix + "? " + KeyList() +
              ")";
@@ -397,22 +441,34 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
       return "there is no file " + Shown(application, rendering) + " on this machine: " +
              (finding.count != 0 ? "write where the application lies " : "put the application there, or name it ") +
              WherePathGoes(finding.count != 0, rendering);
+    case FindingKind::ApplicationIsLauncher:
+      return Shown(application, rendering) + " is a launcher: the copy it starts ends at once, since one launcher "
+             "runs at a time, and no application runs: " + NameAnotherProgram(finding, rendering);
+    case FindingKind::ApplicationNotAProgram:
+      return Shown(application, rendering) + " has no program header, so Windows does not start it and the "
+             "launcher says that the application is in the wrong place or its name is wrong: " +
+             NameAnotherProgram(finding, rendering);
+    case FindingKind::ApplicationIs16Bit:
+      return Shown(application, rendering) + " is a DOS or 16-bit Windows program, which 64-bit Windows does not "
+             "start: run it in an emulator of its own, or on a 32-bit Windows";
+    case FindingKind::ApplicationForOtherProcessor:
+      return Shown(application, rendering) + " is a program for " + MachineName(finding.number) +
+             " processors, which this Windows (" + MachineName(finding.length) + ") does not start: " +
+             NameAnotherProgram(finding, rendering);
     case FindingKind::ApplicationNeedsElevation:
       return ElevationText(finding, rendering);
     case FindingKind::NoModeEntry:
       return "no WIDTH, HEIGHT, DEPTH or FREQ entry (no message)";
     case FindingKind::NoModeFits:
-      return "the launcher starts " + Shown(application, rendering) +
-             " in the current display mode, without a backdrop: "
-             "no mode fits; " +
-             NearestOfferText(check.selection.offer);
+      return "the launcher " + StartText(check, application, rendering) +
+             " in the current display mode, without a backdrop: no mode fits; " + NearestOfferText(check.selection.offer);
     case FindingKind::NoModeFitsStrict:
       // The box's text without the carriage return that ends it.
       return "STRICT is on, so it shows \"" + std::string(kNoSuitableModeText, std::strlen(kNoSuitableModeText) - 1) +
              "\" and starts nothing";
     case FindingKind::SwitchLikelyRefused:
       return "the launcher " + backdrop + "asks for " + SwitchRequestText(check.selection.request) +
-             ", which the display will most likely refuse, and starts " + Shown(application, rendering) +
+             ", which the display will most likely refuse, and " + StartText(check, application, rendering) +
              " in the current display mode";
     case FindingKind::SwitchLikelyRefusedStrict:
       return "the display will most likely refuse " + SwitchRequestText(check.selection.request) +
@@ -420,11 +476,24 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
     case FindingKind::EmulatedDepth:
       return EmulatedDepthText(finding, rendering);
     case FindingKind::Switches:
-      return "the launcher " + backdrop + "switches to " + SwitchRequestText(check.selection.request) + " and starts " +
-             Shown(application, rendering) + waitsForAll;
+      return "the launcher " + backdrop + "switches to " + SwitchRequestText(check.selection.request) + " and " +
+             StartText(check, application, rendering) + (check.applicationFails ? ", then switches back" : waitsForAll);
     case FindingKind::PicksFirstFit:
       return "the launcher picks the first mode of the display's catalogue that fits (check one with --modes) "
-             "and starts " + Shown(application, rendering) + waitsForAll;
+             "and " + StartText(check, application, rendering) + (check.applicationFails ? "" : waitsForAll);
+    case FindingKind::RateNotOffered: {
+      const DEVMODEA& chosen = check.selection.chosen;
+      std::string rates;
+      for (int64_t rate : finding.numbers) rates += (rates.empty() ? "" : " or ") + std::to_string(rate);
+      return "no mode of " + SizeText(chosen.dmPelsWidth, chosen.dmPelsHeight) + " at " +
+             std::to_string(chosen.dmBitsPerPel) + " bits runs at " + rates + " Hz: the launcher leaves the rate to "
+             "the display, which offers " + finding.subject + " Hz there";
+    }
+    case FindingKind::NumberWraps:
+      return finding.subject + " does not fit in 32 bits: the launcher reads it as " + std::to_string(finding.number);
+    case FindingKind::NegativeNumber:
+      return finding.subject + " is negative, and a mode's values are not: the launcher compares it as " +
+             std::to_string(finding.number) + ", which no mode has";
   }
   return "";
 }

@@ -3,8 +3,13 @@
 
 #include "platform/win32_api.h"
 
+#include <cstdint>
+
 struct WindowsVersion {
   DWORD major = 0, minor = 0, build = 0;  // all 0: not known
+  // The processor Windows itself runs on, as a program header's machine number (0x014C x86,
+  // 0x8664 x64, 0xAA64 ARM64); 0: not known.
+  uint16_t machine = 0;
 };
 
 // Windows 8 (6.2) and later offer programs without a Windows 8 manifest the display modes under

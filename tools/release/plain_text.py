@@ -16,13 +16,17 @@ TABLE_DIVIDER = re.compile(r"^\|?\s*:?-+:?\s*(\|\s*:?-+:?\s*)*\|?$")
 
 
 def inline(text):
-    """Drops inline marks: pictures, links, code, emphasis and backslash escapes."""
+    """Drops inline marks: pictures, links, code, emphasis and backslash escapes. Code stands as
+    written: a backslash in it (\\\\server\\share) is no escape."""
     text = re.sub(r"!\[([^\]]*)\]\([^)]*\)", r"[picture: \1]", text)
     text = re.sub(r"\[([^\]]+)\]\((#[^)]*)\)", r"\1", text)
     text = re.sub(r"\[([^\]]+)\]\(([^)]+)\)", r"\1 (\2)", text)
-    text = re.sub(r"`([^`]*)`", r"\1", text)
-    text = text.replace("**", "")  # strong emphasis, which may span lines
-    return re.sub(r"\\([\\`*_|#\[\]()])", r"\1", text)
+    # Odd parts are the insides of code spans.
+    parts = re.split(r"`([^`]*)`", text)
+    for i in range(0, len(parts), 2):
+        part = parts[i].replace("**", "")  # strong emphasis, which may span lines
+        parts[i] = re.sub(r"\\([\\`*_|#\[\]()])", r"\1", part)
+    return "".join(parts)
 
 
 def table_cells(line):

@@ -27,7 +27,7 @@
 //                                        ("no owner", "a hidden window" or "a window")
 //   dialog_driver wait-gone              waits until the dialog has closed
 //   dialog_driver keys KEY...            types keys as a keyboard does, into whatever window has
-//                                        the focus: a, 1, space, down, tab, escape, enter, f1,
+//                                        the focus: a, 1, space, down, tab, escape, enter, f1, f4,
 //                                        with alt+, ctrl+ or shift+ in front
 //   dialog_driver menu ITEM              chooses a menu item: open, save, save-as, guide, about,
 //                                        restore
@@ -49,10 +49,10 @@
 #include "tools/kavelo2-settings/resource_ids.h"
 
 #include "tests/e2e/programs/record_text.h"
+#include "tests/e2e/programs/typed_keys.h"
 
 #include <windows.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
@@ -367,55 +367,6 @@ int CloseWindowTitled(const char* prefix) {
   return 0;
 }
 
-struct Key {
-  const char* name;
-  WORD code;
-};
-
-constexpr Key kKeys[] = {{"space", VK_SPACE}, {"down", VK_DOWN},   {"up", VK_UP},        {"tab", VK_TAB},
-                         {"escape", VK_ESCAPE}, {"enter", VK_RETURN}, {"f1", VK_F1},      {"f10", VK_F10},
-                         {"alt", VK_MENU},    {"ctrl", VK_CONTROL}, {"shift", VK_SHIFT}};
-
-// The virtual key of a key name: a letter or digit stands for itself.
-WORD KeyCode(const std::string& name) {
-  for (const Key& key : kKeys) {
-    if (name == key.name) return key.code;
-  }
-  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
-    return static_cast<WORD>(std::toupper(static_cast<unsigned char>(name[0])));
-  }
-  return 0;
-}
-
-void Press(WORD code, bool up) {
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = code;
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &input, sizeof(input));
-}
-
-// Types "ctrl+s" as the keyboard does: the modifiers down, the key down and up, the modifiers up.
-int TypeKeys(int count, char** keys) {
-  for (int i = 0; i < count; ++i) {
-    std::vector<WORD> codes;
-    std::string chord = keys[i];
-    for (size_t start = 0; start <= chord.size();) {
-      size_t plus = chord.find('+', start);
-      WORD code = KeyCode(chord.substr(start, plus == std::string::npos ? std::string::npos : plus - start));
-      if (code == 0) return 2;
-      codes.push_back(code);
-      if (plus == std::string::npos) break;
-      start = plus + 1;
-    }
-    for (WORD code : codes) Press(code, false);
-    for (auto code = codes.rbegin(); code != codes.rend(); ++code) Press(*code, true);
-    Sleep(100);  // each key is handled before the next one comes
-  }
-  return 0;
-}
-
 struct MenuItem {
   const char* name;
   int id;
@@ -451,9 +402,10 @@ int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string command = argv[1];
   if (command == "startup-box" && argc == 3) return AnswerStartupBox(argv[2]);
+  // A dialog that has closed already is gone at once, not after waiting for it to appear.
+  if (command == "wait-gone") return WaitFor([] { return FindDialog() == nullptr; }) ? 0 : 1;
   HWND dialog = nullptr;
   if (!WaitFor([&] { return (dialog = FindDialog()) != nullptr; })) {
-    if (command == "wait-gone") return 0;
     std::printf("no dialog\n");
     return 1;
   }
@@ -461,8 +413,6 @@ int main(int argc, char** argv) {
   HWND control = id != 0 ? GetDlgItem(dialog, id) : nullptr;
   if (command == "find" || command == "title") {
     Print(WindowText(dialog));
-  } else if (command == "wait-gone") {
-    return WaitFor([] { return FindDialog() == nullptr; }) ? 0 : 1;
   } else if (command == "box" && argc == 3) {
     return Answer(dialog, argv[2], false);
   } else if (command == "launcher-box" && (argc == 3 || argc == 4)) {

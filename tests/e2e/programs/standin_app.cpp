@@ -16,6 +16,12 @@
 // And for a test that looks at what runs meanwhile, however loaded the machine:
 //   KAVELO_TEST_RUN_UNTIL       a file: it stays up until that file exists (KAVELO_TEST_RUN_MS
 //                               is then the longest it waits)
+// And for a test of what a user's clicks and keys do beside it:
+//   KAVELO_TEST_WINDOW          WIDTHxHEIGHT: before its start record it shows a captioned window
+//                               of class "KaveloStandinWindow" and that size at (0, 0), and
+//                               answers it while it stays up. The window refuses to close (as
+//                               an application that asks first does); the end record counts the
+//                               requests (close_requests)
 //
 // A record is a block of key=value lines between "begin" and "end"; values are escaped as in
 // record_text.h, so that each stays on one line and is compared byte for byte.
@@ -30,6 +36,55 @@
 namespace {
 
 constexpr DWORD kDefaultRunMs = 600;  // a restore issued right after a switch can be dropped
+constexpr char kWindowClass[] = "KaveloStandinWindow";
+constexpr DWORD kPollMs = 20;
+
+long g_closeRequests = 0;
+
+LRESULT CALLBACK StandinWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    ++g_closeRequests;
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The window that KAVELO_TEST_WINDOW asks for, shown and active; nothing without the variable.
+void ShowWindowOfSize(HINSTANCE instance) {
+  const std::string size = EnvironmentValue("KAVELO_TEST_WINDOW");
+  int width = 0, height = 0;
+  if (std::sscanf(size.c_str(), "%dx%d", &width, &height) != 2) return;
+  WNDCLASSA windowClass;
+  ZeroMemory(&windowClass, sizeof windowClass);
+  windowClass.lpfnWndProc = StandinWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  windowClass.lpszClassName = kWindowClass;
+  RegisterClassA(&windowClass);
+  const HWND window = CreateWindowExA(0, kWindowClass, "Stand-in application", WS_OVERLAPPEDWINDOW, 0, 0, width,
+                                      height, nullptr, nullptr, instance, nullptr);
+  ShowWindow(window, SW_SHOWNORMAL);
+  UpdateWindow(window);
+}
+
+// Stays up for runMs milliseconds, or until the file `until` (when named) exists, answering its
+// window meanwhile.
+void StayUp(DWORD runMs, const std::string& until) {
+  const DWORD started = GetTickCount();
+  for (;;) {
+    if (!until.empty() && GetFileAttributesA(until.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+    const DWORD elapsed = GetTickCount() - started;
+    if (elapsed >= runMs) return;
+    const DWORD left = runMs - elapsed;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, until.empty() || left < kPollMs ? left : kPollMs, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+}
 
 void AddDisplayMode(Record& record) {
   DEVMODEA mode;
@@ -113,7 +168,8 @@ void SignalReady(const std::string& eventName) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  ShowWindowOfSize(instance);
   const std::string recordPath = EnvironmentValue("KAVELO_TEST_RECORD");
   if (!recordPath.empty()) {
     Record record;
@@ -141,13 +197,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const std::string readyEvent = EnvironmentValue("KAVELO_TEST_READY_EVENT");
   StartChild();
   SignalReady(readyEvent);
-  const std::string until = EnvironmentValue("KAVELO_TEST_RUN_UNTIL");
-  if (until.empty()) {
-    Sleep(runMs);
-  } else {
-    const DWORD started = GetTickCount();
-    while (GetFileAttributesA(until.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - started < runMs) Sleep(20);
-  }
+  StayUp(runMs, EnvironmentValue("KAVELO_TEST_RUN_UNTIL"));
   if (!recordPath.empty() && !EnvironmentValue("KAVELO_TEST_RECORD_END").empty()) {
     Record record;
     record.Add("phase", std::string("end"));
@@ -155,6 +205,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     record.Add("pid", static_cast<long long>(GetCurrentProcessId()));
     AddDisplayMode(record);
     AddBackdrop(record);
+    record.Add("close_requests", g_closeRequests);
     record.AppendTo(recordPath.c_str());
   }
   return 0;

@@ -222,6 +222,26 @@ TEST_F(ConfigToolTest, EncodeWarnsAboutWhatTheLauncherWillNotRead) {
   EXPECT_NE(Run({"decode"}, "WIDTH:640\n").err.find("looks like plain text"), std::string::npos);
 }
 
+// Text saved as UTF-8 by an editor starts with a byte order mark, which encode leaves out so that
+// the first entry counts; decode gives back what was stored, mark or not.
+TEST_F(ConfigToolTest, EncodeLeavesOutAUtf8MarkAndTheFirstEntryCounts) {
+  const std::string text = "WIDTH:640\r\nHEIGHT:480\r\n";
+  const std::string mark = "\xEF\xBB\xBF";
+  ToolRun encoded = Run({"encode", Write("plain.txt", mark + text), Path("Kavelo2.ini")});
+  EXPECT_EQ(encoded.status, 0);
+  EXPECT_EQ(Read(Path("Kavelo2.ini")), LauncherTransform(text));
+  EXPECT_EQ(LineCount(encoded.err), 1u) << encoded.err;
+  std::string warning = "kavelo2-config: warning: \"" + Path("plain.txt") + "\" starts with a UTF-8 byte order mark";
+  EXPECT_EQ(encoded.err.rfind(warning, 0), 0u) << encoded.err;
+  EXPECT_EQ(Run({"check", Path("Kavelo2.ini"), "--program-dir", "C:\\Show"}).status, 0);
+  EXPECT_EQ(Run({"encode"}, mark + text).out, LauncherTransform(text));
+  // Only at the start, and only from plain text.
+  EXPECT_EQ(Run({"encode"}, text + mark).out, LauncherTransform(text + mark));
+  std::string storedWithMark = LauncherTransform(mark + text);
+  EXPECT_EQ(Run({"decode"}, storedWithMark).out, mark + text);
+  EXPECT_EQ(Run({"decode"}, storedWithMark).err, "");
+}
+
 // Where the launcher stops reading: after 998 bytes, and at a NUL among them. Each boundary is
 // tried on both sides, for `check` and for `encode`.
 TEST_F(ConfigToolTest, ReadLimitAndNulBoundaries) {
@@ -389,7 +409,7 @@ INSTANTIATE_TEST_SUITE_P(
         SelectionCase{"NoModeWithStrictStops", "WIDTH:800\nDEPTH:16\nSTRICT:1\n", "800x600x32@60", 1,
                       "result: the launcher stops: STRICT is on, so it shows \"This application "
                       "failed to find a suitable screen resolution and/or color depth.\""},
-        SelectionCase{"MissingFrequencyIsRelaxed", "WIDTH:800\nFREQ:85\n", "800x600x32@60,800x600x32@75", 0,
+        SelectionCase{"MissingFrequencyIsRelaxed", "WIDTH:800\nFREQ:85\n", "800x600x32@60,800x600x32@75", 3,
                       "mode 1 of 2: 800x600x32@60, in the relaxed pass, FieldMask 0x00080000 (DM_PELSWIDTH)"},
         SelectionCase{"LateExactBeatsEarlyRelaxed", "WIDTH:800\nDEPTH:32\n",
                       "800x600x24@60,1024x768x32@60,800x600x32@60", 0, "mode 3 of 3: 800x600x32@60, in the strict pass"},
@@ -490,7 +510,7 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
   std::mt19937 random(5);
   std::string noise;
   for (int i = 0; i < 700; ++i) noise += static_cast<char>(random() & 0xFF);
-  Write("PROJECTOR.EXE", "");  // the default application, beside the files checked here
+  Write("PROJECTOR.EXE", ProgramFile(TestProgram{}));  // the default application, beside the files checked here
   struct Case {
     const char* name;
     std::vector<std::string> args;
@@ -514,9 +534,10 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
        "the launcher starts the application, but not as the file says: line 1: ignored: unknown key \"WIDTH \""},
       {"a stop outweighs an ignored entry", {"check", Write("both.ini", LauncherTransform("COLOR:8\n"))}, 1,
        "the launcher would stop: no WIDTH"},
-      {"a folder", {"check", folder_}, 2, "cannot read"},
+      {"a folder", {"check", folder_}, 2, "\"" + folder_ + "\" is a folder: name a file in it, e.g. \"" + folder_ +
+       "/Kavelo2.ini\""},
       {"no command", {}, 2, "no command given"},
-      {"unknown command", {"verify"}, 2, "unknown command \"verify\""},
+      {"unknown command", {"verify", Path("good.ini")}, 2, "unknown command \"verify\""},
       {"two files", {"check", Path("good.ini"), Path("good.ini")}, 2, "check reads one file"},
       {"unknown option", {"check", "--strict"}, 2, "unknown option --strict"},
       {"option without value", {"check", Path("good.ini"), "--modes"}, 2, "--modes needs a value"},
@@ -543,15 +564,64 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
   EXPECT_EQ(Run({"--help"}).status, 0);
 }
 
+// A folder, or a name Windows keeps for a device, is refused as the file a command reads or writes,
+// in one line and before anything is written: writing to "con.ini" would write to the console.
+TEST_F(ConfigToolTest, FoldersAndDeviceNamesAreNoFilesToReadOrWrite) {
+  std::string plain = Write("plain.txt", "WIDTH:640\n");
+  std::string stored = Write("stored.ini", LauncherTransform("WIDTH:640\n"));
+  ASSERT_EQ(mkdir(Path("Show").c_str(), 0700), 0);
+  struct Case {
+    std::vector<std::string> args;
+    const char* said;  // in the one error line; "" for a command that runs
+  };
+  const std::vector<Case> cases = {
+      {{"check", Path("Show")}, "is a folder: name a file in it, e.g. \"FOLDER/Show/Kavelo2.ini\""},
+      {{"check", Path("Show/")}, "e.g. \"FOLDER/Show/Kavelo2.ini\""},
+      {{"decode", Path("Show"), Path("out.txt")}, "e.g. \"FOLDER/Show/Kavelo2.ini\""},
+      {{"encode", plain, Path("Show")}, "e.g. \"FOLDER/Show/Kavelo2.ini\""},
+      {{"encode", Path("Show"), Path("out.ini")}, "is a folder: name a file in it\n"},
+      {{"encode", plain, Path("con.ini")}, "names the device CON, not a file"},
+      {{"encode", plain, Path("CON")}, "names the device CON"},
+      {{"encode", plain, Path("Nul.txt")}, "names the device NUL"},
+      {{"encode", plain, Path("aux.tar.gz")}, "names the device AUX"},
+      {{"encode", plain, Path("prn .ini")}, "names the device PRN"},
+      {{"decode", stored, Path("com1.txt")}, "names the device COM1"},
+      {{"decode", stored, Path("LPT9")}, "names the device LPT9"},
+      {{"encode", plain, Path("com10.ini")}, ""},
+      {{"encode", plain, Path("console.ini")}, ""},
+      {{"encode", plain, Path("lpt.ini")}, ""},
+      // Read, a device name is only a file that is not there.
+      {{"check", Path("con.ini")}, "cannot open"},
+  };
+  for (const Case& c : cases) {
+    std::string name = c.args.back();
+    SCOPED_TRACE(name);
+    ToolRun run = Run(c.args);
+    if (*c.said == '\0') {
+      EXPECT_EQ(run.status, 0) << run.err;
+      EXPECT_EQ(Read(name), LauncherTransform("WIDTH:640\n"));
+      continue;
+    }
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(LineCount(run.err), 1u) << run.err;
+    std::string said = run.err;
+    for (size_t at; (at = said.find(folder_)) != std::string::npos;) said.replace(at, folder_.size(), "FOLDER");
+    EXPECT_NE(said.find(c.said), std::string::npos) << said;
+    if (name.find("Show") != std::string::npos) continue;
+    EXPECT_NE(access(name.c_str(), F_OK), 0) << "written";
+    EXPECT_NE(access((name + ".saving").c_str(), F_OK), 0) << "written";
+  }
+}
+
 // The application's file is looked for where the launcher's folder lies on this machine.
 TEST_F(ConfigToolTest, ApplicationThatWillNotStartFailsTheCheck) {
   ASSERT_EQ(mkdir(Path("Games").c_str(), 0700), 0);
-  Write("Games/GAME.EXE", "");
+  Write("Games/GAME.EXE", ProgramFile(TestProgram{}));
   // A file that is there, under a PATH value of 300 characters.
   const std::string deep = std::string(145, 'L') + "/" + std::string(145, 'M');
   ASSERT_EQ(mkdir(Path(deep.substr(0, 145)).c_str(), 0700), 0);
   ASSERT_EQ(mkdir(Path(deep).c_str(), 0700), 0);
-  Write(deep + "/GAME.EXE", "");
+  Write(deep + "/GAME.EXE", ProgramFile(TestProgram{}));
   std::string folder = "Z:" + folder_;
   for (char& c : folder) c = c == '/' ? '\\' : c;
   std::string games = folder + "\\Games\\";
@@ -597,8 +667,30 @@ TEST_F(ConfigToolTest, ApplicationThatWillNotStartFailsTheCheck) {
   }
 }
 
-// A file dropped on the program arrives as its only argument; a console user gets the usage
-// rather than a silent wait; the stored form never goes to a console.
+// A launcher's folder that this machine does not hold (another computer's, named with
+// --program-dir) has no file looked for in it: the application is not known to be missing there.
+TEST_F(ConfigToolTest, AFolderOfAnotherMachineHasNoFileLookedFor) {
+  std::string stored = Write("show.ini", LauncherTransform("WIDTH:800\nPATH:GAME.EXE\n"));
+  Write("Kavelo2.ini", "");
+  struct Case {
+    std::string folder;
+    int status;
+    bool toldMissing;  // the report says the application is not there
+    const char* nameNote;
+  };
+  const std::vector<Case> cases = {
+      {folder_, 1, true, "a launcher named show.exe does not read this file"},
+      {Path("Elsewhere"), 0, false, "only when it is named show.exe and no Kavelo2.ini lies beside it"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    ToolRun run = Run({"check", stored, "--program-dir", c.folder});
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.out.find("there is no file") != std::string::npos, c.toldMissing) << run.out;
+    EXPECT_NE(run.out.find(c.nameNote), std::string::npos) << run.out;
+  }
+}
+
 // An empty CD or card-reader drive fails a probe quietly instead of putting Windows' "no disk" box
 // over the tool: the critical-error boxes go off before the first probe, and the rest of the
 // error mode the tool was started with stays.
@@ -613,19 +705,37 @@ TEST_F(ConfigToolTest, NoDiskBoxesFromTheFirstProbeOnAndTheInheritedModeStays) {
   EXPECT_EQ(Sim().errorMode, inherited | SEM_FAILCRITICALERRORS);
 }
 
+// A file dropped on the program arrives as its only argument; a console user gets the usage
+// rather than a silent wait; the stored form never goes to a console.
 TEST_F(ConfigToolTest, ConsoleAndDroppedFile) {
-  Write("PROJECTOR.EXE", "");
+  Write("PROJECTOR.EXE", ProgramFile(TestProgram{}));
   std::string stored = Write("Kavelo2.ini", LauncherTransform("WIDTH:800\nHEIGHT:600\n"));
-  EXPECT_EQ(ExpandDroppedFile({stored}), (std::vector<std::string>{"check", stored, "--modes", "display"}));
-  for (const std::vector<std::string>& kept :
-       {std::vector<std::string>{"modes"}, {"check"}, {"--help"}, {Path("absent.ini")}, {"-"}, {stored, "x"}}) {
-    EXPECT_EQ(ExpandDroppedFile(kept), kept) << kept[0];
+  ToolConsole windows = {true, true};
+  // A lone argument that is no command and no option is a file to check against the display, on
+  // every build, whether or not it opens.
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* said;  // at the start of the standard output or error
+  };
+  const std::vector<Case> cases = {
+      {{stored}, 0, "FOLDER/Kavelo2.ini: 21 bytes, stored form"},
+      {{Path("absent.ini")}, 2, "kavelo2-config: cannot open \"FOLDER/absent.ini\": "},
+      {{"/?"}, 0, "usage: kavelo2-config COMMAND"},
+      {{"-"}, 2, "kavelo2-config: unknown command \"-\""},
+      {{stored, "x"}, 2, "kavelo2-config: unknown command \"FOLDER/Kavelo2.ini\""},
+  };
+  for (const Case& c : cases) {
+    for (ToolConsole console : {ToolConsole(), windows}) {
+      ToolRun run = Run(c.args, "", console);
+      EXPECT_EQ(run.status, c.status) << c.args[0];
+      std::string said = (run.status == 0 ? run.out : run.err);
+      for (size_t at; (at = said.find(folder_)) != std::string::npos;) said.replace(at, folder_.size(), "FOLDER");
+      EXPECT_EQ(said.rfind(c.said, 0), 0u) << said;
+    }
   }
-  ToolConsole windows = {true, true, true};
-  ToolRun dropped = Run({stored}, "", windows);
-  EXPECT_EQ(dropped.status, 0) << dropped.err;
-  EXPECT_NE(dropped.out.find("selection: mode 8 of 27: 800x600x32@60"), std::string::npos) << dropped.out;
-  EXPECT_EQ(Run({stored}).status, 2);  // only where a file can be dropped on the program
+  EXPECT_NE(Run({stored}).out.find("selection: mode 8 of 27: 800x600x32@60"), std::string::npos);
+  EXPECT_EQ(Run({"/?"}).out, Run({"--help"}).out);
 
   for (const std::vector<std::string>& command :
        {std::vector<std::string>{"check", "--program-dir", "C:\\Show"}, {"decode"}}) {
@@ -633,7 +743,7 @@ TEST_F(ConfigToolTest, ConsoleAndDroppedFile) {
     EXPECT_EQ(waiting.status, 2) << command[0];
     EXPECT_EQ(waiting.err.rfind("usage: kavelo2-config", 0), 0u) << command[0];
     // Piped input is read as before.
-    EXPECT_EQ(Run(command, LauncherTransform("WIDTH:800\n"), {true, false, true}).status, 0) << command[0];
+    EXPECT_EQ(Run(command, LauncherTransform("WIDTH:800\n"), {false, true}).status, 0) << command[0];
   }
   ToolRun toConsole = Run({"encode", Write("plain.txt", "WIDTH:800\n")}, "", windows);
   EXPECT_EQ(toConsole.status, 2);
@@ -641,6 +751,26 @@ TEST_F(ConfigToolTest, ConsoleAndDroppedFile) {
   EXPECT_NE(toConsole.err.find("name an output file"), std::string::npos);
   EXPECT_EQ(Run({"encode", Path("plain.txt"), Path("out.ini")}, "", windows).status, 0);
   EXPECT_EQ(Run({"decode", stored}, "", windows).out, "WIDTH:800\nHEIGHT:600\n");
+}
+
+// The arguments that name files, which the Windows build judges by their full paths.
+TEST_F(ConfigToolTest, FileArgumentsAreTheFilesAndFoldersACommandNames) {
+  using Args = std::vector<std::string>;
+  const std::vector<std::pair<Args, std::vector<size_t>>> cases = {
+      {{"check", "a.ini", "--program-dir", "Show", "--modes", "display"}, {1, 3}},
+      {{"check", "--modes", "640x480x32@60", "--plain", "a.txt"}, {4}},
+      {{"check", "-", "--program-dir", "."}, {3}},
+      {{"check"}, {}},
+      {{"check", "a.ini", "--unknown"}, {}},
+      {{"encode", "a.txt", "Kavelo2.ini"}, {1, 2}},
+      {{"decode", "-", "a.txt"}, {2}},
+      {{"encode"}, {}},
+      {{"Kavelo2.ini"}, {0}},
+      {{"/?"}, {}},
+      {{"modes"}, {}},
+      {{"restore", "--force"}, {}},
+  };
+  for (const auto& [args, files] : cases) EXPECT_EQ(FileArguments(args), files) << args[0];
 }
 
 // --- input of any size ---------------------------------------------------------------------
@@ -755,7 +885,7 @@ TEST_F(ConfigToolTest, EveryCommandReadsAtMost64KiBOfAnyInput) {
 // Whichever allocation of a command fails, the command ends with status 2 and the one line that
 // says so, never with the runtime's abort.
 TEST_F(ConfigToolTest, RunningOutOfMemoryAnywhereEndsWithStatus2AndALine) {
-  Write("PROJECTOR.EXE", "");
+  Write("PROJECTOR.EXE", ProgramFile(TestProgram{}));
   std::string stored = Write("Kavelo2.ini", LauncherTransform("WIDTH:800\nHEIGHT:600\nCOLOR:8\nPATH:GAME.EXE\n"));
   Write("plain.txt", "WIDTH:800\n" + std::string(1000, ';'));
   const std::vector<std::vector<std::string>> commands = {
@@ -953,7 +1083,7 @@ TEST_F(ConfigToolTest, TheReportNamesTheApplicationsLayersForThisUser) {
   }
 }
 
-// --- the documents agree with --help ---------------------------------------------------------
+// --- the user guide agrees with --help ------------------------------------------------------
 
 // The exit-status rows of one command: in --help those ("N  text") after "Exit status of COMMAND:",
 // in a Markdown document those of the table ("| N | text |") after "Exit status of `COMMAND`:".
@@ -983,15 +1113,14 @@ std::vector<std::string> StatusRows(const std::string& text, bool markdown, cons
   return rows;
 }
 
-TEST_F(ConfigToolTest, ExitStatusTablesOfTheDocumentsMatchTheHelp) {
+// The guide holds the exit-status tables; no other document repeats them.
+TEST_F(ConfigToolTest, ExitStatusTablesOfTheUserGuideMatchTheHelp) {
   std::string usage = Run({"--help"}).out;
+  std::string guide = Read(KAVELO2_SOURCE_DIR "/docs/user-guide.md");
   for (const char* command : {"check", "restore"}) {
     std::vector<std::string> help = StatusRows(usage, false, command);
     ASSERT_EQ(help.size(), 4u) << command << "\n" << usage;
-    for (const char* document : {"README.md", "docs/user-guide.md"}) {
-      EXPECT_EQ(StatusRows(Read(std::string(KAVELO2_SOURCE_DIR "/") + document), true, command), help)
-          << command << " in " << document;
-    }
+    EXPECT_EQ(StatusRows(guide, true, command), help) << command;
   }
 }
 
@@ -1001,7 +1130,7 @@ TEST_F(ConfigToolTest, SampleConfigurationIsTheEncodedPlainTextAndRuns) {
   std::string plain = Read(KAVELO2_SOURCE_DIR "/samples/Kavelo2.txt");
   EXPECT_EQ(Read(KAVELO2_SOURCE_DIR "/samples/Kavelo2.ini"), Run({"encode"}, plain).out)
       << "regenerate with: kavelo2-config encode samples/Kavelo2.txt samples/Kavelo2.ini";
-  Write("PROJECTOR.EXE", "");
+  Write("PROJECTOR.EXE", ProgramFile(TestProgram{}));
   ToolRun run = Run({"check", KAVELO2_SOURCE_DIR "/samples/Kavelo2.ini", "--modes", "display",
                      "--program-dir", folder_});
   EXPECT_EQ(run.status, 0) << run.out << run.err;

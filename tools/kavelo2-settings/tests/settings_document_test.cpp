@@ -862,7 +862,7 @@ TEST_F(SettingsSaveTest, SavingAsksBeforeItMakesTheLauncherDoNothingOrReadAnothe
   TrialChoice choice = ChooseTrialLauncher(document_);
   EXPECT_EQ(choice.kind, TrialChoice::Kind::LauncherGone);
   EXPECT_EQ(choice.launcher, "Show.exe");
-  ASSERT_TRUE(WriteWholeFile(folder_ + "Show.exe", ""));
+  ASSERT_TRUE(WriteWholeFile(folder_ + "Show.exe", ProgramFile(TestProgram{})));
   document_.AskMachine();
   EXPECT_EQ(ChooseTrialLauncher(document_).kind, TrialChoice::Kind::Launcher);
   document_.fileName = "Other.ini";
@@ -921,7 +921,7 @@ TEST_F(SettingsSaveTest, TheTriedCheckIsOfTheSavedFileWithTheSettingsTheRegistry
   document_.folder = FullFolder(folder_);
   document_.windows = {10, 0, 19045};
   document_.application = "x.exe";
-  ASSERT_TRUE(WriteWholeFile(folder_ + "x.exe", ""));
+  ASSERT_TRUE(WriteWholeFile(folder_ + "x.exe", ProgramFile(TestProgram{})));
   Select(document_, EntryKind::Width, {800});
   Select(document_, EntryKind::Height, {600});
   Select(document_, EntryKind::Depth, {16});

@@ -8,6 +8,8 @@
 #include "tools/model/finding_text.h"
 #include "tools/model/mode_notation.h"
 #include "tools/model/restore_text.h"
+#include "tools/model/program_start.h"
+#include "tests/support/program_images.h"
 
 #include <gtest/gtest.h>
 
@@ -119,6 +121,9 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"EmptyKey", ":640\n", 3, {{K::EmptyKey, 2}}},
         EntryCase{"NoColon", "HEIGHT 480\nHEIGHT=480\nhello\n", 3,
                   {{K::NoColon, 2, "HEIGHT:480"}, {K::NoColon, 3, "HEIGHT:480"}, {K::NoColon, 4, ""}}},
+        // As INI files are written: sections and "=".
+        EntryCase{"IniStyle", "[Settings]\n  [Display] \nheight = 480\n[\n", 3,
+                  {{K::SectionLine, 2}, {K::SectionLine, 3}, {K::NoColon, 4, "HEIGHT:480"}, {K::NoColon, 5, ""}}},
         EntryCase{"EmptyValue", "HEIGHT:\n", 3, {{K::EmptyValue, 2}}},
         EntryCase{"NoNumber", "HEIGHT:abc\nSTRICT:yes\nBACKDROP:on\nWAITALL:x\n", 3,
                   {{K::ListWithoutNumber, 2}, {K::ListWithoutNumber, 3}, {K::ListWithoutNumber, 4},
@@ -136,6 +141,12 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"OctalThatReadsTheSame", "FREQ:07\nDEPTH:0x20\nHEIGHT:600 \n", 0, {}, "FREQ 7; DEPTH 32; HEIGHT 600"},
         EntryCase{"TrailingJunkElement", "HEIGHT:600,abc\n", 3, {{K::ElementWithoutNumber, 2}}, "HEIGHT 600"},
         EntryCase{"FreqEmptyList", "FREQ:,60\n", 3, {{K::ListStops, 2}}, "FREQ"},
+        // A mode's number that does not fit in 32 bits, or that is negative, is no number any mode
+        // has; a switch's negative number only leaves it off.
+        EntryCase{"NumberTooLargeWraps", "HEIGHT:99999999999999999999\n", 3, {{K::NumberWraps, 2}},
+                  "HEIGHT 1661992959"},
+        EntryCase{"NegativeWidth", "WIDTH:-800,640\nFREQ:0x1FFFFFFFF\n", 3,
+                  {{K::NegativeNumber, 2}, {K::NumberWraps, 3}}, "WIDTH -800,640; FREQ -1"},
         EntryCase{"SwitchesOnlyAbove0", "STRICT:0\nBACKDROP:-1\nWAITALL:0\n", 0, {}, "", "C:\\Show\\PROJECTOR.EXE"},
         EntryCase{"SwitchesStayOn", "STRICT:1\nSTRICT:0\nBACKDROP:2,0\nWAITALL:0\nWAITALL:1,0\nWAITALL:0\n", 0,
                   {{K::WaitsForAll, 6}}, "STRICT on; BACKDROP on; WAITALL on"},
@@ -301,11 +312,68 @@ TEST(CheckApplication, AProgramWindowsStartsOnlyElevatedFailsTheStart) {
   }
 }
 
+// A file that is there but that the launcher's start cannot run fails the start whatever the
+// configuration: no program, a DOS or 16-bit program on 64-bit Windows, a program for another
+// processor, or a launcher; and the run's one result line says the start fails.
+TEST(CheckApplication, AFileWindowsDoesNotStartFailsTheStart) {
+  TestProgram x64;
+  x64.machine = kMachineX64;
+  x64.pe32Plus = true;
+  TestProgram launcher;
+  launcher.resources = {{16, 1, VersionBlock({{"FileDescription", KAVELO2_LAUNCHER_DESCRIPTION}})}};
+  const std::string dos = "MZ" + std::string(62, '\0');
+  std::string segmented = ProgramFile(TestProgram());
+  segmented.replace(kTestNewHeader, 2, "NE");
+  struct Case {
+    const char* name;
+    std::string file;
+    uint16_t native;  // the machine this Windows runs on (0: not known)
+    FindingKind kind;  // the application finding, or Switches for none
+  };
+  const Case cases[] = {
+      {"text", "WIDTH:800\n", kMachineX64, K::ApplicationNotAProgram},
+      {"dos on 64-bit", dos, kMachineX64, K::ApplicationIs16Bit},
+      {"dos on 32-bit", dos, kMachineI386, K::Switches},
+      {"16-bit windows on 64-bit", segmented, kMachineArm64, K::ApplicationIs16Bit},
+      {"dos, bitness unknown", dos, 0, K::Switches},
+      {"x64 on 32-bit", ProgramFile(x64), kMachineI386, K::ApplicationForOtherProcessor},
+      {"x64 on 64-bit", ProgramFile(x64), kMachineX64, K::Switches},
+      {"x64 on ARM64", ProgramFile(x64), kMachineArm64, K::Switches},
+      {"x86 anywhere", ProgramFile(TestProgram()), kMachineArm64, K::Switches},
+      {"a launcher", ProgramFile(launcher), kMachineI386, K::ApplicationIsLauncher},
+  };
+  ModeCatalogue catalogue = {MakeMode(800, 600, 32, 60)};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CheckInput input = PlainInput("C:\\Show\\", "WIDTH:800\nPATH:GAME.EXE\n");
+    input.modes = &catalogue;
+    input.windows = {10, 0, 19045, c.native};
+    input.probe = [](const std::string&) { return PathKind::File; };
+    input.image = [&c](const std::string&, ProgramImage& image) {
+      image = ReadProgramImage(c.file);
+      return true;
+    };
+    ConfigCheck check = CheckConfiguration(input);
+    bool refused = c.kind != K::Switches;
+    EXPECT_EQ(Judge(check).status, refused ? kFails : kRunsAsWritten);
+    EXPECT_EQ(check.applicationFails, refused);
+    auto found = std::find_if(check.findings.begin(), check.findings.end(),
+                              [](const Finding& f) { return IsApplicationFinding(f.kind); });
+    EXPECT_EQ(found == check.findings.end() ? check.findings.back().kind : found->kind, c.kind);
+    EXPECT_EQ(check.findings.back().kind, K::Switches);
+    if (refused) {
+      EXPECT_EQ(found->count, 1);
+    }
+  }
+}
+
 // The form of a file: the launcher's own reading stands whenever it accepts an entry, however
 // much the bytes look like UTF-16 or like the other form; only where it accepts none is the file
-// told to be something else, which stops the run.
+// told to be something else, which stops the run: UTF-16, the other form when that accepts an
+// entry, or, when neither does, the one that looks like text an editor wrote.
 TEST(CheckFileForm, TheLaunchersReadingStandsWhenItAcceptsAnEntry) {
   const std::string plain = "WIDTH:800\nHEIGHT:600\n";
+  const std::string ini = "[Settings]\r\nWIDTH=800\r\nHEIGHT=600\r\n";
   // `head`, then bytes that the other reading of the file gives as `tail`.
   auto followedInTheOtherForm = [](const std::string& head, const std::string& tail) {
     return head + StoredForm(std::string(head.size(), ' ') + tail).substr(head.size());
@@ -328,6 +396,16 @@ TEST(CheckFileForm, TheLaunchersReadingStandsWhenItAcceptsAnEntry) {
       {"plain text the launcher reads nothing from", plain, false, FileForm::Plain, 1, ""},
       {"stored text given as plain", StoredForm(plain), true, FileForm::Stored, 1, ""},
       {"UTF-16", std::string("W\0I\0D\0T\0H\0:\0" "8\0" "0\0" "0\0\n\0", 20), false, FileForm::Utf16, 1, ""},
+      {"an INI file", ini, false, FileForm::Plain, 1, ""},
+      {"an INI file saved as UTF-8", "\xEF\xBB\xBF" + ini, false, FileForm::Plain, 1, ""},
+      {"an INI file with the code page's letters", "[Settings]\r\nPATH=C:\\Caf\xE9\\Spiel.exe\r\n", false,
+       FileForm::Plain, 1, ""},
+      {"an encoded INI file given as plain", StoredForm(ini), true, FileForm::Stored, 1, ""},
+      {"an encoded INI file", StoredForm(ini), false, FileForm::Stored, 1, ""},
+      {"an INI file given as plain", ini, true, FileForm::Plain, 1, ""},
+      // Too short to tell: both readings look like text.
+      {"one letter", "W", false, FileForm::Stored, 1, ""},
+      {"random bytes", StoredForm(std::string("\x01\x80\x7F\x02\x90", 5)), false, FileForm::Stored, 1, ""},
   };
   ModeCatalogue catalogue = {MakeMode(800, 600, 32, 60)};
   for (const Case& c : cases) {
@@ -348,6 +426,24 @@ TEST(CheckFileForm, TheLaunchersReadingStandsWhenItAcceptsAnEntry) {
       EXPECT_EQ(kinds, c.criteria);
     }
   }
+}
+
+// An INI file, as an editor saves it in UTF-8: each line says what to write, the first one after
+// the mark too.
+TEST(CheckFileForm, AnIniFileSavedAsUtf8IsToldLineByLine) {
+  CheckInput input;
+  input.programDirectory = "C:\\Show\\";
+  input.file.bytes = "\xEF\xBB\xBFWidth = 800\r\n[Settings]\r\nHEIGHT=600\r\n";
+  input.file.size = input.file.bytes.size();
+  ConfigCheck check = CheckConfiguration(input);
+  ASSERT_EQ(check.findings.size(), 4u);
+  const std::vector<std::pair<FindingKind, std::string>> told = {
+      {K::NoColon, "WIDTH:800"}, {K::SectionLine, ""}, {K::NoColon, "HEIGHT:600"}, {K::PlainTextFile, ""}};
+  for (size_t i = 0; i < told.size(); ++i) {
+    EXPECT_EQ(check.findings[i].kind, told[i].first) << i;
+    EXPECT_EQ(check.findings[i].fix, told[i].second) << i;
+  }
+  EXPECT_EQ(check.findings.back().count, 1);  // no line of it is an entry the launcher reads
 }
 
 // The check of plain text for a launcher in `directory`, with `probe` answering for the machine.
@@ -522,7 +618,7 @@ INSTANTIATE_TEST_SUITE_P(
         DepthCase{"WithoutACatalogueEveryEntryCounts", "DEPTH:16,8,32\nDEPTH:8,16\n", nullptr, nullptr, {8, 16}, 3,
                   ""},
         DepthCase{"WithoutACatalogueNoModeHasNoBits", "DEPTH:0,8\n", nullptr, nullptr, {8}, 3, ""},
-        DepthCase{"WithoutACatalogueANegativeDepthIsHuge", "DEPTH:-16\n", nullptr, nullptr, {}, 0, ""},
+        DepthCase{"WithoutACatalogueAHugeDepthIsNone", "DEPTH:4294967280\n", nullptr, nullptr, {}, 0, ""},
         DepthCase{"WithoutACatalogueNoCommonDepth", "DEPTH:16\nDEPTH:8\n", nullptr, nullptr, {}, 0, ""},
         DepthCase{"IgnoredEntryStillWeighs", "DEPTH:16\nCOLOR:16\n", nullptr, nullptr, {16}, 3, ""},
         DepthCase{"TheApplicationsLayerGivesTheDepth", "WIDTH:640\nDEPTH:16\n", "640x480x16@60", "~ 16BITCOLOR",

@@ -1,0 +1,41 @@
+// Windows' rules for the programs it starts, and how a launcher is known.
+#include "tools/model/program_start.h"
+
+namespace {
+
+// The launcher's FileDescription, as its build writes it (the top-level CMakeLists.txt).
+constexpr const char* kLauncherDescription = KAVELO2_LAUNCHER_DESCRIPTION;
+
+// Whether Windows on `native` runs programs built for `machine`: its own, x86 everywhere, and x64
+// on ARM64 as well (Windows 11 emulates both there).
+bool Runs(uint16_t native, uint16_t machine) {
+  return machine == native || machine == kMachineI386 || (native == kMachineArm64 && machine == kMachineX64);
+}
+
+}  // namespace
+
+StartRefusal StartRefusedFor(const ProgramImage& image, const WindowsVersion& windows) {
+  bool native64 = windows.machine == kMachineX64 || windows.machine == kMachineArm64;
+  switch (image.format) {
+    case ProgramFormat::Unread:
+      return StartRefusal::None;
+    case ProgramFormat::NotProgram:
+      return StartRefusal::NotAProgram;
+    case ProgramFormat::Dos:
+    case ProgramFormat::Segmented:
+    case ProgramFormat::Linear:
+      return native64 ? StartRefusal::SixteenBit : StartRefusal::None;
+    case ProgramFormat::Portable:
+      break;
+  }
+  if (IsLauncherImage(image)) return StartRefusal::Launcher;
+  bool known = windows.machine != 0 && image.headersWhole;
+  return known && !Runs(windows.machine, image.machine) ? StartRefusal::OtherProcessor : StartRefusal::None;
+}
+
+bool IsLauncherImage(const ProgramImage& image) {
+  for (const auto& [key, text] : image.versionStrings) {
+    if (key == "FileDescription" && text == kLauncherDescription) return true;
+  }
+  return false;
+}

@@ -1,0 +1,28 @@
+// What becomes of the launcher's start of a program file, as data: Windows starts only a program
+// it can run, for the processor it runs on, and a launcher started as the application ends at once.
+#pragma once
+
+#include "tools/model/elevation.h"
+#include "tools/model/program_image.h"
+#include "tools/model/windows_version.h"
+
+#include <string>
+
+// IMAGE_FILE_MACHINE_AMD64 and IMAGE_FILE_MACHINE_ARM64.
+constexpr uint16_t kMachineX64 = 0x8664;
+constexpr uint16_t kMachineArm64 = 0xAA64;
+
+enum class StartRefusal {
+  None,            // started, as far as the file tells
+  Launcher,        // a launcher, renamed or not: the copy it starts ends at once, one runs at a time
+  NotAProgram,     // no program header: not a program Windows starts
+  SixteenBit,      // a DOS or 16-bit Windows program, which 64-bit Windows does not start
+  OtherProcessor,  // a program for a processor this Windows does not run programs for
+};
+
+// Why Windows `windows` refuses to start the program file `image` as the launcher starts it. What
+// the file's headers or the Windows version leave unknown is not held against it.
+StartRefusal StartRefusedFor(const ProgramImage& image, const WindowsVersion& windows);
+
+// A launcher program, renamed or not: its version block describes it as the launcher.
+bool IsLauncherImage(const ProgramImage& image);
