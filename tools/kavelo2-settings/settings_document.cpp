@@ -50,16 +50,6 @@ AppLayerSettings SettingsRead(const AppLayersReading& reading) {
                                                            : AppLayerSettings();
 }
 
-// Bytes that are no text: control characters (other than tabs, line ends and the NULs that end a
-// text early) make up more than one in twenty of them, as in a program or a picture.
-bool NoText(const std::string& bytes) {
-  size_t controls = std::count_if(bytes.begin(), bytes.end(), [](char c) {
-    unsigned char byte = static_cast<unsigned char>(c);
-    return (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\0') || byte == 0x7F;
-  });
-  return controls * 20 > bytes.size();
-}
-
 bool Readable(const AppLayersReading& reading) {
   using Status = AppLayersReading::Status;
   return reading.status == Status::Found || reading.status == Status::NoKey || reading.status == Status::NoValue;
@@ -166,8 +156,10 @@ void SettingsDocument::LoadBytes(std::string bytes, uint64_t size) {
   Load(file, size - (held - bytes.size()));
   fileSize = size;
   utf8Mark = marked;
-  // Bytes that are no text whichever way they are read hold no entry to list, only gibberish.
-  noText = !file.AcceptsAnEntry() && file.form != FileForm::Utf16 && NoText(bytes) && NoText(StoredForm(bytes));
+  // Bytes that are no text whichever way they are read hold no entry to list, only gibberish; a
+  // text that a NUL at its start ends is told as that.
+  noText = !file.AcceptsAnEntry() && file.form != FileForm::Utf16 && !ReadAsEmpty() && !LooksLikeText(bytes) &&
+           !LooksLikeText(StoredForm(bytes));
   if (noText) {
     unshown.clear();
     loadedLimits.clear();
@@ -404,6 +396,12 @@ SaveQuestion SettingsDocument::Question(const ConfigCheck& check) const {
 
 bool SettingsDocument::FileChanged() const {
   return ComposeText() != savedText || form == FileForm::Plain || form == FileForm::Utf16;
+}
+
+bool SettingsDocument::ReadAsEmpty() const {
+  return std::any_of(loadedLimits.begin(), loadedLimits.end(), [](const Finding& limit) {
+    return limit.kind == FindingKind::NulEndsText && limit.number == 0;
+  });
 }
 
 bool SettingsDocument::PathUnspelt() const { return (folder + fileName).find('?') != std::string::npos; }

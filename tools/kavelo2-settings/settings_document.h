@@ -192,6 +192,10 @@ struct SettingsDocument {
   // "Kavelo2.ini - Kavelo2 Settings", with a leading "*" while changed.
   std::string WindowTitle() const;
 
+  // The loaded file has some length, but a NUL byte at its start ends its text: the launcher reads
+  // it as empty.
+  bool ReadAsEmpty() const;
+
   // The file's path holds the code page's "?" for a character it has no letter for (no Windows
   // file name holds "?"): no ANSI call reaches the file, to read it or to save it.
   bool PathUnspelt() const;

@@ -30,14 +30,6 @@ std::string Bytes(uint64_t count) { return std::to_string(count) + (count == 1 ?
 // the line for what the registry holds.
 constexpr size_t kLayersNotePathWidth = 60;
 
-// A file of some length whose text the launcher reads as nothing: a NUL byte at its start.
-bool ReadAsEmpty(const SettingsDocument& document) {
-  for (const Finding& limit : document.loadedLimits) {
-    if (limit.kind == FindingKind::NulEndsText && limit.number == 0) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 std::string FormDescription(const SettingsDocument& document) {
@@ -72,7 +64,7 @@ std::string FormDescription(const SettingsDocument& document) {
            "finds no entry in them: saving replaces them with the stored form.";
   }
   // The explanation tells what the launcher reads, which is then nothing at all.
-  if (ReadAsEmpty(document)) form += " A NUL byte at its start ends its text: the launcher reads it as empty.";
+  if (document.ReadAsEmpty()) form += " A NUL byte at its start ends its text: the launcher reads it as empty.";
   // Which launcher of the folder reads it, by the launcher's own rule.
   if (document.launchers.empty()) return form;
   std::vector<std::string> readers = document.Launchers().ReadersOf(document.fileName);

@@ -50,26 +50,6 @@ int CountEntries(std::string text) {
 
 bool IsBoundary(char c) { return IsEntrySeparator(c) || c == '\0'; }
 
-// Text as an editor writes it in a code page: printable letters, tabs and line ends, mostly ASCII,
-// perhaps after a UTF-8 mark. The stored form inverts two bytes of every three, which turns ASCII
-// letters into bytes above 127 and line ends into letters, so of the two readings of a file written
-// by hand only one looks like this.
-bool LooksLikeText(std::string text) {
-  StripUtf8Mark(text);
-  size_t ascii = 0, high = 0;
-  for (char c : text) {
-    unsigned byte = static_cast<unsigned char>(c);
-    if (byte >= 0x80) {
-      ++high;
-    } else if (byte >= 0x20 && byte < 0x7F) {
-      ++ascii;
-    } else if (c != '\t' && c != '\r' && c != '\n') {
-      return false;
-    }
-  }
-  return ascii > high;
-}
-
 Finding Limit(FindingKind kind, bool losesEntries) {
   Finding finding(kind);
   finding.status = losesEntries ? kRunsNotAsWritten : kRunsAsWritten;
@@ -98,6 +78,22 @@ std::vector<CheckedEntry> WalkEntries(const std::string& plainText) {
     entries.push_back(checked);
   });
   return entries;
+}
+
+bool LooksLikeText(std::string text) {
+  StripUtf8Mark(text);
+  size_t ascii = 0, high = 0;
+  for (char c : text) {
+    unsigned byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80) {
+      ++high;
+    } else if (byte >= 0x20 && byte < 0x7F) {
+      ++ascii;
+    } else if (c != '\t' && c != '\r' && c != '\n') {
+      return false;
+    }
+  }
+  return ascii > high;
 }
 
 bool StripUtf8Mark(std::string& bytes) {

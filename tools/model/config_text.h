@@ -64,6 +64,12 @@ std::vector<CheckedEntry> WalkEntries(const std::string& plainText);
 // once.
 FileText ReadFileText(const std::string& bytes, FileForm assumed = FileForm::Stored);
 
+// Text as an editor writes it in a code page: printable letters, tabs and line ends, mostly ASCII,
+// perhaps after a UTF-8 mark. The stored form inverts two bytes of every three, which turns ASCII
+// letters into bytes above 127 and line ends into letters, so of the two readings of a file written
+// by hand only one looks like this.
+bool LooksLikeText(std::string text);
+
 // Drops the UTF-8 byte order mark that editors write at the start of text saved as UTF-8, which
 // would otherwise stand in front of the first key: true when `bytes` began with it.
 bool StripUtf8Mark(std::string& bytes);

@@ -779,8 +779,10 @@ TEST(Rendering, TheDialogNamesItsOwnControlsAndNoLineOfTheTextItChecks) {
     const char* name;
     std::string text;  // after a WIDTH entry
     PathKind there;    // what the probe finds
+    ProgramFormat format = ProgramFormat::Unread;  // what the application's file is as a program
   };
   const std::vector<Case> cases = {
+      {"no program", "PATH:README.TXT\n", PathKind::File, ProgramFormat::NotProgram},
       {"quoted", "PATH:\"C:\\Games\\GAME.EXE\"\n", PathKind::Unknown},
       {"a blank", "PATH:GAME.EXE \n", PathKind::Unknown},
       {"from a share", "PATH:\\\\server\\share\\GAME.EXE\n", PathKind::Unknown},
@@ -801,6 +803,10 @@ TEST(Rendering, TheDialogNamesItsOwnControlsAndNoLineOfTheTextItChecks) {
     CheckInput input = PlainInput(directory, "WIDTH:800\n" + c.text);
     input.windows = {10, 0, 19045};
     input.probe = [&c](const std::string&) { return c.there; };
+    input.image = [&c](const std::string&, ProgramImage& image) {
+      image.format = c.format;
+      return c.format != ProgramFormat::Unread;
+    };
     ConfigCheck check = CheckConfiguration(input);
     ASSERT_NE(Judge(check).status, kRunsAsWritten);
     std::string console = VerdictLine(check, Rendering::Escaped) + "\n" + RenderReport(check, Rendering::Escaped);
