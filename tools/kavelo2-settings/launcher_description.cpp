@@ -1,14 +1,8 @@
-// The launcher's description, as its build writes it into its version block.
+// The folder's own programs, known by their version blocks' descriptions.
 #include "tools/kavelo2-settings/launcher_description.h"
 
+#include "tools/model/program_start.h"
 #include "tools/model/version_block.h"
-
-namespace {
-
-// The launcher's FileDescription, as its build writes it (the top-level CMakeLists.txt).
-constexpr const char* kLauncherDescription = KAVELO2_LAUNCHER_DESCRIPTION;
-
-}  // namespace
 
 bool VersionBlockNamesLauncher(const std::string& block) {
   return VersionBlockString(block, "FileDescription") == kLauncherDescription;

@@ -1,10 +1,10 @@
 // Windows' rules for the programs it starts, and how a launcher is known.
 #include "tools/model/program_start.h"
 
-namespace {
+// From the build's product constants (cmake/product.cmake).
+const char* const kLauncherDescription = KAVELO2_LAUNCHER_DESCRIPTION;
 
-// The launcher's FileDescription, as its build writes it (the top-level CMakeLists.txt).
-constexpr const char* kLauncherDescription = KAVELO2_LAUNCHER_DESCRIPTION;
+namespace {
 
 // Whether Windows on `native` runs programs built for `machine`: its own, x86 everywhere, and x64
 // on ARM64 as well (Windows 11 emulates both there).

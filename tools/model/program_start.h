@@ -24,5 +24,9 @@ enum class StartRefusal {
 // the file's headers or the Windows version leave unknown is not held against it.
 StartRefusal StartRefusedFor(const ProgramImage& image, const WindowsVersion& windows);
 
+// The launcher's FileDescription, as its build writes it into its version block: renamed copies
+// still carry it, and the tools know a launcher by it.
+extern const char* const kLauncherDescription;
+
 // A launcher program, renamed or not: its version block describes it as the launcher.
 bool IsLauncherImage(const ProgramImage& image);

@@ -320,7 +320,7 @@ TEST(CheckApplication, AFileWindowsDoesNotStartFailsTheStart) {
   x64.machine = kMachineX64;
   x64.pe32Plus = true;
   TestProgram launcher;
-  launcher.resources = {{16, 1, VersionBlock({{"FileDescription", KAVELO2_LAUNCHER_DESCRIPTION}})}};
+  launcher.resources = {{16, 1, VersionBlock({{"FileDescription", kLauncherDescription}})}};
   const std::string dos = "MZ" + std::string(62, '\0');
   std::string segmented = ProgramFile(TestProgram());
   segmented.replace(kTestNewHeader, 2, "NE");
