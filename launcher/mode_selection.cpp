@@ -28,41 +28,38 @@ ModeChoice RunPass(const ModeCatalogue& catalogue, const CriteriaList& criteria,
 
 }  // namespace
 
-bool ModeCriterion::MatchCriterion(const DEVMODEA& mode, DWORD& fieldMask, bool relaxed) const {
+DWORD ModeField(const DEVMODEA& mode, EntryKind kind) {
   switch (kind) {
-    case EntryKind::Width:
-      if (!IsListed(values, mode.dmPelsWidth)) return false;
-      fieldMask |= DM_PELSWIDTH;
-      return true;
-    case EntryKind::Height:
-      if (!IsListed(values, mode.dmPelsHeight)) return false;
-      fieldMask |= DM_PELSHEIGHT;
-      return true;
-    case EntryKind::Depth: {
-      // In the relaxed pass 24 and 32 bits stand in for each other; no other depths do.
-      DWORD bits = mode.dmBitsPerPel;
-      bool listed = IsListed(values, bits) ||
-                    (relaxed && ((bits == 24 && IsListed(values, 32)) ||
-                                 (bits == 32 && IsListed(values, 24))));
-      if (!listed) return false;
-      fieldMask |= DM_BITSPERPEL;
-      return true;
-    }
-    case EntryKind::Freq:
-      // The relaxed pass ignores the frequency and leaves it to the platform.
-      if (relaxed) return true;
-      if (!IsListed(values, mode.dmDisplayFrequency)) return false;
-      fieldMask |= DM_DISPLAYFREQUENCY;
-      return true;
-    case EntryKind::Path:
-    case EntryKind::Backdrop:
-    case EntryKind::WaitAll:
-      return true;
-    case EntryKind::None:
-    case EntryKind::Strict:
-      break;
+    case EntryKind::Width: return mode.dmPelsWidth;
+    case EntryKind::Height: return mode.dmPelsHeight;
+    case EntryKind::Depth: return mode.dmBitsPerPel;
+    case EntryKind::Freq: return mode.dmDisplayFrequency;
+    default: return 0;
   }
-  return false;
+}
+
+DWORD FieldBit(EntryKind kind) {
+  switch (kind) {
+    case EntryKind::Width: return DM_PELSWIDTH;
+    case EntryKind::Height: return DM_PELSHEIGHT;
+    case EntryKind::Depth: return DM_BITSPERPEL;
+    case EntryKind::Freq: return DM_DISPLAYFREQUENCY;
+    default: return 0;
+  }
+}
+
+bool ModeCriterion::MatchCriterion(const DEVMODEA& mode, DWORD& fieldMask, bool relaxed) const {
+  // PATH, BACKDROP and WAITALL name no field and accept every mode; STRICT and no kind, none.
+  if (!IsModeKind(kind)) return kind == EntryKind::Path || kind == EntryKind::Backdrop || kind == EntryKind::WaitAll;
+  // The relaxed pass ignores the frequency and leaves it to the platform.
+  if (relaxed && kind == EntryKind::Freq) return true;
+  // In the relaxed pass 24 and 32 bits stand in for each other; no other depths do.
+  DWORD field = ModeField(mode, kind);
+  bool standsIn = relaxed && kind == EntryKind::Depth &&
+                  ((field == 24 && IsListed(values, 32)) || (field == 32 && IsListed(values, 24)));
+  if (!IsListed(values, field) && !standsIn) return false;
+  fieldMask |= FieldBit(kind);
+  return true;
 }
 
 ModeChoice ChooseMode(const ModeCatalogue& catalogue, const CriteriaList& criteria) {

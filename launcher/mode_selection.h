@@ -16,6 +16,11 @@ using ModeCatalogue = std::vector<DEVMODEA>;
 // SelectMode's answer when no mode is acceptable.
 constexpr int kNoSuitableMode = -2;
 
+// The field of a display mode that a mode kind (WIDTH, HEIGHT, DEPTH, FREQ) names, and the
+// FieldMask bit that says the switch names it; 0 for the other kinds.
+DWORD ModeField(const DEVMODEA& mode, EntryKind kind);
+DWORD FieldBit(EntryKind kind);
+
 // The walk over the catalogue that found the chosen mode: the strict one first, and only when it
 // finds nothing the relaxed one, in which 24 and 32 bits stand in for each other and the
 // frequency is left to the platform.

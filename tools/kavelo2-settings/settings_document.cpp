@@ -23,15 +23,6 @@ namespace {
 constexpr const char* kProgramTitle = "Kavelo2 Settings";
 size_t ListIndex(EntryKind kind) { return static_cast<size_t>(kind) - static_cast<size_t>(EntryKind::Width); }
 
-DWORD ModeField(const DEVMODEA& mode, EntryKind kind) {
-  switch (kind) {
-    case EntryKind::Width: return mode.dmPelsWidth;
-    case EntryKind::Height: return mode.dmPelsHeight;
-    case EntryKind::Depth: return mode.dmBitsPerPel;
-    default: return mode.dmDisplayFrequency;
-  }
-}
-
 std::vector<int32_t> Distinct(std::vector<int32_t> values) {
   std::sort(values.begin(), values.end());
   values.erase(std::unique(values.begin(), values.end()), values.end());
