@@ -30,17 +30,6 @@ DWORD PickValue(FuzzedDataProvider& input) {
   return input.PickValueInArray(kCommon);
 }
 
-// The one bit a criterion of `kind` may add to a FieldMask (none for the kinds that name no field).
-DWORD BitOfKind(EntryKind kind) {
-  switch (kind) {
-    case EntryKind::Width: return DM_PELSWIDTH;
-    case EntryKind::Height: return DM_PELSHEIGHT;
-    case EntryKind::Depth: return DM_BITSPERPEL;
-    case EntryKind::Freq: return DM_DISPLAYFREQUENCY;
-    default: return 0;
-  }
-}
-
 // Whether every criterion accepts `mode` in the pass, and the mask they build.
 bool AcceptsAll(const CriteriaList& criteria, const DEVMODEA& mode, bool relaxed, DWORD& mask) {
   mask = 0;
@@ -60,7 +49,7 @@ void CheckOneCriterion(const ModeCriterion& criterion, const DEVMODEA& mode) {
     const DWORD before = 0x00000001u;
     DWORD mask = before;
     bool accepted = criterion.MatchCriterion(mode, mask, relaxed);
-    Require(accepted ? (mask & ~before & ~BitOfKind(criterion.kind)) == 0 : mask == before,
+    Require(accepted ? (mask & ~before & ~FieldBit(criterion.kind)) == 0 : mask == before,
             "a criterion adds its own bit on acceptance and nothing on rejection");
     Require(!(relaxed && (mask & DM_DISPLAYFREQUENCY)), "the relaxed pass adds no frequency bit");
   }
