@@ -368,7 +368,7 @@ class ConfigToolTest(harness.EndToEndTest):
         with harness.windows_version("win7", "app_layers.exe"):
             status, out = harness.run_text(LAYERS_HELPER, "set", game, "16")
             self.assertEqual(status, 1)
-            self.assertIn("This version of Windows does not offer 16BITCOLOR", out)
+            self.assertIn("16BITCOLOR", out)
             self.assertIsNone(harness.registry_data(harness.LAYERS_KEY, game))
             self.assertEqual(harness.run_text(LAYERS_HELPER, "set", game, "8", "640x480")[0], 0)
             self.assertEqual(harness.registry_data(harness.LAYERS_KEY, game), "256COLOR 640X480")
