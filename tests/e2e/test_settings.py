@@ -508,8 +508,7 @@ class SettingsTest(harness.EndToEndTest):
         self.addCleanup(harness.run_text, "reg", "delete", harness.LAYERS_KEY, "/v", game, "/f")
         harness.run_text("reg", "add", harness.LAYERS_KEY, "/v", game, "/d", "~ RUNASADMIN", "/f")
         # A launcher ended by force leaves the display switched (until its application ends).
-        run_ms = 10000
-        launcher = installation.start(run_ms=run_ms)
+        launcher = installation.start_held()
         self.addCleanup(harness.end_if_running, launcher)
         self.assertTrue(harness.wait_for_mode("640x480x32@60"), "the launcher did not switch")
         with harness.windows_version("win10", "Kavelo2Settings.exe"), SettingsDialog(installation) as dialog:
@@ -566,10 +565,8 @@ class SettingsTest(harness.EndToEndTest):
             drive("click", "cancel")
             drive("wait-gone")
             self.assertEqual(harness.wait_for_exit(dialog.process), 0)
-        # The application's end, which would have put the display back too, changes nothing now;
-        # it is waited for so that it cannot touch the next test's desktop.
-        [start] = installation.starts()
-        time.sleep(max(0.0, (int(start["time_ms"]) + run_ms) / 1000 + 1.0 - time.time()))
+        # The application's end, which would have put the display back too, changes nothing now.
+        installation.release_held()
         self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
 
     def test_a_folder_the_code_page_cannot_spell_is_told_and_the_dialog_stays(self):
