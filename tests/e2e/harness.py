@@ -165,6 +165,22 @@ def end_if_running(process):
         process.wait()
 
 
+def programs_running_from(folder):
+    """The host processes of Windows programs that lie in `folder`: Wine names a program in its
+    command line by its Windows path, or by the host path it was started with."""
+    names = [win_path(folder).lower().encode(), str(Path(folder).resolve()).lower().encode()]
+    running = []
+    for entry in Path("/proc").iterdir():
+        if entry.name.isdigit():
+            try:
+                command = (entry / "cmdline").read_bytes().lower()
+            except OSError:
+                continue
+            if any(name in command for name in names):
+                running.append(int(entry.name))
+    return running
+
+
 def desktop_input(*args):
     """Clicks, types or brings a window forward as a user does, through desktop_input.exe (see its
     usage); it returns once the windows have had time to answer. A window to bring forward or
@@ -336,6 +352,25 @@ class Installation:
     def starts(self):
         """One record per start of a stand-in application."""
         return read_records(self.start_records)
+
+    def start_held(self, env=None):
+        """Starts the launcher with a stand-in that stays up until release_held() (at most a
+        minute), so that a test can act while it runs however loaded the machine is."""
+        self.release_file = self.root / "release-the-application"
+        self.release_file.unlink(missing_ok=True)
+        return self.start(run_ms=60000, env={"KAVELO_TEST_RUN_UNTIL": win_path(self.release_file),
+                                             "KAVELO_TEST_RECORD_END": "1", **(env or {})})
+
+    def release_held(self, timeout=RUN_TIMEOUT):
+        """Lets the stand-in of start_held() end, and waits until its process is gone, so that its
+        end cannot touch what comes next."""
+        self.release_file.touch()
+        deadline = time.monotonic() + timeout
+        while not any(record.get("phase") == "end" for record in self.starts()) or \
+                programs_running_from(self.folder):
+            if time.monotonic() > deadline:
+                raise AssertionError(f"the stand-in in {self.folder} did not end within {timeout} s")
+            time.sleep(0.05)
 
 
 @dataclass

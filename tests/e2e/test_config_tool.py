@@ -5,6 +5,7 @@ ended by force and beside one that runs, the depth Windows 8 and later only emul
 application Windows starts only with administrator rights, an application's compatibility layers
 as the registry holds them, a file the code page cannot spell (by its full path or named relative
 to such a folder), and a plain text saved as UTF-8 encoded for the launcher."""
+import re
 import time
 import unittest
 
@@ -17,6 +18,20 @@ LAYERS_HELPER = harness.HELPERS / "app_layers.exe"
 SIZES = ["320x200", "320x240", "400x300", "512x384", "640x400", "640x480", "768x576", "800x600",
          "1024x768"]
 DESKTOP_MODES = [f"{size}x{bits}@60" for bits in (32, 16, 8) for size in SIZES]
+
+
+def chosen(report):
+    """The choice as the report's selection line gives it: "N of M: MODE, strict" (or relaxed), or
+    "none" when no mode fits; the words around it are the golden reports' (tools/kavelo2-config/tests)."""
+    match = re.search(r"^selection: mode (\d+ of \d+: [^,]+), in the (strict|relaxed) pass", report, re.MULTILINE)
+    if match:
+        return f"{match[1]}, {match[2]}"
+    return "none" if re.search(r"^selection: no mode fits", report, re.MULTILINE) else None
+
+
+def labelled(report):
+    """The report's "label: value" lines as a dict (restore's and the settings' lines)."""
+    return dict(re.findall(r"^([a-zA-Z ]+):\s+(.*)$", report, re.MULTILINE))
 
 
 def run_tool(*args, stdin=b"", cwd=None):
@@ -35,38 +50,37 @@ class ConfigToolTest(harness.EndToEndTest):
 
     @harness.windows_version("win7", "kavelo2-config.exe")
     def test_check_against_the_display_agrees_with_the_launcher(self):
-        # (case, plain text, what the tool says, its exit status, the mode the application sees
-        #  or None when nothing starts)
+        # (case, plain text, the choice, what the result line says the switch asks for, the tool's
+        #  exit status, the mode the application sees or None when nothing starts)
         cases = [
-            ("strict pass", "WIDTH:800\r\nHEIGHT:600\r\n",
-             "mode 8 of 27: 800x600x32@60, in the strict pass", 0, "800x600"),
+            ("strict pass", "WIDTH:800\r\nHEIGHT:600\r\n", "8 of 27: 800x600x32@60, strict", "800x600", 0, "800x600"),
             ("24 bits stand in for 32", "WIDTH:640\r\nHEIGHT:480\r\nDEPTH:24\r\n",
-             "mode 6 of 27: 640x480x32@60, in the relaxed pass", 0, "640x480"),
+             "6 of 27: 640x480x32@60, relaxed", "640x480", 0, "640x480"),
             # The display offers 60 Hz alone: the application runs, but not at the rate the file asks.
             ("frequency relaxed", "WIDTH:640\r\nHEIGHT:480\r\nFREQ:75\r\n",
-             "mode 6 of 27: 640x480x32@60, in the relaxed pass, FieldMask 0x00180000", 3, "640x480"),
+             "6 of 27: 640x480x32@60, relaxed", "640x480", 3, "640x480"),
             # The desktop goes on reporting 32 bits after a 16-bit switch: the request is what
             # can be seen, in the taskbar's notice.
             ("16 bits", "WIDTH:640\r\nHEIGHT:480\r\nDEPTH:16\r\n",
-             "mode 15 of 27: 640x480x16@60, in the strict pass", 0, "640x480"),
+             "15 of 27: 640x480x16@60, strict", "640x480", 0, "640x480"),
             # Only the width is named: the desktop keeps its height and refuses 640x768.
-            ("width alone", "WIDTH:640\r\n",
-             "asks for 640x768 at 32 bits, which the display will most likely refuse", 3, "1024x768"),
-            ("width alone and strict", "WIDTH:640\r\nSTRICT:1\r\n",
-             "the display will most likely refuse 640x768 at 32 bits", 1, None),
-            ("no mode, application in the current mode", "WIDTH:1280\r\n",
-             "selection: no mode fits, in either pass: the display offers no width 1280; the nearest "
-             "size it offers is 1024x768", 3, "1024x768"),
-            ("no mode and strict", "WIDTH:1280\r\nSTRICT:1\r\n", "selection: no mode fits", 1, None),
+            ("width alone", "WIDTH:640\r\n", "5 of 27: 640x400x32@60, strict", "640x768", 3, "1024x768"),
+            ("width alone and strict", "WIDTH:640\r\nSTRICT:1\r\n", "5 of 27: 640x400x32@60, strict", "640x768",
+             1, None),
+            ("no mode, application in the current mode", "WIDTH:1280\r\n", "none", "current display mode", 3,
+             "1024x768"),
+            ("no mode and strict", "WIDTH:1280\r\nSTRICT:1\r\n", "none", "stops", 1, None),
         ]
-        for case, text, selection, expected_status, seen in cases:
+        for case, text, choice, asked, expected_status, seen in cases:
             with self.subTest(case):
                 self.start_from_registry_mode()
                 installation = self.installation(case)
                 config = installation.write("Kavelo2.ini", text)
                 installation.add_application()
                 status, out, err = run_tool("check", harness.win_path(config), "--modes", "display")
-                self.assertIn(selection, out.decode())
+                report = out.decode()
+                self.assertEqual(chosen(report), choice, report)
+                self.assertIn(asked, report.splitlines()[-1], report)
                 self.assertEqual(status, expected_status, err)
 
                 result = harness.launch(installation)
@@ -93,22 +107,20 @@ class ConfigToolTest(harness.EndToEndTest):
         for name, content in files.items():
             (folder / name).write_bytes(content)
         (folder / "PROJECTOR.EXE").write_bytes((harness.HELPERS / harness.STANDIN).read_bytes())
-        # (case, arguments, status, text in the error line)
+        # (case, arguments, status, what the error line names)
         cases = [
             ("runs", ["check", folder / "good.ini"], 0, None),
             ("missing file", ["check", folder / "absent.ini"], 2, "cannot open"),
-            ("plain text", ["check", folder / "plain.ini"], 1, "encode it first"),
-            ("ignored entry", ["check", folder / "ignored.ini"], 3, "but not as the file says"),
-            ("missing application", ["check", folder / "elsewhere.ini"], 1,
-             "there is no file " + harness.win_path(folder / "GAME.EXE")),
-            ("empty file", ["check", folder / "empty.ini"], 1, "the file is empty"),
+            ("plain text", ["check", folder / "plain.ini"], 1, "kavelo2-config encode"),
+            ("ignored entry", ["check", folder / "ignored.ini"], 3, 'line 2: ignored: '),
+            ("missing application", ["check", folder / "elsewhere.ini"], 1, harness.win_path(folder / "GAME.EXE")),
+            ("empty file", ["check", folder / "empty.ini"], 1, "empty"),
             ("usage", ["frobnicate", "x"], 2, "unknown command"),
             ("help", ["/?"], 0, None),
             # A lone name is a file to check, also when it is not there.
             ("lone missing file", [folder / "absent.ini"], 2, "cannot open"),
-            ("a folder", ["check", folder], 2, "is a folder: name a file in it, e.g. \"" +
-             harness.win_path(folder / "Kavelo2.ini")),
-            ("a device name", ["encode", folder / "plain.ini", folder / "con.ini"], 2, "names the device CON"),
+            ("a folder", ["check", folder], 2, harness.win_path(folder / "Kavelo2.ini")),
+            ("a device name", ["encode", folder / "plain.ini", folder / "con.ini"], 2, "device CON"),
             # A launcher's folder that is not on this machine: the application is not looked for.
             ("folder of another machine", ["check", folder / "elsewhere.ini", "--program-dir", "C:\\Show"], 0, None),
         ]
@@ -131,18 +143,17 @@ class ConfigToolTest(harness.EndToEndTest):
         installation.add_application()
         status, out, err = run_tool(harness.win_path(config))
         self.assertEqual((status, err), (0, ""))
-        self.assertIn("modes: 27, from the display\nselection: mode 8 of 27: 800x600x32@60", out.decode())
+        self.assertEqual(chosen(out.decode()), "8 of 27: 800x600x32@60, strict", out.decode())
         self.assertNotIn("Press any key", out.decode())
 
     def test_restore_puts_back_the_display_after_a_forced_end_of_the_launcher(self):
         # Measured: a launcher ended by force while its application runs leaves the display
         # switched until that application ends, when Wine returns it by itself; the stand-in runs
-        # long enough for the restore to come first.
+        # until the restore has come.
         installation = self.installation()
         installation.write("Kavelo2.ini", "WIDTH:800\r\nHEIGHT:600\r\n")
         installation.add_application()
-        run_ms = 8000
-        launcher = installation.start(run_ms=run_ms)
+        launcher = installation.start_held()
         try:
             self.assertTrue(harness.wait_for_mode("800x600x32@60"), "the launcher did not switch")
             launcher.kill()
@@ -152,21 +163,18 @@ class ConfigToolTest(harness.EndToEndTest):
 
             status, out, err = run_tool("restore")
             self.assertEqual((status, err), (0, ""))
-            self.assertEqual(out.decode().split("\n"), [
-                "mode before:   800x600x32@60", "registry mode: 1024x768x32@60",
-                "answer:        DISP_CHANGE_SUCCESSFUL", "mode after:    1024x768x32@60",
-                "result: the display is back in the registry mode, 1024x768x32@60", ""])
+            told = labelled(out.decode())
+            self.assertEqual([told.get(label) for label in ("mode before", "registry mode", "answer", "mode after")],
+                             ["800x600x32@60", harness.REGISTRY_MODE, "DISP_CHANGE_SUCCESSFUL", harness.REGISTRY_MODE],
+                             out)
             self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
 
-            # The stand-in's end, which would have returned the display too, changes nothing now;
-            # it is waited for so that it cannot touch the next test's desktop.
-            [start] = installation.starts()
-            time.sleep(max(0.0, (int(start["time_ms"]) + run_ms) / 1000 + 1.0 - time.time()))
+            # The stand-in's end, which would have returned the display too, changes nothing now.
+            installation.release_held()
             self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
             status, out, _ = run_tool("restore")
             self.assertEqual(status, 0)
-            self.assertIn("result: the display was in the registry mode, 1024x768x32@60, and stays in it",
-                          out.decode())
+            self.assertEqual(labelled(out.decode()).get("mode before"), harness.REGISTRY_MODE, out)
         finally:
             harness.end_if_running(launcher)
 
@@ -174,31 +182,29 @@ class ConfigToolTest(harness.EndToEndTest):
         installation = self.installation()
         installation.write("Kavelo2.ini", "WIDTH:800\r\nHEIGHT:600\r\n")
         installation.add_application()
-        launcher = installation.start(run_ms=8000)
+        launcher = installation.start_held()
         try:
             self.assertTrue(harness.wait_for_mode("800x600x32@60"), "the launcher did not switch")
             # Its application runs in the mode it chose: left as it is.
             status, out, err = run_tool("restore")
             self.assertEqual((status, out), (3, b""))
-            self.assertEqual(err.splitlines(), [
-                "kavelo2-config: a launcher is running, and its application runs in the mode the launcher "
-                "switched to: the display was left as it is (the launcher returns it when the application "
-                "ends; restore --force returns it now)"])
+            self.assertEqual(len(err.splitlines()), 1, err)
+            self.assertIn("restore --force", err)
             self.assertEqual(harness.current_mode(), "800x600x32@60")
 
             status, out, err = run_tool("restore", "--force")
             self.assertEqual((status, err), (0, ""))
-            self.assertEqual(out.decode().split("\n"), [
-                "launcher:      running; returned all the same, under its application",
-                "mode before:   800x600x32@60", "registry mode: 1024x768x32@60",
-                "answer:        DISP_CHANGE_SUCCESSFUL", "mode after:    1024x768x32@60",
-                "result: the display is back in the registry mode, 1024x768x32@60", ""])
+            told = labelled(out.decode())
+            self.assertTrue(told.get("launcher", "").startswith("running"), out)
+            self.assertEqual([told.get(label) for label in ("mode before", "answer", "mode after")],
+                             ["800x600x32@60", "DISP_CHANGE_SUCCESSFUL", harness.REGISTRY_MODE], out)
             self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
             # The launcher goes on waiting for its application, and its own return at the end
             # finds the display where it was put.
+            installation.release_held()
             self.assertEqual(harness.wait_for_exit(launcher), 0)
             self.assertEqual(harness.current_mode(), harness.REGISTRY_MODE)
-            self.assertEqual(len(installation.starts()), 1)
+            self.assertEqual(len([start for start in installation.starts() if "phase" not in start]), 1)
         finally:
             harness.end_if_running(launcher)
         # With the launcher gone, nothing holds the return back.
@@ -207,9 +213,6 @@ class ConfigToolTest(harness.EndToEndTest):
     def test_the_prediction_for_waitall_is_what_the_launcher_does_with_a_stub(self):
         # The application's program file is a stub that starts the real program (the stand-in,
         # which starts a helper of its own) and exits at once.
-        wait_note = ("    note: the launcher then waits until the application and every program it starts have "
-                     "ended, so a program that leaves a helper running (an updater, a tray icon) keeps the "
-                     "display switched until that helper ends")
         # (case, configuration, whether the check tells the wait, the size the programs see at their
         #  end)
         cases = [("without WAITALL", "WIDTH:640\r\nHEIGHT:480\r\n", False, "1024x768"),
@@ -220,14 +223,13 @@ class ConfigToolTest(harness.EndToEndTest):
                 app = harness.StubbedApplication(self.installation(case), config, standin_ms=2000, helper_ms=3500)
                 status, out, err = run_tool("check", harness.win_path(app.config), "--modes", "display")
                 report = out.decode()
-                stub = harness.win_path(app.installation.folder / "PROJECTOR.EXE")
-                result = "result: the launcher switches to 640x480 at 32 bits and starts " + stub
                 self.assertEqual((status, err), (0, ""))
-                self.assertIn("selection: mode 6 of 27: 640x480x32@60, in the strict pass", report)
-                self.assertIn(f"WAITALL: {'on' if waits else 'off'}\n", report)
-                self.assertEqual(wait_note in report, waits, report)
-                self.assertIn(result + (", and switches back once it and every program it starts have ended\n"
-                                        if waits else "\n"), report)
+                self.assertEqual(chosen(report), "6 of 27: 640x480x32@60, strict", report)
+                self.assertEqual(labelled(report).get("WAITALL"), "on" if waits else "off", report)
+                # The result says how long the switch lasts: until every program's end, or the stub's.
+                result = report.splitlines()[-1]
+                self.assertTrue(result.startswith("result: "), report)
+                self.assertEqual("every program it starts" in result, waits, report)
 
                 status, ended_ms, observed = app.run()
                 stubs, programs = app.records()
@@ -266,33 +268,30 @@ class ConfigToolTest(harness.EndToEndTest):
                 status, out, err = run_tool(*args, stdin=b"WIDTH:640\r\n", cwd=cwd)
                 self.assertEqual((status, out), (2, b""))
                 self.assertEqual(len(err.splitlines()), 1, err)
-                self.assertTrue(err.startswith(f"kavelo2-config: {shown}: the name holds characters that this "
-                                               "Windows' code page (1252) has no letters for"), err)
+                self.assertTrue(err.startswith(f"kavelo2-config: {shown}: "), err)
+                self.assertIn("(1252)", err)  # the code page, rather than a file that cannot be opened
         self.assertEqual(harness.encode_config(config.read_bytes()), b"WIDTH:800\r\n")
 
     def test_a_depth_under_32_bits_is_told_emulated_from_windows_8_on(self):
         installation = self.installation()
         config = installation.write("Kavelo2.ini", "WIDTH:640\r\nHEIGHT:480\r\nDEPTH:16\r\n")
         installation.add_application()
-        # (Wine's version for the tool, the version the report names, status, the depth line)
-        cases = [("win7", "Windows: 6.1.", 0, None),
-                 ("win10", "Windows: 10.0.", 3,
-                  "depth: on Windows 8 and later a switch to 16 bits per pixel is only emulated: the "
-                  "desktop keeps 32 bits, and " + harness.win_path(installation.folder / "PROJECTOR.EXE") +
-                  " sees 16 bits only through its own reduced colour setting: tick \"Reduced color mode\" "
-                  "with \"16-bit (65536) color\"")]
-        for version, named, expected, depth in cases:
+        # (Wine's version for the tool, the version the report names, status, whether a depth line
+        #  tells the depth emulated)
+        cases = [("win7", "6.1.", 0, False), ("win10", "10.0.", 3, True)]
+        for version, named, expected, emulated in cases:
             with self.subTest(version), harness.windows_version(version, "kavelo2-config.exe"):
                 status, out, err = run_tool("check", harness.win_path(config), "--modes", "display")
                 report = out.decode()
                 self.assertEqual(status, expected, err)
-                self.assertIn(named, report)
-                self.assertIn("selection: mode 15 of 27: 640x480x16@60, in the strict pass", report)
-                if depth is None:
-                    self.assertNotIn("depth:", report)
-                else:
-                    self.assertIn(depth, report)
-                    self.assertIn("but not as the file says: on Windows 8 and later", err)
+                self.assertTrue(labelled(report).get("Windows", "").startswith(named), report)
+                self.assertEqual(chosen(report), "15 of 27: 640x480x16@60, strict", report)
+                depth = labelled(report).get("depth")
+                self.assertEqual(depth is not None, emulated, report)
+                if emulated:
+                    # About the application the launcher starts, and the verdict is that line's.
+                    self.assertIn(harness.win_path(installation.folder / "PROJECTOR.EXE"), depth)
+                    self.assertIn(depth, err)
 
     def test_an_application_the_launcher_cannot_start_fails_the_check_as_it_fails_the_run(self):
         # A text file has no program header: Windows refuses it and the launcher shows its box. The
@@ -324,9 +323,8 @@ class ConfigToolTest(harness.EndToEndTest):
             status, out, err = run_tool("check", harness.win_path(config))
         if harness.BUILD.arch == "i686":
             self.assertEqual(status, 1, out)
-            self.assertTrue(err.startswith("kavelo2-config: the launcher will fail to start the application: line 3: "
-                                           f"Windows takes {setup} for an installer, since its name holds \"setup\""),
-                            err)
+            self.assertEqual(len(err.splitlines()), 1, err)
+            self.assertIn(f"line 3: Windows takes {setup} for an installer", err)
         else:
             # The x86_64 test build's stand-in is a 64-bit program, which Windows never takes for one.
             self.assertEqual((status, err), (0, ""), out)
@@ -360,8 +358,7 @@ class ConfigToolTest(harness.EndToEndTest):
                     self.assertEqual(layers_line(), (expected, f'compatibility layers for this user: "{value}"'))
             # Nothing left at all: the value goes.
             harness.run_text("reg", "add", harness.LAYERS_KEY, "/v", game, "/d", "~ 16BITCOLOR", "/f")
-            self.assertEqual(harness.run_text(LAYERS_HELPER, "clear", game),
-                             (0, f"{game} has no compatibility layers for this user now.\n"))
+            self.assertEqual(harness.run_text(LAYERS_HELPER, "clear", game)[0], 0)
             self.assertIsNone(harness.registry_data(harness.LAYERS_KEY, game))
             self.assertEqual(layers_line(), (3, "compatibility layers for this user: none"))
 
@@ -369,7 +366,7 @@ class ConfigToolTest(harness.EndToEndTest):
         with harness.windows_version("win7", "app_layers.exe"):
             status, out = harness.run_text(LAYERS_HELPER, "set", game, "16")
             self.assertEqual(status, 1)
-            self.assertIn("This version of Windows does not offer 16BITCOLOR", out)
+            self.assertIn("16BITCOLOR", out)
             self.assertIsNone(harness.registry_data(harness.LAYERS_KEY, game))
             self.assertEqual(harness.run_text(LAYERS_HELPER, "set", game, "8", "640x480")[0], 0)
             self.assertEqual(harness.registry_data(harness.LAYERS_KEY, game), "256COLOR 640X480")
@@ -378,9 +375,7 @@ class ConfigToolTest(harness.EndToEndTest):
         share = "\\\\server\\share\\games\\GAME.EXE"
         status, out = harness.run_text(LAYERS_HELPER, "set", share, "8")
         self.assertEqual(status, 1)
-        self.assertEqual(out, f"{share} lies on the network share \\\\server\\share, and Windows applies "
-                              "compatibility settings to programs on local drives only: copy it to a local drive "
-                              "first.\n")
+        self.assertIn("\\\\server\\share,", out)  # the share it lies on
         self.assertIsNone(harness.registry_data(harness.LAYERS_KEY, share))
 
     def test_a_plain_text_saved_as_utf8_runs_in_its_mode_once_encoded(self):
@@ -393,11 +388,11 @@ class ConfigToolTest(harness.EndToEndTest):
         status, _, err = run_tool("encode", harness.win_path(plain), harness.win_path(config))
         self.assertEqual(status, 0)
         self.assertEqual(len(err.splitlines()), 1, err)
-        self.assertIn("UTF-8 byte order mark", err)
+        self.assertIn("byte order mark", err)
         self.assertEqual(config.read_bytes(), harness.encode_config("WIDTH:640\r\nHEIGHT:480\r\n"))
         status, out, err = run_tool("check", harness.win_path(config), "--modes", "display")
         self.assertEqual((status, err), (0, ""))
-        self.assertIn("selection: mode 6 of 27: 640x480x32@60, in the strict pass", out.decode())
+        self.assertEqual(chosen(out.decode()), "6 of 27: 640x480x32@60, strict", out.decode())
 
         result = harness.launch(installation)
         self.assertEqual(len(result.starts), 1)

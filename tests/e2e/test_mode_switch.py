@@ -16,10 +16,10 @@ class ModeSwitchTest(harness.EndToEndTest):
     def test_application_runs_in_the_chosen_mode(self):
         # (case, configuration, mode the application sees) ; the desktop offers 32, 16 and 8 bits
         # at 60 Hz only.
+        # The relaxed pass's runs (24 bits for 32, a rate the display lacks) are
+        # test_config_tool's, beside the checker's prediction.
         cases = [
-            ("exact", "width:640\r\nHeight:480\r\n", (640, 480, 32)),
-            ("depth 24 taken as 32", "WIDTH:800\nHEIGHT:600\nDEPTH:24\n", (800, 600, 32)),
-            ("frequency dropped", "WIDTH:640;HEIGHT:480;FREQ:85", (640, 480, 32)),
+            ("exact", "width:640;Height:480\r\n", (640, 480, 32)),
             # The display's order decides, not the order of the values: 640x480 comes first.
             ("catalogue order", "WIDTH:1000,800,640\r\nHEIGHT:600,480\r\n", (640, 480, 32)),
         ]

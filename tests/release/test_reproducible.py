@@ -23,10 +23,21 @@ def source_files():
     return [name for name in listed.decode().split("\0") if name and (ROOT / name).is_file()]
 
 
+def release_date():
+    """The date both packages carry: the sources' last commit's, which the copy, being no git
+    repository, cannot look up itself."""
+    commit = subprocess.run(["git", "-C", str(ROOT), "log", "-1", "--format=%ct"], check=True,
+                            capture_output=True, text=True)
+    return commit.stdout.strip()
+
+
 def build_package(build_folder):
-    for target in ("all", "package"):
+    """Builds what the package holds: its programs and the plain-text guide beside them (the test
+    programs, which ship nowhere, are left out), then the package."""
+    for target in ("user_guide", "package"):
         subprocess.run(["cmake", "--build", str(build_folder), "--target", target, "-j",
-                        str(os.cpu_count() or 1)], check=True, capture_output=True)
+                        str(os.cpu_count() or 1)], check=True, capture_output=True,
+                       env={**os.environ, "SOURCE_DATE_EPOCH": release_date()})
 
 
 def build_copy(source, build_folder):

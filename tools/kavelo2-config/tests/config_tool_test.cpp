@@ -29,6 +29,7 @@
 #include <memory>
 #include <ostream>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -192,20 +193,16 @@ TEST_F(ConfigToolTest, EncodeWarnsAboutWhatTheLauncherWillNotRead) {
   struct Case {
     const char* name;
     std::string text;
-    const char* warning;  // expected in the one warning line; "" for none
+    const char* warning;  // what tells the warning apart, in its one line; "" for none
   };
   const std::string head = std::string(990, ';');
   const std::vector<Case> cases = {
       {"fits", "WIDTH:640\n", ""},
-      {"entry across the limit", head + "WIDTH:640\nHEIGHT:480\n",
-       "the launcher reads only the first 998 of 1011 bytes: line 1 \"WIDTH:640\" is cut to "
-       "\"WIDTH:64\", and 1 entry after it is never read"},
-      {"limit between entries", std::string(998, ';') + "WIDTH:640\n",
-       "the launcher reads only the first 998 of 1008 bytes: 1 entry after that is never read"},
-      {"NUL", std::string("WIDTH:640\n\0HEIGHT:480\n", 22),
-       "the text holds a NUL byte at offset 10: the launcher reads nothing after it"},
-      {"empty", "", "the text is empty"},
-      {"already encoded", LauncherTransform("WIDTH:640\n"), "looks encoded already"},
+      {"entry across the limit", head + "WIDTH:640\nHEIGHT:480\n", "998 of 1011 bytes: line 1"},
+      {"limit between entries", std::string(998, ';') + "WIDTH:640\n", "998 of 1008 bytes: 1 entry"},
+      {"NUL", std::string("WIDTH:640\n\0HEIGHT:480\n", 22), "NUL byte at offset 10"},
+      {"empty", "", "empty"},
+      {"already encoded", LauncherTransform("WIDTH:640\n"), "encoded already"},
       // Plain text whose stored-form reading yields as many entries: encoding it is what was meant.
       {"plain text that also reads as stored", BothReadings(), ""},
   };
@@ -219,7 +216,7 @@ TEST_F(ConfigToolTest, EncodeWarnsAboutWhatTheLauncherWillNotRead) {
       EXPECT_EQ(LineCount(run.err), 1u) << c.name << ": " << run.err;
     }
   }
-  EXPECT_NE(Run({"decode"}, "WIDTH:640\n").err.find("looks like plain text"), std::string::npos);
+  EXPECT_NE(Run({"decode"}, "WIDTH:640\n").err.find("plain text"), std::string::npos);
 }
 
 // Text saved as UTF-8 by an editor starts with a byte order mark, which encode leaves out so that
@@ -231,8 +228,7 @@ TEST_F(ConfigToolTest, EncodeLeavesOutAUtf8MarkAndTheFirstEntryCounts) {
   EXPECT_EQ(encoded.status, 0);
   EXPECT_EQ(Read(Path("Kavelo2.ini")), LauncherTransform(text));
   EXPECT_EQ(LineCount(encoded.err), 1u) << encoded.err;
-  std::string warning = "kavelo2-config: warning: \"" + Path("plain.txt") + "\" starts with a UTF-8 byte order mark";
-  EXPECT_EQ(encoded.err.rfind(warning, 0), 0u) << encoded.err;
+  EXPECT_NE(encoded.err.find("byte order mark"), std::string::npos) << encoded.err;
   EXPECT_EQ(Run({"check", Path("Kavelo2.ini"), "--program-dir", "C:\\Show"}).status, 0);
   EXPECT_EQ(Run({"encode"}, mark + text).out, LauncherTransform(text));
   // Only at the start, and only from plain text.
@@ -260,9 +256,9 @@ TEST_F(ConfigToolTest, ReadLimitAndNulBoundaries) {
   };
   const std::vector<Case> cases = {
       {"998 bytes", textOf(998), "", "reads only"},
-      {"999 bytes", textOf(999), "the launcher reads only the first 998 of 999 bytes", "NUL"},
-      {"NUL at 997", withNulAt(997), "NUL byte at offset 997", "never read"},
-      {"NUL at 998", withNulAt(998), "the launcher reads only the first 998 of 1010 bytes", "NUL"},
+      {"999 bytes", textOf(999), "998 of 999 bytes", "NUL"},
+      {"NUL at 997", withNulAt(997), "offset 997", "never read"},
+      {"NUL at 998", withNulAt(998), "998 of 1010 bytes", "NUL"},
   };
   for (const Case& c : cases) {
     ToolRun check = Check(c.text);
@@ -298,13 +294,14 @@ TEST_F(ConfigToolTest, TextSavedAsUtf16IsRecognisedInEitherByteOrder) {
             std::vector<std::string>{"check", Write("encoded.ini", LauncherTransform(bytes))}}) {
         ToolRun run = Run(args);
         EXPECT_EQ(run.status, 1) << name;
-        EXPECT_EQ(run.err, "kavelo2-config: the launcher would stop: the file was saved as Unicode "
-                           "(UTF-16): save it as ANSI\n") << name;
+        EXPECT_EQ(LineCount(run.err), 1u) << name << "\n" << run.err;
+        EXPECT_NE(run.err.find("UTF-16"), std::string::npos) << name << "\n" << run.err;
         EXPECT_EQ(run.out.find("line 1"), std::string::npos) << name << "\n" << run.out;
       }
       ToolRun encode = Run({"encode", Write("in.txt", bytes), Path("out.ini")});
-      EXPECT_EQ(encode.err, "kavelo2-config: warning: \"" + Path("in.txt") +
-                                "\" was saved as Unicode (UTF-16): save it as ANSI\n") << name;
+      EXPECT_EQ(encode.status, 0) << name;
+      EXPECT_EQ(LineCount(encode.err), 1u) << name << "\n" << encode.err;
+      EXPECT_NE(encode.err.find("UTF-16"), std::string::npos) << name << "\n" << encode.err;
     }
   }
 }
@@ -313,14 +310,12 @@ TEST_F(ConfigToolTest, PlainTextWhereTheStoredFormBelongsIsShownAsPlainText) {
   std::string file = Write("Kavelo2.ini", "WIDTH:800\r\nCOLOR:32\r\n");
   ToolRun run = Run({"check", file, "--program-dir", "C:\\Show"});
   EXPECT_EQ(run.status, 1);
-  // Said first, then the entries as plain text, then the command that mends it.
-  EXPECT_NE(run.out.find("\n\nthis file is plain text, not the stored form: the launcher finds no entry "
-                         "in it; as plain text it reads:\nline 1: WIDTH:800\n  accepted: WIDTH 800\n"),
+  // The entries as plain text, then the command that mends it (the words: reports/plain_file).
+  EXPECT_NE(run.out.find("line 1: WIDTH:800\n  accepted: WIDTH 800\nline 2: COLOR:32\n  ignored: "),
             std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("ignored: unknown key \"COLOR\""), std::string::npos) << run.out;
   std::string command = "kavelo2-config encode \"" + file + "\" \"" + file + "\"";
-  EXPECT_EQ(run.err, "kavelo2-config: the launcher would stop: this file is plain text: encode it "
-                     "first, with " + command + "\n");
+  EXPECT_EQ(LineCount(run.err), 1u) << run.err;
+  EXPECT_NE(run.err.find(command + "\n"), std::string::npos) << run.err;
 
   // The command does what it says, through the one safe save; a read-only file stays as it is.
   EXPECT_EQ(Run({"encode", file, file}).status, 0);
@@ -328,33 +323,27 @@ TEST_F(ConfigToolTest, PlainTextWhereTheStoredFormBelongsIsShownAsPlainText) {
   std::string stored = Read(file);
   ASSERT_EQ(chmod(file.c_str(), 0444), 0);
   ToolRun readOnly = Run({"encode", Write("plain.txt", "WIDTH:640\n"), file});
-  EXPECT_EQ(readOnly.err, "kavelo2-config: \"" + file + "\" was not written: " + file +
-                              " is read-only. To change it, clear \"Read-only\" in its Properties first.\n");
   EXPECT_EQ(readOnly.status, 2);
+  EXPECT_EQ(LineCount(readOnly.err), 1u) << readOnly.err;
+  EXPECT_NE(readOnly.err.find("read-only"), std::string::npos) << readOnly.err;
   EXPECT_EQ(Read(file), stored);
   struct stat status;
   ASSERT_EQ(stat(file.c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 0777, 0444u);
 
   ToolRun plain = Run({"check", "--plain", Write("stored.ini", LauncherTransform("WIDTH:800\n"))});
-  EXPECT_NE(plain.out.find("this text is in the stored form, not plain text; decoded, it reads:\nline 1: WIDTH:800\n"),
-            std::string::npos) << plain.out;
-  EXPECT_NE(plain.err.find("check it without --plain"), std::string::npos);
+  EXPECT_EQ(plain.status, 1);
+  EXPECT_NE(plain.out.find("\nline 1: WIDTH:800\n"), std::string::npos) << plain.out;  // decoded
+  EXPECT_NE(plain.err.find("without --plain"), std::string::npos) << plain.err;
 }
 
 TEST_F(ConfigToolTest, FileNamesTheLauncherLooksFor) {
   std::string stored = LauncherTransform("WIDTH:800\n");
-  EXPECT_NE(Run({"check", Write("show.ini", stored)}).out.find(
-                "only when it is named show.exe and no Kavelo2.ini lies beside it"),
-            std::string::npos);
+  EXPECT_NE(Run({"check", Write("show.ini", stored)}).out.find("named show.exe"), std::string::npos);
   // The launcher's own rule: a Kavelo2.ini beside it is what show.exe reads.
   EXPECT_EQ(Run({"check", Write("Kavelo2.ini", stored)}).out.find("note:"), std::string::npos);
-  EXPECT_NE(Run({"check", Path("show.ini")}).out.find(
-                "note: a launcher named show.exe does not read this file: it reads the Kavelo2.ini that lies "
-                "beside it\n"),
-            std::string::npos);
-  EXPECT_NE(Run({"check", Write("show.cfg", stored)}).out.find("no launcher reads a file of this name"),
-            std::string::npos);
+  EXPECT_NE(Run({"check", Path("show.ini")}).out.find("does not read this file"), std::string::npos);
+  EXPECT_NE(Run({"check", Write("show.cfg", stored)}).out.find("no launcher reads"), std::string::npos);
   // Without --program-dir, the launcher's folder is the file's, as Wine shows it.
   EXPECT_NE(Run({"check", Write("Kavelo2.ini", stored)}).out.find("program directory: Z:\\tmp\\kavelo2-config-"),
             std::string::npos);
@@ -362,12 +351,24 @@ TEST_F(ConfigToolTest, FileNamesTheLauncherLooksFor) {
 
 // --- check: selection ----------------------------------------------------------------------
 
+// The choice as the report's selection line gives it: "N of M: MODE, strict|relaxed, 0xMASK", or
+// "none" when no mode fits (the words around it are the golden reports').
+std::string Chosen(const std::string& report) {
+  static const std::regex chosen("\nselection: mode ([0-9]+ of [0-9]+: [^,]+), in the (strict|relaxed) pass"
+                                 "(, FieldMask (0x[0-9A-F]+))?");
+  std::smatch match;
+  if (std::regex_search(report, match, chosen)) {
+    return match[1].str() + ", " + match[2].str() + (match[4].matched ? ", " + match[4].str() : "");
+  }
+  return report.find("\nselection: no mode fits") != std::string::npos ? "none" : "no selection line";
+}
+
 struct SelectionCase {
   const char* name;
   const char* text;
   const char* modes;
   int status;
-  const char* expected;  // the selection line, or the result for no mode
+  const char* chosen;  // as Chosen() gives it
 };
 
 void PrintTo(const SelectionCase& c, std::ostream* os) { *os << c.name; }
@@ -378,60 +379,39 @@ TEST_P(CheckSelection, PicksWhatTheLauncherPicks) {
   const SelectionCase& c = GetParam();
   ToolRun run = Check(c.text, {"--modes", c.modes});
   EXPECT_EQ(run.status, c.status) << run.out;
-  EXPECT_NE(run.out.find(c.expected), std::string::npos) << run.out;
+  EXPECT_EQ(Chosen(run.out), c.chosen) << run.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Check, CheckSelection,
     ::testing::Values(
         SelectionCase{"FirstFitInEnumerationOrder", "WIDTH:800\nHEIGHT:600\n",
-                      "640x480x32@60,800x600x32@60,800x600x32@75", 0,
-                      "selection: mode 2 of 3: 800x600x32@60, in the strict pass, FieldMask 0x00180000 "
-                      "(DM_PELSWIDTH | DM_PELSHEIGHT)\n"},
+                      "640x480x32@60,800x600x32@60,800x600x32@75", 0, "2 of 3: 800x600x32@60, strict, 0x00180000"},
         SelectionCase{"FrequencyBitInTheStrictPass", "WIDTH:800\nDEPTH:32\nFREQ:75\n",
-                      "800x600x32@60 800x600x32@75", 0,
-                      "mode 2 of 2: 800x600x32@75, in the strict pass, FieldMask 0x004C0000 "
-                      "(DM_PELSWIDTH | DM_BITSPERPEL | DM_DISPLAYFREQUENCY)"},
+                      "800x600x32@60 800x600x32@75", 0, "2 of 2: 800x600x32@75, strict, 0x004C0000"},
         SelectionCase{"Depth32TakesA24BitMode", "WIDTH:800\nDEPTH:32\n", "800x600x16@60,800x600x24@60", 0,
-                      "mode 2 of 2: 800x600x24@60, in the relaxed pass, FieldMask 0x000C0000"},
+                      "2 of 2: 800x600x24@60, relaxed, 0x000C0000"},
         SelectionCase{"Depth24TakesA32BitMode", "WIDTH:800\nDEPTH:24\n", "800x600x32@60", 0,
-                      "selection: mode 1 of 1: 800x600x32@60, in the relaxed pass"},
-        SelectionCase{"Depth16HasNoStandIn", "WIDTH:800\nDEPTH:16\n", "800x600x24@60,800x600x32@60", 3,
-                      "result: the launcher starts C:\\Show\\PROJECTOR.EXE in the current display "
-                      "mode, without a backdrop: no mode fits; the display offers 800x600 only at 24 "
-                      "and 32 bits\n"},
+                      "1 of 1: 800x600x32@60, relaxed, 0x000C0000"},
+        SelectionCase{"Depth16HasNoStandIn", "WIDTH:800\nDEPTH:16\n", "800x600x24@60,800x600x32@60", 3, "none"},
         SelectionCase{"NearestSizeWhenNoneFits", "WIDTH:1280\nHEIGHT:1024\n",
-                      "640x480x32@60,1024x768x32@60,1920x1440x32@60", 3,
-                      "selection: no mode fits, in either pass: the display offers no 1280x1024; the "
-                      "nearest size it offers is 1024x768\n"},
-        SelectionCase{"DepthTheDisplayLacks", "DEPTH:16\n", "800x600x32@60,800x600x8@60,640x480x8@60", 3,
-                      "the display offers only 32 and 8 bits\n"},
-        SelectionCase{"NoModeWithStrictStops", "WIDTH:800\nDEPTH:16\nSTRICT:1\n", "800x600x32@60", 1,
-                      "result: the launcher stops: STRICT is on, so it shows \"This application "
-                      "failed to find a suitable screen resolution and/or color depth.\""},
+                      "640x480x32@60,1024x768x32@60,1920x1440x32@60", 3, "none"},
+        SelectionCase{"NoModeWithStrictStops", "WIDTH:800\nDEPTH:16\nSTRICT:1\n", "800x600x32@60", 1, "none"},
         SelectionCase{"MissingFrequencyIsRelaxed", "WIDTH:800\nFREQ:85\n", "800x600x32@60,800x600x32@75", 3,
-                      "mode 1 of 2: 800x600x32@60, in the relaxed pass, FieldMask 0x00080000 (DM_PELSWIDTH)"},
+                      "1 of 2: 800x600x32@60, relaxed, 0x00080000"},
         SelectionCase{"LateExactBeatsEarlyRelaxed", "WIDTH:800\nDEPTH:32\n",
-                      "800x600x24@60,1024x768x32@60,800x600x32@60", 0, "mode 3 of 3: 800x600x32@60, in the strict pass"},
+                      "800x600x24@60,1024x768x32@60,800x600x32@60", 0, "3 of 3: 800x600x32@60, strict, 0x000C0000"},
         SelectionCase{"RelaxedTakesTheFirstOfEqualStandIns", "DEPTH:32\nFREQ:75\n",
-                      "800x600x24@75,800x600x32@60", 0, "mode 1 of 2: 800x600x24@75, in the relaxed pass"},
+                      "800x600x24@75,800x600x32@60", 0, "1 of 2: 800x600x24@75, relaxed, 0x00040000"},
         SelectionCase{"TwoWidthCriteriaMustBothPass", "WIDTH:800\nWIDTH:1024\n", "800x600x32@60,1024x768x32@60",
-                      3, "selection: no mode fits, in either pass"},
+                      3, "none"},
         SelectionCase{"OneListAcceptsEither", "WIDTH:1024,800\n", "800x600x32@60,1024x768x32@60", 0,
-                      "selection: mode 1 of 2: 800x600x32@60, in the strict pass"},
+                      "1 of 2: 800x600x32@60, strict, 0x00080000"},
         SelectionCase{"DuplicateModesFirstWins", "WIDTH:800\n", "640x480x8@60,800x600x8@60,800x600x8@60", 0,
-                      "selection: mode 2 of 3: 800x600x8@60"},
-        SelectionCase{"EmptyCatalogue", "WIDTH:800\nSTRICT:1\n", "", 1, "modes: 0, as given"},
-        SelectionCase{"EmptyWidthListFitsNothing", "WIDTH:abc,800\n", "800x600x32@60", 3,
-                      "selection: no mode fits, in either pass: WIDTH with an empty list fits no mode"},
-        SelectionCase{"EmptyCatalogueLenient", "WIDTH:800\n", "", 3, "the display offers no mode at all"},
-        SelectionCase{"BackdropComesBeforeTheSwitch", "WIDTH:640\nHEIGHT:480\nBACKDROP:1\n",
-                      "640x480x32@60", 0,
-                      "result: the launcher covers the screen with its black backdrop, switches to "
-                      "640x480 and starts C:\\Show\\PROJECTOR.EXE"},
-        SelectionCase{"OnlyTheNamedFieldsAreAskedFor", "WIDTH:640\n", "640x480x32@60", 0,
-                      "  note: the switch names no height, so the display keeps its current one\n"
-                      "result: the launcher switches to width 640 and starts"}),
+                      "2 of 3: 800x600x8@60, strict, 0x00080000"},
+        SelectionCase{"EmptyCatalogue", "WIDTH:800\nSTRICT:1\n", "", 1, "none"},
+        SelectionCase{"EmptyWidthListFitsNothing", "WIDTH:abc,800\n", "800x600x32@60", 3, "none"},
+        SelectionCase{"EmptyCatalogueLenient", "WIDTH:800\n", "", 3, "none"}),
     [](const ::testing::TestParamInfo<SelectionCase>& selection) { return std::string(selection.param.name); });
 
 TEST_F(ConfigToolTest, DisplayCatalogueIsTheSimulatedOneNumberedFrom1) {
@@ -445,14 +425,12 @@ TEST_F(ConfigToolTest, DisplayCatalogueIsTheSimulatedOneNumberedFrom1) {
 
   // The same numbers in the selection line.
   ToolRun check = Check("WIDTH:800\nHEIGHT:600\n", {"--modes", "display"});
-  EXPECT_NE(check.out.find("selection: mode 8 of 27: 800x600x32@60, in the strict pass"), std::string::npos)
-      << check.out;
+  EXPECT_EQ(Chosen(check.out), "8 of 27: 800x600x32@60, strict, 0x00180000") << check.out;
 
   Script("640x480x32@60, 800x600x16@75");
   EXPECT_EQ(Run({"modes"}).out, "mode 1 of 2: 640x480x32@60\nmode 2 of 2: 800x600x16@75\n");
   check = Check("WIDTH:800\n", {"--modes", "display"});
-  EXPECT_NE(check.out.find("modes: 2, from the display\nselection: mode 2 of 2: 800x600x16@75"), std::string::npos)
-      << check.out;
+  EXPECT_EQ(Chosen(check.out), "2 of 2: 800x600x16@75, strict, 0x00080000") << check.out;
 }
 
 // The notation takes exactly WIDTHxHEIGHTxBITS@HZ, in --modes and in the simulated catalogue.
@@ -481,26 +459,20 @@ TEST_F(ConfigToolTest, FieldsTheSwitchLeavesOutComeFromTheModeInForce) {
   struct Case {
     const char* text;
     int status;
-    const char* expected;
+    const char* asked;  // the mode the switch asks for, as the result names it
   };
   const std::vector<Case> cases = {
-      {"WIDTH:640\n", 3,
-       "note: the switch names no height, so the display keeps its current one; it does not offer "
-       "640x768 at 32 bits (add a HEIGHT entry)\nresult: the launcher asks for 640x768 at 32 bits, "
-       "which the display will most likely refuse, and starts C:\\Show\\PROJECTOR.EXE in the "
-       "current display mode"},
-      {"WIDTH:640\nSTRICT:1\n", 1,
-       "result: the launcher stops: the display will most likely refuse 640x768 at 32 bits, and with "
-       "STRICT on the launcher then shows the platform's error and starts nothing"},
-      {"DEPTH:16\n", 0,
-       "note: the switch names no size, so the display keeps its current one\nresult: the launcher "
-       "switches to 1024x768 at 16 bits"},
-      {"WIDTH:1024\nFREQ:60\n", 0, "result: the launcher switches to 1024x768 at 32 bits at 60 Hz"},
+      {"WIDTH:640\n", 3, "640x768 at 32 bits"},  // which the display does not offer
+      {"WIDTH:640\nSTRICT:1\n", 1, "640x768 at 32 bits"},
+      {"DEPTH:16\n", 0, "1024x768 at 16 bits"},
+      {"WIDTH:1024\nFREQ:60\n", 0, "1024x768 at 32 bits at 60 Hz"},
   };
   for (const Case& c : cases) {
     ToolRun run = Check(c.text, {"--modes", "display"});
     EXPECT_EQ(run.status, c.status) << c.text;
-    EXPECT_NE(run.out.find(c.expected), std::string::npos) << run.out;
+    size_t result = run.out.find("\nresult: ");
+    ASSERT_NE(result, std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(c.asked, result), std::string::npos) << run.out;
   }
 }
 
@@ -520,22 +492,19 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
   const std::vector<Case> cases = {
       {"runs", {"check", Write("good.ini", LauncherTransform("WIDTH:800\n"))}, 0, ""},
       {"missing file", {"check", Path("absent.ini")}, 2, "cannot open \""},
-      {"random bytes", {"check", Write("noise.ini", noise)}, 1,
-       "the launcher would stop: no WIDTH, HEIGHT, DEPTH or FREQ entry"},
+      {"random bytes", {"check", Write("noise.ini", noise)}, 1, "no WIDTH"},
       {"plain text", {"check", Write("plain.ini", "WIDTH:800\r\nHEIGHT:600\r\n")}, 1,
-       "this file is plain text: encode it first, with kavelo2-config encode \""},
-      {"stored form with --plain", {"check", "--plain", Path("good.ini")}, 1,
-       "this text is in the stored form: check it without --plain"},
+       "kavelo2-config encode \"" + Path("plain.ini") + "\""},
+      {"stored form with --plain", {"check", "--plain", Path("good.ini")}, 1, "without --plain"},
       {"plain text with --plain", {"check", "--plain", Path("plain.ini")}, 0, ""},
-      {"empty file", {"check", Write("empty.ini", "")}, 1, "the file is empty"},
+      {"empty file", {"check", Write("empty.ini", "")}, 1, "empty"},
       {"no mode entry", {"check", Write("flags.ini", LauncherTransform("PATH:x.exe\nSTRICT:1\nBACKDROP:1\n"))},
-       1, "no WIDTH, HEIGHT, DEPTH or FREQ entry"},
+       1, "no WIDTH"},
       {"ignored entry", {"check", Write("ignored.ini", LauncherTransform("WIDTH :800\nHEIGHT:600\n"))}, 3,
-       "the launcher starts the application, but not as the file says: line 1: ignored: unknown key \"WIDTH \""},
+       "line 1: ignored: "},
       {"a stop outweighs an ignored entry", {"check", Write("both.ini", LauncherTransform("COLOR:8\n"))}, 1,
-       "the launcher would stop: no WIDTH"},
-      {"a folder", {"check", folder_}, 2, "\"" + folder_ + "\" is a folder: name a file in it, e.g. \"" + folder_ +
-       "/Kavelo2.ini\""},
+       "no WIDTH"},
+      {"a folder", {"check", folder_}, 2, "\"" + folder_ + "/Kavelo2.ini\""},
       {"no command", {}, 2, "no command given"},
       {"unknown command", {"verify", Path("good.ini")}, 2, "unknown command \"verify\""},
       {"two files", {"check", Path("good.ini"), Path("good.ini")}, 2, "check reads one file"},
@@ -545,9 +514,7 @@ TEST_F(ConfigToolTest, StatusesAndOneErrorLine) {
        "\"800x600x32\" is not a mode (write WIDTHxHEIGHTxBITS@HZ)"},
       {"too many files", {"encode", Path("good.ini"), Path("x"), Path("y")}, 2, "too many arguments"},
       {"encode a missing file", {"encode", Path("absent.txt")}, 2, "cannot open"},
-      {"write into a missing folder", {"decode", Path("good.ini"), Path("no/such/out.txt")}, 2,
-       "was not written: The new file " + Path("no/such/out.txt") + ".saving cannot be created (Windows "
-       "error 3: the folder does not exist)."},
+      {"write into a missing folder", {"decode", Path("good.ini"), Path("no/such/out.txt")}, 2, "Windows error 3"},
       {"modes with an argument", {"modes", "all"}, 2, "modes takes no arguments"},
   };
   for (const Case& c : cases) {
@@ -575,18 +542,18 @@ TEST_F(ConfigToolTest, FoldersAndDeviceNamesAreNoFilesToReadOrWrite) {
     const char* said;  // in the one error line; "" for a command that runs
   };
   const std::vector<Case> cases = {
-      {{"check", Path("Show")}, "is a folder: name a file in it, e.g. \"FOLDER/Show/Kavelo2.ini\""},
-      {{"check", Path("Show/")}, "e.g. \"FOLDER/Show/Kavelo2.ini\""},
-      {{"decode", Path("Show"), Path("out.txt")}, "e.g. \"FOLDER/Show/Kavelo2.ini\""},
-      {{"encode", plain, Path("Show")}, "e.g. \"FOLDER/Show/Kavelo2.ini\""},
-      {{"encode", Path("Show"), Path("out.ini")}, "is a folder: name a file in it\n"},
-      {{"encode", plain, Path("con.ini")}, "names the device CON, not a file"},
-      {{"encode", plain, Path("CON")}, "names the device CON"},
-      {{"encode", plain, Path("Nul.txt")}, "names the device NUL"},
-      {{"encode", plain, Path("aux.tar.gz")}, "names the device AUX"},
-      {{"encode", plain, Path("prn .ini")}, "names the device PRN"},
-      {{"decode", stored, Path("com1.txt")}, "names the device COM1"},
-      {{"decode", stored, Path("LPT9")}, "names the device LPT9"},
+      {{"check", Path("Show")}, "\"FOLDER/Show/Kavelo2.ini\""},  // the file meant in it
+      {{"check", Path("Show/")}, "\"FOLDER/Show/Kavelo2.ini\""},
+      {{"decode", Path("Show"), Path("out.txt")}, "\"FOLDER/Show/Kavelo2.ini\""},
+      {{"encode", plain, Path("Show")}, "\"FOLDER/Show/Kavelo2.ini\""},
+      {{"encode", Path("Show"), Path("out.ini")}, "is a folder"},
+      {{"encode", plain, Path("con.ini")}, "device CON"},
+      {{"encode", plain, Path("CON")}, "device CON"},
+      {{"encode", plain, Path("Nul.txt")}, "device NUL"},
+      {{"encode", plain, Path("aux.tar.gz")}, "device AUX"},
+      {{"encode", plain, Path("prn .ini")}, "device PRN"},
+      {{"decode", stored, Path("com1.txt")}, "device COM1"},
+      {{"decode", stored, Path("LPT9")}, "device LPT9"},
       {{"encode", plain, Path("com10.ini")}, ""},
       {{"encode", plain, Path("console.ini")}, ""},
       {{"encode", plain, Path("lpt.ini")}, ""},
@@ -629,41 +596,36 @@ TEST_F(ConfigToolTest, ApplicationThatWillNotStartFailsTheCheck) {
     const char* name;
     std::string text;
     int status;
-    std::string problem;  // "" for none
+    std::string line;  // the failure's line ("" for none), told first
+    std::string path;  // the path the failure names ("" for no failure)
   };
   const std::vector<Case> cases = {
-      {"relative path to a file", "PATH:Games/GAME.EXE\n", 0, ""},
-      {"absolute path to a file", "PATH:" + games + "GAME.EXE\n", 0, ""},
-      {"missing file", "PATH:Games/GAME2.EXE\n", 1,
-       "line 2: there is no file " + games + "GAME2.EXE on this machine: write where the application "
-       "lies after \"PATH:\""},
-      {"folder without a backslash", "PATH:Games\n", 1,
-       "line 2: " + games.substr(0, games.size() - 1) + " is a folder: name the application's file after \"PATH:\""},
-      {"default application missing", "", 1,
-       "there is no file Z:" + folder_ + "/PROJECTOR.EXE on this machine: put the application there, "
-       "or name it in a PATH entry"},
-      {"drive of another machine", "PATH:C:/Games/GAME.EXE\n", 0, ""},
+      {"relative path to a file", "PATH:Games/GAME.EXE\n", 0, "", ""},
+      {"absolute path to a file", "PATH:" + games + "GAME.EXE\n", 0, "", ""},
+      {"missing file", "PATH:Games/GAME2.EXE\n", 1, "line 2: ", games + "GAME2.EXE"},
+      {"folder without a backslash", "PATH:Games\n", 1, "line 2: ", games.substr(0, games.size() - 1) + " "},
+      {"default application missing", "", 1, "", "Z:" + folder_ + "/PROJECTOR.EXE"},
+      {"drive of another machine", "PATH:C:/Games/GAME.EXE\n", 0, "", ""},
       // Read from the launcher's folder, a value from a share or the drive root fails when
       // nothing lies there, and runs otherwise than it looks when something does.
-      {"share that is not beside the launcher", "PATH://server/share/GAME.EXE\n", 1,
-       "line 2: only a drive letter and a colon make a PATH value a full path, so \\\\server\\share\\GAME.EXE "
-       "is taken as a file in the launcher's folder, " + folder + "\\\\\\server\\share\\GAME.EXE: map the share to "
-       "a drive letter and write the path on that drive, e.g. \"PATH:N:\\GAME.EXE\""},
-      {"drive root that is also beside the launcher", "PATH:/Games/GAME.EXE\n", 3, ""},
-      {"a file that is there, by a path too long to start from", "PATH:" + deep + "/GAME.EXE\n", 1,
-       "line 2: the application's full path, " + folder + "\\" + deep + "\\GAME.EXE, is " +
-           std::to_string(folder.size() + 301) + " characters long, and Windows starts a program only from a path "
-           "of at most 259: move the application to a folder with a shorter path and write that after \"PATH:\""},
+      {"share that is not beside the launcher", "PATH://server/share/GAME.EXE\n", 1, "line 2: ",
+       folder + "\\\\\\server\\share\\GAME.EXE"},
+      {"drive root that is also beside the launcher", "PATH:/Games/GAME.EXE\n", 3, "", ""},
+      {"a file that is there, by a path too long to start from", "PATH:" + deep + "/GAME.EXE\n", 1, "line 2: ",
+       folder + "\\" + deep + "\\GAME.EXE, is " + std::to_string(folder.size() + 301) + " characters"},
   };
+  const std::string fails = "kavelo2-config: the launcher will fail to start the application: ";
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     ToolRun run = Run({"check", Write("Kavelo2.ini", LauncherTransform("WIDTH:800\n" + c.text)),
                        "--program-dir", folder_});
-    EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.out;
-    std::string error = c.problem;
-    for (char& ch : error) ch = ch == '/' ? '\\' : ch;
-    if (!c.problem.empty()) {
-      EXPECT_EQ(run.err, "kavelo2-config: the launcher will fail to start the application: " + error + "\n");
-    }
+    EXPECT_EQ(run.status, c.status) << run.out;
+    if (c.path.empty()) continue;
+    std::string path = c.path;
+    for (char& ch : path) ch = ch == '/' ? '\\' : ch;
+    EXPECT_EQ(LineCount(run.err), 1u) << run.err;
+    EXPECT_EQ(run.err.rfind(fails + c.line, 0), 0u) << run.err;
+    EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
   }
 }
 
@@ -679,8 +641,8 @@ TEST_F(ConfigToolTest, AFolderOfAnotherMachineHasNoFileLookedFor) {
     const char* nameNote;
   };
   const std::vector<Case> cases = {
-      {folder_, 1, true, "a launcher named show.exe does not read this file"},
-      {Path("Elsewhere"), 0, false, "only when it is named show.exe and no Kavelo2.ini lies beside it"},
+      {folder_, 1, true, "does not read this file"},
+      {Path("Elsewhere"), 0, false, "named show.exe"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.folder);
@@ -719,7 +681,7 @@ TEST_F(ConfigToolTest, ConsoleAndDroppedFile) {
     const char* said;  // at the start of the standard output or error
   };
   const std::vector<Case> cases = {
-      {{stored}, 0, "FOLDER/Kavelo2.ini: 21 bytes, stored form"},
+      {{stored}, 0, "FOLDER/Kavelo2.ini: 21 bytes"},
       {{Path("absent.ini")}, 2, "kavelo2-config: cannot open \"FOLDER/absent.ini\": "},
       {{"/?"}, 0, "usage: kavelo2-config COMMAND"},
       {{"-"}, 2, "kavelo2-config: unknown command \"-\""},
@@ -734,7 +696,7 @@ TEST_F(ConfigToolTest, ConsoleAndDroppedFile) {
       EXPECT_EQ(said.rfind(c.said, 0), 0u) << said;
     }
   }
-  EXPECT_NE(Run({stored}).out.find("selection: mode 8 of 27: 800x600x32@60"), std::string::npos);
+  EXPECT_EQ(Chosen(Run({stored}).out), "8 of 27: 800x600x32@60, strict, 0x00180000");
   EXPECT_EQ(Run({"/?"}).out, Run({"--help"}).out);
 
   for (const std::vector<std::string>& command :
@@ -748,7 +710,7 @@ TEST_F(ConfigToolTest, ConsoleAndDroppedFile) {
   ToolRun toConsole = Run({"encode", Write("plain.txt", "WIDTH:800\n")}, "", windows);
   EXPECT_EQ(toConsole.status, 2);
   EXPECT_EQ(toConsole.out, "");
-  EXPECT_NE(toConsole.err.find("name an output file"), std::string::npos);
+  EXPECT_NE(toConsole.err.find("output file"), std::string::npos) << toConsole.err;
   EXPECT_EQ(Run({"encode", Path("plain.txt"), Path("out.ini")}, "", windows).status, 0);
   EXPECT_EQ(Run({"decode", stored}, "", windows).out, "WIDTH:800\nHEIGHT:600\n");
 }
@@ -831,16 +793,14 @@ TEST_F(ConfigToolTest, EveryCommandReadsAtMost64KiBOfAnyInput) {
     const char* name;
     std::string file, stdinPath;  // the file argument ("" for standard input), and what stdin is
     std::string length;            // as check tells it
-    const char* cut;               // what check says of the entry the read limit cuts
+    const char* cut;               // what check says of where the launcher's reading ends
   };
-  const std::string excerpt = "line 2, which begins \"" + std::string(60, '7') + "\", is cut after its first 988 bytes";
+  const std::string excerpt = "\"" + std::string(60, '7') + "\"";  // the first 60 bytes of the entry cut
   const std::vector<Input> inputs = {
       {"50 MB file", big, "", size + " bytes", excerpt.c_str()},
       {"50 MB on standard input", "", big, size + " bytes", excerpt.c_str()},
-      {"a device that reads endlessly", "", "/dev/zero", "more than 65536 bytes, of which the first 65536 were read",
-       "the text ends at a NUL byte at offset 0"},
-      {"an endless pipe", "", "endless", "more than 65536 bytes, of which the first 65536 were read",
-       "plain text"},
+      {"a device that reads endlessly", "", "/dev/zero", "more than 65536 bytes", "offset 0"},
+      {"an endless pipe", "", "endless", "more than 65536 bytes", "plain text"},
   };
   for (const Input& input : inputs) {
     for (const char* command : {"check", "encode", "decode"}) {
@@ -871,12 +831,10 @@ TEST_F(ConfigToolTest, EveryCommandReadsAtMost64KiBOfAnyInput) {
         EXPECT_LT(run.out.size(), 8192u) << "the report tells more than the bytes the launcher reads";
         continue;
       }
-      std::string name = input.file.empty() ? "the input" : "\"" + big + "\"";
-      std::string length = input.length.rfind("more", 0) == 0 ? " is longer than the 65536 bytes"
-                                                               : " is " + size + " bytes long, more than the 65536";
       EXPECT_EQ(run.status, 2);
-      EXPECT_EQ(run.err, "kavelo2-config: " + name + length + " a configuration can be (the launcher reads only "
-                         "its first 998): nothing was " + command + "d\n");
+      EXPECT_EQ(LineCount(run.err), 1u) << run.err;
+      EXPECT_NE(run.err.find(input.file.empty() ? "65536" : size), std::string::npos) << run.err;
+      EXPECT_NE(run.err.find(std::string(command) + "d\n"), std::string::npos) << run.err;  // nothing was ...
       EXPECT_NE(access(Path("out.txt").c_str(), F_OK), 0) << "an output was written";
     }
   }
@@ -921,34 +879,30 @@ TEST_F(ConfigToolTest, RestoreReturnsToTheRegistryModeAndSaysWhatItWasAndIs) {
     const char* inForce;  // KAVELO2_SIM_MODE, or null for the registry's own
     const char* answer;   // KAVELO2_SIM_RESTORE, or null for success
     int status;
-    std::string out;
-    std::string error;  // the one line on standard error, "" for none
+    const char* answerShown;  // the platform's answer as the report and a refusal name it
+    const char* after;        // the mode after the return
   };
+  // The words around them: reports/restore_forced and reports/restore_refused.
   const std::vector<Case> cases = {
-      {"left switched", "800x600x32@60", nullptr, 0,
-       "mode before:   800x600x32@60\nregistry mode: 1024x768x32@60\nanswer:        DISP_CHANGE_SUCCESSFUL\n"
-       "mode after:    1024x768x32@60\nresult: the display is back in the registry mode, 1024x768x32@60\n",
-       ""},
-      {"already there", nullptr, nullptr, 0,
-       "mode after:    1024x768x32@60\nresult: the display was in the registry mode, 1024x768x32@60, and stays in it\n", ""},
-      {"refused", "640x480x16@60", "-2", 1,
-       "answer:        DISP_CHANGE_BADMODE\nmode after:    640x480x16@60\n",
-       "kavelo2-config: the display refused the return to the registry mode: DISP_CHANGE_BADMODE\n"},
-      {"refused, dual view", "640x480x32@60", "-6", 1, "", "registry mode: DISP_CHANGE_BADDUALVIEW\n"},
-      {"refused with a result without a name", "640x480x32@60", "-9", 1, "answer:        result -9\n",
-       "kavelo2-config: the display refused the return to the registry mode: result -9\n"},
-      {"a restart would be needed", "640x480x32@60", "1", 1, "", "mode: DISP_CHANGE_RESTART\n"},
+      {"left switched", "800x600x32@60", nullptr, 0, "DISP_CHANGE_SUCCESSFUL", "1024x768x32@60"},
+      {"already there", nullptr, nullptr, 0, "DISP_CHANGE_SUCCESSFUL", "1024x768x32@60"},
+      {"refused", "640x480x16@60", "-2", 1, "DISP_CHANGE_BADMODE", "640x480x16@60"},
+      {"refused, dual view", "640x480x32@60", "-6", 1, "DISP_CHANGE_BADDUALVIEW", "640x480x32@60"},
+      {"refused with a result without a name", "640x480x32@60", "-9", 1, "result -9", "640x480x32@60"},
+      {"a restart would be needed", "640x480x32@60", "1", 1, "DISP_CHANGE_RESTART", "640x480x32@60"},
   };
   for (const Case& c : cases) {
     ResetSim();
     Script(nullptr, c.inForce, c.answer);
     ToolRun run = Run({"restore"});
     EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.out << run.err;
-    EXPECT_NE(run.out.find(c.out), std::string::npos) << c.name << "\n" << run.out;
-    if (c.error.empty()) {
+    EXPECT_NE(run.out.find(std::string("answer:        ") + c.answerShown + "\n"), std::string::npos)
+        << c.name << "\n" << run.out;
+    EXPECT_NE(run.out.find(std::string("mode after:    ") + c.after + "\n"), std::string::npos) << c.name << "\n" << run.out;
+    if (c.status == 0) {
       EXPECT_EQ(run.err, "") << c.name;
     } else {
-      EXPECT_NE(run.err.find(c.error), std::string::npos) << c.name << "\n" << run.err;
+      EXPECT_NE(run.err.find(c.answerShown), std::string::npos) << c.name << "\n" << run.err;
       EXPECT_EQ(LineCount(run.err), 1u) << c.name << "\n" << run.err;
     }
     // One return with a null record and no flags, the launcher's own, and nothing else changed.
@@ -978,9 +932,6 @@ TEST_F(ConfigToolTest, RestoreReturnsToTheRegistryModeAndSaysWhatItWasAndIs) {
 // to go ahead anyway. The launcher is found by its mutex, opened only to look and closed at once:
 // the tool never creates it, or a launcher starting meanwhile would take itself for a second copy.
 TEST_F(ConfigToolTest, RestoreBesideARunningLauncherOnlyWhenForced) {
-  const std::string held = "kavelo2-config: a launcher is running, and its application runs in the mode the "
-                           "launcher switched to: the display was left as it is (the launcher returns it when the "
-                           "application ends; restore --force returns it now)\n";
   struct Case {
     const char* name;
     bool launcher;
@@ -988,15 +939,14 @@ TEST_F(ConfigToolTest, RestoreBesideARunningLauncherOnlyWhenForced) {
     bool force;
     int status;
     size_t modeChanges;
-    const char* firstLine;  // of the report; "" for none
+    const char* firstLine;  // the kind of the report's first line; "" for none
   };
   const std::vector<Case> cases = {
-      {"no launcher", false, 0, false, 0, 1, "mode before:   800x600x32@60\n"},
-      {"no launcher, forced", false, 0, true, 0, 1, "mode before:   800x600x32@60\n"},
+      {"no launcher", false, 0, false, 0, 1, "mode before: "},
+      {"no launcher, forced", false, 0, true, 0, 1, "mode before: "},
       {"a launcher runs", true, 0, false, 3, 0, ""},
       {"another user's launcher runs", true, ERROR_ACCESS_DENIED, false, 3, 0, ""},
-      {"a launcher runs, forced", true, 0, true, 0, 1,
-       "launcher:      running; returned all the same, under its application\n"},
+      {"a launcher runs, forced", true, 0, true, 0, 1, "launcher: "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -1011,7 +961,9 @@ TEST_F(ConfigToolTest, RestoreBesideARunningLauncherOnlyWhenForced) {
     EXPECT_EQ(Sim().modeChanges.size(), c.modeChanges);
     EXPECT_EQ(run.out.rfind(c.firstLine, 0), 0u) << run.out;
     EXPECT_EQ(run.out.empty(), c.status == 3) << run.out;
-    EXPECT_EQ(run.err, c.status == 3 ? held : "");
+    // Held: one line, which names the command that returns the display all the same.
+    EXPECT_EQ(LineCount(run.err), c.status == 3 ? 1u : 0u) << run.err;
+    EXPECT_EQ(run.err.find("restore --force") != std::string::npos, c.status == 3) << run.err;
     ASSERT_EQ(Sim().mutexOpenings.size(), 1u);
     EXPECT_EQ(Sim().mutexOpenings[0].access, static_cast<DWORD>(SYNCHRONIZE));
     EXPECT_EQ(Sim().mutexOpenings[0].inheritHandle, FALSE);
@@ -1033,7 +985,7 @@ TEST_F(ConfigToolTest, TheToolPassesTheWindowsVersionItReads) {
       {nullptr, 0, "Windows: 6.1.7601\n"},
       {"6.1.7601", 0, "Windows: 6.1.7601\n"},
       {"6.2.9200", 3, "Windows: 6.2.9200\n"},
-      {"10.0.22631", 3, "depth: on Windows 8 and later a switch to 16 bits per pixel is only emulated"},
+      {"10.0.22631", 3, "Windows: 10.0.22631\n"},
   };
   for (const Case& c : cases) {
     Script(nullptr, nullptr, nullptr, c.windows);
@@ -1062,24 +1014,27 @@ TEST_F(ConfigToolTest, TheReportNamesTheApplicationsLayersForThisUser) {
     bool keyExists;
     std::string data;  // stored for the application; "" for no value
     DWORD type;
-    const char* line;
+    const char* value;  // as the layers' line tells it
   };
   const std::vector<Case> cases = {
-      {"no key", false, "", REG_SZ, "compatibility layers for this user: none\n"},
-      {"no value", true, "", REG_SZ, "compatibility layers for this user: none\n"},
-      {"a value", true, std::string("~ 16BITCOLOR\0", 13), REG_SZ, "compatibility layers for this user: \"~ 16BITCOLOR\"\n"},
-      {"not text", true, std::string("\x10\0\0\0", 4), REG_DWORD,
-       "compatibility layers for this user: a value of registry type 4, which is not text\n"},
-      {"too long", true, std::string(2000, 'A'), REG_SZ,
-       "compatibility layers for this user: a value longer than 1023 bytes, not read\n"},
+      {"no key", false, "", REG_SZ, "none\n"},
+      {"no value", true, "", REG_SZ, "none\n"},
+      {"a value", true, std::string("~ 16BITCOLOR\0", 13), REG_SZ, "\"~ 16BITCOLOR\"\n"},
+      {"not text", true, std::string("\x10\0\0\0", 4), REG_DWORD, "registry type 4"},
+      {"too long", true, std::string(2000, 'A'), REG_SZ, "1023 bytes"},
   };
   for (const Case& c : cases) {
     ResetSim();
     if (c.keyExists) Sim().registry.keys[SimCapitals(key)];
     if (!c.data.empty()) Sim().registry.keys[SimCapitals(key)][SimCapitals(application)] = {c.type, c.data};
     ToolRun run = Check("WIDTH:800\nPATH:GAME.EXE\n");
-    EXPECT_NE(run.out.find("application: C:\\Show\\GAME.EXE\n" + std::string(c.line)), std::string::npos)
-        << c.name << "\n" << run.out;
+    // Told right under the application they are for.
+    const std::string line = "application: C:\\Show\\GAME.EXE\ncompatibility layers for this user: ";
+    size_t at = run.out.find(line);
+    ASSERT_NE(at, std::string::npos) << c.name << "\n" << run.out;
+    std::string told = run.out.substr(at + line.size());
+    told = told.substr(0, told.find('\n') + 1);
+    EXPECT_NE(told.find(c.value), std::string::npos) << c.name << ": " << told;
   }
 }
 
@@ -1134,7 +1089,7 @@ TEST_F(ConfigToolTest, SampleConfigurationIsTheEncodedPlainTextAndRuns) {
   ToolRun run = Run({"check", KAVELO2_SOURCE_DIR "/samples/Kavelo2.ini", "--modes", "display",
                      "--program-dir", folder_});
   EXPECT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_NE(run.out.find("selection: mode 8 of 27: 800x600x32@60, in the strict pass"), std::string::npos);
+  EXPECT_EQ(Chosen(run.out), "8 of 27: 800x600x32@60, strict, 0x001C0000") << run.out;
 }
 
 }  // namespace
@@ -1145,7 +1100,8 @@ namespace {
 
 // The words of the reports, checked whole: each case in tests/reports is a command line (NAME.args,
 // one argument a line, {file} for the configuration; lines beginning with "@" script the simulated
-// machine: "@mode M" the mode in force, "@windows V" its version, "@launcher-running" a launcher
+// machine: "@mode M" the mode in force, "@restore R" what the display answers a return to the
+// registry mode, "@windows V" its version, "@launcher-running" a launcher
 // that runs, "@fail CALL N ERROR" its file call CALL failing the N-th time, or every time for 0,
 // "@program NAME LEVEL [DESCRIPTION]" a 32-bit program file NAME beside the configuration, whose
 // manifest asks for LEVEL ("-": it has none) and whose version block, when given, describes it)
@@ -1184,7 +1140,8 @@ TEST_F(ConfigToolTest, WholeReportsOfRepresentativeFilesAreAsWritten) {
     ResetSim();
     const char* mode = nullptr;
     const char* windows = nullptr;
-    std::string modeText, windowsText;
+    const char* restore = nullptr;
+    std::string modeText, windowsText, restoreText;
     bool plainFile = false, launcherRunning = false;
     std::vector<std::string> args;
     std::string text = ReadWholeFile(kReports + name + ".txt");
@@ -1192,6 +1149,9 @@ TEST_F(ConfigToolTest, WholeReportsOfRepresentativeFilesAreAsWritten) {
       if (line.rfind("@mode ", 0) == 0) {
         modeText = line.substr(6);
         mode = modeText.c_str();
+      } else if (line.rfind("@restore ", 0) == 0) {
+        restoreText = line.substr(9);
+        restore = restoreText.c_str();
       } else if (line.rfind("@windows ", 0) == 0) {
         windowsText = line.substr(9);
         windows = windowsText.c_str();
@@ -1217,7 +1177,7 @@ TEST_F(ConfigToolTest, WholeReportsOfRepresentativeFilesAreAsWritten) {
         args.push_back(line == "{file}" ? Write("Kavelo2.ini", plainFile ? text : LauncherTransform(text)) : line);
       }
     }
-    Script(nullptr, mode, nullptr, windows);
+    Script(nullptr, mode, restore, windows);
     Sim().mutexAlreadyExists = launcherRunning;
     ToolRun run = Run(args);
     // The folder as the tool names it, in its host and its Windows form.

@@ -517,6 +517,55 @@ TEST(CheckLines, EntriesAreToldWithTheLinesAnEditorCounts) {
   EXPECT_EQ(lines, (std::vector<int>{1, 2, 2, 5}));
 }
 
+// --- what the display offers when no mode fits -------------------------------------------
+
+// No mode fits in either pass: the check finds what the display offers nearest to the criteria,
+// which the report then tells (its words: reports/no_mode_strict).
+TEST(CheckSelection, WhatTheDisplayOffersWhenNoModeFits) {
+  using Kind = NearestOffer::Kind;
+  struct Case {
+    const char* name;
+    const char* text;
+    const char* modes;
+    Kind kind;
+    std::string offered;  // the sizes with their depths, the depths, or the nearest size
+  };
+  const std::vector<Case> cases = {
+      {"no mode at all", "WIDTH:800\n", "", Kind::NoModeAtAll, ""},
+      {"an empty list", "WIDTH:abc,800\n", "800x600x32@60", Kind::EmptyList, ""},
+      {"no size asked for", "DEPTH:16\n", "800x600x32@60,800x600x8@60,640x480x8@60", Kind::OnlyDepths, "32 8"},
+      {"the size at other depths", "WIDTH:800\nDEPTH:16\n", "800x600x24@60,800x600x32@60,640x480x16@60",
+       Kind::SizesAtDepths, "800x600:24,32"},
+      {"no mode of the size", "WIDTH:1280\nHEIGHT:1024\n", "640x480x32@60,1024x768x32@60,1920x1440x32@60",
+       Kind::NearestSize, "1024x768"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ModeCatalogue catalogue;
+    std::string bad;
+    ASSERT_TRUE(ParseModeList(c.modes, catalogue, bad)) << bad;
+    CheckInput input = PlainInput("C:\\Show\\", c.text);
+    input.modes = &catalogue;
+    ConfigCheck check = CheckConfiguration(input);
+    ASSERT_EQ(check.selection.index, -1);
+    EXPECT_EQ(check.findings.back().kind, FindingKind::NoModeFits);
+    const NearestOffer& offer = check.selection.offer;
+    EXPECT_EQ(offer.kind, c.kind);
+    std::string offered;
+    if (c.kind == Kind::OnlyDepths) {
+      for (DWORD depth : offer.depths) offered += (offered.empty() ? "" : " ") + std::to_string(depth);
+    } else if (c.kind == Kind::SizesAtDepths) {
+      for (const auto& [size, depths] : offer.sizes) {
+        offered += std::to_string(size.first) + "x" + std::to_string(size.second) + ":";
+        for (size_t i = 0; i < depths.size(); ++i) offered += (i == 0 ? "" : ",") + std::to_string(depths[i]);
+      }
+    } else if (c.kind == Kind::NearestSize) {
+      offered = std::to_string(offer.nearestWidth) + "x" + std::to_string(offer.nearestHeight);
+    }
+    EXPECT_EQ(offered, c.offered);
+  }
+}
+
 // --- the depth the application sees ---------------------------------------------------------
 
 struct DepthCase {
@@ -526,7 +575,7 @@ struct DepthCase {
   const char* layers;      // the application's layers value, or null for none
   std::vector<int64_t> emulated;  // the depths told as emulated on Windows 8 and later
   int statusFrom8;         // the check's status there; before Windows 8 it is what it was
-  const char* said;        // in the finding's words on Windows 8 and later, "" for nothing
+  const char* said;        // the fix or layer the finding names on Windows 8 and later, "" for nothing
 };
 
 void PrintTo(const DepthCase& c, std::ostream* os) { *os << c.name; }
@@ -578,31 +627,28 @@ TEST_P(EmulatedDepth, IsToldFromARealOneByTheWindowsVersionPassedIn) {
       EXPECT_NE(body.find(c.said), std::string::npos) << body;
       EXPECT_NE(RenderReport(check, Rendering::Escaped).find("\ndepth: " + body + "\nresult: "), std::string::npos);
       if (c.statusFrom8 == kRunsNotAsWritten && Judge(check).cause == &*found) {
-        EXPECT_EQ(VerdictLine(check, Rendering::Escaped), "the launcher starts the application, but not as the file says: " + body);
+        EXPECT_NE(VerdictLine(check, Rendering::Escaped).find(body), std::string::npos);
       }
     }
   }
 }
 
-const char* const kSixteenBitFix =
-    "tick \"Reduced color mode\" with \"16-bit (65536) color\" on the Compatibility tab of the application's "
-    "Properties, or set it in Kavelo2 Settings under \"The application on this computer\"";
+// The colour setting each fix names: the words around it are reports/emulated_depth's.
+const char* const kSixteenBitFix = "with \"16-bit (65536) color\" on";
 
 INSTANTIATE_TEST_SUITE_P(
     Check, EmulatedDepth,
     ::testing::Values(
         DepthCase{"ChosenModeAt16Bits", "WIDTH:640\nHEIGHT:480\nDEPTH:16\n", "640x480x32@60,640x480x16@60", nullptr,
-                  {16}, 3,
-                  "on Windows 8 and later a switch to 16 bits per pixel is only emulated: the desktop keeps 32 bits, "
-                  "and C:\\Show\\PROJECTOR.EXE sees 16 bits only through its own reduced colour setting: "},
+                  {16}, 3, kSixteenBitFix},
         DepthCase{"ChosenModeAt8Bits", "WIDTH:640\nDEPTH:8\n", "640x480x8@60", nullptr, {8}, 3,
-                  "with \"8-bit (256) color\" on the Compatibility tab"},
+                  "with \"8-bit (256) color\" on"},
         DepthCase{"ThirtyTwoBitsComeFirst", "WIDTH:640\nDEPTH:16,32\n", "640x480x32@60,640x480x16@60", nullptr, {}, 0,
                   ""},
         DepthCase{"TwentyFourTakesAThirtyTwoBitMode", "WIDTH:640\nDEPTH:24\n", "640x480x16@60,640x480x32@60",
                   nullptr, {}, 0, ""},
         DepthCase{"ChosenModeAt24Bits", "WIDTH:640\nDEPTH:24\n", "640x480x24@60", nullptr, {24}, 3,
-                  "which offers no 24 bits: it runs at 32 bits"},
+                  "no 24 bits"},
         DepthCase{"TheSwitchNamesNoDepth", "WIDTH:640\nHEIGHT:480\n", "640x480x16@60", nullptr, {}, 0, ""},
         DepthCase{"ARefusedSwitchGivesNoDepth", "WIDTH:640\nDEPTH:16\n", "640x480x32@60,320x200x16@60", nullptr, {},
                   3, ""},
@@ -610,9 +656,7 @@ INSTANTIATE_TEST_SUITE_P(
         DepthCase{"WithoutACatalogueOnlyDepthsUnder24", "WIDTH:640\nDEPTH:16\n", nullptr, nullptr, {16}, 3,
                   kSixteenBitFix},
         DepthCase{"WithoutACatalogueSeveral", "DEPTH:16,8\n", nullptr, nullptr, {16, 8}, 3,
-                  "a switch to 16 or 8 bits per pixel is only emulated: the desktop keeps 32 bits, and "
-                  "C:\\Show\\PROJECTOR.EXE sees fewer bits only through its own reduced colour setting: tick "
-                  "\"Reduced color mode\" with \"16-bit (65536) color\" or \"8-bit (256) color\""},
+                  "\"16-bit (65536) color\" or \"8-bit (256) color\""},
         DepthCase{"WithoutACatalogue24MayBe32", "DEPTH:16,24\n", nullptr, nullptr, {}, 0, ""},
         DepthCase{"WithoutACatalogue32", "DEPTH:32,16\n", nullptr, nullptr, {}, 0, ""},
         DepthCase{"WithoutACatalogueEveryEntryCounts", "DEPTH:16,8,32\nDEPTH:8,16\n", nullptr, nullptr, {8, 16}, 3,
@@ -622,13 +666,13 @@ INSTANTIATE_TEST_SUITE_P(
         DepthCase{"WithoutACatalogueNoCommonDepth", "DEPTH:16\nDEPTH:8\n", nullptr, nullptr, {}, 0, ""},
         DepthCase{"IgnoredEntryStillWeighs", "DEPTH:16\nCOLOR:16\n", nullptr, nullptr, {16}, 3, ""},
         DepthCase{"TheApplicationsLayerGivesTheDepth", "WIDTH:640\nDEPTH:16\n", "640x480x16@60", "~ 16BITCOLOR",
-                  {16}, 0, "sees 16 bits only through its own reduced colour setting, which gives it 16 bits"},
+                  {16}, 0, "gives it 16 bits"},
         DepthCase{"TheLayerNameInAnyCase", "DEPTH:8\n", nullptr, "~ HIGHDPIAWARE 256color", {8}, 0, ""},
         DepthCase{"TheApplicationsLayerGivesAnotherDepth", "WIDTH:640\nDEPTH:16\n", "640x480x16@60", "~ 256COLOR",
-                  {16}, 3, "which gives it 8 bits now: tick \"Reduced color mode\" with \"16-bit (65536) color\""},
+                  {16}, 3, "gives it 8 bits now"},
         DepthCase{"OneLayerCannotServeTwoDepths", "DEPTH:16,8\n", nullptr, "~ 16BITCOLOR", {16, 8}, 3, ""},
         DepthCase{"NoLayerGives24Bits", "WIDTH:640\nDEPTH:24\n", "640x480x24@60", "~ HIGHDPIAWARE", {24}, 3,
-                  "which offers no 24 bits"},
+                  "no 24 bits"},
         DepthCase{"OtherLayersGiveNoDepth", "DEPTH:16\n", nullptr, "~ 640X480 WINXPSP3", {16}, 3, kSixteenBitFix}),
     [](const ::testing::TestParamInfo<DepthCase>& depth) { return std::string(depth.param.name); });
 
@@ -643,15 +687,14 @@ TEST(EmulatedDepthOnANetworkDrive, NoLayerHelpsAndTheFixSaysSo) {
     input.layers = ScriptedLayers;
     ConfigCheck check = CheckConfiguration(input);
     EXPECT_EQ(Judge(check).status, kRunsNotAsWritten);
+    auto found = std::find_if(check.findings.begin(), check.findings.end(),
+                              [](const Finding& f) { return f.kind == FindingKind::EmulatedDepth; });
+    ASSERT_NE(found, check.findings.end());
+    EXPECT_EQ(found->count, kLayersOnNetwork);
+    // The layers' line says that they do not apply there, and the fix says where they would.
     std::string report = RenderReport(check, Rendering::Escaped);
-    EXPECT_NE(report.find("which Windows applies only to programs on local drives: copy the application to a local "
-                          "drive and set it there"),
-              std::string::npos)
-        << report;
-    EXPECT_NE(report.find("compatibility layers for this user: \"~ 16BITCOLOR\"; Windows applies none: the "
-                          "application lies on the network "),
-              std::string::npos)
-        << report;
+    EXPECT_NE(report.find("compatibility layers for this user: \"~ 16BITCOLOR\"; "), std::string::npos) << report;
+    EXPECT_NE(FindingBody(*found, check, Rendering::Escaped).find("local drive"), std::string::npos) << report;
   }
 }
 
@@ -665,15 +708,16 @@ TEST(EmulatedDepthOnRemovableMedia, TheMediumsLayersCountAndOnlyTheTabSetsThem) 
     Status status;
     const char* value;
     int status16;       // the check's status for DEPTH:16 on Windows 10
-    const char* said;   // in the finding's words
+    int64_t where;      // the finding's count: where the layers stand
+    const char* said;   // the layer or the place the finding names
   };
   const std::vector<Case> cases = {
-      {"the medium's value gives 16 bits", Status::Found, "~ 16BITCOLOR", kRunsAsWritten, "which gives it 16 bits"},
-      {"the medium's value gives 8 bits", Status::Found, "~ 256COLOR", kRunsNotAsWritten,
-       "which gives it 8 bits now: tick \"Reduced color mode\" with \"16-bit (65536) color\" on the Compatibility tab "
-       "of the application's Properties with the medium in the drive"},
-      {"no medium's value", Status::NoValue, "", kRunsNotAsWritten, "Properties with the medium in the drive"},
-      {"several media's values", Status::SeveralMedia, "", kRunsNotAsWritten, "is not known: tick"},
+      {"the medium's value gives 16 bits", Status::Found, "~ 16BITCOLOR", kRunsAsWritten, kLayersOnMedium,
+       "gives it 16 bits"},
+      {"the medium's value gives 8 bits", Status::Found, "~ 256COLOR", kRunsNotAsWritten, kLayersOnMedium,
+       "with the medium in the drive"},
+      {"no medium's value", Status::NoValue, "", kRunsNotAsWritten, kLayersOnMedium, "with the medium in the drive"},
+      {"several media's values", Status::SeveralMedia, "", kRunsNotAsWritten, kLayersOfUnknownMedium, "not known"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -690,12 +734,13 @@ TEST(EmulatedDepthOnRemovableMedia, TheMediumsLayersCountAndOnlyTheTabSetsThem) 
     auto found = std::find_if(check.findings.begin(), check.findings.end(),
                               [](const Finding& f) { return f.kind == FindingKind::EmulatedDepth; });
     ASSERT_NE(found, check.findings.end());
+    EXPECT_EQ(found->count, c.where);
     std::string body = FindingBody(*found, check, Rendering::Escaped);
     EXPECT_NE(body.find(c.said), std::string::npos) << body;
     // Kavelo2 Settings cannot set them there, and the report's line says where they are kept.
     EXPECT_EQ(body.find("Kavelo2 Settings"), std::string::npos) << body;
     std::string report = RenderReport(check, Rendering::Escaped);
-    EXPECT_NE(report.find("; Windows keeps them for the medium in D:"), std::string::npos) << report;
+    EXPECT_NE(report.find("medium in D:"), std::string::npos) << report;
   }
 }
 
@@ -731,8 +776,10 @@ TEST(CheckConfiguration, FindingsAreKindsWithTheirLinesAndWeights) {
   // The failed start outweighs the ignored entry, and the verdict names it.
   EXPECT_EQ(Judge(check).status, 1);
   EXPECT_EQ(Judge(check).cause, &check.findings[1]);
-  EXPECT_EQ(VerdictLine(check, Rendering::Escaped), "the launcher will fail to start the application: line 3: a blank at the start "
-                                "of the PATH value belongs to the path: write \"PATH:C:\\Games\\GAME.EXE\"");
+  EXPECT_EQ(check.findings[1].fix, "C:\\Games\\GAME.EXE");
+  std::string verdict = VerdictLine(check, Rendering::Escaped);
+  EXPECT_NE(verdict.find("line 3: " + FindingBody(check.findings[1], check, Rendering::Escaped)), std::string::npos)
+      << verdict;
   std::string report = RenderReport(check, Rendering::Escaped);
   for (const Finding& finding : check.findings) {
     EXPECT_NE(report.find(RoleLabel(RoleOf(finding)) + FindingBody(finding, check, Rendering::Escaped) + "\n"), std::string::npos)
@@ -742,8 +789,9 @@ TEST(CheckConfiguration, FindingsAreKindsWithTheirLinesAndWeights) {
   input.file.size = input.file.bytes.size();
   check = CheckConfiguration(input);
   EXPECT_EQ(Judge(check).status, 0);
-  EXPECT_EQ(VerdictLine(check, Rendering::Escaped), "result: the launcher picks the first mode of the display's catalogue that fits "
-                                "(check one with --modes) and starts C:\\Show\\PROJECTOR.EXE");
+  // Without a finding that decides, the verdict is what the run does.
+  EXPECT_EQ(VerdictLine(check, Rendering::Escaped),
+            "result: " + FindingBody(check.findings.back(), check, Rendering::Escaped));
 }
 
 // How the words show quoted bytes: the console escapes everything outside printable ASCII, the
@@ -765,7 +813,7 @@ TEST(Rendering, TheConsoleEscapesTheCodePagesLettersAndTheDialogKeepsThem) {
   EXPECT_EQ(console.find_first_of("\xE9\xFC"), std::string::npos) << console;
   EXPECT_EQ(dialog.find("\\x"), std::string::npos) << dialog;
   for (const char* part : {"program directory: C:\\Caf\xE9\\\n", "PATH:\"M\xFCnster.exe\"\n",
-                           "the launcher looks for a file named with them, C:\\Caf\xE9\\\"M\xFCnster.exe\""}) {
+                           "C:\\Caf\xE9\\\"M\xFCnster.exe\""}) {
     EXPECT_NE(dialog.find(part), std::string::npos) << part << "\n" << dialog;
   }
 }
@@ -832,18 +880,16 @@ TEST(RestoreOutcome, BackInTheRegistryModeOnlyWhenThePlatformTookItAndTheModeIsT
     bool registryKnown;
     LONG result;
     bool back;
-    const char* said;
+    const char* said;  // the mode the result names, where it is about one
   };
   const DEVMODEA registry = MakeMode(1024, 768, 32, 60);
   const std::vector<Case> cases = {
-      {"there", MakeMode(1024, 768, 32, 60), true, DISP_CHANGE_SUCCESSFUL, true, "back in the registry mode"},
+      {"there", MakeMode(1024, 768, 32, 60), true, DISP_CHANGE_SUCCESSFUL, true, "1024x768x32@60"},
       {"the default rate meets any", MakeMode(1024, 768, 32, 1), true, DISP_CHANGE_SUCCESSFUL, true, "back"},
-      {"another rate", MakeMode(1024, 768, 32, 75), true, DISP_CHANGE_SUCCESSFUL, false,
-       "took the return to the registry mode but is in 1024x768x32@75, not in 1024x768x32@60"},
-      {"another size", MakeMode(800, 600, 32, 60), true, DISP_CHANGE_SUCCESSFUL, false, "but is in 800x600x32@60"},
-      {"another depth", MakeMode(1024, 768, 16, 60), true, DISP_CHANGE_SUCCESSFUL, false, "but is in 1024x768x16@60"},
-      {"registry not readable", MakeMode(800, 600, 32, 60), false, DISP_CHANGE_SUCCESSFUL, true,
-       "took the return to the registry mode and is in 800x600x32@60"},
+      {"another rate", MakeMode(1024, 768, 32, 75), true, DISP_CHANGE_SUCCESSFUL, false, "1024x768x32@75"},
+      {"another size", MakeMode(800, 600, 32, 60), true, DISP_CHANGE_SUCCESSFUL, false, "800x600x32@60"},
+      {"another depth", MakeMode(1024, 768, 16, 60), true, DISP_CHANGE_SUCCESSFUL, false, "1024x768x16@60"},
+      {"registry not readable", MakeMode(800, 600, 32, 60), false, DISP_CHANGE_SUCCESSFUL, true, "800x600x32@60"},
       {"refused", MakeMode(1024, 768, 32, 60), true, DISP_CHANGE_FAILED, false, "refused"},
   };
   for (const Case& c : cases) {
