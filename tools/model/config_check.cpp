@@ -13,13 +13,6 @@
 
 namespace {
 
-Finding MakeFinding(FindingKind kind, int status, std::string subject = "") {
-  Finding finding(kind);
-  finding.status = status;
-  finding.subject = std::move(subject);
-  return finding;
-}
-
 // What the machine holds at `path`, asked through the input's probe; the check keeps every path it
 // asks about, which is what a dialog asks the machine about when it settles.
 PathKind Probe(const CheckInput& input, ConfigCheck& check, const std::string& path) {
@@ -82,13 +75,13 @@ void CheckEntries(std::vector<CheckedEntry>& entries, LaunchContext& context, Pa
     }
     bool waitedForAll = context.waitAllEnabled;
     checked.applied = context.ApplyEntry(checked.parsed);
-    if (context.waitAllEnabled && !waitedForAll) add(MakeFinding(FindingKind::WaitsForAll, kRunsAsWritten));
+    if (context.waitAllEnabled && !waitedForAll) add(Finding(FindingKind::WaitsForAll, kRunsAsWritten));
     if (checked.parsed.kind == EntryKind::Path) {
       checked.application = context.applicationPath;
       if (checked.applied) {
         path = {true, checked.line, checked.parsed.text};
       } else {
-        add(MakeFinding(FindingKind::PathTooLong, kRunsNotAsWritten, context.applicationPath));
+        add(Finding(FindingKind::PathTooLong, kRunsNotAsWritten, context.applicationPath));
       }
     } else {
       std::string_view key, value;
@@ -108,17 +101,17 @@ bool CheckPathValue(const std::string& value, const std::string& programDirector
                     Finding& problem) {
   size_t first = value.find_first_not_of(" \t");
   if (first == std::string::npos) {
-    problem = MakeFinding(FindingKind::PathEmpty, kFails);
+    problem = Finding(FindingKind::PathEmpty, kFails);
     return true;
   }
   std::string trimmed = value.substr(first, value.find_last_not_of(" \t") + 1 - first);
   if (trimmed.size() >= 2 && trimmed.front() == '"' && trimmed.back() == '"') {
-    problem = MakeFinding(FindingKind::PathQuoted, kFails, application);
+    problem = Finding(FindingKind::PathQuoted, kFails, application);
     problem.fix = trimmed.substr(1, trimmed.size() - 2);
     return true;
   }
   if (trimmed != value) {
-    problem = MakeFinding(IsPathBlank(value[0]) ? FindingKind::PathBlankAtStart : FindingKind::PathBlankAtEnd, kFails);
+    problem = Finding(IsPathBlank(value[0]) ? FindingKind::PathBlankAtStart : FindingKind::PathBlankAtEnd, kFails);
     problem.fix = trimmed;
     return true;
   }
@@ -126,20 +119,20 @@ bool CheckPathValue(const std::string& value, const std::string& programDirector
     // \\server\share\rest: the share is reached through a drive letter mapped to it.
     size_t share = value.find('\\', 2);
     size_t rest = share == std::string::npos ? std::string::npos : value.find('\\', share + 1);
-    problem = MakeFinding(FindingKind::PathFromShareRoot, kFails, value);
+    problem = Finding(FindingKind::PathFromShareRoot, kFails, value);
     problem.detail = application;
     problem.fix = "N:" + (rest == std::string::npos ? std::string("\\") : value.substr(rest));
     return true;
   }
   if (value[0] == '\\') {
     bool hasDrive = NamesADrive(programDirectory);
-    problem = MakeFinding(FindingKind::PathFromDriveRoot, kFails, value);
+    problem = Finding(FindingKind::PathFromDriveRoot, kFails, value);
     problem.detail = application;
     problem.fix = (hasDrive ? programDirectory.substr(0, 2) : std::string("C:")) + value;
     return true;
   }
   if (value.back() == '\\') {
-    problem = MakeFinding(FindingKind::PathNamesFolder, kFails, application);
+    problem = Finding(FindingKind::PathNamesFolder, kFails, application);
     problem.fix = value + "GAME.EXE";
     return true;
   }
@@ -152,29 +145,26 @@ bool CheckPathValue(const std::string& value, const std::string& programDirector
 bool RefusedStart(const CheckInput& input, const std::string& applicationPath, Finding& problem) {
   ProgramImage image;
   if (!input.image || !input.image(applicationPath, image)) return false;
-  switch (StartRefusedFor(image, input.windows)) {
-    case StartRefusal::None:
-      break;
-    case StartRefusal::Launcher:
-      problem = MakeFinding(FindingKind::ApplicationIsLauncher, kFails, applicationPath);
-      return true;
-    case StartRefusal::NotAProgram:
-      problem = MakeFinding(FindingKind::ApplicationNotAProgram, kFails, applicationPath);
-      return true;
-    case StartRefusal::SixteenBit:
-      problem = MakeFinding(FindingKind::ApplicationIs16Bit, kFails, applicationPath);
-      return true;
-    case StartRefusal::OtherProcessor:
-      problem = MakeFinding(FindingKind::ApplicationForOtherProcessor, kFails, applicationPath);
+  static const std::pair<StartRefusal, FindingKind> kRefusals[] = {
+      {StartRefusal::Launcher, FindingKind::ApplicationIsLauncher},
+      {StartRefusal::NotAProgram, FindingKind::ApplicationNotAProgram},
+      {StartRefusal::SixteenBit, FindingKind::ApplicationIs16Bit},
+      {StartRefusal::OtherProcessor, FindingKind::ApplicationForOtherProcessor}};
+  StartRefusal refusal = StartRefusedFor(image, input.windows);
+  for (const auto& [refused, kind] : kRefusals) {
+    if (refused != refusal) continue;
+    problem = Finding(kind, kFails, applicationPath);
+    if (kind == FindingKind::ApplicationForOtherProcessor) {
       problem.number = image.machine;
       problem.length = input.windows.machine;
-      return true;
+    }
+    return true;
   }
   size_t folderEnd = applicationPath.find_last_of("\\/");
   std::string fileName = folderEnd == std::string::npos ? applicationPath : applicationPath.substr(folderEnd + 1);
   ElevationNeed need = ElevationNeeded(image, fileName, input.windows);
   if (need.reason == ElevationReason::None) return false;
-  problem = MakeFinding(FindingKind::ApplicationNeedsElevation, kFails, applicationPath);
+  problem = Finding(FindingKind::ApplicationNeedsElevation, kFails, applicationPath);
   problem.elevation = need;
   return true;
 }
@@ -193,11 +183,11 @@ void CheckApplication(const CheckInput& input, const LaunchContext& context, con
     bool maybeMeant = problem.kind == FindingKind::PathFromShareRoot || problem.kind == FindingKind::PathFromDriveRoot;
     if (maybeMeant && (kind == PathKind::File || kind == PathKind::Unknown)) problem.status = kRunsNotAsWritten;
   } else if (length > kLongestStartablePath) {
-    problem = MakeFinding(FindingKind::PathTooLongToStart, kFails, context.applicationPath);
+    problem = Finding(FindingKind::PathTooLongToStart, kFails, context.applicationPath);
     problem.number = static_cast<int64_t>(length);
     problem.count = path.present ? 1 : 0;
   } else if (kind == PathKind::Folder || kind == PathKind::Missing) {
-    problem = MakeFinding(kind == PathKind::Folder ? FindingKind::ApplicationIsFolder : FindingKind::ApplicationMissing,
+    problem = Finding(kind == PathKind::Folder ? FindingKind::ApplicationIsFolder : FindingKind::ApplicationMissing,
                     kFails, context.applicationPath);
     problem.count = path.present ? 1 : 0;
   } else if (kind == PathKind::File && RefusedStart(input, context.applicationPath, problem)) {
@@ -230,7 +220,7 @@ void CheckRate(const LaunchContext& context, const DEVMODEA& chosen, ConfigCheck
       return criterion.MatchCriterion(atRate, mask, false);
     });
     if (met) continue;
-    Finding finding = MakeFinding(FindingKind::RateNotOffered, kRunsNotAsWritten);
+    Finding finding = Finding(FindingKind::RateNotOffered, kRunsNotAsWritten);
     finding.numbers.assign(criterion.values.begin(), criterion.values.end());
     for (DWORD rate : offered) finding.subject += (finding.subject.empty() ? "" : ", ") + std::to_string(rate);
     check.findings.push_back(finding);
@@ -251,8 +241,8 @@ void CheckSelection(const CheckInput& input, LaunchContext& context, ConfigCheck
   if (choice.pass == SelectionPass::None) {
     selection.index = -1;
     selection.offer = FindNearestOffer(context.criteria, context.modeCatalogue);
-    check.findings.push_back(context.strictMode ? MakeFinding(FindingKind::NoModeFitsStrict, kFails)
-                                                : MakeFinding(FindingKind::NoModeFits, kRunsNotAsWritten, application));
+    check.findings.push_back(context.strictMode ? Finding(FindingKind::NoModeFitsStrict, kFails)
+                                                : Finding(FindingKind::NoModeFits, kRunsNotAsWritten, application));
     return;
   }
   selection.strictPass = choice.pass == SelectionPass::Strict;
@@ -263,11 +253,11 @@ void CheckSelection(const CheckInput& input, LaunchContext& context, ConfigCheck
   selection.request = RequestedSwitch(choice.fieldMask, selection.chosen, knowsCurrent ? &context.currentMode : nullptr,
                                       context.modeCatalogue);
   if (selection.request.offered) {
-    check.findings.push_back(MakeFinding(FindingKind::Switches, kRunsAsWritten, application));
+    check.findings.push_back(Finding(FindingKind::Switches, kRunsAsWritten, application));
   } else if (context.strictMode) {
-    check.findings.push_back(MakeFinding(FindingKind::SwitchLikelyRefusedStrict, kFails));
+    check.findings.push_back(Finding(FindingKind::SwitchLikelyRefusedStrict, kFails));
   } else {
-    check.findings.push_back(MakeFinding(FindingKind::SwitchLikelyRefused, kRunsNotAsWritten, application));
+    check.findings.push_back(Finding(FindingKind::SwitchLikelyRefused, kRunsNotAsWritten, application));
   }
 }
 
@@ -318,7 +308,7 @@ std::vector<DWORD> DepthsUnder32(const ConfigCheck& check) {
 void CheckDepthSeen(const CheckInput& input, ConfigCheck& check) {
   std::vector<DWORD> depths = DepthsUnder32(check);
   if (!EmulatesLowDepths(input.windows) || depths.empty()) return;
-  Finding finding = MakeFinding(FindingKind::EmulatedDepth, kRunsNotAsWritten, check.applicationPath);
+  Finding finding = Finding(FindingKind::EmulatedDepth, kRunsNotAsWritten, check.applicationPath);
   finding.numbers.assign(depths.begin(), depths.end());
   const AppLayersReading& layers = check.layers;
   bool onNetwork = OnNetwork(layers.place);
@@ -385,26 +375,25 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   if (!context.PathsFit()) {
     // The launcher itself ends at once in such a folder, as silently as for a module path too long.
     file.programDirectory = input.programDirectory;
-    check.findings.push_back(MakeFinding(FindingKind::FolderTooLong, kFails));
+    check.findings.push_back(Finding(FindingKind::FolderTooLong, kFails));
     return check;
   }
   check.made = true;
   file.programDirectory = context.programDirectory;
   if (!input.inputName.empty()) file.nameRule = RuleOfName(input.inputName, input, check, file.launcherName);
   if (input.file.size == 0) {
-    check.findings.push_back(MakeFinding(FindingKind::EmptyFile, kFails));
+    check.findings.push_back(Finding(FindingKind::EmptyFile, kFails));
     return check;
   }
   if (read.form == FileForm::Utf16) {
-    check.findings.push_back(MakeFinding(FindingKind::Utf16Text, kFails));
+    check.findings.push_back(Finding(FindingKind::Utf16Text, kFails));
     return check;
   }
 
   PathEntry path;
   CheckEntries(read.entries, context, path, check);
-  for (const Finding& limit : TextLimits(read.text, input.file.size, input.file.sizeKnown)) {
-    check.findings.push_back(limit);
-  }
+  std::vector<Finding> limits = TextLimits(read.text, input.file.size, input.file.sizeKnown);
+  check.findings.insert(check.findings.end(), limits.begin(), limits.end());
   check.settingsRead = true;
   check.criteria = context.criteria;
   check.strictMode = context.strictMode;
@@ -418,13 +407,13 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   if (input.layers) check.layersRead = input.layers(check.applicationPath, check.layers);
 
   if (read.form != assumed) {
-    check.findings.push_back(input.plain ? MakeFinding(FindingKind::StoredFormGivenAsPlain, kFails)
-                                         : MakeFinding(FindingKind::PlainTextFile, kFails, input.inputName));
+    check.findings.push_back(input.plain ? Finding(FindingKind::StoredFormGivenAsPlain, kFails)
+                                         : Finding(FindingKind::PlainTextFile, kFails, input.inputName));
     check.findings.back().count = read.AcceptsAnEntry() ? 0 : 1;
   } else if (context.criteria.empty()) {
-    check.findings.push_back(MakeFinding(FindingKind::NoModeEntry, kFails));
+    check.findings.push_back(Finding(FindingKind::NoModeEntry, kFails));
   } else if (input.modes == nullptr) {
-    check.findings.push_back(MakeFinding(FindingKind::PicksFirstFit, kRunsAsWritten, context.applicationPath));
+    check.findings.push_back(Finding(FindingKind::PicksFirstFit, kRunsAsWritten, context.applicationPath));
   } else {
     CheckSelection(input, context, check);
   }

@@ -50,12 +50,6 @@ int CountEntries(std::string text) {
 
 bool IsBoundary(char c) { return IsEntrySeparator(c) || c == '\0'; }
 
-Finding Limit(FindingKind kind, bool losesEntries) {
-  Finding finding(kind);
-  finding.status = losesEntries ? kRunsNotAsWritten : kRunsAsWritten;
-  return finding;
-}
-
 }  // namespace
 
 bool FileText::AcceptsAnEntry() const {
@@ -162,7 +156,7 @@ std::vector<Finding> TextLimits(const std::string& plainText, uint64_t size, boo
     size_t runStart = nul;
     while (runStart > 0 && !IsEntrySeparator(read[runStart - 1])) --runStart;
     bool loses = runStart < nul || CountEntries(read.substr(nul + 1)) > 0;
-    Finding finding = Limit(FindingKind::NulEndsText, loses);
+    Finding finding(FindingKind::NulEndsText, loses ? kRunsNotAsWritten : kRunsAsWritten);
     finding.number = static_cast<int64_t>(nul);
     finding.detail = read.substr(runStart, nul - runStart);
     finding.line = LineOf(read, nul);
@@ -172,7 +166,7 @@ std::vector<Finding> TextLimits(const std::string& plainText, uint64_t size, boo
   }
   if (size <= kConfigReadLimit) return limits;
   if (nul != std::string::npos) {
-    limits.push_back(Limit(FindingKind::ReadLimit, false));
+    limits.push_back(Finding(FindingKind::ReadLimit));
     limits.back().number = length;
     return limits;
   }
@@ -183,7 +177,7 @@ std::vector<Finding> TextLimits(const std::string& plainText, uint64_t size, boo
   bool cut = start < kConfigReadLimit && end > kConfigReadLimit;
   int unread = CountEntries(plainText.substr(cut ? end : kConfigReadLimit));
   bool held = size <= plainText.size();  // else what lies beyond the held bytes is not counted
-  Finding finding = Limit(FindingKind::ReadLimit, cut || unread > 0);
+  Finding finding(FindingKind::ReadLimit, cut || unread > 0 ? kRunsNotAsWritten : kRunsAsWritten);
   finding.number = length;
   finding.count = held ? unread : -unread;
   if (cut) {

@@ -9,8 +9,6 @@
 
 namespace {
 
-EntryKind KindOfKeyword(const std::string& key) { return KindOfKey(key.c_str()); }
-
 // True when the text holds more than the blanks "%i" skips.
 bool HasNonBlank(std::string_view text) {
   return std::any_of(text.begin(), text.end(), [](char c) { return !IsNumberBlank(c); });
@@ -34,9 +32,7 @@ size_t EditDistance(const std::string& a, const std::string& b) {
 }
 
 Finding EntryFinding(FindingKind kind, std::string subject = "", std::string fix = "") {
-  Finding finding(kind);
-  finding.status = kRunsNotAsWritten;
-  finding.subject = std::move(subject);
+  Finding finding(kind, kRunsNotAsWritten, std::move(subject));
   finding.fix = std::move(fix);
   return finding;
 }
@@ -49,10 +45,10 @@ Finding UnknownKey(const std::string& key) {
   for (char c : upper) {
     if (!IsNumberBlank(c)) squeezed += c;
   }
-  if (squeezed != upper && KindOfKeyword(squeezed) != EntryKind::None) {
+  if (squeezed != upper && KindOfKey(squeezed.c_str()) != EntryKind::None) {
     return EntryFinding(FindingKind::BlankInKey, upper, squeezed);
   }
-  if (upper.compare(0, 3, "\xEF\xBB\xBF") == 0 && KindOfKeyword(upper.substr(3)) != EntryKind::None) {
+  if (upper.compare(0, 3, "\xEF\xBB\xBF") == 0 && KindOfKey(upper.c_str() + 3) != EntryKind::None) {
     return EntryFinding(FindingKind::KeyAfterMark, upper);
   }
   for (EntryKind kind : kEntryKinds) {

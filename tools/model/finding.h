@@ -101,10 +101,11 @@ constexpr int64_t kLayersOfUnknownMedium = 3;  // the same, with values for the 
                                                // of which the one that applies is not known
 
 struct Finding {
-  explicit Finding(FindingKind found) : kind(found) {}
+  explicit Finding(FindingKind found, int effect = kRunsAsWritten, std::string about = "")
+      : kind(found), status(effect), subject(std::move(about)) {}
 
   FindingKind kind;
-  int status = kRunsAsWritten;  // what it does to the run: kFails, kRunsNotAsWritten, or only told
+  int status;  // what it does to the run: kFails, kRunsNotAsWritten, or kRunsAsWritten (only told)
   int line = 0;                 // the line of the text it concerns, from 1; 0 for none
   int entry = -1;               // the entry of the check it is told under, or -1
   EntryKind entryKind = EntryKind::None;
