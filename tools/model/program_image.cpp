@@ -33,12 +33,6 @@ constexpr uint32_t kMostManifestId = 3;
 // A version block's length is a 16-bit number; a manifest longer than this is read as far as this.
 constexpr uint32_t kLongestResource = 64 * 1024;
 
-uint32_t Little(const std::string& bytes, size_t at, size_t size) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < size; ++i) value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-  return value;
-}
-
 // The file's reads, each counted against the budget before it is made.
 struct Head {
   const ProgramRead& read;
@@ -100,11 +94,11 @@ struct ResourceTree {
         !head.ReadWhole(offset, kResourceDirectoryHeader, bytes)) {
       return entries;
     }
-    uint32_t count = Little(bytes, 12, 2) + Little(bytes, 14, 2);
+    uint32_t count = LittleEndian(bytes, 12, 2) + LittleEndian(bytes, 14, 2);
     count = std::min({count, kMostDirectoryEntries, (available - kResourceDirectoryHeader) / kResourceEntrySize});
     if (!head.Read(offset + kResourceDirectoryHeader, count * kResourceEntrySize, bytes)) return entries;
     for (size_t entry = 0; entry + kResourceEntrySize <= bytes.size(); entry += kResourceEntrySize) {
-      entries.push_back({Little(bytes, entry, 4), Little(bytes, entry + 4, 4)});
+      entries.push_back({LittleEndian(bytes, entry, 4), LittleEndian(bytes, entry + 4, 4)});
     }
     return entries;
   }
@@ -128,7 +122,7 @@ struct ResourceTree {
           !head.ReadWhole(offset, 8, bytes)) {
         return "";
       }
-      uint32_t address = Little(bytes, 0, 4), size = Little(bytes, 4, 4);
+      uint32_t address = LittleEndian(bytes, 0, 4), size = LittleEndian(bytes, 4, 4);
       if (!Locate(address, offset, available) || !head.Read(offset, std::min({size, available, most}), bytes)) return "";
       return bytes;
     }
@@ -200,28 +194,29 @@ ExecutionLevel RequestedLevel(const std::string& manifest) {
 void ReadPortable(Head& head, uint64_t at, ProgramImage& image) {
   std::string file, optional, table;
   if (!head.Read(at, kFileHeaderSize, file)) return;
-  if (file.size() >= 2) image.machine = static_cast<uint16_t>(Little(file, 0, 2));
+  if (file.size() >= 2) image.machine = static_cast<uint16_t>(LittleEndian(file, 0, 2));
   if (file.size() < kFileHeaderSize) return;
-  uint32_t sectionCount = std::min(Little(file, 2, 2), kMostSections);
-  uint32_t optionalSize = Little(file, 16, 2);
+  uint32_t sectionCount = std::min(LittleEndian(file, 2, 2), kMostSections);
+  uint32_t optionalSize = LittleEndian(file, 16, 2);
   uint32_t optionalRead = std::min(optionalSize, kLongestOptionalHeader);
   if (!head.Read(at + kFileHeaderSize, optionalRead, optional) || optional.size() < kSubsystemAt + 2) return;
-  uint32_t magic = Little(optional, 0, 2);
+  uint32_t magic = LittleEndian(optional, 0, 2);
   if (magic != kMagicPe32 && magic != kMagicPe32Plus) return;
-  image.subsystem = static_cast<uint16_t>(Little(optional, kSubsystemAt, 2));
+  image.subsystem = static_cast<uint16_t>(LittleEndian(optional, kSubsystemAt, 2));
   uint32_t countAt = magic == kMagicPe32Plus ? 108 : 92;
   uint32_t directoriesAt = countAt + 4;
   image.headersWhole = optional.size() == optionalRead && optional.size() >= directoriesAt;
   uint32_t resourceAt = directoriesAt + kResourceDirectory * 8;
-  if (!image.headersWhole || Little(optional, countAt, 4) <= kResourceDirectory || optional.size() < resourceAt + 8) {
+  if (!image.headersWhole || LittleEndian(optional, countAt, 4) <= kResourceDirectory ||
+      optional.size() < resourceAt + 8) {
     return;
   }
-  ResourceTree tree{head, {}, Little(optional, resourceAt, 4)};
+  ResourceTree tree{head, {}, LittleEndian(optional, resourceAt, 4)};
   if (tree.root == 0) return;
   if (!head.Read(at + kFileHeaderSize + optionalSize, sectionCount * kSectionHeaderSize, table)) return;
   for (size_t entry = 0; entry + kSectionHeaderSize <= table.size(); entry += kSectionHeaderSize) {
-    tree.sections.push_back({Little(table, entry + 12, 4), Little(table, entry + 8, 4), Little(table, entry + 16, 4),
-                             Little(table, entry + 20, 4)});
+    tree.sections.push_back({LittleEndian(table, entry + 12, 4), LittleEndian(table, entry + 8, 4),
+                             LittleEndian(table, entry + 16, 4), LittleEndian(table, entry + 20, 4)});
   }
   for (const ResourceTree::Entry& type : tree.Directory(0)) {
     if (type.name == kManifestType) {
@@ -250,7 +245,7 @@ ProgramImage ReadProgramImage(const ProgramRead& read) {
   }
   image.format = ProgramFormat::Dos;
   if (bytes.size() < kDosHeaderSize) return image;
-  uint64_t newHeader = Little(bytes, kNewHeaderPointer, 4);
+  uint64_t newHeader = LittleEndian(bytes, kNewHeaderPointer, 4);
   if (!head.Read(newHeader, 4, bytes) || bytes.size() < 2) return image;
   std::string signature = bytes.substr(0, 2);
   if (signature == "NE") {

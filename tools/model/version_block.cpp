@@ -3,8 +3,6 @@
 // read stays inside the block and inside the node that holds it.
 #include "tools/model/version_block.h"
 
-#include <cstdint>
-
 namespace {
 
 // The fixed file information starts with its signature, 0xFEEF04BD, in little-endian order; the
@@ -14,13 +12,18 @@ constexpr size_t kFileVersionOffset = 8;
 constexpr size_t kNodeHeader = 6;  // wLength, wValueLength, wType
 constexpr uint16_t kTextValue = 1;
 
-uint32_t Word(const std::string& bytes, size_t at, size_t size) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < size; ++i) value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-  return value;
-}
-
 size_t Aligned(size_t offset) { return (offset + 3) & ~static_cast<size_t>(3); }
+
+// The UTF-16 units from `at` up to a NUL or `end`, as 8-bit text (units from 256 on as '?'), with
+// `at` left on the NUL; false when `end` comes first.
+bool ReadUtf16(const std::string& block, size_t& at, size_t end, std::string& text) {
+  for (text.clear(); at + 2 <= end; at += 2) {
+    uint32_t unit = LittleEndian(block, at, 2);
+    if (unit == 0) return true;
+    text += static_cast<char>(unit < 256 ? unit : '?');
+  }
+  return false;
+}
 
 struct Node {
   std::string key;      // its UTF-16 key, as 8-bit text
@@ -33,18 +36,12 @@ struct Node {
 // The node at `at`, which must lie within `limit`; false when it does not.
 bool ReadNode(const std::string& block, size_t at, size_t limit, Node& node) {
   if (at + kNodeHeader > limit) return false;
-  size_t length = Word(block, at, 2), valueLength = Word(block, at + 2, 2);
-  bool text = Word(block, at + 4, 2) == kTextValue;
+  size_t length = LittleEndian(block, at, 2), valueLength = LittleEndian(block, at + 2, 2);
+  bool text = LittleEndian(block, at + 4, 2) == kTextValue;
   if (length < kNodeHeader || at + length > limit) return false;
   node.end = at + length;
-  node.key.clear();
   size_t cursor = at + kNodeHeader;
-  for (;; cursor += 2) {
-    if (cursor + 2 > node.end) return false;
-    uint32_t unit = Word(block, cursor, 2);
-    if (unit == 0) break;
-    node.key += static_cast<char>(unit < 256 ? unit : '?');
-  }
+  if (!ReadUtf16(block, cursor, node.end, node.key)) return false;
   node.value = Aligned(cursor + 2);
   size_t valueBytes = text ? valueLength * 2 : valueLength;
   if (node.value > node.end) node.value = node.end;
@@ -64,6 +61,12 @@ void EachChild(const std::string& block, const Node& parent, Found&& found) {
 
 }  // namespace
 
+uint32_t LittleEndian(const std::string& bytes, size_t at, size_t size) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < size; ++i) value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  return value;
+}
+
 std::vector<std::pair<std::string, std::string>> VersionBlockStrings(const std::string& block) {
   std::vector<std::pair<std::string, std::string>> strings;
   Node root;
@@ -73,11 +76,8 @@ std::vector<std::pair<std::string, std::string>> VersionBlockStrings(const std::
     EachChild(block, info, [&](const Node& table) {
       EachChild(block, table, [&](const Node& entry) {
         std::string text;
-        for (size_t at = entry.value; at + 2 <= entry.valueEnd; at += 2) {
-          uint32_t unit = Word(block, at, 2);
-          if (unit == 0) break;
-          text += static_cast<char>(unit < 256 ? unit : '?');
-        }
+        size_t at = entry.value;
+        ReadUtf16(block, at, entry.valueEnd, text);
         strings.emplace_back(entry.key, text);
       });
     });
@@ -95,7 +95,7 @@ std::string VersionBlockString(const std::string& block, const std::string& key)
 std::string VersionBlockVersion(const std::string& block) {
   size_t fixed = block.find(std::string(kFixedSignature, sizeof(kFixedSignature)));
   if (fixed == std::string::npos || fixed + kFileVersionOffset + 8 > block.size()) return "";
-  uint32_t high = Word(block, fixed + kFileVersionOffset, 4);
-  uint32_t low = Word(block, fixed + kFileVersionOffset + 4, 4);
+  uint32_t high = LittleEndian(block, fixed + kFileVersionOffset, 4);
+  uint32_t low = LittleEndian(block, fixed + kFileVersionOffset + 4, 4);
   return std::to_string(high >> 16) + "." + std::to_string(high & 0xFFFF) + "." + std::to_string(low >> 16);
 }

@@ -2,9 +2,13 @@
 // the version it carries.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
+
+// The unsigned number of `size` bytes (at most 4) at `at`, least significant first; `bytes` holds them.
+uint32_t LittleEndian(const std::string& bytes, size_t at, size_t size);
 
 // Every string of the block's StringFileInfo tables, as (key, text) in the block's order, as 8-bit
 // text of their UTF-16 units below 256 (others become "?"). A block that is not well formed gives
