@@ -17,6 +17,7 @@
 #include "tools/machine/ntdll_version.h"
 #include "tools/machine/program_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -110,7 +111,8 @@ std::string ProgramDirectory(const std::string& given, const std::string& input)
 }
 
 // encode and decode: the one transform, which is its own inverse.
-int Transform(bool encode, const std::vector<std::string>& args, const ToolStreams& streams) {
+template <bool encode>
+int Transform(const std::vector<std::string>& args, const ToolStreams& streams) {
   if (args.size() > 3) return UsageError(streams, "too many arguments to " + args[0]);
   std::string inName = args.size() > 1 ? args[1] : "";
   std::string outName = args.size() > 2 ? args[2] : "";
@@ -306,28 +308,19 @@ int Help(const std::vector<std::string>&, const ToolStreams& streams) {
   return kRunsAsWritten;
 }
 
-int Encode(const std::vector<std::string>& args, const ToolStreams& streams) {
-  return Transform(true, args, streams);
-}
-
-int Decode(const std::vector<std::string>& args, const ToolStreams& streams) {
-  return Transform(false, args, streams);
-}
-
 // Every command the tool knows, by the word that names it.
 struct Command {
   const char* name;
   int (*run)(const std::vector<std::string>& args, const ToolStreams& streams);
 };
-constexpr Command kCommands[] = {{"encode", Encode}, {"decode", Decode}, {"check", Check},
+constexpr Command kCommands[] = {{"encode", Transform<true>}, {"decode", Transform<false>}, {"check", Check},
                                  {"modes", Modes},   {"restore", Restore}, {"help", Help},
                                  {"--help", Help},   {"-h", Help},         {"/?", Help}};
 
 const Command* FindCommand(const std::string& word) {
-  for (const Command& command : kCommands) {
-    if (word == command.name) return &command;
-  }
-  return nullptr;
+  auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
+                            [&word](const Command& command) { return word == command.name; });
+  return found != std::end(kCommands) ? found : nullptr;
 }
 
 }  // namespace
