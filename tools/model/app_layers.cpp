@@ -83,15 +83,7 @@ bool LayerOffered(AppLayer layer, const WindowsVersion& windows) {
 }
 
 int ReducedColourBits(ReducedColour colour) {
-  switch (colour) {
-    case ReducedColour::EightBit:
-      return 8;
-    case ReducedColour::SixteenBit:
-      return 16;
-    case ReducedColour::Off:
-      break;
-  }
-  return 0;
+  return colour == ReducedColour::EightBit ? 8 : colour == ReducedColour::SixteenBit ? 16 : 0;
 }
 
 ReducedColour ReducedColourFor(DWORD bits) {

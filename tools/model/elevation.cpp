@@ -29,14 +29,8 @@ std::string InstallerWordIn(const std::string& text) {
 ElevationNeed ElevationNeeded(const ProgramImage& image, const std::string& fileName, const WindowsVersion& windows) {
   ElevationNeed need;
   if (!HasUac(windows) || image.format != ProgramFormat::Portable) return need;
-  if (image.level == ExecutionLevel::RequireAdministrator) {
-    need.reason = ElevationReason::RequiresAdministrator;
-    return need;
-  }
-  if (image.level == ExecutionLevel::HighestAvailable) {
-    need.reason = ElevationReason::HighestAvailable;
-    return need;
-  }
+  if (image.level == ExecutionLevel::RequireAdministrator) need.reason = ElevationReason::RequiresAdministrator;
+  if (image.level == ExecutionLevel::HighestAvailable) need.reason = ElevationReason::HighestAvailable;
   // Any requested level, even an unknown one, turns installer detection off.
   if (image.level != ExecutionLevel::None || image.machine != kMachineI386) return need;
   need.word = InstallerWordIn(fileName);

@@ -51,11 +51,16 @@ std::string SwitchHint(EntryKind kind) {
   return " (write \"" + keyword + ":1\" to turn " + keyword + " on; without it, it stays off)";
 }
 
-// Where a path for the application is written: after "PATH:" in the file (in a PATH entry where
-// the file has none), or in the dialog's Application field.
-std::string WherePathGoes(bool entryNamesIt, Rendering rendering) {
-  if (rendering == Rendering::Dialog) return "in the Application field";
-  return entryNamesIt ? "after \"PATH:\"" : "in a PATH entry";
+// Where a path for the application is written: after "PATH:" of the entry that names it now (a
+// finding's count of 1), in a PATH entry where the file has none, or in the dialog's Application
+// field; after `named` or `unnamed`, the words that go before it as an entry names it or not.
+std::string WherePathGoes(const Finding& finding, Rendering rendering, const char* named = "",
+                          const char* unnamed = "") {
+  bool entryNamesIt = finding.count != 0;
+  const char* where = rendering == Rendering::Dialog ? "in the Application field"
+                      : entryNamesIt                 ? "after \"PATH:\""
+                                                     : "in a PATH entry";
+  return std::string(entryNamesIt ? named : unnamed) + where;
 }
 
 // A PATH value to write instead: as the file's entry, or as the Application field holds it.
@@ -170,15 +175,14 @@ std::string ElevationText(const Finding& finding, Rendering rendering) {
   std::string runAsAdministrator = "start the launcher itself with \"Run as administrator\"";
   if (!installerName) return text + runAsAdministrator;
   return text + "rename the program to a name without \"setup\", \"install\", \"update\" or \"patch\" and " +
-         (finding.count != 0 ? "write that name " : "name it ") + WherePathGoes(finding.count != 0, rendering) + ", or " +
-         runAsAdministrator;
+         WherePathGoes(finding, rendering, "write that name ", "name it ") + ", or " + runAsAdministrator;
 }
 
 // Where the user names the program to start instead: after "PATH:" of the entry that names the
 // application now, or in a PATH entry; in the dialog, its Application field.
 std::string NameAnotherProgram(const Finding& finding, Rendering rendering) {
-  return (finding.count != 0 ? "write the application's own program " : "name the application's own program ") +
-         WherePathGoes(finding.count != 0, rendering);
+  return WherePathGoes(finding, rendering, "write the application's own program ",
+                       "name the application's own program ");
 }
 
 // A program header's machine, as processors are known.
@@ -427,20 +431,19 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
       return "the application's full path, " + Shown(application, rendering) + ", is " +
              std::to_string(finding.number) + " characters long, and Windows starts a program only from a path of "
              "at most " + std::to_string(kLongestStartablePath) + ": " +
-             (finding.count != 0 ? "move the application to a folder with a shorter path and write that "
-                                 : "move the launcher's folder to a shorter path, or name an application with a "
-                                   "shorter full path ") +
-             WherePathGoes(finding.count != 0, rendering);
+             WherePathGoes(finding, rendering, "move the application to a folder with a shorter path and write that ",
+                           "move the launcher's folder to a shorter path, or name an application with a shorter "
+                           "full path ");
     case FindingKind::PathNamesFolder:
       return "PATH names a folder, " + Shown(application, rendering) + ": name the application's file in it, e.g. " +
              PathToWrite(finding.fix, rendering);
     case FindingKind::ApplicationIsFolder:
       return Shown(application, rendering) + " is a folder: name the application's file " +
-             WherePathGoes(finding.count != 0, rendering);
+             WherePathGoes(finding, rendering);
     case FindingKind::ApplicationMissing:
       return "there is no file " + Shown(application, rendering) + " on this machine: " +
-             (finding.count != 0 ? "write where the application lies " : "put the application there, or name it ") +
-             WherePathGoes(finding.count != 0, rendering);
+             WherePathGoes(finding, rendering, "write where the application lies ",
+                           "put the application there, or name it ");
     case FindingKind::ApplicationIsLauncher:
       return Shown(application, rendering) + " is a launcher: the copy it starts ends at once, since one launcher "
              "runs at a time, and no application runs: " + NameAnotherProgram(finding, rendering);

@@ -43,9 +43,9 @@ std::string SaveFailureReason(const SaveOutcome& outcome) {
              ReplacedSavePath(outcome.path, 0) + " to " + ReplacedSavePath(outcome.path, kReplacedSaveNames - 1) +
              " all exist. Move them elsewhere first.";
     case Step::CreatePending:
-      return "The new file " + outcome.pending + " cannot be created" + error;
     case Step::WritePending:
-      return "The new file " + outcome.pending + " cannot be written" + error;
+      return "The new file " + outcome.pending +
+             (outcome.step == Step::CreatePending ? " cannot be created" : " cannot be written") + error;
     case Step::NamePending:
       return "The new file cannot take the name " + outcome.path + error;
     case Step::Replace:
