@@ -329,19 +329,9 @@ void CheckDepthSeen(const CheckInput& input, ConfigCheck& check) {
 }  // namespace
 
 bool StopsTheRun(FindingKind kind) {
-  switch (kind) {
-    case FindingKind::FolderTooLong:
-    case FindingKind::EmptyFile:
-    case FindingKind::Utf16Text:
-    case FindingKind::PlainTextFile:
-    case FindingKind::StoredFormGivenAsPlain:
-    case FindingKind::NoModeEntry:
-    case FindingKind::NoModeFitsStrict:
-    case FindingKind::SwitchLikelyRefusedStrict:
-      return true;
-    default:
-      return false;
-  }
+  // The first group of FindingKind (the folder or the file as a whole), and the results that stop.
+  return kind <= FindingKind::StoredFormGivenAsPlain || kind == FindingKind::NoModeEntry ||
+         kind == FindingKind::NoModeFitsStrict || kind == FindingKind::SwitchLikelyRefusedStrict;
 }
 
 bool IsApplicationFinding(FindingKind kind) {
@@ -365,12 +355,8 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   file.sizeKnown = input.file.sizeKnown;
   file.givenPlain = input.plain;
   FileForm assumed = input.plain ? FileForm::Plain : FileForm::Stored;
-  FileText read;
-  if (input.decoded) {
-    read = {FileForm::Stored, input.file.bytes, 0, WalkEntries(input.file.bytes)};
-  } else {
-    read = ReadFileText(input.file.bytes, assumed);
-  }
+  FileText read = input.decoded ? FileText{FileForm::Stored, input.file.bytes, 0, WalkEntries(input.file.bytes)}
+                                 : ReadFileText(input.file.bytes, assumed);
   file.form = read.form;
   if (!context.PathsFit()) {
     // The launcher itself ends at once in such a folder, as silently as for a module path too long.

@@ -17,7 +17,8 @@ constexpr int kRunsNotAsWritten = 3;  // it starts the application, but not as t
 
 // What a finding is. The comments name the fields each kind fills: `subject` (what it is
 // about), `detail` (a second text), `fix` (what to write instead, or a likely meaning), `number`,
-// `count` and `numbers`.
+// `count` and `numbers`. The kinds stand in groups, which StopsTheRun, RoleOf and
+// IsApplicationFinding tell by their first and last kinds: a new kind goes into its group.
 enum class FindingKind {
   // The folder or the file as a whole; each stops the run.
   FolderTooLong,           // - (the launcher's folder leaves it no room for its paths)

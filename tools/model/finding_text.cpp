@@ -52,15 +52,10 @@ std::string SwitchHint(EntryKind kind) {
 }
 
 // Where a path for the application is written: after "PATH:" of the entry that names it now (a
-// finding's count of 1), in a PATH entry where the file has none, or in the dialog's Application
-// field; after `named` or `unnamed`, the words that go before it as an entry names it or not.
-std::string WherePathGoes(const Finding& finding, Rendering rendering, const char* named = "",
-                          const char* unnamed = "") {
-  bool entryNamesIt = finding.count != 0;
-  const char* where = rendering == Rendering::Dialog ? "in the Application field"
-                      : entryNamesIt                 ? "after \"PATH:\""
-                                                     : "in a PATH entry";
-  return std::string(entryNamesIt ? named : unnamed) + where;
+// finding's count of 1), in a PATH entry where the file has none, or in the dialog's Application field.
+std::string WherePathGoes(const Finding& finding, Rendering rendering) {
+  if (rendering == Rendering::Dialog) return "in the Application field";
+  return finding.count != 0 ? "after \"PATH:\"" : "in a PATH entry";
 }
 
 // A PATH value to write instead: as the file's entry, or as the Application field holds it.
@@ -175,14 +170,15 @@ std::string ElevationText(const Finding& finding, Rendering rendering) {
   std::string runAsAdministrator = "start the launcher itself with \"Run as administrator\"";
   if (!installerName) return text + runAsAdministrator;
   return text + "rename the program to a name without \"setup\", \"install\", \"update\" or \"patch\" and " +
-         WherePathGoes(finding, rendering, "write that name ", "name it ") + ", or " + runAsAdministrator;
+         (finding.count != 0 ? "write that name " : "name it ") + WherePathGoes(finding, rendering) + ", or " +
+         runAsAdministrator;
 }
 
 // Where the user names the program to start instead: after "PATH:" of the entry that names the
 // application now, or in a PATH entry; in the dialog, its Application field.
 std::string NameAnotherProgram(const Finding& finding, Rendering rendering) {
-  return WherePathGoes(finding, rendering, "write the application's own program ",
-                       "name the application's own program ");
+  return (finding.count != 0 ? "write the application's own program " : "name the application's own program ") +
+         WherePathGoes(finding, rendering);
 }
 
 // A program header's machine, as processors are known.
@@ -287,47 +283,19 @@ std::string NearestOfferText(const NearestOffer& offer) {
 }
 
 FindingRole RoleOf(const Finding& finding) {
-  switch (finding.kind) {
-    case FindingKind::NoColon:
-    case FindingKind::SectionLine:
-    case FindingKind::EmptyKey:
-    case FindingKind::BlankInKey:
-    case FindingKind::KeyAfterMark:
-    case FindingKind::MisspeltKey:
-    case FindingKind::UnknownKey:
-    case FindingKind::EmptyValue:
-    case FindingKind::ListWithoutNumber:
-      return FindingRole::Ignored;
-    case FindingKind::PathTooLong:
-      return FindingRole::Accepted;
-    case FindingKind::OctalNumber:
-    case FindingKind::TextAfterNumber:
-    case FindingKind::ElementWithoutNumber:
-    case FindingKind::ListStops:
-    case FindingKind::NumberWraps:
-    case FindingKind::NegativeNumber:
-    case FindingKind::WaitsForAll:
-      return FindingRole::Note;
-    default:
-      if (IsApplicationFinding(finding.kind)) return finding.status == kFails ? FindingRole::Problem : FindingRole::Note;
-      return FindingRole::Told;
-  }
+  // By the groups of FindingKind: the entries the launcher ignores, then the accepted ones, of
+  // which every kind after PathTooLong is a note.
+  FindingKind kind = finding.kind;
+  if (kind >= FindingKind::NoColon && kind <= FindingKind::ListWithoutNumber) return FindingRole::Ignored;
+  if (kind == FindingKind::PathTooLong) return FindingRole::Accepted;
+  if (kind > FindingKind::PathTooLong && kind <= FindingKind::WaitsForAll) return FindingRole::Note;
+  if (IsApplicationFinding(kind)) return finding.status == kFails ? FindingRole::Problem : FindingRole::Note;
+  return FindingRole::Told;
 }
 
 const char* RoleLabel(FindingRole role) {
-  switch (role) {
-    case FindingRole::Ignored:
-      return "ignored: ";
-    case FindingRole::Accepted:
-      return "accepted: ";
-    case FindingRole::Note:
-      return "note: ";
-    case FindingRole::Problem:
-      return "problem: ";
-    case FindingRole::Told:
-      break;
-  }
-  return "";
+  static const char* const kLabels[] = {"", "ignored: ", "accepted: ", "note: ", "problem: "};  // FindingRole's order
+  return kLabels[static_cast<int>(role)];
 }
 
 std::string FindingBody(const Finding& finding, const ConfigCheck& check, Rendering rendering) {
@@ -431,9 +399,10 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
       return "the application's full path, " + Shown(application, rendering) + ", is " +
              std::to_string(finding.number) + " characters long, and Windows starts a program only from a path of "
              "at most " + std::to_string(kLongestStartablePath) + ": " +
-             WherePathGoes(finding, rendering, "move the application to a folder with a shorter path and write that ",
-                           "move the launcher's folder to a shorter path, or name an application with a shorter "
-                           "full path ");
+             (finding.count != 0 ? "move the application to a folder with a shorter path and write that "
+                                 : "move the launcher's folder to a shorter path, or name an application with a "
+                                   "shorter full path ") +
+             WherePathGoes(finding, rendering);
     case FindingKind::PathNamesFolder:
       return "PATH names a folder, " + Shown(application, rendering) + ": name the application's file in it, e.g. " +
              PathToWrite(finding.fix, rendering);
@@ -442,8 +411,8 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
              WherePathGoes(finding, rendering);
     case FindingKind::ApplicationMissing:
       return "there is no file " + Shown(application, rendering) + " on this machine: " +
-             WherePathGoes(finding, rendering, "write where the application lies ",
-                           "put the application there, or name it ");
+             (finding.count != 0 ? "write where the application lies " : "put the application there, or name it ") +
+             WherePathGoes(finding, rendering);
     case FindingKind::ApplicationIsLauncher:
       return Shown(application, rendering) + " is a launcher: the copy it starts ends at once, since one launcher "
              "runs at a time, and no application runs: " + NameAnotherProgram(finding, rendering);
