@@ -14,6 +14,7 @@
 #include "tools/machine/ansi_spelling.h"
 #include "tools/model/code_page_text.h"
 
+#include <algorithm>
 #include <conio.h>
 #include <fcntl.h>
 #include <io.h>
@@ -62,16 +63,13 @@ int wmain(int argc, wchar_t** argv) {
     if (!full.spelt || !spellings[at].spelt) spellings[at] = full;
     args[at] = spellings[at].text;
   }
-  std::string unspelt;
-  for (const AnsiSpelling& spelling : spellings) {
-    if (!spelling.spelt && unspelt.empty()) unspelt = spelling.text;
-  }
+  auto unspelt = std::find_if(spellings.begin(), spellings.end(), [](const AnsiSpelling& name) { return !name.spelt; });
   int status = kUsageOrIoError;
-  if (unspelt.empty()) {
+  if (unspelt == spellings.end()) {
     status = RunConfigTool(args, streams);
   } else {
     std::fprintf(stderr, "kavelo2-config: %s\n",
-                 UnspellableNameText(unspelt, AnsiCodePage(), Rendering::Escaped).c_str());
+                 UnspellableNameText(unspelt->text, AnsiCodePage(), Rendering::Escaped).c_str());
   }
   if (waitForKey) {
     std::fputs("\r\nPress any key to close this window.", stdout);

@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <type_traits>
 
 namespace {
 
@@ -15,20 +14,18 @@ std::string SizeText(DWORD width, DWORD height) {
   return std::to_string(width) + "x" + std::to_string(height);
 }
 
-// "32, 16 and 8", or the same of any texts.
-template <typename Item>
-std::string Joined(const std::vector<Item>& items) {
+// "WIDTH, HEIGHT and DEPTH".
+std::string Joined(const std::vector<std::string>& items) {
   std::string text;
-  for (size_t i = 0; i < items.size(); ++i) {
-    std::string item;
-    if constexpr (std::is_same_v<Item, std::string>) {
-      item = items[i];
-    } else {
-      item = std::to_string(items[i]);
-    }
-    text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + item;
-  }
+  for (size_t i = 0; i < items.size(); ++i) text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
   return text;
+}
+
+// "32, 16 and 8".
+std::string Joined(const std::vector<DWORD>& numbers) {
+  std::vector<std::string> items;
+  for (DWORD number : numbers) items.push_back(std::to_string(number));
+  return Joined(items);
 }
 
 // The command that encodes a plain-text file in place.

@@ -10,35 +10,33 @@ std::string PlaceText(const AppPlace& place, Rendering rendering) {
                                                      : "the network drive " + Shown(place.root, rendering);
 }
 
+// The value read, or why there is none to tell.
+std::string ValueText(const AppLayersReading& layers, Rendering rendering) {
+  using Status = AppLayersReading::Status;
+  switch (layers.status) {
+    case Status::Found:
+      return Quoted(layers.value, rendering);
+    case Status::NoKey:
+    case Status::NoValue:
+      return "none";
+    case Status::TooLong:
+      return "a value longer than " + std::to_string(kLayerValueCapacity - 1) + " bytes, not read";
+    case Status::HoldsNul:
+      return "a value with a NUL byte inside it, not read";
+    case Status::NotText:
+      return "a value of registry type " + std::to_string(layers.type) + ", which is not text";
+    case Status::Failed:
+      return "not readable (Windows error " + std::to_string(layers.error) + ")";
+    case Status::SeveralMedia:
+      break;
+  }
+  return "not known: " + std::to_string(layers.media) + " media hold values for its path";
+}
+
 }  // namespace
 
 std::string LayersText(const AppLayersReading& layers, Rendering rendering) {
-  using Status = AppLayersReading::Status;
-  std::string text;
-  switch (layers.status) {
-    case Status::Found:
-      text = Quoted(layers.value, rendering);
-      break;
-    case Status::NoKey:
-    case Status::NoValue:
-      text = "none";
-      break;
-    case Status::TooLong:
-      text = "a value longer than " + std::to_string(kLayerValueCapacity - 1) + " bytes, not read";
-      break;
-    case Status::HoldsNul:
-      text = "a value with a NUL byte inside it, not read";
-      break;
-    case Status::NotText:
-      text = "a value of registry type " + std::to_string(layers.type) + ", which is not text";
-      break;
-    case Status::Failed:
-      text = "not readable (Windows error " + std::to_string(layers.error) + ")";
-      break;
-    case Status::SeveralMedia:
-      text = "not known: " + std::to_string(layers.media) + " media hold values for its path";
-      break;
-  }
+  std::string text = ValueText(layers, rendering);
   if (layers.place.location == AppLocation::RemovableMedia) {
     return text + "; Windows keeps them for the medium in " + Shown(layers.place.root, rendering) +
            ", and only the program's own Compatibility tab sets them";

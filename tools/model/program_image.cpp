@@ -136,9 +136,7 @@ std::string ManifestText(const std::string& manifest) {
   bool utf16 = manifest.size() >= 2 && (manifest.compare(0, 2, "\xFF\xFE") == 0 || manifest[1] == '\0');
   if (!utf16) return manifest.compare(0, 3, "\xEF\xBB\xBF") == 0 ? manifest.substr(3) : manifest;
   std::string text;
-  for (size_t at = 0; at + 1 < manifest.size(); at += 2) {
-    text += manifest[at + 1] == '\0' ? manifest[at] : '?';
-  }
+  for (size_t at = 0; at + 1 < manifest.size(); at += 2) text += manifest[at + 1] == '\0' ? manifest[at] : '?';
   return text;
 }
 
