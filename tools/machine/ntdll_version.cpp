@@ -3,14 +3,6 @@
 
 #include "tools/model/program_start.h"
 
-#include <cstring>
-
-namespace {
-
-using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
-
-}  // namespace
-
 WindowsVersion ReadWindowsVersion() {
   WindowsVersion version;
   // The processor Windows itself runs on, also for a 32-bit program on 64-bit Windows.
@@ -27,9 +19,8 @@ WindowsVersion ReadWindowsVersion() {
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   FARPROC found = ntdll != nullptr ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr;
   if (found == nullptr) return version;
-  auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void (*)()>(found));
-  OSVERSIONINFOW info;
-  std::memset(&info, 0, sizeof(info));
+  auto rtlGetVersion = reinterpret_cast<LONG(WINAPI*)(OSVERSIONINFOW*)>(reinterpret_cast<void (*)()>(found));
+  OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof(info);
   if (rtlGetVersion(&info) != 0) return version;
   version.major = info.dwMajorVersion;

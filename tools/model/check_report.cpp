@@ -65,9 +65,7 @@ std::string FileNameNote(const CheckedFile& file, Rendering rendering) {
 }
 
 std::string SettingsText(const ConfigCheck& check, Rendering rendering) {
-  std::string text = "criteria, in order:";
-  if (check.criteria.empty()) text += " none";
-  text += "\n";
+  std::string text = std::string("criteria, in order:") + (check.criteria.empty() ? " none" : "") + "\n";
   int number = 1;
   for (const ModeCriterion& criterion : check.criteria) {
     text += "  " + std::to_string(number++) + ". " + DescribeCriterion(criterion) + "\n";

@@ -205,11 +205,9 @@ std::string StartText(const ConfigCheck& check, const std::string& application, 
 std::string DescribeCriterion(const ModeCriterion& criterion) {
   std::string keyword = EntryKeyword(criterion.kind);
   if (criterion.values.empty()) return keyword + " with an empty list";
-  std::string text = keyword;
-  for (size_t i = 0; i < criterion.values.size(); ++i) {
-    text += (i == 0 ? " " : ", ") + std::to_string(criterion.values[i]);
-  }
-  return text;
+  std::string values;
+  for (int32_t value : criterion.values) values += (values.empty() ? " " : ", ") + std::to_string(value);
+  return keyword + values;
 }
 
 std::string FieldMaskNames(DWORD fieldMask) {

@@ -46,9 +46,7 @@ std::string DescribeCatalogueEntry(const ModeCatalogue& catalogue, size_t index)
 
 std::string FormatCatalogue(const ModeCatalogue& catalogue) {
   std::string text;
-  for (size_t index = 0; index < catalogue.size(); ++index) {
-    text += DescribeCatalogueEntry(catalogue, index) + "\n";
-  }
+  for (size_t index = 0; index < catalogue.size(); ++index) text += DescribeCatalogueEntry(catalogue, index) + "\n";
   return text;
 }
 
