@@ -237,9 +237,8 @@ void CheckSelection(const CheckInput& input, LaunchContext& context, ConfigCheck
   selection.modeCount = context.modeCatalogue.size();
   std::string application = context.applicationPath;
   ModeChoice choice = ChooseMode(context.modeCatalogue, context.criteria);
-  selection.index = choice.position;
-  if (choice.pass == SelectionPass::None) {
-    selection.index = -1;
+  selection.index = choice.pass == SelectionPass::None ? -1 : choice.position;
+  if (selection.index < 0) {
     selection.offer = FindNearestOffer(context.criteria, context.modeCatalogue);
     check.findings.push_back(context.strictMode ? Finding(FindingKind::NoModeFitsStrict, kFails)
                                                 : Finding(FindingKind::NoModeFits, kRunsNotAsWritten, application));
@@ -252,13 +251,10 @@ void CheckSelection(const CheckInput& input, LaunchContext& context, ConfigCheck
   bool knowsCurrent = input.modesAreTheDisplays && context.currentMode.dmPelsWidth != 0;
   selection.request = RequestedSwitch(choice.fieldMask, selection.chosen, knowsCurrent ? &context.currentMode : nullptr,
                                       context.modeCatalogue);
-  if (selection.request.offered) {
-    check.findings.push_back(Finding(FindingKind::Switches, kRunsAsWritten, application));
-  } else if (context.strictMode) {
-    check.findings.push_back(Finding(FindingKind::SwitchLikelyRefusedStrict, kFails));
-  } else {
-    check.findings.push_back(Finding(FindingKind::SwitchLikelyRefused, kRunsNotAsWritten, application));
-  }
+  check.findings.push_back(
+      selection.request.offered ? Finding(FindingKind::Switches, kRunsAsWritten, application)
+      : context.strictMode      ? Finding(FindingKind::SwitchLikelyRefusedStrict, kFails)
+                                : Finding(FindingKind::SwitchLikelyRefused, kRunsNotAsWritten, application));
 }
 
 // The depths under 32 bits that the launcher's switch may ask for, none when the switch keeps

@@ -101,15 +101,15 @@ std::string StoredForm(std::string text) {
   return text;
 }
 
-Utf16Order DetectUtf16(const std::string& bytes, size_t* markLength) {
-  if (markLength != nullptr) *markLength = 0;
+Utf16Order DetectUtf16(const std::string& bytes, size_t& markLength) {
+  markLength = 0;
   if (bytes.size() < 2) return Utf16Order::None;
   if (bytes.size() % 2 == 0) {
     Utf16Order marked = bytes.compare(0, 2, "\xFF\xFE") == 0   ? Utf16Order::LittleEndian
                         : bytes.compare(0, 2, "\xFE\xFF") == 0 ? Utf16Order::BigEndian
                                                                 : Utf16Order::None;
     if (marked != Utf16Order::None) {
-      if (markLength != nullptr) *markLength = 2;
+      markLength = 2;
       return marked;
     }
   }
@@ -133,7 +133,7 @@ FileText ReadFileText(const std::string& bytes, FileForm assumed) {
   if (launchers.AcceptsAnEntry()) return launchers;
   for (const std::string* form : {&bytes, static_cast<const std::string*>(&decoded)}) {
     size_t start = 0;
-    Utf16Order order = DetectUtf16(*form, &start);
+    Utf16Order order = DetectUtf16(*form, start);
     if (order == Utf16Order::None) continue;
     FileText file;
     file.form = FileForm::Utf16;

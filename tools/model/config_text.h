@@ -80,7 +80,7 @@ std::string StoredForm(std::string text);
 // The byte order of text saved as UTF-16, with or without its byte order mark (whose length, 2
 // or 0, goes to `markLength`); None for any other text.
 enum class Utf16Order { None, LittleEndian, BigEndian };
-Utf16Order DetectUtf16(const std::string& bytes, size_t* markLength = nullptr);
+Utf16Order DetectUtf16(const std::string& bytes, size_t& markLength);
 
 // The NUL and read-limit findings of plain text whose file is `size` bytes long (of which
 // `plainText` may hold only the first part), or at least `size` bytes when `sizeKnown` is false.
