@@ -86,15 +86,11 @@ AppPlace LocateApplication(const std::string& path) {
   bool twoSeparators = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
   // \\?\ and \\.\ name a path without the usual conversions; \\?\UNC\server\share is a share.
   bool device = twoSeparators && path.size() >= 4 && (path[2] == '?' || path[2] == '.') && IsSeparator(path[3]);
-  if (twoSeparators && !device) {
-    place.location = AppLocation::NetworkShare;
-    place.root = ShareRoot(path.substr(2));
-    return place;
-  }
   std::string rest = device ? path.substr(4) : path;
-  if (device && UpperAscii(rest.substr(0, 4)) == "UNC\\") {
+  bool deviceShare = device && UpperAscii(rest.substr(0, 4)) == "UNC\\";
+  if ((twoSeparators && !device) || deviceShare) {
     place.location = AppLocation::NetworkShare;
-    place.root = ShareRoot(rest.substr(4));
+    place.root = ShareRoot(deviceShare ? rest.substr(4) : path.substr(2));
     return place;
   }
   if (!IsDriveLetter(rest)) {

@@ -71,32 +71,25 @@ void ReturnOldFile(SaveOutcome& outcome) {
 }  // namespace
 
 SaveOutcome SaveFileSafely(const std::string& path, const std::string& bytes) {
+  using Step = SaveOutcome::Step;
   SaveOutcome outcome;
   outcome.path = path;
   outcome.pending = PendingSavePath(path);
+  auto endedAt = [&outcome](Step step) {
+    outcome.step = step;
+    return outcome;
+  };
   DWORD attributes = GetFileAttributesA(path.c_str());
   bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    outcome.step = SaveOutcome::Step::IsFolder;
-    return outcome;
-  }
-  if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    outcome.step = SaveOutcome::Step::ReadOnly;
-    return outcome;
-  }
-  if (exists && !ChooseReplacedName(outcome)) {
-    outcome.step = SaveOutcome::Step::NoReplacedName;
-    return outcome;
-  }
+  if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return endedAt(Step::IsFolder);
+  if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return endedAt(Step::ReadOnly);
+  if (exists && !ChooseReplacedName(outcome)) return endedAt(Step::NoReplacedName);
   if (!WritePending(bytes, outcome)) return outcome;
 
   if (!exists) {
     // Without MOVEFILE_REPLACE_EXISTING: a file that took the name meanwhile stays as it is.
-    if (MoveFileExA(outcome.pending.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
-      outcome.step = SaveOutcome::Step::Saved;
-      return outcome;
-    }
-    outcome.step = SaveOutcome::Step::NamePending;
+    if (MoveFileExA(outcome.pending.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) return endedAt(Step::Saved);
+    outcome.step = Step::NamePending;
     outcome.error = GetLastError();
     DeleteFileA(outcome.pending.c_str());
     return outcome;
@@ -105,10 +98,9 @@ SaveOutcome SaveFileSafely(const std::string& path, const std::string& bytes) {
   if (ReplaceFileA(path.c_str(), outcome.pending.c_str(), outcome.replaced.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
                    nullptr, nullptr)) {
     DeleteFileA(outcome.replaced.c_str());
-    outcome.step = SaveOutcome::Step::Saved;
-    return outcome;
+    return endedAt(Step::Saved);
   }
-  outcome.step = SaveOutcome::Step::Replace;
+  outcome.step = Step::Replace;
   outcome.error = GetLastError();
   ReturnOldFile(outcome);
   // The new file goes, unless it is the only file left.
