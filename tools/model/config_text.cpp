@@ -13,12 +13,8 @@ std::string NarrowUtf16(const std::string& bytes, size_t start, Utf16Order order
   for (size_t i = start; i + 1 < bytes.size(); i += 2) {
     unsigned low = static_cast<unsigned char>(bytes[order == Utf16Order::LittleEndian ? i : i + 1]);
     unsigned high = static_cast<unsigned char>(bytes[order == Utf16Order::LittleEndian ? i + 1 : i]);
-    if (high == 0) {
-      text += static_cast<char>(low);
-    } else {
-      text += '?';
-      ++replaced;
-    }
+    text += high == 0 ? static_cast<char>(low) : '?';
+    if (high != 0) ++replaced;
   }
   return text;
 }

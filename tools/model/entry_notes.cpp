@@ -41,10 +41,8 @@ Finding EntryFinding(FindingKind kind, std::string subject = "", std::string fix
 Finding UnknownKey(const std::string& key) {
   std::string upper = UpperAscii(key);
   if (upper.empty()) return EntryFinding(FindingKind::EmptyKey);
-  std::string squeezed;
-  for (char c : upper) {
-    if (!IsNumberBlank(c)) squeezed += c;
-  }
+  std::string squeezed = upper;
+  squeezed.erase(std::remove_if(squeezed.begin(), squeezed.end(), IsNumberBlank), squeezed.end());
   if (squeezed != upper && KindOfKey(squeezed.c_str()) != EntryKind::None) {
     return EntryFinding(FindingKind::BlankInKey, upper, squeezed);
   }
