@@ -10,9 +10,7 @@ std::string Shown(const std::string& text, Rendering rendering) {
     if (visible) {
       shown += c;
     } else {
-      shown += "\\x";
-      shown += kHex[byte >> 4];
-      shown += kHex[byte & 0xF];
+      shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
     }
   }
   return shown;
