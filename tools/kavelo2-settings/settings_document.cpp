@@ -215,11 +215,10 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
     const std::vector<int32_t>& selected = chosen[ListIndex(kind)];
     std::vector<int32_t> all = offered;
     all.insert(all.end(), selected.begin(), selected.end());
-    std::vector<ValueChoice>& list = List(kind);
-    list.clear();
+    List(kind).clear();
     for (int32_t value : Distinct(all)) {
-      list.push_back({value, std::binary_search(offered.begin(), offered.end(), value),
-                      std::binary_search(selected.begin(), selected.end(), value)});
+      List(kind).push_back({value, std::binary_search(offered.begin(), offered.end(), value),
+                            std::binary_search(selected.begin(), selected.end(), value)});
     }
   }
   savedText = ComposeText();
