@@ -9,7 +9,6 @@
 #include "tools/machine/files.h"
 #include "tools/machine/ntdll_version.h"
 #include "tools/machine/program_file.h"
-#include "tools/model/ascii_text.h"
 #include "tools/model/config_text.h"
 
 #include <algorithm>
@@ -385,6 +384,6 @@ bool SettingsDocument::ReadAsEmpty() const {
 bool SettingsDocument::PathUnspelt() const { return (folder + fileName).find('?') != std::string::npos; }
 
 std::string SettingsDocument::WindowTitle() const {
-  std::string name = fileName.empty() ? "Kavelo2.ini" : fileName;
+  std::string name = fileName.empty() ? kConfigFileName : fileName;
   return (IsChanged() ? "*" : "") + name + " - " + kProgramTitle;
 }
