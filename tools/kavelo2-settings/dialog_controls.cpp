@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr const char* kCaption = "Kavelo2 Settings";
-
 // The reduced colour modes the colour list offers, with their layers.
 struct ColourChoice {
   ReducedColour colour;
@@ -19,6 +17,35 @@ constexpr ColourChoice kColourChoices[] = {
     {ReducedColour::EightBit, AppLayer::Colour256, "8-bit (256 colours)"},
     {ReducedColour::SixteenBit, AppLayer::Colour16Bit, "16-bit (65536 colours)"},
 };
+
+// The group "The application on this computer": the application's settings as the document
+// holds them, offered as far as this Windows version has them and Windows applies them there.
+void ShowLayers(SettingsSession& session) {
+  const SettingsDocument& document = session.document;
+  session.showing = true;
+  HWND colours = GetDlgItem(session.dialog, IDC_COLOUR);
+  SendMessageA(colours, CB_RESETCONTENT, 0, 0);
+  session.colours = {ReducedColour::Off};
+  SendMessageA(colours, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Off"));
+  for (const ColourChoice& choice : kColourChoices) {
+    if (!LayerOffered(choice.layer, document.windows) && document.layers.reducedColour != choice.colour) continue;
+    session.colours.push_back(choice.colour);
+    SendMessageA(colours, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.text));
+  }
+  for (size_t index = 0; index < session.colours.size(); ++index) {
+    if (session.colours[index] == document.layers.reducedColour) SendMessageA(colours, CB_SETCURSEL, index, 0);
+  }
+  CheckDlgButton(session.dialog, IDC_RUN_640X480, document.layers.run640x480 ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(session.dialog, IDC_NO_FULL_SCREEN_OPTIMISATIONS,
+                 document.layers.noFullScreenOptimisations ? BST_CHECKED : BST_UNCHECKED);
+  bool apply = document.LayersApply();
+  EnableWindow(colours, apply ? TRUE : FALSE);
+  EnableWindow(GetDlgItem(session.dialog, IDC_RUN_640X480), apply ? TRUE : FALSE);
+  bool fullScreen = apply && LayerOffered(AppLayer::NoFullScreenOptimisations, document.windows);
+  EnableWindow(GetDlgItem(session.dialog, IDC_NO_FULL_SCREEN_OPTIMISATIONS), fullScreen ? TRUE : FALSE);
+  SetDlgItemTextA(session.dialog, IDC_LAYERS_NOTE, LayersNote(document).c_str());
+  session.showing = false;
+}
 
 }  // namespace
 
@@ -36,11 +63,11 @@ std::string DialogText(const SettingsSession& session, int id) {
 HWND BoxOwner(const SettingsSession& session) { return IsWindowVisible(session.dialog) ? session.dialog : nullptr; }
 
 void Tell(const SettingsSession& session, const std::string& text, UINT icon) {
-  MessageBoxA(BoxOwner(session), text.c_str(), kCaption, MB_OK | icon);
+  MessageBoxA(BoxOwner(session), text.c_str(), kProgramTitle, MB_OK | icon);
 }
 
 bool Ask(const SettingsSession& session, const std::string& question) {
-  return MessageBoxA(BoxOwner(session), question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+  return MessageBoxA(BoxOwner(session), question.c_str(), kProgramTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // What changes while the user edits: the title's mark, the launcher's pick and the explanation,
@@ -85,35 +112,6 @@ bool TakeSelections(SettingsSession& session) {
   }
   if (changed) ShowLive(session);
   return changed;
-}
-
-// The group "The application on this computer": the application's settings as the document
-// holds them, offered as far as this Windows version has them and Windows applies them there.
-void ShowLayers(SettingsSession& session) {
-  const SettingsDocument& document = session.document;
-  session.showing = true;
-  HWND colours = GetDlgItem(session.dialog, IDC_COLOUR);
-  SendMessageA(colours, CB_RESETCONTENT, 0, 0);
-  session.colours = {ReducedColour::Off};
-  SendMessageA(colours, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Off"));
-  for (const ColourChoice& choice : kColourChoices) {
-    if (!LayerOffered(choice.layer, document.windows) && document.layers.reducedColour != choice.colour) continue;
-    session.colours.push_back(choice.colour);
-    SendMessageA(colours, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.text));
-  }
-  for (size_t index = 0; index < session.colours.size(); ++index) {
-    if (session.colours[index] == document.layers.reducedColour) SendMessageA(colours, CB_SETCURSEL, index, 0);
-  }
-  CheckDlgButton(session.dialog, IDC_RUN_640X480, document.layers.run640x480 ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(session.dialog, IDC_NO_FULL_SCREEN_OPTIMISATIONS,
-                 document.layers.noFullScreenOptimisations ? BST_CHECKED : BST_UNCHECKED);
-  bool apply = document.LayersApply();
-  EnableWindow(colours, apply ? TRUE : FALSE);
-  EnableWindow(GetDlgItem(session.dialog, IDC_RUN_640X480), apply ? TRUE : FALSE);
-  bool fullScreen = apply && LayerOffered(AppLayer::NoFullScreenOptimisations, document.windows);
-  EnableWindow(GetDlgItem(session.dialog, IDC_NO_FULL_SCREEN_OPTIMISATIONS), fullScreen ? TRUE : FALSE);
-  SetDlgItemTextA(session.dialog, IDC_LAYERS_NOTE, LayersNote(document).c_str());
-  session.showing = false;
 }
 
 // The group's controls into the document.

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr const char* kCaption = "Kavelo2 Settings";
 constexpr const char* kGuideName = "user-guide.txt";
 constexpr const char* kProgramFilter = "Programs (*.exe)\0*.exe\0All files (*.*)\0*.*\0";
 constexpr const char* kConfigurationFilter = "Launcher configurations (*.ini)\0*.ini\0All files (*.*)\0*.*\0";
@@ -38,8 +37,7 @@ void SplitPath(const std::string& path, std::string& folder, std::string& name, 
 bool PickFile(const SettingsSession& session, bool save, const char* filter, std::string& path) {
   char file[MAX_PATH] = "";
   if (save) session.document.fileName.copy(file, MAX_PATH - 1);
-  OPENFILENAMEA request;
-  ZeroMemory(&request, sizeof(request));
+  OPENFILENAMEA request{};
   request.lStructSize = sizeof(request);
   request.hwndOwner = session.dialog;
   request.lpstrFilter = filter;
@@ -102,7 +100,8 @@ void SaveAs(SettingsSession& session) {
   SettingsDocument renamed = session.document;
   SplitPath(path, renamed.folder, renamed.fileName, renamed.launchers);
   if (ProbePath(path) != PathKind::File) renamed.form = FileForm::Missing;
-  if (!SaveRenamedDocument(session, renamed)) return;
+  renamed.AskMachine();
+  if (!SaveWithItsQuestions(session, renamed)) return;
   bool sameFile = renamed.folder + renamed.fileName == session.document.folder + session.document.fileName;
   session.document = renamed;
   if (!sameFile) ForgetTrial(session);
@@ -164,7 +163,7 @@ void OpenGuide(const SettingsSession& session) {
 
 void ShowAbout(const SettingsSession& session) {
   std::string version = VersionBlockVersion(ModuleVersionBlock(nullptr));
-  Tell(session, std::string(kCaption) + " " + version + "\n\nSets up the folder of a Kavelo2 launcher: its configuration "
-       "file, checked as the launcher reads it on this display.",
+  Tell(session, std::string(kProgramTitle) + " " + version + "\n\nSets up the folder of a Kavelo2 launcher: its "
+       "configuration file, checked as the launcher reads it on this display.",
        MB_ICONINFORMATION);
 }

@@ -9,8 +9,7 @@
 // which a program that is not DPI aware does not see at 150%. WM_DISPLAYCHANGE tells the primary
 // monitor's new size before its work area follows it.
 void PlaceInWorkArea(HWND dialog, bool centre, LONG screenWidth, LONG screenHeight) {
-  MONITORINFO monitor;
-  ZeroMemory(&monitor, sizeof(monitor));
+  MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
   RECT frame;
   if (!GetMonitorInfoA(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor)) return;

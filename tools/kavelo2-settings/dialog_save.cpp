@@ -6,9 +6,6 @@
 #include "tools/model/layers_text.h"
 #include "tools/model/save_text.h"
 
-namespace {
-
-// Saves `document`, whose machine was asked, unless it is refused or the user says no.
 bool SaveWithItsQuestions(const SettingsSession& session, SettingsDocument& document, const std::string& notDone) {
   ConfigCheck check = document.Check();
   std::string refusal = RefusalText(document.Refusal(check), check);
@@ -37,8 +34,6 @@ bool SaveWithItsQuestions(const SettingsSession& session, SettingsDocument& docu
   return true;
 }
 
-}  // namespace
-
 bool SaveDocument(SettingsSession& session, const std::string& notDone) {
   // The launcher being tried reads the file as it was: nothing is saved until it has ended.
   if (session.launcher != nullptr) return false;
@@ -49,16 +44,11 @@ bool SaveDocument(SettingsSession& session, const std::string& notDone) {
   return true;
 }
 
-bool SaveRenamedDocument(const SettingsSession& session, SettingsDocument& renamed) {
-  renamed.AskMachine();
-  return SaveWithItsQuestions(session, renamed, "");
-}
-
 bool ChangesMayGo(SettingsSession& session) {
   TakeSelections(session);
   if (!session.document.IsChanged()) return true;
   std::string question = "Save the changes to " + session.document.fileName + "?";
-  int answer = MessageBoxA(session.dialog, question.c_str(), "Kavelo2 Settings", MB_YESNOCANCEL | MB_ICONQUESTION);
+  int answer = MessageBoxA(session.dialog, question.c_str(), kProgramTitle, MB_YESNOCANCEL | MB_ICONQUESTION);
   if (answer == IDYES) return SaveDocument(session);
   return answer == IDNO;
 }

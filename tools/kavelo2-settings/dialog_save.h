@@ -9,9 +9,9 @@
 // Saves the session's document; true when its file was saved. `notDone` ends the message of a save
 // that is refused or fails: what the caller then leaves undone.
 bool SaveDocument(SettingsSession& session, const std::string& notDone = "");
-// Saves `renamed`, the document under the name Save As chose, which the window goes on showing
-// under its old name until it is saved: the machine asked about it first, then the same refusal,
-// question and messages.
-bool SaveRenamedDocument(const SettingsSession& session, SettingsDocument& renamed);
+// Saves `document`, whose machine was asked, unless it is refused or the user says no: the refusal,
+// question and messages of every save. Save As saves through it the document under the name it
+// chose, which the window goes on showing under its old name until it is saved.
+bool SaveWithItsQuestions(const SettingsSession& session, SettingsDocument& document, const std::string& notDone = "");
 // Before the document is replaced or the window closes: true when the changes may go.
 bool ChangesMayGo(SettingsSession& session);

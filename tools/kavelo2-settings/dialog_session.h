@@ -44,7 +44,6 @@ void ShowDocument(SettingsSession& session);
 void ShowLive(SettingsSession& session);
 void ShowSelections(SettingsSession& session);
 bool TakeSelections(SettingsSession& session);
-void ShowLayers(SettingsSession& session);
 void TakeLayers(SettingsSession& session);
 // Asks the machine what the document now needs (the application path has settled, a file was
 // saved) and shows what it found.

@@ -8,6 +8,7 @@
 #include "launcher/mode_selection.h"
 #include "tools/kavelo2-settings/resource_ids.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -32,9 +33,7 @@ BOOL CALLBACK NoteLauncherBox(HWND window, LPARAM noting) {
   GetClassNameA(window, className, sizeof(className));
   // A message box is a dialog with its text control, noted once it has its text, shown or not yet.
   if (std::strcmp(className, "#32770") != 0 || GetDlgItem(window, 0xFFFF) == nullptr) return TRUE;
-  for (HWND seen : session.seenBoxes) {
-    if (seen == window) return TRUE;
-  }
+  if (std::find(session.seenBoxes.begin(), session.seenBoxes.end(), window) != session.seenBoxes.end()) return TRUE;
   session.seenBoxes.push_back(window);
   char caption[256] = "", text[2048] = "";
   GetWindowTextA(window, caption, sizeof(caption));
@@ -58,8 +57,7 @@ void StartTrial(SettingsSession& session) {
   if (document.IsChanged() && !SaveDocument(session, "\n\n" + NothingTriedText(choice.launcher))) return;
   std::string path = document.folder + choice.launcher;
   std::string commandLine = "\"" + path + "\"";
-  STARTUPINFOA startup;
-  ZeroMemory(&startup, sizeof(startup));
+  STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process;
   session.trial = TrialOf(document);

@@ -11,12 +11,10 @@ namespace {
 
 constexpr const char* kLauncherFile = "Kavelo2.exe";
 
-bool SameName(const std::string& a, const std::string& b) { return SameIgnoringAsciiCase(a, b); }
-
 // The launchers with Kavelo2.exe first: the one a user most likely starts.
 std::vector<std::string> Kavelo2First(std::vector<std::string> launchers) {
   std::stable_partition(launchers.begin(), launchers.end(),
-                        [](const std::string& launcher) { return SameName(launcher, kLauncherFile); });
+                        [](const std::string& launcher) { return SameIgnoringAsciiCase(launcher, kLauncherFile); });
   return launchers;
 }
 
@@ -25,7 +23,7 @@ std::vector<std::string> Kavelo2First(std::vector<std::string> launchers) {
 std::string LauncherFolder::FileReadBy(const std::string& launcher, const std::string& created) const {
   auto opens = [this, &created](const char* path) {
     std::string name = std::string(path).substr(folder.size());
-    return (!created.empty() && SameName(name, created)) || probe(path) == PathKind::File;
+    return (!created.empty() && SameIgnoringAsciiCase(name, created)) || probe(path) == PathKind::File;
   };
   PathText reads;
   if (!ConfigFileReadBy((folder + launcher).c_str(), reads, opens)) return "";
@@ -35,7 +33,7 @@ std::string LauncherFolder::FileReadBy(const std::string& launcher, const std::s
 std::vector<std::string> LauncherFolder::ReadersOf(const std::string& fileName) const {
   std::vector<std::string> readers;
   for (const std::string& launcher : Kavelo2First(launchers)) {
-    if (SameName(FileReadBy(launcher, fileName), fileName)) readers.push_back(launcher);
+    if (SameIgnoringAsciiCase(FileReadBy(launcher, fileName), fileName)) readers.push_back(launcher);
   }
   return readers;
 }
@@ -52,7 +50,8 @@ std::vector<std::string> LauncherFolder::TakenOverBy(const std::string& fileName
   std::vector<std::string> taken;
   for (const std::string& launcher : launchers) {
     std::string now = FileReadBy(launcher);
-    if (!now.empty() && !SameName(now, fileName) && SameName(FileReadBy(launcher, fileName), fileName)) {
+    if (!now.empty() && !SameIgnoringAsciiCase(now, fileName) &&
+        SameIgnoringAsciiCase(FileReadBy(launcher, fileName), fileName)) {
       taken.push_back(launcher);
     }
   }

@@ -12,6 +12,9 @@
 #include "tools/model/mode_notation.h"
 #include "tools/model/restore_text.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // An application path is settled, and the machine asked about it, once typing has paused this
@@ -44,11 +47,9 @@ void CloseWindow(SettingsSession& session) {
 void OnCommand(SettingsSession& session, WORD id, WORD code) {
   SettingsDocument& document = session.document;
   bool idle = session.launcher == nullptr;
-  for (int list : kValueListIds) {
-    if (id == list && code == LBN_SELCHANGE) {
-      TakeSelections(session);
-      return;
-    }
+  if (code == LBN_SELCHANGE && std::count(std::begin(kValueListIds), std::end(kValueListIds), id) > 0) {
+    TakeSelections(session);
+    return;
   }
   switch (id) {
     case IDC_MODES: {
@@ -194,10 +195,8 @@ INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
 }
 
 bool IsValueList(HWND dialog, HWND window) {
-  for (int id : kValueListIds) {
-    if (window == GetDlgItem(dialog, id)) return true;
-  }
-  return false;
+  return std::any_of(std::begin(kValueListIds), std::end(kValueListIds),
+                     [dialog, window](int id) { return window == GetDlgItem(dialog, id); });
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include "tools/machine/files.h"
 #include "tools/machine/ntdll_version.h"
 #include "tools/machine/program_file.h"
-#include "tools/model/ascii_text.h"
 #include "tools/model/config_text.h"
 
 #include <algorithm>
@@ -20,7 +19,6 @@
 
 namespace {
 
-constexpr const char* kProgramTitle = "Kavelo2 Settings";
 size_t ListIndex(EntryKind kind) { return static_cast<size_t>(kind) - static_cast<size_t>(EntryKind::Width); }
 
 std::vector<int32_t> Distinct(std::vector<int32_t> values) {
@@ -46,12 +44,9 @@ bool Readable(const AppLayersReading& reading) {
   return reading.status == Status::Found || reading.status == Status::NoKey || reading.status == Status::NoValue;
 }
 
-using Probe = std::function<PathKind(const std::string& path)>;
-
-// The check of `text` in `document`'s folder with `probe` answering for the machine's files, and
-// the application's settings as saving would leave them (`withChoices`) or as they are.
-ConfigCheck CheckWith(const SettingsDocument& document, const Probe& probe, const std::string& text,
-                      bool withChoices) {
+// The check of `text` in `document`'s folder with what the machine was last found to hold, and the
+// application's settings as saving would leave them (`withChoices`) or as they are.
+ConfigCheck CheckWith(const SettingsDocument& document, const std::string& text, bool withChoices) {
   CheckInput input;
   input.file.bytes = text;
   input.file.size = text.size();
@@ -62,7 +57,7 @@ ConfigCheck CheckWith(const SettingsDocument& document, const Probe& probe, cons
   input.modesAreTheDisplays = true;
   input.currentMode = document.currentMode;
   input.windows = document.windows;
-  input.probe = probe;
+  input.probe = document.Launchers().probe;
   // The check sees the application's settings as saving would leave them, once they were read
   // for the application it names: a choice that saving cannot write leaves them as they are.
   input.layers = [&document, withChoices](const std::string& path, AppLayersReading& reading) {
@@ -108,21 +103,14 @@ void SettingsDocument::ReadDisplay() {
 bool SettingsDocument::Open(const std::string& folderPath, const std::string& name,
                             const std::vector<std::string>& folderLaunchers, std::string& reason) {
   std::FILE* file = std::fopen((folderPath + name).c_str(), "rb");
-  if (file == nullptr) {
-    if (errno != ENOENT) {
-      reason = "It cannot be opened: " + std::string(std::strerror(errno)) + ".";
-      return false;
-    }
-    folder = folderPath;
-    fileName = name;
-    launchers = folderLaunchers;
-    Load(FileText(), 0);
-    AskMachine();
-    return true;
+  bool missing = file == nullptr;
+  if (missing && errno != ENOENT) {
+    reason = "It cannot be opened: " + std::string(std::strerror(errno)) + ".";
+    return false;
   }
   HeldBytes held;
-  bool read = ReadHeldBytes(file, held);
-  std::fclose(file);
+  bool read = missing || ReadHeldBytes(file, held);
+  if (!missing) std::fclose(file);
   if (!read) {
     reason = "It cannot be read.";
     return false;
@@ -130,7 +118,12 @@ bool SettingsDocument::Open(const std::string& folderPath, const std::string& na
   folder = folderPath;
   fileName = name;
   launchers = folderLaunchers;
-  LoadBytes(held.bytes, held.size);
+  // A file that does not exist yet starts empty.
+  if (missing) {
+    Load(FileText(), 0);
+  } else {
+    LoadBytes(held.bytes, held.size);
+  }
   AskMachine();
   return true;
 }
@@ -172,13 +165,13 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
   std::vector<int32_t> chosen[kListCount];  // the values every entry of a kind accepts
   bool seen[kEntryKindCount + 1] = {};  // by kind, EntryKind::None included
   const CheckedEntry* takenPath = nullptr;
+  auto note = [this](const CheckedEntry& entry, UnshownEntry::Reason reason, EntryKind kind) {
+    unshown.push_back({entry.text, reason, kind, entry.line});
+  };
   for (const CheckedEntry& entry : file.entries) {
     const ModeCriterion& criterion = entry.parsed;
-    auto note = [this, &entry](UnshownEntry::Reason reason, EntryKind kind) {
-      unshown.push_back({entry.text, reason, kind, entry.line});
-    };
     if (!entry.accepted) {
-      note(UnshownEntry::Reason::Ignored, EntryKind::None);
+      note(entry, UnshownEntry::Reason::Ignored, EntryKind::None);
       continue;
     }
     bool again = seen[static_cast<size_t>(criterion.kind)];
@@ -190,30 +183,26 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
       // Every entry of a kind must accept the mode, so together they accept the values all name.
       chosen[index] = again ? Common(chosen[index], values) : values;
       if (again && !values.empty()) {
-        note(chosen[index].empty() ? UnshownEntry::Reason::SecondNoCommon : UnshownEntry::Reason::SecondKept,
+        note(entry, chosen[index].empty() ? UnshownEntry::Reason::SecondNoCommon : UnshownEntry::Reason::SecondKept,
              criterion.kind);
       }
-      if (values.empty()) note(UnshownEntry::Reason::NoNumber, criterion.kind);
+      if (values.empty()) note(entry, UnshownEntry::Reason::NoNumber, criterion.kind);
     } else if (criterion.kind == EntryKind::Path) {
       // The last PATH the launcher takes counts; one that does not fit its folder it leaves.
       if (!applied) {
-        note(UnshownEntry::Reason::PathNotTaken, EntryKind::Path);
+        note(entry, UnshownEntry::Reason::PathNotTaken, EntryKind::Path);
         continue;
       }
-      if (takenPath != nullptr) {
-        unshown.push_back({takenPath->text, UnshownEntry::Reason::ReplacedPath, EntryKind::Path, takenPath->line});
-      }
+      if (takenPath != nullptr) note(*takenPath, UnshownEntry::Reason::ReplacedPath, EntryKind::Path);
       application = criterion.text;
       takenPath = &entry;
     } else if (again) {
-      note(UnshownEntry::Reason::SecondSwitch, criterion.kind);
+      note(entry, UnshownEntry::Reason::SecondSwitch, criterion.kind);
     }
   }
   // The field shows no path for an empty one, and saving then writes no PATH entry: said, since the
   // launcher would then start PROJECTOR.EXE instead of failing on its own folder.
-  if (takenPath != nullptr && application.empty()) {
-    unshown.push_back({takenPath->text, UnshownEntry::Reason::EmptyPath, EntryKind::Path, takenPath->line});
-  }
+  if (takenPath != nullptr && application.empty()) note(*takenPath, UnshownEntry::Reason::EmptyPath, EntryKind::Path);
   strict = context.strictMode;
   backdrop = context.backdropEnabled;
   waitAll = context.waitAllEnabled;
@@ -225,11 +214,10 @@ void SettingsDocument::Load(const FileText& file, uint64_t size) {
     const std::vector<int32_t>& selected = chosen[ListIndex(kind)];
     std::vector<int32_t> all = offered;
     all.insert(all.end(), selected.begin(), selected.end());
-    std::vector<ValueChoice>& list = List(kind);
-    list.clear();
+    List(kind).clear();
     for (int32_t value : Distinct(all)) {
-      list.push_back({value, std::binary_search(offered.begin(), offered.end(), value),
-                      std::binary_search(selected.begin(), selected.end(), value)});
+      List(kind).push_back({value, std::binary_search(offered.begin(), offered.end(), value),
+                            std::binary_search(selected.begin(), selected.end(), value)});
     }
   }
   savedText = ComposeText();
@@ -257,11 +245,9 @@ std::string SettingsDocument::ComposeText() const {
   return text;
 }
 
-ConfigCheck SettingsDocument::Check() const {
-  return CheckWith(*this, Launchers().probe, ComposeText(), true);
-}
+ConfigCheck SettingsDocument::Check() const { return CheckWith(*this, ComposeText(), true); }
 
-ConfigCheck SettingsDocument::SavedCheck() const { return CheckWith(*this, Launchers().probe, savedText, false); }
+ConfigCheck SettingsDocument::SavedCheck() const { return CheckWith(*this, savedText, false); }
 
 std::string SettingsDocument::ApplicationPath() const {
   ConfigCheck check = Check();
@@ -398,6 +384,6 @@ bool SettingsDocument::ReadAsEmpty() const {
 bool SettingsDocument::PathUnspelt() const { return (folder + fileName).find('?') != std::string::npos; }
 
 std::string SettingsDocument::WindowTitle() const {
-  std::string name = fileName.empty() ? "Kavelo2.ini" : fileName;
+  std::string name = fileName.empty() ? kConfigFileName : fileName;
   return (IsChanged() ? "*" : "") + name + " - " + kProgramTitle;
 }

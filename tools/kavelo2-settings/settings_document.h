@@ -18,6 +18,9 @@
 #include <string>
 #include <vector>
 
+// The program's name: its window's title ends in it, and its boxes carry it as their caption.
+constexpr const char* kProgramTitle = "Kavelo2 Settings";
+
 // The kinds the four value lists edit, in the order their entries are written.
 constexpr EntryKind kListKinds[] = {EntryKind::Width, EntryKind::Height, EntryKind::Depth,
                                     EntryKind::Freq};

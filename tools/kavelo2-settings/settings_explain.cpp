@@ -1,4 +1,6 @@
-// The explanation pane and the file line: rendered from the document and the checker's check.
+// The explanation pane and the file line: rendered from the document and the checker's check. The
+// dialog's controls show ANSI text in the code page (Rendering::Dialog): names with the code page's
+// letters stand as the user sees them elsewhere, and only control characters are escaped.
 #include "tools/kavelo2-settings/settings_explain.h"
 
 #include "launcher/config_file.h"
@@ -9,10 +11,6 @@
 #include "tools/model/shortened_path.h"
 
 namespace {
-
-// The dialog's controls show ANSI text in the code page: names with the code page's letters stand
-// as the user sees them elsewhere, and only control characters are escaped.
-constexpr Rendering kShownInTheDialog = Rendering::Dialog;
 
 // Line feeds become CR LF, as a multi-line edit control needs them.
 std::string WithCrLf(const std::string& text) {
@@ -77,7 +75,7 @@ std::string FormDescription(const SettingsDocument& document) {
 std::string LayersNote(const SettingsDocument& document) {
   if (document.layersPath.empty()) return "The launcher's folder leaves it no room for an application's path.";
   return "For " + ShortenedPath(document.layersPath, kLayersNotePathWidth) + ", for this user: " +
-         LayersText(document.layersRead, kShownInTheDialog) + ".";
+         LayersText(document.layersRead, Rendering::Dialog) + ".";
 }
 
 std::string UnshownNote(const UnshownEntry& entry) {
@@ -115,9 +113,9 @@ std::string RefusalText(const SaveRefusal& refusal, const ConfigCheck& check) {
       return "The application path holds a semicolon or a line break, which ends an entry in the file: the "
              "launcher would read only the part before it.";
     case SaveRefusal::Kind::PathReadOtherwise:
-      return "The application path: " + FindingBody(refusal.finding, check, kShownInTheDialog) + ".";
+      return "The application path: " + FindingBody(refusal.finding, check, Rendering::Dialog) + ".";
     case SaveRefusal::Kind::Unspelt:
-      return UnspellableNameText(refusal.path, refusal.codePage, kShownInTheDialog);
+      return UnspellableNameText(refusal.path, refusal.codePage, Rendering::Dialog);
     case SaveRefusal::Kind::TooLong:
       break;
   }
@@ -145,21 +143,21 @@ std::string QuestionText(const SaveQuestion& question, const SettingsDocument& d
 
 std::string ExplainDocument(const SettingsDocument& document, const ConfigCheck& check) {
   // The verdict first: it is what the user looks for; the result follows when it is not the same.
-  std::string text = VerdictLine(check, kShownInTheDialog) + "\n";
-  if (Judge(check).status != kRunsAsWritten) text += ResultLine(check, kShownInTheDialog) + "\n";
+  std::string text = VerdictLine(check, Rendering::Dialog) + "\n";
+  if (Judge(check).status != kRunsAsWritten) text += ResultLine(check, Rendering::Dialog) + "\n";
   std::string refusal = RefusalText(document.Refusal(check), check);
   if (!refusal.empty()) text += "Saving is refused: " + refusal + "\n";
   for (const Finding& limit : document.loadedLimits) {
-    text += "In the file as it is: " + LimitWarning(limit, kShownInTheDialog) + ".\n";
+    text += "In the file as it is: " + LimitWarning(limit, Rendering::Dialog) + ".\n";
   }
   if (!document.unshown.empty()) {
     text += "\nEntries of the file that the lists cannot show:\n";
     for (const UnshownEntry& entry : document.unshown) {
-      text += "  line " + std::to_string(entry.line) + " " + Quoted(entry.entry, kShownInTheDialog) + ": " +
+      text += "  line " + std::to_string(entry.line) + " " + Quoted(entry.entry, Rendering::Dialog) + ": " +
               UnshownNote(entry) + "\n";
     }
   }
-  text += "\nThe file that saving writes, entry by entry:\n" + RenderReport(check, kShownInTheDialog);
+  text += "\nThe file that saving writes, entry by entry:\n" + RenderReport(check, Rendering::Dialog);
   return WithCrLf(text);
 }
 
