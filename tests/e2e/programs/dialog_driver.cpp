@@ -31,8 +31,8 @@
 //                                        with alt+, ctrl+ or shift+ in front
 //   dialog_driver menu ITEM              chooses a menu item: open, save, save-as, guide, about,
 //                                        restore
-//   dialog_driver file-dialog PATH       types PATH into the file dialog of the dialog and
-//                                        presses its OK button
+//   dialog_driver file-dialog PATH       types PATH into the file dialog of the dialog,
+//                                        presses its OK button and waits until it has closed
 //   dialog_driver frame                  prints the dialog's frame and the work area:
 //                                        "LEFT TOP RIGHT BOTTOM in LEFT TOP RIGHT BOTTOM"
 //   dialog_driver active                 prints 1 when the dialog is the active window, else 0
@@ -393,6 +393,12 @@ int TypeIntoFileDialog(HWND dialog, const char* path) {
   }
   Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
   PostMessageA(fileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(fileDialog, IDOK)));
+  // Gone before the next command looks for the dialog's boxes, which a closing file dialog, being
+  // one of the dialog's own windows too, would otherwise stand in for on a loaded machine.
+  if (!WaitFor([&] { return !IsWindow(fileDialog); })) {
+    std::printf("the file dialog stays\n");
+    return 1;
+  }
   return 0;
 }
 
