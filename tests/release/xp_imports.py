@@ -20,7 +20,7 @@ KERNEL32 = {
     "GetLastError": "XP", "GetModuleFileNameA": "XP", "GetModuleHandleA": "XP",
     "GetModuleHandleW": "XP", "GetProcAddress": "XP", "GetStdHandle": "2000", "GetStartupInfoA": "XP",
     "GetStartupInfoW": "XP", "InitializeCriticalSection": "XP", "IsDBCSLeadByteEx": "2000",
-    "LeaveCriticalSection": "XP", "LoadLibraryA": "XP", "LoadLibraryExA": "XP", "LoadResource": "2000",
+    "LeaveCriticalSection": "XP", "LoadLibraryA": "XP", "LoadResource": "2000",
     "LockResource": "2000", "LoadLibraryW": "XP", "LocalFree": "XP",
     "MultiByteToWideChar": "2000", "ReleaseSemaphore": "XP", "ReplaceFileA": "XP", "SetLastError": "XP",
     "SetUnhandledExceptionFilter": "XP", "SizeofResource": "2000", "Sleep": "XP", "TlsAlloc": "XP", "TlsFree": "XP",

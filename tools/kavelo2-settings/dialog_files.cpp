@@ -132,7 +132,7 @@ void OnDroppedFiles(SettingsSession& session, HDROP drop) {
 void BrowseForApplication(SettingsSession& session) {
   std::string path;
   if (!PickFile(session, false, kProgramFilter, path)) return;
-  std::string ownDescription = VersionBlockString(ModuleVersionBlock(nullptr), "FileDescription");
+  std::string ownDescription = VersionBlockString(OwnVersionBlock(), "FileDescription");
   FolderTool tool = FolderToolOf(ReadProgramFile(path), ownDescription);
   if (tool != FolderTool::None) {
     Tell(session, FolderToolText(tool, path.substr(path.find_last_of('\\') + 1)), MB_ICONWARNING);
@@ -162,7 +162,7 @@ void OpenGuide(const SettingsSession& session) {
 }
 
 void ShowAbout(const SettingsSession& session) {
-  std::string version = VersionBlockVersion(ModuleVersionBlock(nullptr));
+  std::string version = VersionBlockVersion(OwnVersionBlock());
   Tell(session, std::string(kProgramTitle) + " " + version + "\n\nSets up the folder of a Kavelo2 launcher: its "
        "configuration file, checked as the launcher reads it on this display.",
        MB_ICONINFORMATION);

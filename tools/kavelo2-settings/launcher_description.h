@@ -1,13 +1,10 @@
 // How the dialog knows the folder's own programs: a launcher, renamed or not, by its version
-// block's description, and this settings program by its own.
+// block's description, as the check does, and this settings program by its own.
 #pragma once
 
 #include "tools/model/program_image.h"
 
 #include <string>
-
-// True when the block's FileDescription is the launcher's, as renamed copies still carry it.
-bool VersionBlockNamesLauncher(const std::string& block);
 
 // What a program is to a launcher's folder: one of the folder's own tools, which a launcher cannot
 // start as its application (a launcher started so ends at once, as one is running already), or

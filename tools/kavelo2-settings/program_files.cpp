@@ -1,10 +1,13 @@
-// Version blocks through the resource functions, read from a program loaded as data only: none of
-// its code runs.
+// This program's version block through the resource functions, and the launchers in a folder, read
+// from their files as the check reads an application's: none of their code runs.
 #include "tools/kavelo2-settings/program_files.h"
 
-#include "tools/kavelo2-settings/launcher_description.h"
+#include "platform/win32_api.h"
+#include "tools/machine/program_file.h"
+#include "tools/model/program_start.h"
 
-std::string ModuleVersionBlock(HMODULE module) {
+std::string OwnVersionBlock() {
+  HMODULE module = nullptr;  // this program
   HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));  // RT_VERSION
   if (resource == nullptr) return "";
   HGLOBAL loaded = LoadResource(module, resource);
@@ -20,10 +23,7 @@ std::vector<std::string> LaunchersIn(const std::string& folder) {
   if (search == INVALID_HANDLE_VALUE) return launchers;
   do {
     if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-    HMODULE program = LoadLibraryExA((folder + entry.cFileName).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (program == nullptr) continue;
-    if (VersionBlockNamesLauncher(ModuleVersionBlock(program))) launchers.push_back(entry.cFileName);
-    FreeLibrary(program);
+    if (IsLauncherImage(ReadProgramFile(folder + entry.cFileName))) launchers.push_back(entry.cFileName);
   } while (FindNextFileA(search, &entry));
   FindClose(search);
   return launchers;

@@ -1,14 +1,12 @@
-// What Kavelo2 Settings reads of program files on Windows: version blocks, and the launchers in a
-// folder. The decisions are the model's (version_block.h, launcher_description.h, launcher_folder.h).
+// What Kavelo2 Settings reads of program files on Windows: its own version block, and the launchers
+// in a folder. The decisions are the model's (version_block.h, program_start.h, launcher_folder.h).
 #pragma once
-
-#include "platform/win32_api.h"
 
 #include <string>
 #include <vector>
 
-// The version block of a loaded module (null: this program), or "" when it has none.
-std::string ModuleVersionBlock(HMODULE module);
+// This program's version block, or "" when it has none.
+std::string OwnVersionBlock();
 
 // The file names of the launcher programs in `folder` (ending in a backslash): every .exe whose
 // version block names it the launcher, renamed copies included.

@@ -33,9 +33,9 @@ StartRefusal StartRefusedFor(const ProgramImage& image, const WindowsVersion& wi
   return known && !Runs(windows.machine, image.machine) ? StartRefusal::OtherProcessor : StartRefusal::None;
 }
 
-bool IsLauncherImage(const ProgramImage& image) {
+bool DescribedAs(const ProgramImage& image, const std::string& description) {
   for (const auto& [key, text] : image.versionStrings) {
-    if (key == "FileDescription" && text == kLauncherDescription) return true;
+    if (key == "FileDescription" && text == description) return true;
   }
   return false;
 }

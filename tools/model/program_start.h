@@ -28,5 +28,8 @@ StartRefusal StartRefusedFor(const ProgramImage& image, const WindowsVersion& wi
 // still carry it, and the tools know a launcher by it.
 extern const char* const kLauncherDescription;
 
+// Whether the program's version strings give `description` as its FileDescription.
+bool DescribedAs(const ProgramImage& image, const std::string& description);
+
 // A launcher program, renamed or not: its version block describes it as the launcher.
-bool IsLauncherImage(const ProgramImage& image);
+inline bool IsLauncherImage(const ProgramImage& image) { return DescribedAs(image, kLauncherDescription); }

@@ -802,25 +802,24 @@ TEST(SettingsVersionBlocks, TheLauncherIsKnownByItsDescriptionAndEachProgramByIt
   const std::string launcher = "Kavelo2 display-mode launcher";
   EXPECT_EQ(VersionBlockString(DescribedBlock(launcher), "FileDescription"), launcher);
   EXPECT_EQ(VersionBlockString(DescribedBlock(launcher), "ProductName"), "Kavelo2");
-  EXPECT_TRUE(VersionBlockNamesLauncher(DescribedBlock(launcher)));
-  // The description itself, whole: not a longer one, nor the same text as another string's value.
-  EXPECT_FALSE(VersionBlockNamesLauncher(DescribedBlock(launcher + " (old)")));
-  EXPECT_FALSE(VersionBlockNamesLauncher(DescribedBlock("Kavelo2 Settings")));
   std::string elsewhere = VersionNode("VS_VERSION_INFO", "", {VersionNode("StringFileInfo", "",
                                       {VersionNode("040904B0", "", {VersionNode("Comments", launcher)})})});
-  EXPECT_FALSE(VersionBlockNamesLauncher(elsewhere));
+  EXPECT_EQ(VersionBlockString(elsewhere, "FileDescription"), "");
   // Cut anywhere, a block is read only as far as it holds together.
   std::string block = DescribedBlock(launcher);
   for (size_t size = 0; size < block.size(); ++size) {
     std::string cut = block.substr(0, size);
-    EXPECT_FALSE(VersionBlockNamesLauncher(cut)) << size;
+    EXPECT_NE(VersionBlockString(cut, "FileDescription"), launcher) << size;
   }
-  // A program picked as the application is one of the folder's own tools by its description: a
-  // launcher, renamed or not, or this settings program by its own.
+  // A program picked as the application is one of the folder's own tools by its description, the
+  // whole of it, in any of its string tables, as the check knows it: a launcher, renamed or not, or
+  // this settings program by its own.
   const std::string settings = "Kavelo2 Settings: sets a launcher folder up";
   const std::pair<std::vector<std::pair<std::string, std::string>>, FolderTool> programs[] = {
       {{{"CompanyName", "Kavelo"}, {"FileDescription", launcher}}, FolderTool::Launcher},
+      {{{"FileDescription", "Projecteur"}, {"FileDescription", launcher}}, FolderTool::Launcher},
       {{{"FileDescription", settings}}, FolderTool::Settings},
+      {{{"FileDescription", launcher + " (old)"}}, FolderTool::None},
       {{{"FileDescription", "Projector"}}, FolderTool::None},
       {{{"Comments", launcher}}, FolderTool::None},
       {{}, FolderTool::None},
