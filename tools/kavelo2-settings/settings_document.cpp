@@ -39,11 +39,6 @@ AppLayerSettings SettingsRead(const AppLayersReading& reading) {
                                                            : AppLayerSettings();
 }
 
-bool Readable(const AppLayersReading& reading) {
-  using Status = AppLayersReading::Status;
-  return reading.status == Status::Found || reading.status == Status::NoKey || reading.status == Status::NoValue;
-}
-
 // The check of `text` in `document`'s folder with what the machine was last found to hold, and the
 // application's settings as saving would leave them (`withChoices`) or as they are.
 ConfigCheck CheckWith(const SettingsDocument& document, const std::string& text, bool withChoices) {
@@ -296,7 +291,7 @@ void SettingsDocument::ChooseLayers(const AppLayerSettings& chosen) {
 bool SettingsDocument::LayersApply() const {
   AppLocation location = layersRead.place.location;
   return location != AppLocation::NotFullPath && location != AppLocation::RemovableMedia &&
-         !OnNetwork(layersRead.place) && Readable(layersRead);
+         !OnNetwork(layersRead.place) && layersRead.Rewritable();
 }
 
 LayerWriteOutcome SettingsDocument::SaveLayers() {

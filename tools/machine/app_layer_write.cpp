@@ -51,14 +51,11 @@ LayerWriteOutcome DeleteValue(const std::string& path, LayerWriteOutcome outcome
 LayerWriteOutcome SetApplicationLayers(const std::string& path, const AppLayerSettings& settings,
                                        const WindowsVersion& windows) {
   using Result = LayerWriteOutcome::Result;
-  using Status = AppLayersReading::Status;
   AppLayersReading before = ReadApplicationLayers(path);
   if (OnNetwork(before.place)) return Refused(Result::OnNetwork, before);
   if (before.place.location == AppLocation::RemovableMedia) return Refused(Result::OnRemovableMedia, before);
   if (before.place.location == AppLocation::NotFullPath) return Refused(Result::NotFullPath, before);
-  if (before.status != Status::Found && before.status != Status::NoKey && before.status != Status::NoValue) {
-    return Refused(Result::Unreadable, before);
-  }
+  if (!before.Rewritable()) return Refused(Result::Unreadable, before);
   LayerWriteOutcome outcome = Refused(Result::Unavailable, before);
   outcome.change = ComposeLayerValue(before.value, settings, windows);
   if (!outcome.change.unavailable.empty()) return outcome;

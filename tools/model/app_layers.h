@@ -109,6 +109,9 @@ struct AppLayersReading {
   LONG error = 0;
   AppPlace place;
   int media = 0;  // on removable media: how many values name the program's path
+
+  // Whether the tools may rewrite the value: they read it whole, or there is none yet.
+  bool Rewritable() const { return status == Status::Found || status == Status::NoKey || status == Status::NoValue; }
 };
 
 // The most a layers value may take, its terminating NUL included: what the tools read, and
