@@ -1,10 +1,9 @@
 // The black backdrop window: its class, its creation and its window procedure.
 //
-// The window comes up in front of the desktop and stays beneath the application: once anything
-// else has taken the activation from it (the application's window, as a rule), it keeps its place
-// in the z-order, a click on it activates nothing, an activation that reaches it all the same
-// (Alt+Tab, a task bar button) is handed on to the window in front of it, and it does not close
-// before the launcher's process ends.
+// The window comes up in front of the desktop and stays beneath the application: once shown, it
+// keeps its place in the z-order (the application's windows come up in front of it), a click on it
+// activates nothing, an activation that reaches it all the same (Alt+Tab, a task bar button) is
+// handed on to the window in front of it, and it does not close before the launcher's process ends.
 #include "launcher/backdrop_window.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
@@ -13,7 +12,8 @@ static_assert(sizeof(WNDCLASSEXA) == 48, "the 32-bit window class record");
 
 namespace {
 
-// The window's user data once it lies beneath: set when it first loses the activation.
+// The window's user data once it lies beneath: set as soon as it has been shown. Not when it first
+// loses the activation, which a launcher that never had the foreground does not give it.
 constexpr LONG_PTR kLiesBeneath = 1;
 // Posted to itself when an activation reaches it, so that the activation is handed on once the
 // system has finished giving it.
@@ -80,6 +80,7 @@ HWND CreateBackdropWindow(HINSTANCE instance, int width, int height) {
   if (window == nullptr) return nullptr;
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
+  SetWindowLongPtrA(window, GWLP_USERDATA, kLiesBeneath);
   return window;
 }
 
@@ -97,18 +98,14 @@ LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LP
       // A click on the black area neither activates the window nor brings it forward.
       return MA_NOACTIVATE;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, kLiesBeneath);
-      } else if (LiesBeneath(window)) {
-        PostMessageA(window, kHandActivationOn, 0, 0);
-      }
+      if (LOWORD(wParam) != WA_INACTIVE && LiesBeneath(window)) PostMessageA(window, kHandActivationOn, 0, 0);
       return DefWindowProcA(window, message, wParam, lParam);
     case kHandActivationOn:
       HandActivationOn(window);
       return 0;
     case WM_WINDOWPOSCHANGING:
-      // Until it lies beneath, it comes to the front as it is shown; from then on it keeps its
-      // place, whoever asks to raise it. Its size and position change as asked.
+      // It comes to the front as it is shown; from then on it keeps its place, whoever asks to
+      // raise it. Its size and position change as asked.
       if (LiesBeneath(window)) reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOZORDER;
       return DefWindowProcA(window, message, wParam, lParam);
     case WM_CLOSE:

@@ -94,12 +94,13 @@ TEST_F(Backdrop, PaintAndEraseFillTheWholeClientAreaBlack) {
 HWND Application() { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x2101)); }
 HWND OtherWindow() { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x2102)); }
 
-// The created backdrop; with `beneath`, after the application's window has taken the activation.
+// The created backdrop, which lies beneath whether or not it ever had the activation; without
+// `beneath`, the window of its class as it is being shown, before its creation is complete.
 HWND ShownBackdrop(bool beneath) {
   RegisterBackdropClass(Instance());
-  HWND window = CreateBackdropWindow(Instance(), 1024, 768);
-  if (beneath) BackdropWindowProc(window, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(Application()));
-  return window;
+  if (beneath) return CreateBackdropWindow(Instance(), 1024, 768);
+  return CreateWindowExA(WS_EX_LEFT, kBackdropClassName, nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr,
+                         nullptr, Instance(), nullptr);
 }
 
 // Dispatches what the window posted to itself, as the launcher's wait does.
@@ -136,7 +137,7 @@ TEST_F(Backdrop, AClickOrAskingItToCloseNeitherActivatesNorClosesIt) {
   }
 }
 
-TEST_F(Backdrop, ComesToTheFrontWhileShownAndKeepsItsPlaceOnceSomethingElseIsActive) {
+TEST_F(Backdrop, ComesToTheFrontWhileShownAndKeepsItsPlaceOnceShownWhetherOrNotItWasActive) {
   for (bool beneath : {false, true}) {
     ResetPlatform();
     HWND window = ShownBackdrop(beneath);
