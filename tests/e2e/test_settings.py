@@ -25,11 +25,17 @@ DISPLAY_MODE = harness.HELPERS / "display_mode.exe"
 
 
 def drive(*args):
-    """Runs one dialog_driver command; returns its output lines, unescaped."""
-    status, out, _ = harness.run_console(DRIVER, *args)
+    """Runs one dialog_driver command; returns its output lines, unescaped. The driver says why
+    whenever its command fails, so a status without a word came from outside it (seen once on a
+    loaded machine, Wine's standard error discarded then); such a run is tried once more."""
+    for attempt in range(2):
+        status, out, err = harness.run_console(DRIVER, *args)
+        if status == 0 or out.strip() or attempt == 1:
+            break
     lines = [harness.unescape(line) for line in out.decode("latin-1").splitlines()]
     if status != 0:
-        raise AssertionError(f"dialog_driver {' '.join(map(str, args))}: status {status} {lines}")
+        raise AssertionError(f"dialog_driver {' '.join(map(str, args))}: status {status} {lines} "
+                             f"{err.decode('latin-1')[-400:]!r}")
     return lines
 
 

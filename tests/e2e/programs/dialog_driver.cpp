@@ -45,7 +45,7 @@
 //   dialog_driver rows CONTROL           prints how many lines of text an edit control shows
 //
 // CONTROL is a control's name below. Exit status 0, 1 when the dialog or box does not appear or
-// an item does not exist, 2 on a usage error.
+// an item does not exist, 2 on a usage error; a failure with status 1 always prints why.
 #include "tools/kavelo2-settings/resource_ids.h"
 
 #include "tests/e2e/programs/record_text.h"
@@ -409,7 +409,11 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   if (command == "startup-box" && argc == 3) return AnswerStartupBox(argv[2]);
   // A dialog that has closed already is gone at once, not after waiting for it to appear.
-  if (command == "wait-gone") return WaitFor([] { return FindDialog() == nullptr; }) ? 0 : 1;
+  if (command == "wait-gone") {
+    if (WaitFor([] { return FindDialog() == nullptr; })) return 0;
+    std::printf("the dialog stays\n");
+    return 1;
+  }
   HWND dialog = nullptr;
   if (!WaitFor([&] { return (dialog = FindDialog()) != nullptr; })) {
     std::printf("no dialog\n");
@@ -517,7 +521,9 @@ int main(int argc, char** argv) {
     // Posted: a button that opens a message box would hold a sent message until it closes.
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
   } else if (command == "wait-enabled") {
-    return WaitFor([&] { return IsWindowEnabled(control) != FALSE; }) ? 0 : 1;
+    if (WaitFor([&] { return IsWindowEnabled(control) != FALSE; })) return 0;
+    std::printf("it stays disabled\n");
+    return 1;
   } else {
     return 2;
   }
