@@ -81,8 +81,15 @@ void Warn(const ToolStreams& streams, const std::string& message) {
 
 bool IsStandardStream(const std::string& name) { return name.empty() || name == "-"; }
 
-std::string CannotOpen(const std::string& name) {
-  return "cannot open \"" + name + "\": " + std::strerror(errno);
+// Reads the named file, or standard input, as far as a configuration is held; answers why it
+// cannot, or "".
+std::string ReadInput(const std::string& name, const ToolStreams& streams, HeldBytes& held) {
+  bool standard = IsStandardStream(name);
+  std::FILE* file = standard ? streams.in : std::fopen(name.c_str(), "rb");
+  if (file == nullptr) return "cannot open \"" + name + "\": " + std::strerror(errno);
+  bool read = ReadHeldBytes(file, held);
+  if (!standard) std::fclose(file);
+  return read ? "" : "cannot read " + (standard ? std::string("standard input") : "\"" + name + "\"");
 }
 
 // Why `name` cannot be the file a command reads or writes, or "": a folder (whose file the message
@@ -132,12 +139,9 @@ int Transform(const std::vector<std::string>& args, const ToolStreams& streams) 
     std::string refused = IsStandardStream(name) ? "" : RefusedFileName(name, written, example);
     if (!refused.empty()) return Fail(streams, refused);
   }
-  std::FILE* in = IsStandardStream(inName) ? streams.in : std::fopen(inName.c_str(), "rb");
-  if (in == nullptr) return Fail(streams, CannotOpen(inName));
   HeldBytes held;
-  bool read = ReadHeldBytes(in, held);
-  if (in != streams.in) std::fclose(in);
-  if (!read) return Fail(streams, "cannot read \"" + inName + "\"");
+  std::string unread = ReadInput(inName, streams, held);
+  if (!unread.empty()) return Fail(streams, unread);
   std::string shownName = IsStandardStream(inName) ? "the input" : "\"" + inName + "\"";
   // A configuration the launcher reads 998 bytes of is never this long: such an input is some
   // other file, or endless, and is not written out in part.
@@ -249,11 +253,8 @@ int Check(const std::vector<std::string>& args, const ToolStreams& streams) {
 
   std::string refused = IsStandardStream(name) ? "" : RefusedFileName(name, false, "Kavelo2.ini");
   if (!refused.empty()) return Fail(streams, refused);
-  std::FILE* file = IsStandardStream(name) ? streams.in : std::fopen(name.c_str(), "rb");
-  if (file == nullptr) return Fail(streams, CannotOpen(name));
-  bool read = ReadHeldBytes(file, input.file);
-  if (file != streams.in) std::fclose(file);
-  if (!read) return Fail(streams, "cannot read " + (IsStandardStream(name) ? std::string("standard input") : name));
+  std::string unread = ReadInput(name, streams, input.file);
+  if (!unread.empty()) return Fail(streams, unread);
   input.inputName = IsStandardStream(name) ? "" : name;
   input.programDirectory = ProgramDirectory(given.programDirectory, name);
   // A launcher's folder that this machine does not hold is another machine's: nothing is looked for
