@@ -133,32 +133,21 @@ std::string EmulatedDepthText(const Finding& finding, Rendering rendering) {
 std::string ElevationText(const Finding& finding, Rendering rendering) {
   const ElevationNeed& need = finding.elevation;
   std::string application = Shown(finding.subject, rendering);
-  std::string installer = "Windows takes " + application + " for an installer, since ";
-  std::string asks;
-  switch (need.reason) {
-    case ElevationReason::RequiresAdministrator:
-      asks = application + " asks in its manifest for administrator rights (requireAdministrator), which Windows "
-                           "gives only to a program started with a request for them";
-      break;
-    case ElevationReason::HighestAvailable:
-      asks = application + " asks in its manifest for its user's highest rights (highestAvailable), which for a "
-                           "user who is an administrator Windows gives only to a program started with a request "
-                           "for them";
-      break;
-    case ElevationReason::InstallerName:
-      asks = installer + "its name holds \"" + need.word + "\"";
-      break;
-    case ElevationReason::InstallerVersionString:
-      asks = installer + "its version information's " + need.key + ", " + Quoted(need.text, rendering) + ", holds \"" +
-             need.word + "\"";
-      break;
-    case ElevationReason::None:
-      break;
-  }
   bool installerName = need.reason == ElevationReason::InstallerName;
-  if (installerName || need.reason == ElevationReason::InstallerVersionString) {
-    asks += " and it is a 32-bit program whose manifest asks for no level of rights, and starts an installer only "
-            "with a request for administrator rights";
+  std::string asks;
+  if (need.reason == ElevationReason::RequiresAdministrator) {
+    asks = application + " asks in its manifest for administrator rights (requireAdministrator), which Windows "
+                         "gives only to a program started with a request for them";
+  } else if (need.reason == ElevationReason::HighestAvailable) {
+    asks = application + " asks in its manifest for its user's highest rights (highestAvailable), which for a "
+                         "user who is an administrator Windows gives only to a program started with a request "
+                         "for them";
+  } else if (installerName || need.reason == ElevationReason::InstallerVersionString) {
+    std::string found =
+        installerName ? "its name" : "its version information's " + need.key + ", " + Quoted(need.text, rendering) + ",";
+    asks = "Windows takes " + application + " for an installer, since " + found + " holds \"" + need.word +
+           "\" and it is a 32-bit program whose manifest asks for no level of rights, and starts an installer only "
+           "with a request for administrator rights";
   }
   std::string forWhom = need.reason == ElevationReason::HighestAvailable ? " for such a user" : "";
   std::string text = asks + "; the launcher makes no such request, so" + forWhom +
@@ -230,20 +219,15 @@ std::string FieldMaskNames(DWORD fieldMask) {
 // What the switch asks for: with the mode in force known, the whole size and depth; otherwise
 // only the fields named.
 std::string SwitchRequestText(const SwitchRequest& request) {
-  bool namesWidth = (request.fieldMask & DM_PELSWIDTH) != 0;
-  bool namesHeight = (request.fieldMask & DM_PELSHEIGHT) != 0;
-  std::vector<std::string> parts;
-  if (request.knowsCurrent || (namesWidth && namesHeight)) {
-    parts.push_back(SizeText(request.width, request.height));
-  } else if (namesWidth) {
-    parts.push_back("width " + std::to_string(request.width));
-  } else if (namesHeight) {
-    parts.push_back("height " + std::to_string(request.height));
-  }
-  if (request.knowsCurrent || (request.fieldMask & DM_BITSPERPEL)) parts.push_back(std::to_string(request.bits) + " bits");
-  if (request.fieldMask & DM_DISPLAYFREQUENCY) parts.push_back(std::to_string(request.frequency) + " Hz");
-  std::string text;
-  for (const std::string& part : parts) text += (text.empty() ? "" : " at ") + part;
+  bool namesWidth = request.knowsCurrent || (request.fieldMask & DM_PELSWIDTH) != 0;
+  bool namesHeight = request.knowsCurrent || (request.fieldMask & DM_PELSHEIGHT) != 0;
+  std::string text = namesWidth && namesHeight ? SizeText(request.width, request.height)
+                     : namesWidth              ? "width " + std::to_string(request.width)
+                     : namesHeight             ? "height " + std::to_string(request.height)
+                                               : "";
+  auto add = [&text](const std::string& part) { text += (text.empty() ? "" : " at ") + part; };
+  if (request.knowsCurrent || (request.fieldMask & DM_BITSPERPEL)) add(std::to_string(request.bits) + " bits");
+  if (request.fieldMask & DM_DISPLAYFREQUENCY) add(std::to_string(request.frequency) + " Hz");
   return text.empty() ? "the mode in force" : text;
 }
 
@@ -308,18 +292,17 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
              "launcher ends at once (no message)";
     case FindingKind::EmptyFile:
       // The dialog checks the text that saving writes, which is empty when nothing is set.
-      if (rendering == Rendering::Dialog) {
-        return "nothing is set, so saving writes an empty file, of which it reads no byte (no message)";
-      }
-      return "the file is empty, so it reads no byte (no message)";
+      return std::string(rendering == Rendering::Dialog ? "nothing is set, so saving writes an empty file, of which"
+                                                        : "the file is empty, so") +
+             " it reads no byte (no message)";
     case FindingKind::Utf16Text:
       return "the file was saved as Unicode (UTF-16): save it as ANSI";
     case FindingKind::PlainTextFile:
-      if (finding.count != 0) {
-        return "this file is plain text, and none of its lines is an entry the launcher reads: write each as its "
-               "line says, then encode the file, with " + EncodeCommand(finding.subject);
-      }
-      return "this file is plain text: encode it first, with " + EncodeCommand(finding.subject);
+      return std::string("this file is plain text") +
+             (finding.count != 0 ? ", and none of its lines is an entry the launcher reads: write each as its line "
+                                   "says, then encode the file"
+                                 : ": encode it first") +
+             ", with " + EncodeCommand(finding.subject);
     case FindingKind::StoredFormGivenAsPlain:
       return "this text is in the stored form: check it without --plain";
     case FindingKind::NulEndsText:
@@ -357,13 +340,11 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
     case FindingKind::OctalNumber:
       return "read as octal: " + finding.subject + " is " + std::to_string(finding.number) + "; write " + finding.fix +
              " without the leading zero";
-    case FindingKind::TextAfterNumber: {
-      std::string text =
-          Quoted(finding.subject, rendering) + " after " + std::to_string(finding.number) + " is ignored";
-      if (finding.fixes.empty()) return text;
-      return text + ": write " + Joined(finding.fixes) +
-             (finding.fixes.size() == 1 ? " as an entry of its own" : " as entries of their own");
-    }
+    case FindingKind::TextAfterNumber:
+      return Quoted(finding.subject, rendering) + " after " + std::to_string(finding.number) + " is ignored" +
+             (finding.fixes.empty() ? ""
+              : ": write " + Joined(finding.fixes) +
+                    (finding.fixes.size() == 1 ? " as an entry of its own" : " as entries of their own"));
     case FindingKind::ElementWithoutNumber:
       return Quoted(finding.subject, rendering) + " reads no number and is ignored";
     case FindingKind::ListStops:

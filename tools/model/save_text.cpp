@@ -20,12 +20,10 @@ std::string ErrorText(DWORD error) {
   };
   std::string text = "Windows error " + std::to_string(error);
   for (const Known& known : kKnown) {
-    if (static_cast<DWORD>(known.code) == error) text += std::string(": ") + known.text;
+    if (known.code == error) text += std::string(": ") + known.text;
   }
   return text;
 }
-
-}  // namespace
 
 std::string SaveFailureReason(const SaveOutcome& outcome) {
   using Step = SaveOutcome::Step;
@@ -68,6 +66,8 @@ std::string OldFileText(const SaveOutcome& outcome) {
   }
   return "The file on disk is as it was before.";
 }
+
+}  // namespace
 
 std::string SaveFailureMessage(const SaveOutcome& outcome) {
   return SaveFailureReason(outcome) + "\n\n" + OldFileText(outcome);
