@@ -93,10 +93,9 @@ std::string RenderReport(const ConfigCheck& check, Rendering rendering) {
   std::string report = FileLine(check.file);
   if (!check.file.name.empty() && !check.file.givenPlain) report += FileNameNote(check.file, rendering);
   report += "program directory: " + Shown(check.file.programDirectory, rendering) + "\n";
-  const WindowsVersion& windows = check.windows;
-  if (windows.major != 0) {
-    report += "Windows: " + std::to_string(windows.major) + "." + std::to_string(windows.minor) + "." +
-              std::to_string(windows.build) + "\n";
+  if (check.windows.major != 0) {
+    report += "Windows: " + std::to_string(check.windows.major) + "." + std::to_string(check.windows.minor) + "." +
+              std::to_string(check.windows.build) + "\n";
   }
   report += "\n";
   if (!check.settingsRead) return report + ResultLine(check, rendering) + "\n";

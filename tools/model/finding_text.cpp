@@ -200,18 +200,12 @@ std::string DescribeCriterion(const ModeCriterion& criterion) {
 }
 
 std::string FieldMaskNames(DWORD fieldMask) {
-  static const struct {
-    DWORD bit;
-    const char* name;
-  } kBits[] = {{DM_PELSWIDTH, "DM_PELSWIDTH"},
-               {DM_PELSHEIGHT, "DM_PELSHEIGHT"},
-               {DM_BITSPERPEL, "DM_BITSPERPEL"},
-               {DM_DISPLAYFREQUENCY, "DM_DISPLAYFREQUENCY"}};
   char hex[16];
   std::snprintf(hex, sizeof(hex), "0x%08X", static_cast<unsigned>(fieldMask));
   std::string names;
-  for (const auto& bit : kBits) {
-    if (fieldMask & bit.bit) names += (names.empty() ? "" : " | ") + std::string(bit.name);
+  for (auto [bit, name] : {std::pair<DWORD, const char*>{DM_PELSWIDTH, "DM_PELSWIDTH"}, {DM_PELSHEIGHT, "DM_PELSHEIGHT"},
+                           {DM_BITSPERPEL, "DM_BITSPERPEL"}, {DM_DISPLAYFREQUENCY, "DM_DISPLAYFREQUENCY"}}) {
+    if (fieldMask & bit) names += (names.empty() ? "" : " | ") + std::string(name);
   }
   return std::string(hex) + (names.empty() ? "" : " (" + names + ")");
 }
