@@ -125,16 +125,10 @@ void AddOctalNote(const std::string& digits, std::vector<Finding>& notes) {
 // not fit in 32 bits (the launcher keeps its low 32 bits), or a negative one (a mode's fields are
 // unsigned: it is compared as 2^32 less its size, which no mode has).
 void AddUnsignedNote(const ListElement& element, std::vector<Finding>& notes) {
-  const char* cursor = element.digits;
-  unsigned base = 10;
-  if (cursor[0] == '0' && (cursor[1] == 'x' || cursor[1] == 'X')) {
-    base = 16;
-    cursor += 2;
-  } else if (cursor[0] == '0') {
-    base = 8;
-  }
+  bool hex = element.digits[0] == '0' && (element.digits[1] == 'x' || element.digits[1] == 'X');
+  unsigned base = hex ? 16 : element.digits[0] == '0' ? 8 : 10;
   unsigned long long magnitude = 0;
-  for (; cursor < element.numberEnd; ++cursor) {
+  for (const char* cursor = element.digits + (hex ? 2 : 0); cursor < element.numberEnd; ++cursor) {
     unsigned digit = IsDigit(*cursor) ? static_cast<unsigned>(*cursor - '0') : static_cast<unsigned>((*cursor | 0x20) - 'a' + 10);
     magnitude = std::min(magnitude * base + digit, 0x100000000ull);
   }

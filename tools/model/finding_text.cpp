@@ -93,13 +93,14 @@ std::string ColourOption(ReducedColour colour) {
 }
 
 std::string EmulatedDepthText(const Finding& finding, Rendering rendering) {
-  std::string depths;
-  std::vector<ReducedColour> options;
+  // The depths, and the tab's choices that give them, each once.
+  std::string depths, choice;
   for (int64_t bits : finding.numbers) {
     depths += (depths.empty() ? "" : " or ") + std::to_string(bits);
     ReducedColour colour = ReducedColourFor(static_cast<DWORD>(bits));
-    if (colour != ReducedColour::Off && std::find(options.begin(), options.end(), colour) == options.end()) {
-      options.push_back(colour);
+    std::string option = ColourOption(colour);
+    if (colour != ReducedColour::Off && choice.find(option) == std::string::npos) {
+      choice += (choice.empty() ? "" : " or ") + option;
     }
   }
   std::string text = "on Windows 8 and later a switch to " + depths + " bits per pixel is only emulated: the " +
@@ -111,8 +112,7 @@ std::string EmulatedDepthText(const Finding& finding, Rendering rendering) {
     return text + ", which Windows applies only to programs on local drives: copy the application to a local "
                   "drive and set it there";
   }
-  if (options.empty()) return text + ", which offers no " + depths + " bits: it runs at 32 bits";
-  std::string choice = ColourOption(options[0]) + (options.size() > 1 ? " or " + ColourOption(options[1]) : "");
+  if (choice.empty()) return text + ", which offers no " + depths + " bits: it runs at 32 bits";
   std::string tick =
       "tick \"Reduced color mode\" with " + choice + " on the Compatibility tab of the application's Properties";
   // On removable media Windows keeps the setting for the medium, which only that tab can name.
