@@ -184,8 +184,8 @@ std::string MachineName(int64_t machine) {
 
 // The launcher's start of the application, as the run goes: when the application finding says it
 // fails, the launcher shows its box instead.
-std::string StartText(const ConfigCheck& check, const std::string& application, Rendering rendering) {
-  return (check.applicationFails ? "fails to start " : "starts ") + Shown(application, rendering) +
+std::string StartText(const ConfigCheck& check, const std::string& application) {
+  return (check.applicationFails ? "fails to start " : "starts ") + application +
          (check.applicationFails ? " (it says so in a box)" : "");
 }
 
@@ -272,12 +272,12 @@ const char* RoleLabel(FindingRole role) {
 }
 
 std::string FindingBody(const Finding& finding, const ConfigCheck& check, Rendering rendering) {
-  const std::string& application = finding.subject;
+  std::string application = Shown(finding.subject, rendering);
   std::string backdrop = check.backdropEnabled ? "covers the screen with its black backdrop, " : "";
   // Only a switch is waited for: the display goes back once the application has ended.
   std::string waitsForAll = check.waitAllEnabled ? ", and switches back once it and every program it starts have ended" : "";
-  auto relative = [&finding, rendering] {
-    return "only a drive letter and a colon make a PATH value a full path, so " + Shown(finding.subject, rendering) +
+  auto relative = [&finding, &application, rendering] {
+    return "only a drive letter and a colon make a PATH value a full path, so " + application +
            " is taken as a file in the launcher's folder, " + Shown(finding.detail, rendering);
   };
   switch (finding.kind) {
@@ -329,8 +329,7 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
     case FindingKind::ListWithoutNumber:
       return "the list reads no number" + SwitchHint(finding.entryKind);
     case FindingKind::PathTooLong:
-      return "PATH, but the path does not fit in 1023 characters: the application stays " +
-             Shown(application, rendering);
+      return "PATH, but the path does not fit in 1023 characters: the application stays " + application;
     case FindingKind::OctalNumber:
       return "read as octal: " + finding.subject + " is " + std::to_string(finding.number) + "; write " + finding.fix +
              " without the leading zero";
@@ -359,50 +358,48 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
              " of the PATH value belongs to the path: write " + PathToWrite(finding.fix, rendering);
     case FindingKind::PathQuoted:
       return "the quotes belong to the PATH value, so the launcher looks for a file named with them, " +
-             Shown(application, rendering) + ": write the path without them, " + PathToWrite(finding.fix, rendering);
+             application + ": write the path without them, " + PathToWrite(finding.fix, rendering);
     case FindingKind::PathFromShareRoot:
       return relative() + ": map the share to a drive letter and write the path on that drive, e.g. " +
              PathToWrite(finding.fix, rendering);
     case FindingKind::PathFromDriveRoot:
       return relative() + ": write the path with its drive, e.g. " + PathToWrite(finding.fix, rendering);
     case FindingKind::PathTooLongToStart:
-      return "the application's full path, " + Shown(application, rendering) + ", is " +
-             std::to_string(finding.number) + " characters long, and Windows starts a program only from a path of "
-             "at most " + std::to_string(kLongestStartablePath) + ": " +
+      return "the application's full path, " + application + ", is " + std::to_string(finding.number) +
+             " characters long, and Windows starts a program only from a path of at most " +
+             std::to_string(kLongestStartablePath) + ": " +
              (finding.count != 0 ? "move the application to a folder with a shorter path and write that "
                                  : "move the launcher's folder to a shorter path, or name an application with a "
                                    "shorter full path ") +
              WherePathGoes(finding, rendering);
     case FindingKind::PathNamesFolder:
-      return "PATH names a folder, " + Shown(application, rendering) + ": name the application's file in it, e.g. " +
+      return "PATH names a folder, " + application + ": name the application's file in it, e.g. " +
              PathToWrite(finding.fix, rendering);
     case FindingKind::ApplicationIsFolder:
-      return Shown(application, rendering) + " is a folder: name the application's file " +
-             WherePathGoes(finding, rendering);
+      return application + " is a folder: name the application's file " + WherePathGoes(finding, rendering);
     case FindingKind::ApplicationMissing:
-      return "there is no file " + Shown(application, rendering) + " on this machine: " +
+      return "there is no file " + application + " on this machine: " +
              (finding.count != 0 ? "write where the application lies " : "put the application there, or name it ") +
              WherePathGoes(finding, rendering);
     case FindingKind::ApplicationIsLauncher:
-      return Shown(application, rendering) + " is a launcher: the copy it starts ends at once, since one launcher "
+      return application + " is a launcher: the copy it starts ends at once, since one launcher "
              "runs at a time, and no application runs: " + NameAnotherProgram(finding, rendering);
     case FindingKind::ApplicationNotAProgram:
-      return Shown(application, rendering) + " has no program header, so Windows does not start it and the "
+      return application + " has no program header, so Windows does not start it and the "
              "launcher says that the application is in the wrong place or its name is wrong: " +
              NameAnotherProgram(finding, rendering);
     case FindingKind::ApplicationIs16Bit:
-      return Shown(application, rendering) + " is a DOS or 16-bit Windows program, which 64-bit Windows does not "
+      return application + " is a DOS or 16-bit Windows program, which 64-bit Windows does not "
              "start: run it in an emulator of its own, or on a 32-bit Windows";
     case FindingKind::ApplicationForOtherProcessor:
-      return Shown(application, rendering) + " is a program for " + MachineName(finding.number) +
-             " processors, which this Windows (" + MachineName(finding.length) + ") does not start: " +
-             NameAnotherProgram(finding, rendering);
+      return application + " is a program for " + MachineName(finding.number) + " processors, which this Windows (" +
+             MachineName(finding.length) + ") does not start: " + NameAnotherProgram(finding, rendering);
     case FindingKind::ApplicationNeedsElevation:
       return ElevationText(finding, rendering);
     case FindingKind::NoModeEntry:
       return "no WIDTH, HEIGHT, DEPTH or FREQ entry (no message)";
     case FindingKind::NoModeFits:
-      return "the launcher " + StartText(check, application, rendering) +
+      return "the launcher " + StartText(check, application) +
              " in the current display mode, without a backdrop: no mode fits; " + NearestOfferText(check.selection.offer);
     case FindingKind::NoModeFitsStrict:
       // The box's text without the carriage return that ends it.
@@ -410,7 +407,7 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
              "\" and starts nothing";
     case FindingKind::SwitchLikelyRefused:
       return "the launcher " + backdrop + "asks for " + SwitchRequestText(check.selection.request) +
-             ", which the display will most likely refuse, and " + StartText(check, application, rendering) +
+             ", which the display will most likely refuse, and " + StartText(check, application) +
              " in the current display mode";
     case FindingKind::SwitchLikelyRefusedStrict:
       return "the display will most likely refuse " + SwitchRequestText(check.selection.request) +
@@ -419,10 +416,10 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
       return EmulatedDepthText(finding, rendering);
     case FindingKind::Switches:
       return "the launcher " + backdrop + "switches to " + SwitchRequestText(check.selection.request) + " and " +
-             StartText(check, application, rendering) + (check.applicationFails ? ", then switches back" : waitsForAll);
+             StartText(check, application) + (check.applicationFails ? ", then switches back" : waitsForAll);
     case FindingKind::PicksFirstFit:
       return "the launcher picks the first mode of the display's catalogue that fits (check one with --modes) "
-             "and " + StartText(check, application, rendering) + (check.applicationFails ? "" : waitsForAll);
+             "and " + StartText(check, application) + (check.applicationFails ? "" : waitsForAll);
     case FindingKind::RateNotOffered: {
       const DEVMODEA& chosen = check.selection.chosen;
       std::string rates;
