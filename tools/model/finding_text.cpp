@@ -169,13 +169,10 @@ std::string NameAnotherProgram(const Finding& finding, Rendering rendering) {
 
 // A program header's machine, as processors are known.
 std::string MachineName(int64_t machine) {
-  switch (machine) {
-    case kMachineI386: return "x86";
-    case kMachineX64: return "x64";
-    case kMachineArm64: return "ARM64";
-    case 0x01C4: return "ARM";
-    case 0x0200: return "Itanium";
-    default: break;
+  static const std::pair<int64_t, const char*> kNames[] = {
+      {kMachineI386, "x86"}, {kMachineX64, "x64"}, {kMachineArm64, "ARM64"}, {0x01C4, "ARM"}, {0x0200, "Itanium"}};
+  for (const auto& [known, name] : kNames) {
+    if (known == machine) return name;
   }
   char hex[16];
   std::snprintf(hex, sizeof(hex), "0x%04X", static_cast<unsigned>(machine & 0xFFFF));
@@ -452,8 +449,7 @@ std::string VerdictLine(const ConfigCheck& check, Rendering rendering) {
   // dialog's lines would be those of the text saving writes, which it does not show.
   bool namesLine = cause.line > 0 && cause.kind != FindingKind::ReadLimit && rendering != Rendering::Dialog;
   std::string where = namesLine ? "line " + std::to_string(cause.line) + ": " : "";
-  FindingRole role = RoleOf(cause);
-  std::string label = role == FindingRole::Problem ? "" : RoleLabel(role);
+  std::string label = RoleOf(cause) == FindingRole::Problem ? "" : RoleLabel(RoleOf(cause));
   return (verdict.status == kFails ? "the launcher will fail to start the application: "
                                    : "the launcher starts the application, but not as the file says: ") +
          where + label + FindingBody(cause, check, rendering);
