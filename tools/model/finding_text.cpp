@@ -63,7 +63,8 @@ std::string PathToWrite(const std::string& value, Rendering rendering) {
 
 // `namesLine`: the line is one the reader sees (the checker's file, the file the dialog opened).
 std::string ReadLimitText(const Finding& finding, Rendering rendering, bool namesLine) {
-  std::string line = namesLine ? "line " + std::to_string(finding.line) + " " : "";
+  std::string line = "line " + std::to_string(finding.line);
+  std::string entry = Quoted(finding.subject, rendering);
   // A length of 0: more than the held bytes, of an input whose length cannot be asked.
   std::string length = finding.number > 0 ? std::to_string(finding.number)
                                            : "more than " + std::to_string(kHeldFileBytes);
@@ -71,12 +72,10 @@ std::string ReadLimitText(const Finding& finding, Rendering rendering, bool name
                      " bytes";
   bool cut = finding.length > 0;
   if (cut && !finding.detail.empty()) {
-    text += ": " + line + Quoted(finding.subject, rendering) + " is cut to " + Quoted(finding.detail, rendering);
+    text += ": " + (namesLine ? line + " " : "") + entry + " is cut to " + Quoted(finding.detail, rendering);
   } else if (cut) {
-    std::string begins = Quoted(finding.subject, rendering);
-    std::string entry = namesLine ? "line " + std::to_string(finding.line) + ", which begins " + begins + ","
-                                  : "the entry beginning " + begins;
-    text += ": " + entry + " is cut after its first " + std::to_string(finding.length) + " bytes";
+    text += ": " + (namesLine ? line + ", which begins " + entry + "," : "the entry beginning " + entry) +
+            " is cut after its first " + std::to_string(finding.length) + " bytes";
   }
   int64_t unread = finding.count < 0 ? -finding.count : finding.count;
   if (unread > 0) {
