@@ -30,8 +30,8 @@ std::string Joined(const std::vector<DWORD>& numbers) {
 
 // The command that encodes a plain-text file in place.
 std::string EncodeCommand(const std::string& inputName) {
-  if (inputName.empty()) return "kavelo2-config encode PLAIN.txt Kavelo2.ini";
-  return "kavelo2-config encode \"" + inputName + "\" \"" + inputName + "\"";
+  return inputName.empty() ? "kavelo2-config encode PLAIN.txt Kavelo2.ini"
+                           : "kavelo2-config encode \"" + inputName + "\" \"" + inputName + "\"";
 }
 
 // "the keys are WIDTH, HEIGHT, ... and WAITALL", in the order the launcher compares them.
