@@ -83,8 +83,7 @@ bool IsSectionLine(const std::string& entry) {
 // Reads "<mark><digits>" at `text`; answers the digits, or "" when they are not there.
 std::string MarkedNumber(const std::string& text, size_t& position, const char* marks) {
   if (position >= text.size() || std::strchr(marks, text[position]) == nullptr) return "";
-  size_t end = position + 1;
-  while (end < text.size() && IsDigit(text[end])) ++end;
+  size_t end = std::min(text.find_first_not_of("0123456789", position + 1), text.size());
   if (end == position + 1) return "";
   std::string digits = text.substr(position + 1, end - position - 1);
   position = end;

@@ -230,12 +230,11 @@ std::string NearestOfferText(const NearestOffer& offer) {
     case NearestOffer::Kind::OnlyDepths:
       return "the display offers only " + Joined(offer.depths) + " bits";
     case NearestOffer::Kind::SizesAtDepths: {
-      std::string text = "the display offers ";
-      for (size_t i = 0; i < offer.sizes.size(); ++i) {
-        text += (i == 0 ? "" : ", ") + SizeText(offer.sizes[i].first.first, offer.sizes[i].first.second) +
-                " only at " + Joined(offer.sizes[i].second) + " bits";
+      std::string sizes;
+      for (const auto& [size, depths] : offer.sizes) {
+        sizes += (sizes.empty() ? "" : ", ") + SizeText(size.first, size.second) + " only at " + Joined(depths) + " bits";
       }
-      return text;
+      return "the display offers " + sizes;
     }
     case NearestOffer::Kind::NearestSize:
       break;
