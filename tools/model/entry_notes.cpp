@@ -133,7 +133,8 @@ void AddUnsignedNote(const ListElement& element, std::vector<Finding>& notes) {
   }
   bool negative = element.digits > element.start && element.digits[-1] == '-';
   if (magnitude > 0xFFFFFFFFull) {
-    notes.push_back(EntryFinding(FindingKind::NumberWraps, std::string(negative ? element.digits - 1 : element.digits, element.numberEnd)));
+    const char* start = negative ? element.digits - 1 : element.digits;
+    notes.push_back(EntryFinding(FindingKind::NumberWraps, std::string(start, element.numberEnd)));
     notes.back().number = element.number;
   } else if (negative && magnitude != 0) {
     notes.push_back(EntryFinding(FindingKind::NegativeNumber, std::string(element.digits - 1, element.numberEnd)));

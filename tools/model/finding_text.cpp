@@ -142,8 +142,8 @@ std::string ElevationText(const Finding& finding, Rendering rendering) {
                          "user who is an administrator Windows gives only to a program started with a request "
                          "for them";
   } else if (installerName || need.reason == ElevationReason::InstallerVersionString) {
-    std::string found =
-        installerName ? "its name" : "its version information's " + need.key + ", " + Quoted(need.text, rendering) + ",";
+    std::string found = "its name";
+    if (!installerName) found = "its version information's " + need.key + ", " + Quoted(need.text, rendering) + ",";
     asks = "Windows takes " + application + " for an installer, since " + found + " holds \"" + need.word +
            "\" and it is a 32-bit program whose manifest asks for no level of rights, and starts an installer only "
            "with a request for administrator rights";
@@ -199,8 +199,10 @@ std::string FieldMaskNames(DWORD fieldMask) {
   char hex[16];
   std::snprintf(hex, sizeof(hex), "0x%08X", static_cast<unsigned>(fieldMask));
   std::string names;
-  for (auto [bit, name] : {std::pair<DWORD, const char*>{DM_PELSWIDTH, "DM_PELSWIDTH"}, {DM_PELSHEIGHT, "DM_PELSHEIGHT"},
-                           {DM_BITSPERPEL, "DM_BITSPERPEL"}, {DM_DISPLAYFREQUENCY, "DM_DISPLAYFREQUENCY"}}) {
+  for (auto [bit, name] : {std::pair<DWORD, const char*>{DM_PELSWIDTH, "DM_PELSWIDTH"},
+                           {DM_PELSHEIGHT, "DM_PELSHEIGHT"},
+                           {DM_BITSPERPEL, "DM_BITSPERPEL"},
+                           {DM_DISPLAYFREQUENCY, "DM_DISPLAYFREQUENCY"}}) {
     if (fieldMask & bit) names += (names.empty() ? "" : " | ") + std::string(name);
   }
   return std::string(hex) + (names.empty() ? "" : " (" + names + ")");
@@ -232,7 +234,8 @@ std::string NearestOfferText(const NearestOffer& offer) {
     case NearestOffer::Kind::SizesAtDepths: {
       std::string sizes;
       for (const auto& [size, depths] : offer.sizes) {
-        sizes += (sizes.empty() ? "" : ", ") + SizeText(size.first, size.second) + " only at " + Joined(depths) + " bits";
+        sizes += (sizes.empty() ? "" : ", ") + SizeText(size.first, size.second) + " only at " + Joined(depths) +
+                 " bits";
       }
       return "the display offers " + sizes;
     }
