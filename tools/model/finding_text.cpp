@@ -86,18 +86,14 @@ std::string ReadLimitText(const Finding& finding, Rendering rendering, bool name
   return text;
 }
 
-// The choice under "Reduced color mode" on the Compatibility tab, as the tab words it.
-std::string ColourOption(ReducedColour colour) {
-  return colour == ReducedColour::EightBit ? "\"8-bit (256) color\"" : "\"16-bit (65536) color\"";
-}
-
 std::string EmulatedDepthText(const Finding& finding, Rendering rendering) {
   // The depths, and the tab's choices that give them, each once.
   std::string depths, choice;
   for (int64_t bits : finding.numbers) {
     depths += (depths.empty() ? "" : " or ") + std::to_string(bits);
     ReducedColour colour = ReducedColourFor(static_cast<DWORD>(bits));
-    std::string option = ColourOption(colour);
+    // The choice under "Reduced color mode" on the Compatibility tab, as the tab words it.
+    std::string option = colour == ReducedColour::EightBit ? "\"8-bit (256) color\"" : "\"16-bit (65536) color\"";
     if (colour != ReducedColour::Off && choice.find(option) == std::string::npos) {
       choice += (choice.empty() ? "" : " or ") + option;
     }
