@@ -109,13 +109,9 @@ std::string RenderReport(const ConfigCheck& check, Rendering rendering) {
   auto told = [&check, rendering](const Finding& finding, const std::string& indent) {
     return indent + RoleLabel(RoleOf(finding)) + FindingBody(finding, check, rendering) + "\n";
   };
-  // The dialog checks the text that saving writes, whose lines the user never sees.
-  auto lineLabel = [rendering](int line) {
-    return rendering == Rendering::Dialog ? std::string() : "line " + std::to_string(line) + ": ";
-  };
   for (size_t index = 0; index < check.entries.size(); ++index) {
     const CheckedEntry& entry = check.entries[index];
-    report += lineLabel(entry.line) + Shown(entry.text, rendering) + "\n";
+    report += LineLabel(entry.line, rendering) + Shown(entry.text, rendering) + "\n";
     if (entry.accepted && entry.applied) report += "  accepted: " + DescribeAccepted(entry, rendering) + "\n";
     for (const Finding& finding : check.findings) {
       if (finding.entry != static_cast<int>(index)) continue;
@@ -124,7 +120,7 @@ std::string RenderReport(const ConfigCheck& check, Rendering rendering) {
     }
   }
   for (const Finding& finding : check.findings) {
-    if (finding.kind == FindingKind::NulEndsText) report += told(finding, lineLabel(finding.line));
+    if (finding.kind == FindingKind::NulEndsText) report += told(finding, LineLabel(finding.line, rendering));
     if (finding.kind == FindingKind::ReadLimit) report += told(finding, "");
   }
   report += "\n" + SettingsText(check, rendering);

@@ -431,6 +431,10 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
   return "";
 }
 
+std::string LineLabel(int line, Rendering rendering) {
+  return rendering == Rendering::Dialog ? std::string() : "line " + std::to_string(line) + ": ";
+}
+
 std::string ResultLine(const ConfigCheck& check, Rendering rendering) {
   const Finding& result = check.findings.back();
   return "result: " + std::string(StopsTheRun(result.kind) ? "the launcher stops: " : "") +
@@ -442,10 +446,8 @@ std::string VerdictLine(const ConfigCheck& check, Rendering rendering) {
   if (verdict.cause == nullptr) return ResultLine(check, rendering);
   const Finding& cause = *verdict.cause;
   if (StopsTheRun(cause.kind)) return "the launcher would stop: " + FindingBody(cause, check, rendering);
-  // The read limit names its line itself; a problem needs no label after the verdict's words. The
-  // dialog's lines would be those of the text saving writes, which it does not show.
-  bool namesLine = cause.line > 0 && cause.kind != FindingKind::ReadLimit && rendering != Rendering::Dialog;
-  std::string where = namesLine ? "line " + std::to_string(cause.line) + ": " : "";
+  // The read limit names its line itself; a problem needs no label after the verdict's words.
+  std::string where = cause.line > 0 && cause.kind != FindingKind::ReadLimit ? LineLabel(cause.line, rendering) : "";
   std::string label = RoleOf(cause) == FindingRole::Problem ? "" : RoleLabel(RoleOf(cause));
   return (verdict.status == kFails ? "the launcher will fail to start the application: "
                                    : "the launcher starts the application, but not as the file says: ") +
