@@ -22,45 +22,44 @@ std::string WithCrLf(const std::string& text) {
   return shown;
 }
 
-std::string Bytes(uint64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
+// "1 byte", "2 bytes".
+std::string Counted(uint64_t count, const char* noun) {
+  return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
 
 // The most of an application's path that the line under its settings shows, with room left on
 // the line for what the registry holds.
 constexpr size_t kLayersNotePathWidth = 60;
 
+// What the file holds, and what saving makes of it.
+std::string FileFormText(const SettingsDocument& document) {
+  constexpr const char* kRewritten = ", which the launcher cannot read: saving writes the stored form.";
+  if (document.noText) {
+    return Counted(document.fileSize, "byte") + " that are no text, neither in the stored form nor plain, so the "
+           "launcher finds no entry in them: saving replaces them with the stored form.";
+  }
+  if (document.form == FileForm::Missing) return "No file yet: saving creates it in the stored form.";
+  if (document.form == FileForm::Plain) {
+    return "Plain text, " + Counted(document.fileSize, "byte") + kRewritten +
+           (document.utf8Mark ? " The UTF-8 byte order mark at its start is left out." : "");
+  }
+  if (document.form == FileForm::Utf16) {
+    return "Unicode (UTF-16) text, " + Counted(document.fileSize, "byte") + kRewritten +
+           (document.replaced > 0 ? " " + Counted(document.replaced, "character") + " outside 8-bit text became \"?\"."
+                                  : "");
+  }
+  return document.fileSize == 0 ? "An empty file: saving writes the stored form."
+                                : "Stored form, " + Counted(document.fileSize, "byte") + ".";
+}
+
 }  // namespace
 
 std::string FormDescription(const SettingsDocument& document) {
-  constexpr const char* kRewritten = ", which the launcher cannot read: saving writes the stored form.";
   if (document.PathUnspelt()) {
     return "Its path holds characters that this Windows' code page (" + std::to_string(document.codePage) +
            ") has no letters for: the file cannot be read or saved there.";
   }
-  std::string form;
-  switch (document.form) {
-    case FileForm::Missing:
-      form = "No file yet: saving creates it in the stored form.";
-      break;
-    case FileForm::Plain:
-      form = "Plain text, " + Bytes(document.fileSize) + kRewritten;
-      if (document.utf8Mark) form += " The UTF-8 byte order mark at its start is left out.";
-      break;
-    case FileForm::Utf16:
-      form = "Unicode (UTF-16) text, " + Bytes(document.fileSize) + kRewritten;
-      if (document.replaced > 0) {
-        form += " " + std::to_string(document.replaced) + (document.replaced == 1 ? " character" : " characters") +
-                " outside 8-bit text became \"?\".";
-      }
-      break;
-    case FileForm::Stored:
-      form = document.fileSize == 0 ? "An empty file: saving writes the stored form."
-                                    : "Stored form, " + Bytes(document.fileSize) + ".";
-      break;
-  }
-  if (document.noText) {
-    form = Bytes(document.fileSize) + " that are no text, neither in the stored form nor plain, so the launcher "
-           "finds no entry in them: saving replaces them with the stored form.";
-  }
+  std::string form = FileFormText(document);
   // The explanation tells what the launcher reads, which is then nothing at all.
   if (document.ReadAsEmpty()) form += " A NUL byte at its start ends its text: the launcher reads it as empty.";
   // Which launcher of the folder reads it, by the launcher's own rule.

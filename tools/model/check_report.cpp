@@ -9,25 +9,17 @@ namespace {
 
 std::string DescribeAccepted(const CheckedEntry& entry, Rendering rendering) {
   const ModeCriterion& parsed = entry.parsed;
+  if (parsed.kind == EntryKind::Path) return "PATH, application " + Shown(entry.application, rendering);
   std::string keyword = EntryKeyword(parsed.kind);
-  switch (parsed.kind) {
-    case EntryKind::Path:
-      return "PATH, application " + Shown(entry.application, rendering);
-    case EntryKind::Strict:
-    case EntryKind::Backdrop:
-    case EntryKind::WaitAll:
-      if (parsed.SwitchesOn()) return DescribeCriterion(parsed) + ", turns " + keyword + " on";
-      return DescribeCriterion(parsed) + ", no effect: only a first value above 0 turns " + keyword + " on";
-    case EntryKind::Freq:
-      if (parsed.values.empty()) {
-        return "FREQ with an empty list: every mode fails it in the strict pass, and the relaxed pass "
-               "ignores it";
-      }
-      return DescribeCriterion(parsed);
-    default:
-      if (parsed.values.empty()) return DescribeCriterion(parsed) + ": this criterion rejects every mode";
-      return DescribeCriterion(parsed);
+  if (IsSwitchKind(parsed.kind)) {
+    return DescribeCriterion(parsed) +
+           (parsed.SwitchesOn() ? ", turns " : ", no effect: only a first value above 0 turns ") + keyword + " on";
   }
+  if (!parsed.values.empty()) return DescribeCriterion(parsed);
+  if (parsed.kind == EntryKind::Freq) {
+    return "FREQ with an empty list: every mode fails it in the strict pass, and the relaxed pass ignores it";
+  }
+  return DescribeCriterion(parsed) + ": this criterion rejects every mode";
 }
 
 std::string FileLine(const CheckedFile& file) {
@@ -37,29 +29,23 @@ std::string FileLine(const CheckedFile& file) {
                                                    : "more than " + held + " bytes, of which the first " + held +
                                                          " were read, ");
   if (file.size == 0) return line + "empty\n";
-  switch (file.form) {
-    case FileForm::Utf16:
-      return line + "Unicode (UTF-16) text\n";
-    case FileForm::Plain:
-      return line + (file.givenPlain ? "plain text\n" : "plain text, not the stored form the launcher reads\n");
-    default:
-      return line + (file.givenPlain ? "stored form, not plain text\n" : "stored form, decoded\n");
+  if (file.form == FileForm::Utf16) return line + "Unicode (UTF-16) text\n";
+  if (file.form == FileForm::Plain) {
+    return line + (file.givenPlain ? "plain text\n" : "plain text, not the stored form the launcher reads\n");
   }
+  return line + (file.givenPlain ? "stored form, not plain text\n" : "stored form, decoded\n");
 }
 
 // What a file name means for finding it.
 std::string FileNameNote(const CheckedFile& file, Rendering rendering) {
-  switch (file.nameRule) {
-    case NameRule::EveryLauncher:
-      return "";
-    case NameRule::NamedLauncher:
-      return "note: the launcher reads this file only when it is named " + Shown(file.launcherName, rendering) +
-             ".exe and no Kavelo2.ini lies beside it\n";
-    case NameRule::Shadowed:
-      return "note: a launcher named " + Shown(file.launcherName, rendering) +
-             ".exe does not read this file: it reads the Kavelo2.ini that lies beside it\n";
-    case NameRule::NoLauncher:
-      break;
+  if (file.nameRule == NameRule::EveryLauncher) return "";
+  if (file.nameRule == NameRule::NamedLauncher) {
+    return "note: the launcher reads this file only when it is named " + Shown(file.launcherName, rendering) +
+           ".exe and no Kavelo2.ini lies beside it\n";
+  }
+  if (file.nameRule == NameRule::Shadowed) {
+    return "note: a launcher named " + Shown(file.launcherName, rendering) +
+           ".exe does not read this file: it reads the Kavelo2.ini that lies beside it\n";
   }
   return "note: no launcher reads a file of this name: it reads Kavelo2.ini, or its own name with .ini\n";
 }
@@ -73,8 +59,7 @@ std::string SettingsText(const ConfigCheck& check, Rendering rendering) {
   text += std::string("STRICT: ") + (check.strictMode ? "on" : "off") + "\n";
   text += std::string("BACKDROP: ") + (check.backdropEnabled ? "on" : "off") + "\n";
   text += std::string("WAITALL: ") + (check.waitAllEnabled ? "on" : "off") + "\n";
-  text += "application: " + Shown(check.applicationPath, rendering) + "\n";
-  return text;
+  return text + "application: " + Shown(check.applicationPath, rendering) + "\n";
 }
 
 std::string SelectionText(const SelectionFacts& selection) {
@@ -108,10 +93,9 @@ std::string RenderReport(const ConfigCheck& check, Rendering rendering) {
   std::string report = FileLine(check.file);
   if (!check.file.name.empty() && !check.file.givenPlain) report += FileNameNote(check.file, rendering);
   report += "program directory: " + Shown(check.file.programDirectory, rendering) + "\n";
-  const WindowsVersion& windows = check.windows;
-  if (windows.major != 0) {
-    report += "Windows: " + std::to_string(windows.major) + "." + std::to_string(windows.minor) + "." +
-              std::to_string(windows.build) + "\n";
+  if (check.windows.major != 0) {
+    report += "Windows: " + std::to_string(check.windows.major) + "." + std::to_string(check.windows.minor) + "." +
+              std::to_string(check.windows.build) + "\n";
   }
   report += "\n";
   if (!check.settingsRead) return report + ResultLine(check, rendering) + "\n";
@@ -125,13 +109,9 @@ std::string RenderReport(const ConfigCheck& check, Rendering rendering) {
   auto told = [&check, rendering](const Finding& finding, const std::string& indent) {
     return indent + RoleLabel(RoleOf(finding)) + FindingBody(finding, check, rendering) + "\n";
   };
-  // The dialog checks the text that saving writes, whose lines the user never sees.
-  auto lineLabel = [rendering](int line) {
-    return rendering == Rendering::Dialog ? std::string() : "line " + std::to_string(line) + ": ";
-  };
   for (size_t index = 0; index < check.entries.size(); ++index) {
     const CheckedEntry& entry = check.entries[index];
-    report += lineLabel(entry.line) + Shown(entry.text, rendering) + "\n";
+    report += LineLabel(entry.line, rendering) + Shown(entry.text, rendering) + "\n";
     if (entry.accepted && entry.applied) report += "  accepted: " + DescribeAccepted(entry, rendering) + "\n";
     for (const Finding& finding : check.findings) {
       if (finding.entry != static_cast<int>(index)) continue;
@@ -140,7 +120,7 @@ std::string RenderReport(const ConfigCheck& check, Rendering rendering) {
     }
   }
   for (const Finding& finding : check.findings) {
-    if (finding.kind == FindingKind::NulEndsText) report += told(finding, lineLabel(finding.line));
+    if (finding.kind == FindingKind::NulEndsText) report += told(finding, LineLabel(finding.line, rendering));
     if (finding.kind == FindingKind::ReadLimit) report += told(finding, "");
   }
   report += "\n" + SettingsText(check, rendering);

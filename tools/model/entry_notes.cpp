@@ -83,8 +83,7 @@ bool IsSectionLine(const std::string& entry) {
 // Reads "<mark><digits>" at `text`; answers the digits, or "" when they are not there.
 std::string MarkedNumber(const std::string& text, size_t& position, const char* marks) {
   if (position >= text.size() || std::strchr(marks, text[position]) == nullptr) return "";
-  size_t end = position + 1;
-  while (end < text.size() && IsDigit(text[end])) ++end;
+  size_t end = std::min(text.find_first_not_of("0123456789", position + 1), text.size());
   if (end == position + 1) return "";
   std::string digits = text.substr(position + 1, end - position - 1);
   position = end;
@@ -108,48 +107,39 @@ std::vector<std::string> ModeTailEntries(const std::string& tail) {
 }
 
 // Digits with a leading zero, which "%i" reads in octal, where that differs from what they say
-// in decimal ("075" is 61, not 75). False otherwise.
-bool OctalNote(const std::string& digits, Finding& note) {
-  if (digits.size() < 2 || digits.size() > 12 || digits[1] == 'x' || digits[1] == 'X') return false;
+// in decimal ("075" is 61, not 75).
+void AddOctalNote(const std::string& digits, std::vector<Finding>& notes) {
+  if (digits.size() < 2 || digits.size() > 12 || digits[1] == 'x' || digits[1] == 'X') return;
   unsigned long long octal = 0, decimal = 0;
   for (char c : digits) {
     octal = octal * 8 + static_cast<unsigned>(c - '0');
     decimal = decimal * 10 + static_cast<unsigned>(c - '0');
   }
-  if (octal == decimal) return false;
-  note = EntryFinding(FindingKind::OctalNumber, digits, digits.substr(digits.find_first_not_of('0')));
-  note.number = static_cast<int64_t>(octal);
-  return true;
+  if (octal == decimal) return;
+  notes.push_back(EntryFinding(FindingKind::OctalNumber, digits, digits.substr(digits.find_first_not_of('0'))));
+  notes.back().number = static_cast<int64_t>(octal);
 }
 
 // A number of a mode's list written so that the launcher reads another than it says: one that does
 // not fit in 32 bits (the launcher keeps its low 32 bits), or a negative one (a mode's fields are
-// unsigned: it is compared as 2^32 less its size, which no mode has). False otherwise.
-bool UnsignedNote(const ListElement& element, Finding& note) {
-  const char* cursor = element.digits;
-  unsigned base = 10;
-  if (cursor[0] == '0' && (cursor[1] == 'x' || cursor[1] == 'X')) {
-    base = 16;
-    cursor += 2;
-  } else if (cursor[0] == '0') {
-    base = 8;
-  }
+// unsigned: it is compared as 2^32 less its size, which no mode has).
+void AddUnsignedNote(const ListElement& element, std::vector<Finding>& notes) {
+  bool hex = element.digits[0] == '0' && (element.digits[1] == 'x' || element.digits[1] == 'X');
+  unsigned base = hex ? 16 : element.digits[0] == '0' ? 8 : 10;
   unsigned long long magnitude = 0;
-  for (; cursor < element.numberEnd; ++cursor) {
+  for (const char* cursor = element.digits + (hex ? 2 : 0); cursor < element.numberEnd; ++cursor) {
     unsigned digit = IsDigit(*cursor) ? static_cast<unsigned>(*cursor - '0') : static_cast<unsigned>((*cursor | 0x20) - 'a' + 10);
     magnitude = std::min(magnitude * base + digit, 0x100000000ull);
   }
   bool negative = element.digits > element.start && element.digits[-1] == '-';
   if (magnitude > 0xFFFFFFFFull) {
-    note = EntryFinding(FindingKind::NumberWraps, std::string(negative ? element.digits - 1 : element.digits, element.numberEnd));
-    note.number = element.number;
+    const char* start = negative ? element.digits - 1 : element.digits;
+    notes.push_back(EntryFinding(FindingKind::NumberWraps, std::string(start, element.numberEnd)));
+    notes.back().number = element.number;
   } else if (negative && magnitude != 0) {
-    note = EntryFinding(FindingKind::NegativeNumber, std::string(element.digits - 1, element.numberEnd));
-    note.number = static_cast<uint32_t>(element.number);
-  } else {
-    return false;
+    notes.push_back(EntryFinding(FindingKind::NegativeNumber, std::string(element.digits - 1, element.numberEnd)));
+    notes.back().number = static_cast<uint32_t>(element.number);
   }
-  return true;
 }
 
 }  // namespace
@@ -172,33 +162,25 @@ Finding IgnoredEntry(const std::string& entry, EntryKind kind) {
 std::vector<Finding> ListNotes(const std::string& value, EntryKind kind) {
   // The launcher's own walk of the list: each element it reads, and where it stops.
   std::vector<Finding> notes;
-  bool first = true;
   WalkIntegerList(value.c_str(), [&](const ListElement& element) {
     const char* elementEnd = element.comma != nullptr ? element.comma : element.start + std::strlen(element.start);
     if (element.numberEnd != nullptr) {
-      Finding octal(FindingKind::OctalNumber), unsignedNote(FindingKind::NumberWraps);
-      if (element.digits[0] == '0' && OctalNote(std::string(element.digits, element.numberEnd), octal)) {
-        notes.push_back(octal);
-      }
-      if (IsModeKind(kind) && UnsignedNote(element, unsignedNote)) notes.push_back(unsignedNote);
+      if (element.digits[0] == '0') AddOctalNote(std::string(element.digits, element.numberEnd), notes);
+      if (IsModeKind(kind)) AddUnsignedNote(element, notes);
       std::string tail(element.numberEnd, elementEnd);
       if (HasNonBlank(tail)) {
         Finding after = EntryFinding(FindingKind::TextAfterNumber, tail);
         after.number = element.number;
-        if (first && kind == EntryKind::Width) after.fixes = ModeTailEntries(tail);
+        // Only the first element of a width can be a whole mode written in one.
+        if (element.start == value.c_str() && kind == EntryKind::Width) after.fixes = ModeTailEntries(tail);
         notes.push_back(after);
       }
-    } else {
-      std::string text(element.start, elementEnd);
-      if (element.comma == nullptr && HasNonBlank(text)) {
-        notes.push_back(EntryFinding(FindingKind::ElementWithoutNumber, text));
-      } else if (element.comma != nullptr) {
-        Finding stops = EntryFinding(FindingKind::ListStops, text);
-        stops.detail = element.comma + 1;
-        notes.push_back(stops);
-      }
+    } else if (element.comma != nullptr) {
+      notes.push_back(EntryFinding(FindingKind::ListStops, std::string(element.start, elementEnd)));
+      notes.back().detail = element.comma + 1;
+    } else if (HasNonBlank(element.start)) {
+      notes.push_back(EntryFinding(FindingKind::ElementWithoutNumber, element.start));
     }
-    first = false;
   });
   return notes;
 }

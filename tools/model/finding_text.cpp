@@ -30,8 +30,8 @@ std::string Joined(const std::vector<DWORD>& numbers) {
 
 // The command that encodes a plain-text file in place.
 std::string EncodeCommand(const std::string& inputName) {
-  if (inputName.empty()) return "kavelo2-config encode PLAIN.txt Kavelo2.ini";
-  return "kavelo2-config encode \"" + inputName + "\" \"" + inputName + "\"";
+  return inputName.empty() ? "kavelo2-config encode PLAIN.txt Kavelo2.ini"
+                           : "kavelo2-config encode \"" + inputName + "\" \"" + inputName + "\"";
 }
 
 // "the keys are WIDTH, HEIGHT, ... and WAITALL", in the order the launcher compares them.
@@ -63,7 +63,8 @@ std::string PathToWrite(const std::string& value, Rendering rendering) {
 
 // `namesLine`: the line is one the reader sees (the checker's file, the file the dialog opened).
 std::string ReadLimitText(const Finding& finding, Rendering rendering, bool namesLine) {
-  std::string line = namesLine ? "line " + std::to_string(finding.line) + " " : "";
+  std::string line = "line " + std::to_string(finding.line);
+  std::string entry = Quoted(finding.subject, rendering);
   // A length of 0: more than the held bytes, of an input whose length cannot be asked.
   std::string length = finding.number > 0 ? std::to_string(finding.number)
                                            : "more than " + std::to_string(kHeldFileBytes);
@@ -71,12 +72,10 @@ std::string ReadLimitText(const Finding& finding, Rendering rendering, bool name
                      " bytes";
   bool cut = finding.length > 0;
   if (cut && !finding.detail.empty()) {
-    text += ": " + line + Quoted(finding.subject, rendering) + " is cut to " + Quoted(finding.detail, rendering);
+    text += ": " + (namesLine ? line + " " : "") + entry + " is cut to " + Quoted(finding.detail, rendering);
   } else if (cut) {
-    std::string begins = Quoted(finding.subject, rendering);
-    std::string entry = namesLine ? "line " + std::to_string(finding.line) + ", which begins " + begins + ","
-                                  : "the entry beginning " + begins;
-    text += ": " + entry + " is cut after its first " + std::to_string(finding.length) + " bytes";
+    text += ": " + (namesLine ? line + ", which begins " + entry + "," : "the entry beginning " + entry) +
+            " is cut after its first " + std::to_string(finding.length) + " bytes";
   }
   int64_t unread = finding.count < 0 ? -finding.count : finding.count;
   if (unread > 0) {
@@ -87,19 +86,16 @@ std::string ReadLimitText(const Finding& finding, Rendering rendering, bool name
   return text;
 }
 
-// The choice under "Reduced color mode" on the Compatibility tab, as the tab words it.
-std::string ColourOption(ReducedColour colour) {
-  return colour == ReducedColour::EightBit ? "\"8-bit (256) color\"" : "\"16-bit (65536) color\"";
-}
-
 std::string EmulatedDepthText(const Finding& finding, Rendering rendering) {
-  std::string depths;
-  std::vector<ReducedColour> options;
+  // The depths, and the tab's choices that give them, each once.
+  std::string depths, choice;
   for (int64_t bits : finding.numbers) {
     depths += (depths.empty() ? "" : " or ") + std::to_string(bits);
     ReducedColour colour = ReducedColourFor(static_cast<DWORD>(bits));
-    if (colour != ReducedColour::Off && std::find(options.begin(), options.end(), colour) == options.end()) {
-      options.push_back(colour);
+    // The choice under "Reduced color mode" on the Compatibility tab, as the tab words it.
+    std::string option = colour == ReducedColour::EightBit ? "\"8-bit (256) color\"" : "\"16-bit (65536) color\"";
+    if (colour != ReducedColour::Off && choice.find(option) == std::string::npos) {
+      choice += (choice.empty() ? "" : " or ") + option;
     }
   }
   std::string text = "on Windows 8 and later a switch to " + depths + " bits per pixel is only emulated: the " +
@@ -111,8 +107,7 @@ std::string EmulatedDepthText(const Finding& finding, Rendering rendering) {
     return text + ", which Windows applies only to programs on local drives: copy the application to a local "
                   "drive and set it there";
   }
-  if (options.empty()) return text + ", which offers no " + depths + " bits: it runs at 32 bits";
-  std::string choice = ColourOption(options[0]) + (options.size() > 1 ? " or " + ColourOption(options[1]) : "");
+  if (choice.empty()) return text + ", which offers no " + depths + " bits: it runs at 32 bits";
   std::string tick =
       "tick \"Reduced color mode\" with " + choice + " on the Compatibility tab of the application's Properties";
   // On removable media Windows keeps the setting for the medium, which only that tab can name.
@@ -133,32 +128,21 @@ std::string EmulatedDepthText(const Finding& finding, Rendering rendering) {
 std::string ElevationText(const Finding& finding, Rendering rendering) {
   const ElevationNeed& need = finding.elevation;
   std::string application = Shown(finding.subject, rendering);
-  std::string installer = "Windows takes " + application + " for an installer, since ";
-  std::string asks;
-  switch (need.reason) {
-    case ElevationReason::RequiresAdministrator:
-      asks = application + " asks in its manifest for administrator rights (requireAdministrator), which Windows "
-                           "gives only to a program started with a request for them";
-      break;
-    case ElevationReason::HighestAvailable:
-      asks = application + " asks in its manifest for its user's highest rights (highestAvailable), which for a "
-                           "user who is an administrator Windows gives only to a program started with a request "
-                           "for them";
-      break;
-    case ElevationReason::InstallerName:
-      asks = installer + "its name holds \"" + need.word + "\"";
-      break;
-    case ElevationReason::InstallerVersionString:
-      asks = installer + "its version information's " + need.key + ", " + Quoted(need.text, rendering) + ", holds \"" +
-             need.word + "\"";
-      break;
-    case ElevationReason::None:
-      break;
-  }
   bool installerName = need.reason == ElevationReason::InstallerName;
-  if (installerName || need.reason == ElevationReason::InstallerVersionString) {
-    asks += " and it is a 32-bit program whose manifest asks for no level of rights, and starts an installer only "
-            "with a request for administrator rights";
+  std::string asks;
+  if (need.reason == ElevationReason::RequiresAdministrator) {
+    asks = application + " asks in its manifest for administrator rights (requireAdministrator), which Windows "
+                         "gives only to a program started with a request for them";
+  } else if (need.reason == ElevationReason::HighestAvailable) {
+    asks = application + " asks in its manifest for its user's highest rights (highestAvailable), which for a "
+                         "user who is an administrator Windows gives only to a program started with a request "
+                         "for them";
+  } else if (installerName || need.reason == ElevationReason::InstallerVersionString) {
+    std::string found = "its name";
+    if (!installerName) found = "its version information's " + need.key + ", " + Quoted(need.text, rendering) + ",";
+    asks = "Windows takes " + application + " for an installer, since " + found + " holds \"" + need.word +
+           "\" and it is a 32-bit program whose manifest asks for no level of rights, and starts an installer only "
+           "with a request for administrator rights";
   }
   std::string forWhom = need.reason == ElevationReason::HighestAvailable ? " for such a user" : "";
   std::string text = asks + "; the launcher makes no such request, so" + forWhom +
@@ -180,13 +164,10 @@ std::string NameAnotherProgram(const Finding& finding, Rendering rendering) {
 
 // A program header's machine, as processors are known.
 std::string MachineName(int64_t machine) {
-  switch (machine) {
-    case kMachineI386: return "x86";
-    case kMachineX64: return "x64";
-    case kMachineArm64: return "ARM64";
-    case 0x01C4: return "ARM";
-    case 0x0200: return "Itanium";
-    default: break;
+  static const std::pair<int64_t, const char*> kNames[] = {
+      {kMachineI386, "x86"}, {kMachineX64, "x64"}, {kMachineArm64, "ARM64"}, {0x01C4, "ARM"}, {0x0200, "Itanium"}};
+  for (const auto& [known, name] : kNames) {
+    if (known == machine) return name;
   }
   char hex[16];
   std::snprintf(hex, sizeof(hex), "0x%04X", static_cast<unsigned>(machine & 0xFFFF));
@@ -195,8 +176,8 @@ std::string MachineName(int64_t machine) {
 
 // The launcher's start of the application, as the run goes: when the application finding says it
 // fails, the launcher shows its box instead.
-std::string StartText(const ConfigCheck& check, const std::string& application, Rendering rendering) {
-  return (check.applicationFails ? "fails to start " : "starts ") + Shown(application, rendering) +
+std::string StartText(const ConfigCheck& check, const std::string& application) {
+  return (check.applicationFails ? "fails to start " : "starts ") + application +
          (check.applicationFails ? " (it says so in a box)" : "");
 }
 
@@ -211,18 +192,14 @@ std::string DescribeCriterion(const ModeCriterion& criterion) {
 }
 
 std::string FieldMaskNames(DWORD fieldMask) {
-  static const struct {
-    DWORD bit;
-    const char* name;
-  } kBits[] = {{DM_PELSWIDTH, "DM_PELSWIDTH"},
-               {DM_PELSHEIGHT, "DM_PELSHEIGHT"},
-               {DM_BITSPERPEL, "DM_BITSPERPEL"},
-               {DM_DISPLAYFREQUENCY, "DM_DISPLAYFREQUENCY"}};
   char hex[16];
   std::snprintf(hex, sizeof(hex), "0x%08X", static_cast<unsigned>(fieldMask));
   std::string names;
-  for (const auto& bit : kBits) {
-    if (fieldMask & bit.bit) names += (names.empty() ? "" : " | ") + std::string(bit.name);
+  for (auto [bit, name] : {std::pair<DWORD, const char*>{DM_PELSWIDTH, "DM_PELSWIDTH"},
+                           {DM_PELSHEIGHT, "DM_PELSHEIGHT"},
+                           {DM_BITSPERPEL, "DM_BITSPERPEL"},
+                           {DM_DISPLAYFREQUENCY, "DM_DISPLAYFREQUENCY"}}) {
+    if (fieldMask & bit) names += (names.empty() ? "" : " | ") + std::string(name);
   }
   return std::string(hex) + (names.empty() ? "" : " (" + names + ")");
 }
@@ -230,20 +207,15 @@ std::string FieldMaskNames(DWORD fieldMask) {
 // What the switch asks for: with the mode in force known, the whole size and depth; otherwise
 // only the fields named.
 std::string SwitchRequestText(const SwitchRequest& request) {
-  bool namesWidth = (request.fieldMask & DM_PELSWIDTH) != 0;
-  bool namesHeight = (request.fieldMask & DM_PELSHEIGHT) != 0;
-  std::vector<std::string> parts;
-  if (request.knowsCurrent || (namesWidth && namesHeight)) {
-    parts.push_back(SizeText(request.width, request.height));
-  } else if (namesWidth) {
-    parts.push_back("width " + std::to_string(request.width));
-  } else if (namesHeight) {
-    parts.push_back("height " + std::to_string(request.height));
-  }
-  if (request.knowsCurrent || (request.fieldMask & DM_BITSPERPEL)) parts.push_back(std::to_string(request.bits) + " bits");
-  if (request.fieldMask & DM_DISPLAYFREQUENCY) parts.push_back(std::to_string(request.frequency) + " Hz");
-  std::string text;
-  for (const std::string& part : parts) text += (text.empty() ? "" : " at ") + part;
+  bool namesWidth = request.knowsCurrent || (request.fieldMask & DM_PELSWIDTH) != 0;
+  bool namesHeight = request.knowsCurrent || (request.fieldMask & DM_PELSHEIGHT) != 0;
+  std::string text = namesWidth && namesHeight ? SizeText(request.width, request.height)
+                     : namesWidth              ? "width " + std::to_string(request.width)
+                     : namesHeight             ? "height " + std::to_string(request.height)
+                                               : "";
+  auto add = [&text](const std::string& part) { text += (text.empty() ? "" : " at ") + part; };
+  if (request.knowsCurrent || (request.fieldMask & DM_BITSPERPEL)) add(std::to_string(request.bits) + " bits");
+  if (request.fieldMask & DM_DISPLAYFREQUENCY) add(std::to_string(request.frequency) + " Hz");
   return text.empty() ? "the mode in force" : text;
 }
 
@@ -256,12 +228,12 @@ std::string NearestOfferText(const NearestOffer& offer) {
     case NearestOffer::Kind::OnlyDepths:
       return "the display offers only " + Joined(offer.depths) + " bits";
     case NearestOffer::Kind::SizesAtDepths: {
-      std::string text = "the display offers ";
-      for (size_t i = 0; i < offer.sizes.size(); ++i) {
-        text += (i == 0 ? "" : ", ") + SizeText(offer.sizes[i].first.first, offer.sizes[i].first.second) +
-                " only at " + Joined(offer.sizes[i].second) + " bits";
+      std::string sizes;
+      for (const auto& [size, depths] : offer.sizes) {
+        sizes += (sizes.empty() ? "" : ", ") + SizeText(size.first, size.second) + " only at " + Joined(depths) +
+                 " bits";
       }
-      return text;
+      return "the display offers " + sizes;
     }
     case NearestOffer::Kind::NearestSize:
       break;
@@ -294,12 +266,12 @@ const char* RoleLabel(FindingRole role) {
 }
 
 std::string FindingBody(const Finding& finding, const ConfigCheck& check, Rendering rendering) {
-  const std::string& application = finding.subject;
+  std::string application = Shown(finding.subject, rendering);
   std::string backdrop = check.backdropEnabled ? "covers the screen with its black backdrop, " : "";
   // Only a switch is waited for: the display goes back once the application has ended.
   std::string waitsForAll = check.waitAllEnabled ? ", and switches back once it and every program it starts have ended" : "";
-  auto relative = [&finding, rendering] {
-    return "only a drive letter and a colon make a PATH value a full path, so " + Shown(finding.subject, rendering) +
+  auto relative = [&finding, &application, rendering] {
+    return "only a drive letter and a colon make a PATH value a full path, so " + application +
            " is taken as a file in the launcher's folder, " + Shown(finding.detail, rendering);
   };
   switch (finding.kind) {
@@ -308,18 +280,17 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
              "launcher ends at once (no message)";
     case FindingKind::EmptyFile:
       // The dialog checks the text that saving writes, which is empty when nothing is set.
-      if (rendering == Rendering::Dialog) {
-        return "nothing is set, so saving writes an empty file, of which it reads no byte (no message)";
-      }
-      return "the file is empty, so it reads no byte (no message)";
+      return std::string(rendering == Rendering::Dialog ? "nothing is set, so saving writes an empty file, of which"
+                                                        : "the file is empty, so") +
+             " it reads no byte (no message)";
     case FindingKind::Utf16Text:
       return "the file was saved as Unicode (UTF-16): save it as ANSI";
     case FindingKind::PlainTextFile:
-      if (finding.count != 0) {
-        return "this file is plain text, and none of its lines is an entry the launcher reads: write each as its "
-               "line says, then encode the file, with " + EncodeCommand(finding.subject);
-      }
-      return "this file is plain text: encode it first, with " + EncodeCommand(finding.subject);
+      return std::string("this file is plain text") +
+             (finding.count != 0 ? ", and none of its lines is an entry the launcher reads: write each as its line "
+                                   "says, then encode the file"
+                                 : ": encode it first") +
+             ", with " + EncodeCommand(finding.subject);
     case FindingKind::StoredFormGivenAsPlain:
       return "this text is in the stored form: check it without --plain";
     case FindingKind::NulEndsText:
@@ -352,18 +323,15 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
     case FindingKind::ListWithoutNumber:
       return "the list reads no number" + SwitchHint(finding.entryKind);
     case FindingKind::PathTooLong:
-      return "PATH, but the path does not fit in 1023 characters: the application stays " +
-             Shown(application, rendering);
+      return "PATH, but the path does not fit in 1023 characters: the application stays " + application;
     case FindingKind::OctalNumber:
       return "read as octal: " + finding.subject + " is " + std::to_string(finding.number) + "; write " + finding.fix +
              " without the leading zero";
-    case FindingKind::TextAfterNumber: {
-      std::string text =
-          Quoted(finding.subject, rendering) + " after " + std::to_string(finding.number) + " is ignored";
-      if (finding.fixes.empty()) return text;
-      return text + ": write " + Joined(finding.fixes) +
-             (finding.fixes.size() == 1 ? " as an entry of its own" : " as entries of their own");
-    }
+    case FindingKind::TextAfterNumber:
+      return Quoted(finding.subject, rendering) + " after " + std::to_string(finding.number) + " is ignored" +
+             (finding.fixes.empty() ? ""
+              : ": write " + Joined(finding.fixes) +
+                    (finding.fixes.size() == 1 ? " as an entry of its own" : " as entries of their own"));
     case FindingKind::ElementWithoutNumber:
       return Quoted(finding.subject, rendering) + " reads no number and is ignored";
     case FindingKind::ListStops:
@@ -384,50 +352,48 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
              " of the PATH value belongs to the path: write " + PathToWrite(finding.fix, rendering);
     case FindingKind::PathQuoted:
       return "the quotes belong to the PATH value, so the launcher looks for a file named with them, " +
-             Shown(application, rendering) + ": write the path without them, " + PathToWrite(finding.fix, rendering);
+             application + ": write the path without them, " + PathToWrite(finding.fix, rendering);
     case FindingKind::PathFromShareRoot:
       return relative() + ": map the share to a drive letter and write the path on that drive, e.g. " +
              PathToWrite(finding.fix, rendering);
     case FindingKind::PathFromDriveRoot:
       return relative() + ": write the path with its drive, e.g. " + PathToWrite(finding.fix, rendering);
     case FindingKind::PathTooLongToStart:
-      return "the application's full path, " + Shown(application, rendering) + ", is " +
-             std::to_string(finding.number) + " characters long, and Windows starts a program only from a path of "
-             "at most " + std::to_string(kLongestStartablePath) + ": " +
+      return "the application's full path, " + application + ", is " + std::to_string(finding.number) +
+             " characters long, and Windows starts a program only from a path of at most " +
+             std::to_string(kLongestStartablePath) + ": " +
              (finding.count != 0 ? "move the application to a folder with a shorter path and write that "
                                  : "move the launcher's folder to a shorter path, or name an application with a "
                                    "shorter full path ") +
              WherePathGoes(finding, rendering);
     case FindingKind::PathNamesFolder:
-      return "PATH names a folder, " + Shown(application, rendering) + ": name the application's file in it, e.g. " +
+      return "PATH names a folder, " + application + ": name the application's file in it, e.g. " +
              PathToWrite(finding.fix, rendering);
     case FindingKind::ApplicationIsFolder:
-      return Shown(application, rendering) + " is a folder: name the application's file " +
-             WherePathGoes(finding, rendering);
+      return application + " is a folder: name the application's file " + WherePathGoes(finding, rendering);
     case FindingKind::ApplicationMissing:
-      return "there is no file " + Shown(application, rendering) + " on this machine: " +
+      return "there is no file " + application + " on this machine: " +
              (finding.count != 0 ? "write where the application lies " : "put the application there, or name it ") +
              WherePathGoes(finding, rendering);
     case FindingKind::ApplicationIsLauncher:
-      return Shown(application, rendering) + " is a launcher: the copy it starts ends at once, since one launcher "
+      return application + " is a launcher: the copy it starts ends at once, since one launcher "
              "runs at a time, and no application runs: " + NameAnotherProgram(finding, rendering);
     case FindingKind::ApplicationNotAProgram:
-      return Shown(application, rendering) + " has no program header, so Windows does not start it and the "
+      return application + " has no program header, so Windows does not start it and the "
              "launcher says that the application is in the wrong place or its name is wrong: " +
              NameAnotherProgram(finding, rendering);
     case FindingKind::ApplicationIs16Bit:
-      return Shown(application, rendering) + " is a DOS or 16-bit Windows program, which 64-bit Windows does not "
+      return application + " is a DOS or 16-bit Windows program, which 64-bit Windows does not "
              "start: run it in an emulator of its own, or on a 32-bit Windows";
     case FindingKind::ApplicationForOtherProcessor:
-      return Shown(application, rendering) + " is a program for " + MachineName(finding.number) +
-             " processors, which this Windows (" + MachineName(finding.length) + ") does not start: " +
-             NameAnotherProgram(finding, rendering);
+      return application + " is a program for " + MachineName(finding.number) + " processors, which this Windows (" +
+             MachineName(finding.length) + ") does not start: " + NameAnotherProgram(finding, rendering);
     case FindingKind::ApplicationNeedsElevation:
       return ElevationText(finding, rendering);
     case FindingKind::NoModeEntry:
       return "no WIDTH, HEIGHT, DEPTH or FREQ entry (no message)";
     case FindingKind::NoModeFits:
-      return "the launcher " + StartText(check, application, rendering) +
+      return "the launcher " + StartText(check, application) +
              " in the current display mode, without a backdrop: no mode fits; " + NearestOfferText(check.selection.offer);
     case FindingKind::NoModeFitsStrict:
       // The box's text without the carriage return that ends it.
@@ -435,7 +401,7 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
              "\" and starts nothing";
     case FindingKind::SwitchLikelyRefused:
       return "the launcher " + backdrop + "asks for " + SwitchRequestText(check.selection.request) +
-             ", which the display will most likely refuse, and " + StartText(check, application, rendering) +
+             ", which the display will most likely refuse, and " + StartText(check, application) +
              " in the current display mode";
     case FindingKind::SwitchLikelyRefusedStrict:
       return "the display will most likely refuse " + SwitchRequestText(check.selection.request) +
@@ -444,10 +410,10 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
       return EmulatedDepthText(finding, rendering);
     case FindingKind::Switches:
       return "the launcher " + backdrop + "switches to " + SwitchRequestText(check.selection.request) + " and " +
-             StartText(check, application, rendering) + (check.applicationFails ? ", then switches back" : waitsForAll);
+             StartText(check, application) + (check.applicationFails ? ", then switches back" : waitsForAll);
     case FindingKind::PicksFirstFit:
       return "the launcher picks the first mode of the display's catalogue that fits (check one with --modes) "
-             "and " + StartText(check, application, rendering) + (check.applicationFails ? "" : waitsForAll);
+             "and " + StartText(check, application) + (check.applicationFails ? "" : waitsForAll);
     case FindingKind::RateNotOffered: {
       const DEVMODEA& chosen = check.selection.chosen;
       std::string rates;
@@ -465,6 +431,10 @@ std::string FindingBody(const Finding& finding, const ConfigCheck& check, Render
   return "";
 }
 
+std::string LineLabel(int line, Rendering rendering) {
+  return rendering == Rendering::Dialog ? std::string() : "line " + std::to_string(line) + ": ";
+}
+
 std::string ResultLine(const ConfigCheck& check, Rendering rendering) {
   const Finding& result = check.findings.back();
   return "result: " + std::string(StopsTheRun(result.kind) ? "the launcher stops: " : "") +
@@ -476,12 +446,9 @@ std::string VerdictLine(const ConfigCheck& check, Rendering rendering) {
   if (verdict.cause == nullptr) return ResultLine(check, rendering);
   const Finding& cause = *verdict.cause;
   if (StopsTheRun(cause.kind)) return "the launcher would stop: " + FindingBody(cause, check, rendering);
-  // The read limit names its line itself; a problem needs no label after the verdict's words. The
-  // dialog's lines would be those of the text saving writes, which it does not show.
-  bool namesLine = cause.line > 0 && cause.kind != FindingKind::ReadLimit && rendering != Rendering::Dialog;
-  std::string where = namesLine ? "line " + std::to_string(cause.line) + ": " : "";
-  FindingRole role = RoleOf(cause);
-  std::string label = role == FindingRole::Problem ? "" : RoleLabel(role);
+  // The read limit names its line itself; a problem needs no label after the verdict's words.
+  std::string where = cause.line > 0 && cause.kind != FindingKind::ReadLimit ? LineLabel(cause.line, rendering) : "";
+  std::string label = RoleOf(cause) == FindingRole::Problem ? "" : RoleLabel(RoleOf(cause));
   return (verdict.status == kFails ? "the launcher will fail to start the application: "
                                    : "the launcher starts the application, but not as the file says: ") +
          where + label + FindingBody(cause, check, rendering);

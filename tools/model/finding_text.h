@@ -31,6 +31,10 @@ const char* RoleLabel(FindingRole role);
 // it quotes as `rendering` says (shown_text.h).
 std::string FindingBody(const Finding& finding, const ConfigCheck& check, Rendering rendering);
 
+// "line 3: " before what is said about a line of the text; "" in the dialog, which checks the text
+// that saving writes, whose lines the user never sees.
+std::string LineLabel(int line, Rendering rendering);
+
 // The report's last line: what the run does ("result: the launcher stops: ...").
 std::string ResultLine(const ConfigCheck& check, Rendering rendering);
 

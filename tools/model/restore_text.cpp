@@ -4,6 +4,7 @@
 #include "launcher/mode_switch.h"
 #include "tools/model/mode_notation.h"
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -17,10 +18,14 @@ std::string ResultName(LONG result) {
   return name != nullptr ? std::string(name) : "result " + std::to_string(result);
 }
 
-struct Row {
-  const char* label;
-  std::string value;
-};
+// A label and its value.
+using Row = std::pair<const char*, std::string>;
+
+// The sentence with a capital first letter.
+std::string Capitalised(std::string text) {
+  text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  return text;
+}
 
 // The hold the return went ahead against, if any; the modes before, in the registry and after, and
 // the platform's answer, in that order.
@@ -41,23 +46,17 @@ std::vector<Row> Rows(const RestoreOutcome& outcome) {
 std::string RestoreReport(const RestoreOutcome& outcome) {
   constexpr size_t kValueColumn = 15;  // after the longest label, "registry mode: "
   std::string report;
-  for (const Row& row : Rows(outcome)) {
-    std::string label = std::string(row.label) + ":";
-    report += label + std::string(kValueColumn - label.size(), ' ') + row.value + "\n";
+  for (const auto& [label, value] : Rows(outcome)) {
+    std::string labelled = label + std::string(":");
+    report += labelled + std::string(kValueColumn - labelled.size(), ' ') + value + "\n";
   }
   return report + "result: " + RestoreResult(outcome) + "\n";
 }
 
 std::string RestoreMessage(const RestoreOutcome& outcome) {
   std::string message;
-  for (const Row& row : Rows(outcome)) {
-    std::string label = row.label;
-    label[0] = static_cast<char>(label[0] - 'a' + 'A');
-    message += label + ": " + row.value + "\n";
-  }
-  std::string result = RestoreResult(outcome);
-  result[0] = static_cast<char>(result[0] - 'a' + 'A');
-  return message + "\n" + result + ".";
+  for (const auto& [label, value] : Rows(outcome)) message += Capitalised(label) + ": " + value + "\n";
+  return message + "\n" + Capitalised(RestoreResult(outcome)) + ".";
 }
 
 std::string RestoreResult(const RestoreOutcome& outcome) {

@@ -1,15 +1,13 @@
 // Telling a failed save.
 #include "tools/model/save_text.h"
 
+#include <utility>
+
 namespace {
 
 // The platform's error code, with its meaning where a user can act on it.
 std::string ErrorText(DWORD error) {
-  struct Known {
-    DWORD code;
-    const char* text;
-  };
-  static const Known kKnown[] = {
+  static const std::pair<DWORD, const char*> kKnown[] = {
       {ERROR_FILE_NOT_FOUND, "the file does not exist"},
       {ERROR_PATH_NOT_FOUND, "the folder does not exist"},
       {ERROR_ACCESS_DENIED, "access denied"},
@@ -19,13 +17,11 @@ std::string ErrorText(DWORD error) {
       {ERROR_ALREADY_EXISTS, "a file of that name exists already"},
   };
   std::string text = "Windows error " + std::to_string(error);
-  for (const Known& known : kKnown) {
-    if (static_cast<DWORD>(known.code) == error) text += std::string(": ") + known.text;
+  for (const auto& [code, meaning] : kKnown) {
+    if (code == error) text += std::string(": ") + meaning;
   }
   return text;
 }
-
-}  // namespace
 
 std::string SaveFailureReason(const SaveOutcome& outcome) {
   using Step = SaveOutcome::Step;
@@ -68,6 +64,8 @@ std::string OldFileText(const SaveOutcome& outcome) {
   }
   return "The file on disk is as it was before.";
 }
+
+}  // namespace
 
 std::string SaveFailureMessage(const SaveOutcome& outcome) {
   return SaveFailureReason(outcome) + "\n\n" + OldFileText(outcome);
