@@ -6,19 +6,6 @@
 
 namespace {
 
-// UTF-16 units as 8-bit text: units below 256 keep their value, the others become '?'.
-std::string NarrowUtf16(const std::string& bytes, size_t start, Utf16Order order, size_t& replaced) {
-  std::string text;
-  replaced = 0;
-  for (size_t i = start; i + 1 < bytes.size(); i += 2) {
-    unsigned low = static_cast<unsigned char>(bytes[order == Utf16Order::LittleEndian ? i : i + 1]);
-    unsigned high = static_cast<unsigned char>(bytes[order == Utf16Order::LittleEndian ? i + 1 : i]);
-    text += high == 0 ? static_cast<char>(low) : '?';
-    if (high != 0) ++replaced;
-  }
-  return text;
-}
-
 // The line of `text` that `offset` lies on, from 1, counted from `line` at `from` onwards.
 int LineAfter(const std::string& text, size_t from, int line, size_t offset) {
   for (size_t i = from; i < offset && i < text.size(); ++i) {
@@ -47,6 +34,17 @@ int CountEntries(std::string text) {
 bool IsBoundary(char c) { return IsEntrySeparator(c) || c == '\0'; }
 
 }  // namespace
+
+std::string NarrowUtf16(const std::string& bytes, size_t start, Utf16Order order, size_t* replaced) {
+  std::string text;
+  for (size_t i = start; i + 1 < bytes.size(); i += 2) {
+    unsigned low = static_cast<unsigned char>(bytes[order == Utf16Order::LittleEndian ? i : i + 1]);
+    unsigned high = static_cast<unsigned char>(bytes[order == Utf16Order::LittleEndian ? i + 1 : i]);
+    text += high == 0 ? static_cast<char>(low) : '?';
+    if (high != 0 && replaced != nullptr) ++*replaced;
+  }
+  return text;
+}
 
 bool FileText::AcceptsAnEntry() const {
   return std::any_of(entries.begin(), entries.end(), [](const CheckedEntry& entry) { return entry.accepted; });
@@ -133,7 +131,7 @@ FileText ReadFileText(const std::string& bytes, FileForm assumed) {
     if (order == Utf16Order::None) continue;
     FileText file;
     file.form = FileForm::Utf16;
-    file.text = NarrowUtf16(*form, start, order, file.replaced);
+    file.text = NarrowUtf16(*form, start, order, &file.replaced);
     file.entries = WalkEntries(file.text);
     return file;
   }
@@ -158,14 +156,13 @@ std::vector<Finding> TextLimits(const std::string& plainText, uint64_t size, boo
     finding.line = LineOf(read, nul);
     limits.push_back(finding);
     // Nothing after the NUL counts, so the limit cuts nothing that counts either.
-    if (size <= kConfigReadLimit) return limits;
-  }
-  if (size <= kConfigReadLimit) return limits;
-  if (nul != std::string::npos) {
-    limits.push_back(Finding(FindingKind::ReadLimit));
-    limits.back().number = length;
+    if (size > kConfigReadLimit) {
+      limits.push_back(Finding(FindingKind::ReadLimit));
+      limits.back().number = length;
+    }
     return limits;
   }
+  if (size <= kConfigReadLimit) return limits;
   size_t start = kConfigReadLimit;
   while (start > 0 && !IsBoundary(plainText[start - 1])) --start;
   size_t end = kConfigReadLimit;

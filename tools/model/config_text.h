@@ -81,6 +81,9 @@ std::string StoredForm(std::string text);
 // or 0, goes to `markLength`); None for any other text.
 enum class Utf16Order { None, LittleEndian, BigEndian };
 Utf16Order DetectUtf16(const std::string& bytes, size_t& markLength);
+// UTF-16 units from `start` on as 8-bit text: units below 256 keep their value, the others become
+// '?' and are counted in `replaced`, where one is given.
+std::string NarrowUtf16(const std::string& bytes, size_t start, Utf16Order order, size_t* replaced = nullptr);
 
 // The NUL and read-limit findings of plain text whose file is `size` bytes long (of which
 // `plainText` may hold only the first part), or at least `size` bytes when `sizeKnown` is false.

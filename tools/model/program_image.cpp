@@ -5,6 +5,7 @@
 // its own count and its section's data allow.
 #include "tools/model/program_image.h"
 
+#include "tools/model/config_text.h"
 #include "tools/model/version_block.h"
 
 #include <algorithm>
@@ -49,10 +50,6 @@ struct Head {
     if (bytes.size() > size) bytes.resize(size);
     return true;
   }
-  // Exactly `size` bytes, or false.
-  bool ReadWhole(uint64_t offset, uint32_t size, std::string& bytes) {
-    return Read(offset, size, bytes) && bytes.size() == size;
-  }
 };
 
 struct Section {
@@ -79,6 +76,13 @@ struct ResourceTree {
     return false;
   }
 
+  // The whole `size` bytes of a structure `at` bytes from the root, which its section must hold;
+  // `offset` and `available` tell where it lies in the file and how much of the section follows.
+  bool ReadStructure(uint32_t at, uint32_t size, std::string& bytes, uint64_t& offset, uint32_t& available) const {
+    return Locate(static_cast<uint64_t>(root) + at, offset, available) && available >= size &&
+           head.Read(offset, size, bytes) && bytes.size() == size;
+  }
+
   struct Entry {
     uint32_t name;  // an id, or with its high bit set a string's offset (matching no id)
     uint32_t leads;  // kSubdirectory with a directory's offset, or a data entry's offset
@@ -90,10 +94,7 @@ struct ResourceTree {
     uint64_t offset = 0;
     uint32_t available = 0;
     std::string bytes;
-    if (!Locate(static_cast<uint64_t>(root) + at, offset, available) || available < kResourceDirectoryHeader ||
-        !head.ReadWhole(offset, kResourceDirectoryHeader, bytes)) {
-      return entries;
-    }
+    if (!ReadStructure(at, kResourceDirectoryHeader, bytes, offset, available)) return entries;
     uint32_t count = LittleEndian(bytes, 12, 2) + LittleEndian(bytes, 14, 2);
     count = std::min({count, kMostDirectoryEntries, (available - kResourceDirectoryHeader) / kResourceEntrySize});
     if (!head.Read(offset + kResourceDirectoryHeader, count * kResourceEntrySize, bytes)) return entries;
@@ -118,10 +119,7 @@ struct ResourceTree {
       uint64_t offset = 0;
       uint32_t available = 0;
       // IMAGE_RESOURCE_DATA_ENTRY: the data's address and size.
-      if (!Locate(static_cast<uint64_t>(root) + language.leads, offset, available) || available < 8 ||
-          !head.ReadWhole(offset, 8, bytes)) {
-        return "";
-      }
+      if (!ReadStructure(language.leads, 8, bytes, offset, available)) return "";
       uint32_t address = LittleEndian(bytes, 0, 4), size = LittleEndian(bytes, 4, 4);
       if (!Locate(address, offset, available) || !head.Read(offset, std::min({size, available, most}), bytes)) return "";
       return bytes;
@@ -132,12 +130,11 @@ struct ResourceTree {
 
 // A manifest's text as bytes: UTF-8 as it stands (with its mark dropped), UTF-16 little-endian by
 // its low bytes, since the names and values read here are ASCII.
-std::string ManifestText(const std::string& manifest) {
+std::string ManifestText(std::string manifest) {
   bool utf16 = manifest.size() >= 2 && (manifest.compare(0, 2, "\xFF\xFE") == 0 || manifest[1] == '\0');
-  if (!utf16) return manifest.compare(0, 3, "\xEF\xBB\xBF") == 0 ? manifest.substr(3) : manifest;
-  std::string text;
-  for (size_t at = 0; at + 1 < manifest.size(); at += 2) text += manifest[at + 1] == '\0' ? manifest[at] : '?';
-  return text;
+  if (utf16) return NarrowUtf16(manifest, 0, Utf16Order::LittleEndian);
+  StripUtf8Mark(manifest);
+  return manifest;
 }
 
 ExecutionLevel LevelNamed(const std::string& value) {
