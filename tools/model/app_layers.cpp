@@ -110,10 +110,7 @@ bool NamesMediaLayers(const std::string& valueName, const std::string& onMedium)
 
 LayerValue ParseLayerValue(const std::string& value) {
   LayerValue layers;
-  size_t position = 0;
-  while (position < value.size()) {
-    size_t start = value.find_first_not_of(' ', position);
-    if (start == std::string::npos) break;
+  for (size_t start = value.find_first_not_of(' '); start != std::string::npos;) {
     size_t end = std::min(value.find(' ', start), value.size());
     std::string word = value.substr(start, end - start);
     if (word == kMarker && layers.names.empty() && !layers.marked) {
@@ -121,7 +118,7 @@ LayerValue ParseLayerValue(const std::string& value) {
     } else {
       layers.names.push_back(word);
     }
-    position = end;
+    start = value.find_first_not_of(' ', end);
   }
   return layers;
 }
