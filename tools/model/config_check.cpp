@@ -42,8 +42,8 @@ NameRule RuleOfName(const std::string& inputName, const CheckInput& input, Confi
     return NameRule::NoLauncher;
   }
   launcherName = baseName;
-  if (input.probe == nullptr) return NameRule::NamedLauncher;
-  // The file NAME.exe reads, by the launcher's own rule: the first candidate that is there.
+  // The file NAME.exe reads, by the launcher's own rule: the first candidate that is there (none
+  // where the machine is not asked).
   PathText reads;
   auto isFile = [&](const char* path) { return Probe(input, check, path) == PathKind::File; };
   bool found = ConfigFileReadBy(launcher.c_str(), reads, isFile);
@@ -92,8 +92,6 @@ void CheckEntries(std::vector<CheckedEntry>& entries, LaunchContext& context, Pa
   }
 }
 
-bool IsPathBlank(char c) { return c == ' ' || c == '\t'; }
-
 // What a PATH value means where the launcher reads it otherwise than a user would: only a drive
 // letter and a colon make it a full path, and nothing is trimmed or unquoted. False when it is
 // read as it looks.
@@ -111,7 +109,7 @@ bool CheckPathValue(const std::string& value, const std::string& programDirector
     return true;
   }
   if (trimmed != value) {
-    problem = Finding(IsPathBlank(value[0]) ? FindingKind::PathBlankAtStart : FindingKind::PathBlankAtEnd, kFails);
+    problem = Finding(first > 0 ? FindingKind::PathBlankAtStart : FindingKind::PathBlankAtEnd, kFails);
     problem.fix = trimmed;
     return true;
   }
@@ -342,8 +340,7 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   ConfigCheck check;
   // The launcher's own record, built without asking the platform; its name plays no part in
   // applying entries.
-  std::string modulePath = input.programDirectory + "Kavelo2.exe";
-  LaunchContext context(modulePath.c_str(), input.currentMode);
+  LaunchContext context((input.programDirectory + "Kavelo2.exe").c_str(), input.currentMode);
   check.windows = input.windows;
   CheckedFile& file = check.file;
   file.name = input.inputName;
