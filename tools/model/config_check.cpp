@@ -143,16 +143,9 @@ bool CheckPathValue(const std::string& value, const std::string& programDirector
 bool RefusedStart(const CheckInput& input, const std::string& applicationPath, Finding& problem) {
   ProgramImage image;
   if (!input.image || !input.image(applicationPath, image)) return false;
-  static const std::pair<StartRefusal, FindingKind> kRefusals[] = {
-      {StartRefusal::Launcher, FindingKind::ApplicationIsLauncher},
-      {StartRefusal::NotAProgram, FindingKind::ApplicationNotAProgram},
-      {StartRefusal::SixteenBit, FindingKind::ApplicationIs16Bit},
-      {StartRefusal::OtherProcessor, FindingKind::ApplicationForOtherProcessor}};
-  StartRefusal refusal = StartRefusedFor(image, input.windows);
-  for (const auto& [refused, kind] : kRefusals) {
-    if (refused != refusal) continue;
-    problem = Finding(kind, kFails, applicationPath);
-    if (kind == FindingKind::ApplicationForOtherProcessor) {
+  if (std::optional<FindingKind> refused = StartRefusedFor(image, input.windows)) {
+    problem = Finding(*refused, kFails, applicationPath);
+    if (*refused == FindingKind::ApplicationForOtherProcessor) {
       problem.number = image.machine;
       problem.length = input.windows.machine;
     }
