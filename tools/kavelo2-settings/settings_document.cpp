@@ -296,9 +296,8 @@ bool SettingsDocument::LayersApply() const {
 
 LayerWriteOutcome SettingsDocument::SaveLayers() {
   LayerWriteOutcome outcome = SetApplicationLayers(layersPath, layers, windows);
-  bool written = outcome.result == LayerWriteOutcome::Result::Written || outcome.result == LayerWriteOutcome::Result::Removed;
   layersRead = ReadApplicationLayers(layersPath);
-  layersSaved = written ? layers : SettingsRead(layersRead);
+  layersSaved = outcome.Stored() ? layers : SettingsRead(layersRead);
   layers = layersSaved;
   layersChosen = false;
   return outcome;

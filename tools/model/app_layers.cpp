@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <initializer_list>
+#include <iterator>
 #include <string_view>
 
 namespace {
@@ -28,13 +29,10 @@ constexpr const char* kMarker = "~";
 
 bool IsKnownLayer(const std::string& name, AppLayer& layer) {
   std::string upper = UpperAscii(name);
-  for (const KnownLayer& known : kKnownLayers) {
-    if (upper == known.name) {
-      layer = known.layer;
-      return true;
-    }
-  }
-  return false;
+  auto known = std::find_if(std::begin(kKnownLayers), std::end(kKnownLayers),
+                            [&upper](const KnownLayer& entry) { return upper == entry.name; });
+  if (known != std::end(kKnownLayers)) layer = known->layer;
+  return known != std::end(kKnownLayers);
 }
 
 // The beginnings of the compatibility modes' names ("WINXPSP3", "VISTASP2", "WIN7RTM", ...) and
