@@ -365,8 +365,8 @@ SaveQuestion SettingsDocument::Question(const ConfigCheck& check) const {
   return question;
 }
 
-bool SettingsDocument::FileChanged() const {
-  return ComposeText() != savedText || form == FileForm::Plain || form == FileForm::Utf16;
+bool SettingsDocument::IsChanged() const {
+  return ComposeText() != savedText || form == FileForm::Plain || form == FileForm::Utf16 || LayersChanged();
 }
 
 bool SettingsDocument::ReadAsEmpty() const {

@@ -33,6 +33,30 @@ int CountEntries(std::string text) {
 
 bool IsBoundary(char c) { return IsEntrySeparator(c) || c == '\0'; }
 
+// The byte order of text saved as UTF-16, with or without its byte order mark (whose length, 2 or 0,
+// goes to `markLength`); None for any other text.
+Utf16Order DetectUtf16(const std::string& bytes, size_t& markLength) {
+  markLength = 0;
+  if (bytes.size() % 2 == 0) {
+    Utf16Order marked = bytes.compare(0, 2, "\xFF\xFE") == 0   ? Utf16Order::LittleEndian
+                        : bytes.compare(0, 2, "\xFE\xFF") == 0 ? Utf16Order::BigEndian
+                                                                : Utf16Order::None;
+    if (marked != Utf16Order::None) {
+      markLength = 2;
+      return marked;
+    }
+  }
+  // Text of the ANSI range in UTF-16 has a NUL in every pair, always on the same side.
+  size_t pairs = bytes.size() / 2, lowFirst = 0, highFirst = 0;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    if (bytes[i] != '\0' && bytes[i + 1] == '\0') ++lowFirst;
+    if (bytes[i] == '\0' && bytes[i + 1] != '\0') ++highFirst;
+  }
+  if (lowFirst * 2 > pairs) return Utf16Order::LittleEndian;
+  if (highFirst * 2 > pairs) return Utf16Order::BigEndian;
+  return Utf16Order::None;
+}
+
 }  // namespace
 
 std::string NarrowUtf16(const std::string& bytes, size_t start, Utf16Order order, size_t* replaced) {
@@ -93,29 +117,6 @@ bool StripUtf8Mark(std::string& bytes) {
 std::string StoredForm(std::string text) {
   DecodeConfigBuffer(text.data(), text.size());
   return text;
-}
-
-Utf16Order DetectUtf16(const std::string& bytes, size_t& markLength) {
-  markLength = 0;
-  if (bytes.size() < 2) return Utf16Order::None;
-  if (bytes.size() % 2 == 0) {
-    Utf16Order marked = bytes.compare(0, 2, "\xFF\xFE") == 0   ? Utf16Order::LittleEndian
-                        : bytes.compare(0, 2, "\xFE\xFF") == 0 ? Utf16Order::BigEndian
-                                                                : Utf16Order::None;
-    if (marked != Utf16Order::None) {
-      markLength = 2;
-      return marked;
-    }
-  }
-  // Text of the ANSI range in UTF-16 has a NUL in every pair, always on the same side.
-  size_t pairs = bytes.size() / 2, lowFirst = 0, highFirst = 0;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    if (bytes[i] != '\0' && bytes[i + 1] == '\0') ++lowFirst;
-    if (bytes[i] == '\0' && bytes[i + 1] != '\0') ++highFirst;
-  }
-  if (lowFirst * 2 > pairs) return Utf16Order::LittleEndian;
-  if (highFirst * 2 > pairs) return Utf16Order::BigEndian;
-  return Utf16Order::None;
 }
 
 FileText ReadFileText(const std::string& bytes, FileForm assumed) {

@@ -41,14 +41,12 @@ std::string FormatMode(const DEVMODEA& mode) {
          std::to_string(mode.dmBitsPerPel) + "@" + std::to_string(mode.dmDisplayFrequency);
 }
 
-std::string DescribeCatalogueEntry(const ModeCatalogue& catalogue, size_t index) {
-  return "mode " + std::to_string(index + 1) + " of " + std::to_string(catalogue.size()) + ": " +
-         FormatMode(catalogue[index]);
-}
-
 std::string FormatCatalogue(const ModeCatalogue& catalogue) {
   std::string text;
-  for (size_t index = 0; index < catalogue.size(); ++index) text += DescribeCatalogueEntry(catalogue, index) + "\n";
+  for (size_t index = 0; index < catalogue.size(); ++index) {
+    text += "mode " + std::to_string(index + 1) + " of " + std::to_string(catalogue.size()) + ": " +
+            FormatMode(catalogue[index]) + "\n";
+  }
   return text;
 }
 
