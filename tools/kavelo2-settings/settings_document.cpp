@@ -248,8 +248,7 @@ std::string SettingsDocument::ApplicationPath() const {
   ConfigCheck check = Check();
   if (check.settingsRead) return check.applicationPath;
   // An empty text is read no further; the launcher's record still names its default application.
-  LaunchContext context((folder + "Kavelo2.exe").c_str(), currentMode);
-  return context.applicationPath;
+  return LaunchContext((folder + "Kavelo2.exe").c_str(), currentMode).applicationPath;
 }
 
 LauncherFolder SettingsDocument::Launchers() const {
@@ -263,9 +262,8 @@ void SettingsDocument::AskMachine() {
   // With nothing known, the check and the folder's launchers ask about every path that can matter
   // to them; the machine answers each once.
   found.clear();
-  std::set<std::string> paths;
   ConfigCheck check = Check();
-  paths.insert(check.asked.begin(), check.asked.end());
+  std::set<std::string> paths(check.asked.begin(), check.asked.end());
   LauncherFolder asking{folder, launchers, [&paths](const std::string& path) {
                           paths.insert(path);
                           return PathKind::Unknown;
@@ -331,10 +329,9 @@ SaveRefusal SettingsDocument::Refusal(const ConfigCheck& check) const {
 }
 
 SaveOutcome SettingsDocument::Save() {
-  SaveOutcome outcome;
-  if (Refusal(Check()).kind != SaveRefusal::Kind::None) return outcome;
+  if (Refusal(Check()).kind != SaveRefusal::Kind::None) return SaveOutcome();
   std::string text = ComposeText();
-  outcome = SaveFileSafely(folder + fileName, StoredForm(text));
+  SaveOutcome outcome = SaveFileSafely(folder + fileName, StoredForm(text));
   if (outcome.Saved()) {
     savedText = text;
     form = FileForm::Stored;
