@@ -21,13 +21,12 @@ PathKind Probe(const CheckInput& input, ConfigCheck& check, const std::string& p
   return input.probe(path);
 }
 
-// How the launcher finds a file of this name in the program directory: Kavelo2.ini always, and
-// NAME.ini for the launcher whose second candidate it is, when no Kavelo2.ini opens there (the
-// launcher's own rules).
-NameRule RuleOfName(const std::string& inputName, const CheckInput& input, ConfigCheck& check,
-                    std::string& launcherName) {
-  size_t slash = inputName.find_last_of("/\\");
-  std::string name = slash == std::string::npos ? inputName : inputName.substr(slash + 1);
+// How the launcher finds a file of the input's name in the program directory: Kavelo2.ini always,
+// and NAME.ini for the launcher whose second candidate it is (NAME, the check's launcherName), when
+// no Kavelo2.ini opens there (the launcher's own rules).
+NameRule RuleOfName(const CheckInput& input, ConfigCheck& check) {
+  size_t slash = input.inputName.find_last_of("/\\");
+  std::string name = slash == std::string::npos ? input.inputName : input.inputName.substr(slash + 1);
   if (SameIgnoringAsciiCase(name, kConfigFileName)) return NameRule::EveryLauncher;
   constexpr std::string_view kIni = ".ini";
   if (name.size() < kIni.size() || !SameIgnoringAsciiCase(std::string_view(name).substr(name.size() - kIni.size()), kIni)) {
@@ -41,7 +40,7 @@ NameRule RuleOfName(const std::string& inputName, const CheckInput& input, Confi
       !SameIgnoringAsciiCase(second, input.programDirectory + name)) {
     return NameRule::NoLauncher;
   }
-  launcherName = baseName;
+  check.file.launcherName = baseName;
   // The file NAME.exe reads, by the launcher's own rule: the first candidate that is there (none
   // where the machine is not asked).
   PathText reads;
@@ -352,7 +351,7 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   }
   check.made = true;
   file.programDirectory = context.programDirectory;
-  if (!input.inputName.empty()) file.nameRule = RuleOfName(input.inputName, input, check, file.launcherName);
+  if (!input.inputName.empty()) file.nameRule = RuleOfName(input, check);
   if (input.file.size == 0) {
     check.findings.push_back(Finding(FindingKind::EmptyFile, kFails));
     return check;
