@@ -44,6 +44,25 @@ void CloseWindow(SettingsSession& session) {
   if (ChangesMayGo(session)) DestroyWindow(session.dialog);
 }
 
+// The buttons and menu items that only call their action; some of them only while no launcher is
+// being tried.
+struct Command {
+  WORD id;
+  bool idleOnly;
+  void (*run)(SettingsSession& session);
+};
+constexpr Command kCommands[] = {
+    {IDM_RESTORE_DISPLAY, true, [](SettingsSession& session) { RestoreTheDisplay(session); }},
+    {IDC_BROWSE, false, BrowseForApplication},
+    {IDM_OPEN, true, OpenPicked},
+    {IDC_SAVE, true, [](SettingsSession& session) { SaveDocument(session); }},
+    {IDM_SAVE, true, [](SettingsSession& session) { SaveDocument(session); }},
+    {IDM_SAVE_AS, true, SaveAs},
+    {IDC_TRY, true, StartTrial},
+    {IDM_GUIDE, false, [](SettingsSession& session) { OpenGuide(session); }},
+    {IDM_ABOUT, false, [](SettingsSession& session) { ShowAbout(session); }},
+};
+
 void OnCommand(SettingsSession& session, WORD id, WORD code) {
   SettingsDocument& document = session.document;
   bool idle = session.launcher == nullptr;
@@ -88,31 +107,6 @@ void OnCommand(SettingsSession& session, WORD id, WORD code) {
     case IDC_NO_FULL_SCREEN_OPTIMISATIONS:
       if (code == BN_CLICKED && !session.showing) TakeLayers(session);
       return;
-    case IDM_RESTORE_DISPLAY:
-      if (idle) RestoreTheDisplay(session);
-      return;
-    case IDC_BROWSE:
-      BrowseForApplication(session);
-      return;
-    case IDM_OPEN:
-      if (idle) OpenPicked(session);
-      return;
-    case IDC_SAVE:
-    case IDM_SAVE:
-      if (idle) SaveDocument(session);
-      return;
-    case IDM_SAVE_AS:
-      if (idle) SaveAs(session);
-      return;
-    case IDC_TRY:
-      if (idle) StartTrial(session);
-      return;
-    case IDM_GUIDE:
-      OpenGuide(session);
-      return;
-    case IDM_ABOUT:
-      ShowAbout(session);
-      return;
     case IDOK:
       TakeSelections(session);
       if (!idle) {
@@ -126,6 +120,9 @@ void OnCommand(SettingsSession& session, WORD id, WORD code) {
       CloseWindow(session);
       return;
     default:
+      for (const Command& command : kCommands) {
+        if (command.id == id && (idle || !command.idleOnly)) command.run(session);
+      }
       return;
   }
 }
