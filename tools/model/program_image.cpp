@@ -110,9 +110,9 @@ struct ResourceTree {
     return Directory(entry.leads & ~kSubdirectory);
   }
 
-  // The data of a resource, from the entry of its name: its first language's, at most `most`
-  // bytes of it. "" when the tree does not lead to data held in the file.
-  std::string Data(const Entry& name, uint32_t most) const {
+  // The data of a resource, from the entry of its name: its first language's, at most
+  // kLongestResource bytes of it. "" when the tree does not lead to data held in the file.
+  std::string Data(const Entry& name) const {
     std::string bytes;
     for (const Entry& language : Below(name)) {
       if ((language.leads & kSubdirectory) != 0) continue;
@@ -121,7 +121,7 @@ struct ResourceTree {
       // IMAGE_RESOURCE_DATA_ENTRY: the data's address and size.
       if (!ReadStructure(language.leads, 8, bytes, offset, available)) return "";
       uint32_t address = LittleEndian(bytes, 0, 4), size = LittleEndian(bytes, 4, 4);
-      if (!Locate(address, offset, available) || !head.Read(offset, std::min({size, available, most}), bytes)) return "";
+      if (!Locate(address, offset, available) || !head.Read(offset, std::min({size, available, kLongestResource}), bytes)) return "";
       return bytes;
     }
     return "";
@@ -218,11 +218,11 @@ void ReadPortable(Head& head, uint64_t at, ProgramImage& image) {
       for (const ResourceTree::Entry& name : tree.Below(type)) {
         if (name.name < 1 || name.name > kMostManifestId) continue;
         image.manifestIds |= 1u << (name.name - 1);
-        if (name.name == 1) image.level = RequestedLevel(tree.Data(name, kLongestResource));
+        if (name.name == 1) image.level = RequestedLevel(tree.Data(name));
       }
     } else if (type.name == kVersionType) {
       std::vector<ResourceTree::Entry> names = tree.Below(type);
-      if (!names.empty()) image.versionStrings = VersionBlockStrings(tree.Data(names[0], kLongestResource));
+      if (!names.empty()) image.versionStrings = VersionBlockStrings(tree.Data(names[0]));
     }
   }
 }
