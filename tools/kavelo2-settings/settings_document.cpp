@@ -303,25 +303,21 @@ LayerWriteOutcome SettingsDocument::SaveLayers() {
 
 SaveRefusal SettingsDocument::Refusal(const ConfigCheck& check) const {
   SaveRefusal refusal;
+  // The launcher would read the value otherwise than it looks, or keep the application it had.
+  auto readOtherwise = std::find_if(check.findings.begin(), check.findings.end(), [](const Finding& finding) {
+    return IsPathValueFinding(finding.kind) || finding.kind == FindingKind::PathTooLong;
+  });
+  size_t size = ComposeText().size();
   if (PathUnspelt()) {
     refusal.kind = SaveRefusal::Kind::Unspelt;
     refusal.path = folder + fileName;
     refusal.codePage = codePage;
-    return refusal;
-  }
-  if (std::any_of(application.begin(), application.end(), IsEntrySeparator)) {
+  } else if (std::any_of(application.begin(), application.end(), IsEntrySeparator)) {
     refusal.kind = SaveRefusal::Kind::EndsAnEntry;
-    return refusal;
-  }
-  // The launcher would read the value otherwise than it looks, or keep the application it had.
-  for (const Finding& finding : check.findings) {
-    if (!IsPathValueFinding(finding.kind) && finding.kind != FindingKind::PathTooLong) continue;
+  } else if (readOtherwise != check.findings.end()) {
     refusal.kind = SaveRefusal::Kind::PathReadOtherwise;
-    refusal.finding = finding;
-    return refusal;
-  }
-  size_t size = ComposeText().size();
-  if (size > kConfigReadLimit) {
+    refusal.finding = *readOtherwise;
+  } else if (size > kConfigReadLimit) {
     refusal.kind = SaveRefusal::Kind::TooLong;
     refusal.size = size;
   }
