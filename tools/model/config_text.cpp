@@ -82,9 +82,9 @@ std::vector<CheckedEntry> WalkEntries(const std::string& plainText) {
   int line = 1;
   WalkConfigEntries(buffer, [&](char* entry) {
     CheckedEntry checked;
-    checked.offset = static_cast<size_t>(entry - buffer);
-    checked.line = line = LineAfter(plainText, counted, line, checked.offset);
-    counted = checked.offset;
+    size_t offset = static_cast<size_t>(entry - buffer);
+    checked.line = line = LineAfter(plainText, counted, line, offset);
+    counted = offset;
     checked.text = entry;
     checked.accepted = checked.parsed.ParseEntry(entry);
     entries.push_back(checked);

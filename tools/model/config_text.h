@@ -34,7 +34,6 @@ struct HeldBytes {
 
 // One entry as the launcher's walk cut it and ParseEntry read it, and what applying it did.
 struct CheckedEntry {
-  size_t offset = 0;     // where it starts in the text
   int line = 0;          // its line, from 1, counted as an editor counts them: CR LF, LF and CR each end one
   std::string text;      // as it stands in the file
   ModeCriterion parsed;  // as ParseEntry left it
