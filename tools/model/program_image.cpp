@@ -121,8 +121,9 @@ struct ResourceTree {
       // IMAGE_RESOURCE_DATA_ENTRY: the data's address and size.
       if (!ReadStructure(language.leads, 8, bytes, offset, available)) return "";
       uint32_t address = LittleEndian(bytes, 0, 4), size = LittleEndian(bytes, 4, 4);
-      if (!Locate(address, offset, available) || !head.Read(offset, std::min({size, available, kLongestResource}), bytes)) return "";
-      return bytes;
+      bool read = Locate(address, offset, available) &&
+                  head.Read(offset, std::min({size, available, kLongestResource}), bytes);
+      return read ? bytes : "";
     }
     return "";
   }
