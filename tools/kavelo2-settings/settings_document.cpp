@@ -344,9 +344,8 @@ SaveOutcome SettingsDocument::Save() {
 
 SaveQuestion SettingsDocument::Question(const ConfigCheck& check) const {
   SaveQuestion question;
-  Verdict verdict = Judge(check);
-  if (verdict.cause != nullptr &&
-      (verdict.cause->kind == FindingKind::NoModeEntry || verdict.cause->kind == FindingKind::EmptyFile)) {
+  const Finding* cause = Judge(check).cause;
+  if (cause != nullptr && (cause->kind == FindingKind::NoModeEntry || cause->kind == FindingKind::EmptyFile)) {
     question.kind = SaveQuestion::Kind::LauncherDoesNothing;
     return question;
   }
