@@ -191,11 +191,6 @@ INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
   }
 }
 
-bool IsValueList(HWND dialog, HWND window) {
-  return std::any_of(std::begin(kValueListIds), std::end(kValueListIds),
-                     [dialog, window](int id) { return window == GetDlgItem(dialog, id); });
-}
-
 }  // namespace
 
 int RunSettingsDialog(HINSTANCE instance, const std::string& path, bool pathSpelt) {
@@ -235,7 +230,8 @@ int RunSettingsDialog(HINSTANCE instance, const std::string& path, bool pathSpel
       }
       // A key or click in a value list may change its selection without a notification yet:
       // the document takes it before anything else reads it.
-      bool toList = IsValueList(dialog, message.hwnd);
+      bool toList = std::any_of(std::begin(kValueListIds), std::end(kValueListIds),
+                                [&](int id) { return message.hwnd == GetDlgItem(dialog, id); });
       if (!TranslateAcceleratorA(dialog, accelerators, &message) && !IsDialogMessageA(dialog, &message)) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
