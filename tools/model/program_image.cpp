@@ -145,8 +145,6 @@ ExecutionLevel LevelNamed(const std::string& value) {
   return ExecutionLevel::Unknown;
 }
 
-bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 // The `level` attribute of the first requestedExecutionLevel element (with or without a namespace
 // prefix) outside comments. Names and values are compared as XML compares them, with their case.
 ExecutionLevel RequestedLevel(const std::string& manifest) {
@@ -163,19 +161,14 @@ ExecutionLevel RequestedLevel(const std::string& manifest) {
     std::string name = text.substr(at + 1, nameEnd - at - 1);
     size_t colon = name.rfind(':');
     if (name.substr(colon == std::string::npos ? 0 : colon + 1) != kElement) continue;
-    size_t tagEnd = text.find('>', nameEnd);
-    if (tagEnd == std::string::npos) tagEnd = text.size();
+    size_t tagEnd = std::min(text.find('>', nameEnd), text.size());
     // Attributes: name, "=", a value in single or double quotes, blanks between.
     for (size_t cursor = nameEnd; cursor < tagEnd;) {
-      while (cursor < tagEnd && (IsXmlBlank(text[cursor]) || text[cursor] == '/')) ++cursor;
-      size_t attributeEnd = cursor;
-      while (attributeEnd < tagEnd && text[attributeEnd] != '=' && !IsXmlBlank(text[attributeEnd])) ++attributeEnd;
+      cursor = std::min(text.find_first_not_of(" \t\r\n/", cursor), tagEnd);
+      size_t attributeEnd = std::min(text.find_first_of("= \t\r\n", cursor), tagEnd);
       std::string attribute = text.substr(cursor, attributeEnd - cursor);
       size_t quote = text.find_first_not_of(" \t\r\n=", attributeEnd);
-      if (attribute.empty() || quote == std::string::npos || quote >= tagEnd ||
-          (text[quote] != '"' && text[quote] != '\'')) {
-        break;
-      }
+      if (attribute.empty() || quote >= tagEnd || (text[quote] != '"' && text[quote] != '\'')) break;
       size_t valueEnd = text.find(text[quote], quote + 1);
       if (valueEnd == std::string::npos) break;
       if (attribute == "level") return LevelNamed(text.substr(quote + 1, valueEnd - quote - 1));
