@@ -96,9 +96,7 @@ bool OnNetwork(const AppPlace& place) {
 bool NamesMediaLayers(const std::string& valueName, const std::string& onMedium) {
   constexpr std::string_view kMediaPrefix = "SIGN.MEDIA=";
   std::string_view name = valueName;
-  if (name.size() < kMediaPrefix.size() || !SameIgnoringAsciiCase(name.substr(0, kMediaPrefix.size()), kMediaPrefix)) {
-    return false;
-  }
+  if (!SameIgnoringAsciiCase(name.substr(0, kMediaPrefix.size()), kMediaPrefix)) return false;
   size_t blank = name.find(' ', kMediaPrefix.size());
   if (blank == std::string_view::npos || blank == kMediaPrefix.size()) return false;
   auto withoutRoot = [](std::string_view path) { return path.substr(!path.empty() && path[0] == '\\' ? 1 : 0); };
