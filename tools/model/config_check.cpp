@@ -17,8 +17,8 @@ namespace {
 // and NAME.ini for the launcher whose second candidate it is (NAME, the check's launcherName), when
 // no Kavelo2.ini opens there (the launcher's own rules).
 NameRule RuleOfName(const CheckInput& input, ConfigCheck& check) {
-  size_t slash = input.inputName.find_last_of("/\\");
-  std::string name = slash == std::string::npos ? input.inputName : input.inputName.substr(slash + 1);
+  // The name after the last separator, or the whole name where there is none (npos + 1 is 0).
+  std::string name = input.inputName.substr(input.inputName.find_last_of("/\\") + 1);
   if (SameIgnoringAsciiCase(name, kConfigFileName)) return NameRule::EveryLauncher;
   constexpr std::string_view kIni = ".ini";
   if (name.size() < kIni.size() || !SameIgnoringAsciiCase(std::string_view(name).substr(name.size() - kIni.size()), kIni)) {
@@ -142,8 +142,7 @@ bool RefusedStart(const CheckInput& input, const std::string& applicationPath, F
     }
     return true;
   }
-  size_t folderEnd = applicationPath.find_last_of("\\/");
-  std::string fileName = folderEnd == std::string::npos ? applicationPath : applicationPath.substr(folderEnd + 1);
+  std::string fileName = applicationPath.substr(applicationPath.find_last_of("\\/") + 1);
   ElevationNeed need = ElevationNeeded(image, fileName, input.windows);
   if (need.reason == ElevationReason::None) return false;
   problem = Finding(FindingKind::ApplicationNeedsElevation, kFails, applicationPath);
