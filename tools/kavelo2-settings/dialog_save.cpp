@@ -25,8 +25,7 @@ bool SaveWithItsQuestions(const SettingsSession& session, SettingsDocument& docu
   // of them: a refusal is said, and they stay changed.
   if (document.LayersChanged()) {
     LayerWriteOutcome layers = document.SaveLayers();
-    bool written = layers.result == LayerWriteOutcome::Result::Written || layers.result == LayerWriteOutcome::Result::Removed;
-    if (!written) {
+    if (!layers.Stored()) {
       Tell(session, document.fileName + " was saved.\n\n" + LayerOutcomeText(layers, document.layersPath, Rendering::Dialog),
            MB_ICONWARNING);
     }

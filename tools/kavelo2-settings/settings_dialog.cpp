@@ -44,6 +44,25 @@ void CloseWindow(SettingsSession& session) {
   if (ChangesMayGo(session)) DestroyWindow(session.dialog);
 }
 
+// The buttons and menu items that only call their action; some of them only while no launcher is
+// being tried.
+struct Command {
+  WORD id;
+  bool idleOnly;
+  void (*run)(SettingsSession& session);
+};
+constexpr Command kCommands[] = {
+    {IDM_RESTORE_DISPLAY, true, [](SettingsSession& session) { RestoreTheDisplay(session); }},
+    {IDC_BROWSE, false, BrowseForApplication},
+    {IDM_OPEN, true, OpenPicked},
+    {IDC_SAVE, true, [](SettingsSession& session) { SaveDocument(session); }},
+    {IDM_SAVE, true, [](SettingsSession& session) { SaveDocument(session); }},
+    {IDM_SAVE_AS, true, SaveAs},
+    {IDC_TRY, true, StartTrial},
+    {IDM_GUIDE, false, [](SettingsSession& session) { OpenGuide(session); }},
+    {IDM_ABOUT, false, [](SettingsSession& session) { ShowAbout(session); }},
+};
+
 void OnCommand(SettingsSession& session, WORD id, WORD code) {
   SettingsDocument& document = session.document;
   bool idle = session.launcher == nullptr;
@@ -88,31 +107,6 @@ void OnCommand(SettingsSession& session, WORD id, WORD code) {
     case IDC_NO_FULL_SCREEN_OPTIMISATIONS:
       if (code == BN_CLICKED && !session.showing) TakeLayers(session);
       return;
-    case IDM_RESTORE_DISPLAY:
-      if (idle) RestoreTheDisplay(session);
-      return;
-    case IDC_BROWSE:
-      BrowseForApplication(session);
-      return;
-    case IDM_OPEN:
-      if (idle) OpenPicked(session);
-      return;
-    case IDC_SAVE:
-    case IDM_SAVE:
-      if (idle) SaveDocument(session);
-      return;
-    case IDM_SAVE_AS:
-      if (idle) SaveAs(session);
-      return;
-    case IDC_TRY:
-      if (idle) StartTrial(session);
-      return;
-    case IDM_GUIDE:
-      OpenGuide(session);
-      return;
-    case IDM_ABOUT:
-      ShowAbout(session);
-      return;
     case IDOK:
       TakeSelections(session);
       if (!idle) {
@@ -126,6 +120,9 @@ void OnCommand(SettingsSession& session, WORD id, WORD code) {
       CloseWindow(session);
       return;
     default:
+      for (const Command& command : kCommands) {
+        if (command.id == id && (idle || !command.idleOnly)) command.run(session);
+      }
       return;
   }
 }
@@ -194,11 +191,6 @@ INT_PTR CALLBACK SettingsProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
   }
 }
 
-bool IsValueList(HWND dialog, HWND window) {
-  return std::any_of(std::begin(kValueListIds), std::end(kValueListIds),
-                     [dialog, window](int id) { return window == GetDlgItem(dialog, id); });
-}
-
 }  // namespace
 
 int RunSettingsDialog(HINSTANCE instance, const std::string& path, bool pathSpelt) {
@@ -238,7 +230,8 @@ int RunSettingsDialog(HINSTANCE instance, const std::string& path, bool pathSpel
       }
       // A key or click in a value list may change its selection without a notification yet:
       // the document takes it before anything else reads it.
-      bool toList = IsValueList(dialog, message.hwnd);
+      bool toList = std::any_of(std::begin(kValueListIds), std::end(kValueListIds),
+                                [&](int id) { return message.hwnd == GetDlgItem(dialog, id); });
       if (!TranslateAcceleratorA(dialog, accelerators, &message) && !IsDialogMessageA(dialog, &message)) {
         TranslateMessage(&message);
         DispatchMessageA(&message);

@@ -39,9 +39,10 @@ AppLayerSettings SettingsRead(const AppLayersReading& reading) {
                                                            : AppLayerSettings();
 }
 
-// The check of `text` in `document`'s folder with what the machine was last found to hold, and the
+// The check of `text` in `document`'s folder with what `probe` says the machine holds, and the
 // application's settings as saving would leave them (`withChoices`) or as they are.
-ConfigCheck CheckWith(const SettingsDocument& document, const std::string& text, bool withChoices) {
+ConfigCheck CheckWith(const SettingsDocument& document, const std::string& text, bool withChoices,
+                      const std::function<PathKind(const std::string&)>& probe) {
   CheckInput input;
   input.file.bytes = text;
   input.file.size = text.size();
@@ -52,7 +53,7 @@ ConfigCheck CheckWith(const SettingsDocument& document, const std::string& text,
   input.modesAreTheDisplays = true;
   input.currentMode = document.currentMode;
   input.windows = document.windows;
-  input.probe = document.Launchers().probe;
+  input.probe = probe;
   // The check sees the application's settings as saving would leave them, once they were read
   // for the application it names: a choice that saving cannot write leaves them as they are.
   input.layers = [&document, withChoices](const std::string& path, AppLayersReading& reading) {
@@ -240,16 +241,15 @@ std::string SettingsDocument::ComposeText() const {
   return text;
 }
 
-ConfigCheck SettingsDocument::Check() const { return CheckWith(*this, ComposeText(), true); }
+ConfigCheck SettingsDocument::Check() const { return CheckWith(*this, ComposeText(), true, Launchers().probe); }
 
-ConfigCheck SettingsDocument::SavedCheck() const { return CheckWith(*this, savedText, false); }
+ConfigCheck SettingsDocument::SavedCheck() const { return CheckWith(*this, savedText, false, Launchers().probe); }
 
 std::string SettingsDocument::ApplicationPath() const {
   ConfigCheck check = Check();
   if (check.settingsRead) return check.applicationPath;
   // An empty text is read no further; the launcher's record still names its default application.
-  LaunchContext context((folder + "Kavelo2.exe").c_str(), currentMode);
-  return context.applicationPath;
+  return LaunchContext((folder + "Kavelo2.exe").c_str(), currentMode).applicationPath;
 }
 
 LauncherFolder SettingsDocument::Launchers() const {
@@ -264,12 +264,11 @@ void SettingsDocument::AskMachine() {
   // to them; the machine answers each once.
   found.clear();
   std::set<std::string> paths;
-  ConfigCheck check = Check();
-  paths.insert(check.asked.begin(), check.asked.end());
   LauncherFolder asking{folder, launchers, [&paths](const std::string& path) {
                           paths.insert(path);
                           return PathKind::Unknown;
                         }};
+  CheckWith(*this, ComposeText(), true, asking.probe);
   asking.ReadersOf(fileName);
   asking.TakenOverBy(fileName);
   for (const std::string& launcher : launchers) paths.insert(folder + launcher);
@@ -296,9 +295,8 @@ bool SettingsDocument::LayersApply() const {
 
 LayerWriteOutcome SettingsDocument::SaveLayers() {
   LayerWriteOutcome outcome = SetApplicationLayers(layersPath, layers, windows);
-  bool written = outcome.result == LayerWriteOutcome::Result::Written || outcome.result == LayerWriteOutcome::Result::Removed;
   layersRead = ReadApplicationLayers(layersPath);
-  layersSaved = written ? layers : SettingsRead(layersRead);
+  layersSaved = outcome.Stored() ? layers : SettingsRead(layersRead);
   layers = layersSaved;
   layersChosen = false;
   return outcome;
@@ -306,25 +304,21 @@ LayerWriteOutcome SettingsDocument::SaveLayers() {
 
 SaveRefusal SettingsDocument::Refusal(const ConfigCheck& check) const {
   SaveRefusal refusal;
+  // The launcher would read the value otherwise than it looks, or keep the application it had.
+  auto readOtherwise = std::find_if(check.findings.begin(), check.findings.end(), [](const Finding& finding) {
+    return IsPathValueFinding(finding.kind) || finding.kind == FindingKind::PathTooLong;
+  });
+  size_t size = ComposeText().size();
   if (PathUnspelt()) {
     refusal.kind = SaveRefusal::Kind::Unspelt;
     refusal.path = folder + fileName;
     refusal.codePage = codePage;
-    return refusal;
-  }
-  if (std::any_of(application.begin(), application.end(), IsEntrySeparator)) {
+  } else if (std::any_of(application.begin(), application.end(), IsEntrySeparator)) {
     refusal.kind = SaveRefusal::Kind::EndsAnEntry;
-    return refusal;
-  }
-  // The launcher would read the value otherwise than it looks, or keep the application it had.
-  for (const Finding& finding : check.findings) {
-    if (!IsPathValueFinding(finding.kind) && finding.kind != FindingKind::PathTooLong) continue;
+  } else if (readOtherwise != check.findings.end()) {
     refusal.kind = SaveRefusal::Kind::PathReadOtherwise;
-    refusal.finding = finding;
-    return refusal;
-  }
-  size_t size = ComposeText().size();
-  if (size > kConfigReadLimit) {
+    refusal.finding = *readOtherwise;
+  } else if (size > kConfigReadLimit) {
     refusal.kind = SaveRefusal::Kind::TooLong;
     refusal.size = size;
   }
@@ -332,10 +326,9 @@ SaveRefusal SettingsDocument::Refusal(const ConfigCheck& check) const {
 }
 
 SaveOutcome SettingsDocument::Save() {
-  SaveOutcome outcome;
-  if (Refusal(Check()).kind != SaveRefusal::Kind::None) return outcome;
+  if (Refusal(Check()).kind != SaveRefusal::Kind::None) return SaveOutcome();
   std::string text = ComposeText();
-  outcome = SaveFileSafely(folder + fileName, StoredForm(text));
+  SaveOutcome outcome = SaveFileSafely(folder + fileName, StoredForm(text));
   if (outcome.Saved()) {
     savedText = text;
     form = FileForm::Stored;
@@ -351,9 +344,8 @@ SaveOutcome SettingsDocument::Save() {
 
 SaveQuestion SettingsDocument::Question(const ConfigCheck& check) const {
   SaveQuestion question;
-  Verdict verdict = Judge(check);
-  if (verdict.cause != nullptr &&
-      (verdict.cause->kind == FindingKind::NoModeEntry || verdict.cause->kind == FindingKind::EmptyFile)) {
+  const Finding* cause = Judge(check).cause;
+  if (cause != nullptr && (cause->kind == FindingKind::NoModeEntry || cause->kind == FindingKind::EmptyFile)) {
     question.kind = SaveQuestion::Kind::LauncherDoesNothing;
     return question;
   }
@@ -366,8 +358,8 @@ SaveQuestion SettingsDocument::Question(const ConfigCheck& check) const {
   return question;
 }
 
-bool SettingsDocument::FileChanged() const {
-  return ComposeText() != savedText || form == FileForm::Plain || form == FileForm::Utf16;
+bool SettingsDocument::IsChanged() const {
+  return ComposeText() != savedText || form == FileForm::Plain || form == FileForm::Utf16 || LayersChanged();
 }
 
 bool SettingsDocument::ReadAsEmpty() const {

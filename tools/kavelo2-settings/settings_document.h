@@ -188,9 +188,8 @@ struct SettingsDocument {
   LayerWriteOutcome SaveLayers();
 
   // The file's text changed since it was loaded or last saved, or it was loaded from a form the
-  // launcher cannot read; and the same or the application's settings changed.
-  bool FileChanged() const;
-  bool IsChanged() const { return FileChanged() || LayersChanged(); }
+  // launcher cannot read, or the application's settings changed.
+  bool IsChanged() const;
 
   // "Kavelo2.ini - Kavelo2 Settings", with a leading "*" while changed.
   std::string WindowTitle() const;

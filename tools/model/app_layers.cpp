@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <initializer_list>
+#include <iterator>
 #include <string_view>
 
 namespace {
@@ -28,13 +29,10 @@ constexpr const char* kMarker = "~";
 
 bool IsKnownLayer(const std::string& name, AppLayer& layer) {
   std::string upper = UpperAscii(name);
-  for (const KnownLayer& known : kKnownLayers) {
-    if (upper == known.name) {
-      layer = known.layer;
-      return true;
-    }
-  }
-  return false;
+  auto known = std::find_if(std::begin(kKnownLayers), std::end(kKnownLayers),
+                            [&upper](const KnownLayer& entry) { return upper == entry.name; });
+  if (known != std::end(kKnownLayers)) layer = known->layer;
+  return known != std::end(kKnownLayers);
 }
 
 // The beginnings of the compatibility modes' names ("WINXPSP3", "VISTASP2", "WIN7RTM", ...) and
@@ -98,9 +96,7 @@ bool OnNetwork(const AppPlace& place) {
 bool NamesMediaLayers(const std::string& valueName, const std::string& onMedium) {
   constexpr std::string_view kMediaPrefix = "SIGN.MEDIA=";
   std::string_view name = valueName;
-  if (name.size() < kMediaPrefix.size() || !SameIgnoringAsciiCase(name.substr(0, kMediaPrefix.size()), kMediaPrefix)) {
-    return false;
-  }
+  if (!SameIgnoringAsciiCase(name.substr(0, kMediaPrefix.size()), kMediaPrefix)) return false;
   size_t blank = name.find(' ', kMediaPrefix.size());
   if (blank == std::string_view::npos || blank == kMediaPrefix.size()) return false;
   auto withoutRoot = [](std::string_view path) { return path.substr(!path.empty() && path[0] == '\\' ? 1 : 0); };
@@ -110,10 +106,7 @@ bool NamesMediaLayers(const std::string& valueName, const std::string& onMedium)
 
 LayerValue ParseLayerValue(const std::string& value) {
   LayerValue layers;
-  size_t position = 0;
-  while (position < value.size()) {
-    size_t start = value.find_first_not_of(' ', position);
-    if (start == std::string::npos) break;
+  for (size_t start = value.find_first_not_of(' '); start != std::string::npos;) {
     size_t end = std::min(value.find(' ', start), value.size());
     std::string word = value.substr(start, end - start);
     if (word == kMarker && layers.names.empty() && !layers.marked) {
@@ -121,7 +114,7 @@ LayerValue ParseLayerValue(const std::string& value) {
     } else {
       layers.names.push_back(word);
     }
-    position = end;
+    start = value.find_first_not_of(' ', end);
   }
   return layers;
 }

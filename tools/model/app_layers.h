@@ -138,4 +138,7 @@ struct LayerWriteOutcome {
   LayerValueChange change;
   const char* failedCall = "";
   LONG error = 0;
+
+  // The registry now holds the settings: written, or removed with no layer left.
+  bool Stored() const { return result == Result::Written || result == Result::Removed; }
 };

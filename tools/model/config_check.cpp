@@ -13,21 +13,12 @@
 
 namespace {
 
-// What the machine holds at `path`, asked through the input's probe; the check keeps every path it
-// asks about, which is what a dialog asks the machine about when it settles.
-PathKind Probe(const CheckInput& input, ConfigCheck& check, const std::string& path) {
-  if (input.probe == nullptr) return PathKind::Unknown;
-  check.asked.push_back(path);
-  return input.probe(path);
-}
-
-// How the launcher finds a file of this name in the program directory: Kavelo2.ini always, and
-// NAME.ini for the launcher whose second candidate it is, when no Kavelo2.ini opens there (the
-// launcher's own rules).
-NameRule RuleOfName(const std::string& inputName, const CheckInput& input, ConfigCheck& check,
-                    std::string& launcherName) {
-  size_t slash = inputName.find_last_of("/\\");
-  std::string name = slash == std::string::npos ? inputName : inputName.substr(slash + 1);
+// How the launcher finds a file of the input's name in the program directory: Kavelo2.ini always,
+// and NAME.ini for the launcher whose second candidate it is (NAME, the check's launcherName), when
+// no Kavelo2.ini opens there (the launcher's own rules).
+NameRule RuleOfName(const CheckInput& input, ConfigCheck& check) {
+  // The name after the last separator, or the whole name where there is none (npos + 1 is 0).
+  std::string name = input.inputName.substr(input.inputName.find_last_of("/\\") + 1);
   if (SameIgnoringAsciiCase(name, kConfigFileName)) return NameRule::EveryLauncher;
   constexpr std::string_view kIni = ".ini";
   if (name.size() < kIni.size() || !SameIgnoringAsciiCase(std::string_view(name).substr(name.size() - kIni.size()), kIni)) {
@@ -41,11 +32,11 @@ NameRule RuleOfName(const std::string& inputName, const CheckInput& input, Confi
       !SameIgnoringAsciiCase(second, input.programDirectory + name)) {
     return NameRule::NoLauncher;
   }
-  launcherName = baseName;
-  if (input.probe == nullptr) return NameRule::NamedLauncher;
-  // The file NAME.exe reads, by the launcher's own rule: the first candidate that is there.
+  check.file.launcherName = baseName;
+  // The file NAME.exe reads, by the launcher's own rule: the first candidate that is there (none
+  // where the machine is not asked).
   PathText reads;
-  auto isFile = [&](const char* path) { return Probe(input, check, path) == PathKind::File; };
+  auto isFile = [&input](const char* path) { return input.probe && input.probe(path) == PathKind::File; };
   bool found = ConfigFileReadBy(launcher.c_str(), reads, isFile);
   return found && !SameIgnoringAsciiCase(reads, second) ? NameRule::Shadowed : NameRule::NamedLauncher;
 }
@@ -92,8 +83,6 @@ void CheckEntries(std::vector<CheckedEntry>& entries, LaunchContext& context, Pa
   }
 }
 
-bool IsPathBlank(char c) { return c == ' ' || c == '\t'; }
-
 // What a PATH value means where the launcher reads it otherwise than a user would: only a drive
 // letter and a colon make it a full path, and nothing is trimmed or unquoted. False when it is
 // read as it looks.
@@ -111,7 +100,7 @@ bool CheckPathValue(const std::string& value, const std::string& programDirector
     return true;
   }
   if (trimmed != value) {
-    problem = Finding(IsPathBlank(value[0]) ? FindingKind::PathBlankAtStart : FindingKind::PathBlankAtEnd, kFails);
+    problem = Finding(first > 0 ? FindingKind::PathBlankAtStart : FindingKind::PathBlankAtEnd, kFails);
     problem.fix = trimmed;
     return true;
   }
@@ -145,23 +134,15 @@ bool CheckPathValue(const std::string& value, const std::string& programDirector
 bool RefusedStart(const CheckInput& input, const std::string& applicationPath, Finding& problem) {
   ProgramImage image;
   if (!input.image || !input.image(applicationPath, image)) return false;
-  static const std::pair<StartRefusal, FindingKind> kRefusals[] = {
-      {StartRefusal::Launcher, FindingKind::ApplicationIsLauncher},
-      {StartRefusal::NotAProgram, FindingKind::ApplicationNotAProgram},
-      {StartRefusal::SixteenBit, FindingKind::ApplicationIs16Bit},
-      {StartRefusal::OtherProcessor, FindingKind::ApplicationForOtherProcessor}};
-  StartRefusal refusal = StartRefusedFor(image, input.windows);
-  for (const auto& [refused, kind] : kRefusals) {
-    if (refused != refusal) continue;
-    problem = Finding(kind, kFails, applicationPath);
-    if (kind == FindingKind::ApplicationForOtherProcessor) {
+  if (std::optional<FindingKind> refused = StartRefusedFor(image, input.windows)) {
+    problem = Finding(*refused, kFails, applicationPath);
+    if (*refused == FindingKind::ApplicationForOtherProcessor) {
       problem.number = image.machine;
       problem.length = input.windows.machine;
     }
     return true;
   }
-  size_t folderEnd = applicationPath.find_last_of("\\/");
-  std::string fileName = folderEnd == std::string::npos ? applicationPath : applicationPath.substr(folderEnd + 1);
+  std::string fileName = applicationPath.substr(applicationPath.find_last_of("\\/") + 1);
   ElevationNeed need = ElevationNeeded(image, fileName, input.windows);
   if (need.reason == ElevationReason::None) return false;
   problem = Finding(FindingKind::ApplicationNeedsElevation, kFails, applicationPath);
@@ -175,7 +156,7 @@ bool RefusedStart(const CheckInput& input, const std::string& applicationPath, F
 void CheckApplication(const CheckInput& input, const LaunchContext& context, const PathEntry& path,
                       ConfigCheck& check) {
   Finding problem(FindingKind::PathEmpty);
-  PathKind kind = Probe(input, check, context.applicationPath);
+  PathKind kind = input.probe ? input.probe(context.applicationPath) : PathKind::Unknown;
   size_t length = std::strlen(context.applicationPath);
   if (path.present && CheckPathValue(path.value, input.programDirectory, context.applicationPath, problem)) {
     // A value read from the share or drive root may still name a file beside the launcher: one
@@ -342,8 +323,7 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   ConfigCheck check;
   // The launcher's own record, built without asking the platform; its name plays no part in
   // applying entries.
-  std::string modulePath = input.programDirectory + "Kavelo2.exe";
-  LaunchContext context(modulePath.c_str(), input.currentMode);
+  LaunchContext context((input.programDirectory + "Kavelo2.exe").c_str(), input.currentMode);
   check.windows = input.windows;
   CheckedFile& file = check.file;
   file.name = input.inputName;
@@ -362,7 +342,7 @@ ConfigCheck CheckConfiguration(const CheckInput& input) {
   }
   check.made = true;
   file.programDirectory = context.programDirectory;
-  if (!input.inputName.empty()) file.nameRule = RuleOfName(input.inputName, input, check, file.launcherName);
+  if (!input.inputName.empty()) file.nameRule = RuleOfName(input, check);
   if (input.file.size == 0) {
     check.findings.push_back(Finding(FindingKind::EmptyFile, kFails));
     return check;

@@ -6,19 +6,6 @@
 
 namespace {
 
-// UTF-16 units as 8-bit text: units below 256 keep their value, the others become '?'.
-std::string NarrowUtf16(const std::string& bytes, size_t start, Utf16Order order, size_t& replaced) {
-  std::string text;
-  replaced = 0;
-  for (size_t i = start; i + 1 < bytes.size(); i += 2) {
-    unsigned low = static_cast<unsigned char>(bytes[order == Utf16Order::LittleEndian ? i : i + 1]);
-    unsigned high = static_cast<unsigned char>(bytes[order == Utf16Order::LittleEndian ? i + 1 : i]);
-    text += high == 0 ? static_cast<char>(low) : '?';
-    if (high != 0) ++replaced;
-  }
-  return text;
-}
-
 // The line of `text` that `offset` lies on, from 1, counted from `line` at `from` onwards.
 int LineAfter(const std::string& text, size_t from, int line, size_t offset) {
   for (size_t i = from; i < offset && i < text.size(); ++i) {
@@ -46,7 +33,42 @@ int CountEntries(std::string text) {
 
 bool IsBoundary(char c) { return IsEntrySeparator(c) || c == '\0'; }
 
+// The byte order of text saved as UTF-16, with or without its byte order mark (whose length, 2 or 0,
+// goes to `markLength`); None for any other text.
+Utf16Order DetectUtf16(const std::string& bytes, size_t& markLength) {
+  markLength = 0;
+  if (bytes.size() % 2 == 0) {
+    Utf16Order marked = bytes.compare(0, 2, "\xFF\xFE") == 0   ? Utf16Order::LittleEndian
+                        : bytes.compare(0, 2, "\xFE\xFF") == 0 ? Utf16Order::BigEndian
+                                                                : Utf16Order::None;
+    if (marked != Utf16Order::None) {
+      markLength = 2;
+      return marked;
+    }
+  }
+  // Text of the ANSI range in UTF-16 has a NUL in every pair, always on the same side.
+  size_t pairs = bytes.size() / 2, lowFirst = 0, highFirst = 0;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    if (bytes[i] != '\0' && bytes[i + 1] == '\0') ++lowFirst;
+    if (bytes[i] == '\0' && bytes[i + 1] != '\0') ++highFirst;
+  }
+  if (lowFirst * 2 > pairs) return Utf16Order::LittleEndian;
+  if (highFirst * 2 > pairs) return Utf16Order::BigEndian;
+  return Utf16Order::None;
+}
+
 }  // namespace
+
+std::string NarrowUtf16(const std::string& bytes, size_t start, Utf16Order order, size_t* replaced) {
+  std::string text;
+  for (size_t i = start; i + 1 < bytes.size(); i += 2) {
+    unsigned low = static_cast<unsigned char>(bytes[order == Utf16Order::LittleEndian ? i : i + 1]);
+    unsigned high = static_cast<unsigned char>(bytes[order == Utf16Order::LittleEndian ? i + 1 : i]);
+    text += high == 0 ? static_cast<char>(low) : '?';
+    if (high != 0 && replaced != nullptr) ++*replaced;
+  }
+  return text;
+}
 
 bool FileText::AcceptsAnEntry() const {
   return std::any_of(entries.begin(), entries.end(), [](const CheckedEntry& entry) { return entry.accepted; });
@@ -60,9 +82,9 @@ std::vector<CheckedEntry> WalkEntries(const std::string& plainText) {
   int line = 1;
   WalkConfigEntries(buffer, [&](char* entry) {
     CheckedEntry checked;
-    checked.offset = static_cast<size_t>(entry - buffer);
-    checked.line = line = LineAfter(plainText, counted, line, checked.offset);
-    counted = checked.offset;
+    size_t offset = static_cast<size_t>(entry - buffer);
+    checked.line = line = LineAfter(plainText, counted, line, offset);
+    counted = offset;
     checked.text = entry;
     checked.accepted = checked.parsed.ParseEntry(entry);
     entries.push_back(checked);
@@ -97,29 +119,6 @@ std::string StoredForm(std::string text) {
   return text;
 }
 
-Utf16Order DetectUtf16(const std::string& bytes, size_t& markLength) {
-  markLength = 0;
-  if (bytes.size() < 2) return Utf16Order::None;
-  if (bytes.size() % 2 == 0) {
-    Utf16Order marked = bytes.compare(0, 2, "\xFF\xFE") == 0   ? Utf16Order::LittleEndian
-                        : bytes.compare(0, 2, "\xFE\xFF") == 0 ? Utf16Order::BigEndian
-                                                                : Utf16Order::None;
-    if (marked != Utf16Order::None) {
-      markLength = 2;
-      return marked;
-    }
-  }
-  // Text of the ANSI range in UTF-16 has a NUL in every pair, always on the same side.
-  size_t pairs = bytes.size() / 2, lowFirst = 0, highFirst = 0;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    if (bytes[i] != '\0' && bytes[i + 1] == '\0') ++lowFirst;
-    if (bytes[i] == '\0' && bytes[i + 1] != '\0') ++highFirst;
-  }
-  if (lowFirst * 2 > pairs) return Utf16Order::LittleEndian;
-  if (highFirst * 2 > pairs) return Utf16Order::BigEndian;
-  return Utf16Order::None;
-}
-
 FileText ReadFileText(const std::string& bytes, FileForm assumed) {
   // Read as the stored form the bytes give `decoded` as their text; read as plain text, themselves.
   std::string decoded = StoredForm(bytes);
@@ -133,7 +132,7 @@ FileText ReadFileText(const std::string& bytes, FileForm assumed) {
     if (order == Utf16Order::None) continue;
     FileText file;
     file.form = FileForm::Utf16;
-    file.text = NarrowUtf16(*form, start, order, file.replaced);
+    file.text = NarrowUtf16(*form, start, order, &file.replaced);
     file.entries = WalkEntries(file.text);
     return file;
   }
@@ -158,14 +157,13 @@ std::vector<Finding> TextLimits(const std::string& plainText, uint64_t size, boo
     finding.line = LineOf(read, nul);
     limits.push_back(finding);
     // Nothing after the NUL counts, so the limit cuts nothing that counts either.
-    if (size <= kConfigReadLimit) return limits;
-  }
-  if (size <= kConfigReadLimit) return limits;
-  if (nul != std::string::npos) {
-    limits.push_back(Finding(FindingKind::ReadLimit));
-    limits.back().number = length;
+    if (size > kConfigReadLimit) {
+      limits.push_back(Finding(FindingKind::ReadLimit));
+      limits.back().number = length;
+    }
     return limits;
   }
+  if (size <= kConfigReadLimit) return limits;
   size_t start = kConfigReadLimit;
   while (start > 0 && !IsBoundary(plainText[start - 1])) --start;
   size_t end = kConfigReadLimit;

@@ -34,7 +34,6 @@ struct HeldBytes {
 
 // One entry as the launcher's walk cut it and ParseEntry read it, and what applying it did.
 struct CheckedEntry {
-  size_t offset = 0;     // where it starts in the text
   int line = 0;          // its line, from 1, counted as an editor counts them: CR LF, LF and CR each end one
   std::string text;      // as it stands in the file
   ModeCriterion parsed;  // as ParseEntry left it
@@ -77,10 +76,11 @@ bool StripUtf8Mark(std::string& bytes);
 // The stored form of plain text, and the plain text of the stored form: the one transform.
 std::string StoredForm(std::string text);
 
-// The byte order of text saved as UTF-16, with or without its byte order mark (whose length, 2
-// or 0, goes to `markLength`); None for any other text.
+// The byte orders of text saved as UTF-16.
 enum class Utf16Order { None, LittleEndian, BigEndian };
-Utf16Order DetectUtf16(const std::string& bytes, size_t& markLength);
+// UTF-16 units from `start` on as 8-bit text: units below 256 keep their value, the others become
+// '?' and are counted in `replaced`, where one is given.
+std::string NarrowUtf16(const std::string& bytes, size_t start, Utf16Order order, size_t* replaced = nullptr);
 
 // The NUL and read-limit findings of plain text whose file is `size` bytes long (of which
 // `plainText` may hold only the first part), or at least `size` bytes when `sizeKnown` is false.

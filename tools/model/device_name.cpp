@@ -4,8 +4,7 @@
 #include "tools/model/ascii_text.h"
 
 std::string ReservedDeviceName(const std::string& path) {
-  size_t slash = path.find_last_of("/\\:");
-  std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  std::string name = path.substr(path.find_last_of("/\\:") + 1);  // the whole path where it has no separator
   name = UpperAscii(name.substr(0, name.find('.')));
   name.erase(name.find_last_not_of(' ') + 1);
   for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {

@@ -13,8 +13,6 @@ constexpr const char* kInstallerWords[] = {"setup", "install", "update", "patch"
 constexpr const char* kInstallerVersionKeys[] = {"FileDescription", "ProductName", "CompanyName", "InternalName",
                                                  "OriginalFilename"};
 
-bool HasUac(const WindowsVersion& windows) { return windows.major >= 6; }
-
 // The first installer's word that `text` holds, or "".
 std::string InstallerWordIn(const std::string& text) {
   std::string upper = UpperAscii(text);
@@ -28,7 +26,8 @@ std::string InstallerWordIn(const std::string& text) {
 
 ElevationNeed ElevationNeeded(const ProgramImage& image, const std::string& fileName, const WindowsVersion& windows) {
   ElevationNeed need;
-  if (!HasUac(windows) || image.format != ProgramFormat::Portable) return need;
+  // Windows before Vista (6.0) has no user account control: every program starts with the user's rights.
+  if (windows.major < 6 || image.format != ProgramFormat::Portable) return need;
   if (image.level == ExecutionLevel::RequireAdministrator) need.reason = ElevationReason::RequiresAdministrator;
   if (image.level == ExecutionLevel::HighestAvailable) need.reason = ElevationReason::HighestAvailable;
   // Any requested level, even an unknown one, turns installer detection off.

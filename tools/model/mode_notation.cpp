@@ -3,6 +3,7 @@
 
 #include "platform/mode_record.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -30,7 +31,8 @@ bool ParseMode(const std::string& element, DEVMODEA& mode) {
   return ok;
 }
 
-bool IsListSeparator(char c) { return c == ',' || std::isspace(static_cast<unsigned char>(c)); }
+// Commas and blanks of every kind.
+constexpr const char* kListSeparators = ", \t\n\v\f\r";
 
 }  // namespace
 
@@ -39,35 +41,27 @@ std::string FormatMode(const DEVMODEA& mode) {
          std::to_string(mode.dmBitsPerPel) + "@" + std::to_string(mode.dmDisplayFrequency);
 }
 
-std::string DescribeCatalogueEntry(const ModeCatalogue& catalogue, size_t index) {
-  return "mode " + std::to_string(index + 1) + " of " + std::to_string(catalogue.size()) + ": " +
-         FormatMode(catalogue[index]);
-}
-
 std::string FormatCatalogue(const ModeCatalogue& catalogue) {
   std::string text;
-  for (size_t index = 0; index < catalogue.size(); ++index) text += DescribeCatalogueEntry(catalogue, index) + "\n";
+  for (size_t index = 0; index < catalogue.size(); ++index) {
+    text += "mode " + std::to_string(index + 1) + " of " + std::to_string(catalogue.size()) + ": " +
+            FormatMode(catalogue[index]) + "\n";
+  }
   return text;
 }
 
 bool ParseModeList(const std::string& text, ModeCatalogue& catalogue, std::string& error) {
   catalogue.clear();
-  size_t position = 0;
-  while (position < text.size()) {
-    if (IsListSeparator(text[position])) {
-      ++position;
-      continue;
-    }
-    size_t end = position;
-    while (end < text.size() && !IsListSeparator(text[end])) ++end;
-    std::string element = text.substr(position, end - position);
+  for (size_t start = text.find_first_not_of(kListSeparators); start != std::string::npos;) {
+    size_t end = std::min(text.find_first_of(kListSeparators, start), text.size());
+    std::string element = text.substr(start, end - start);
     DEVMODEA mode;
     if (!ParseMode(element, mode)) {
       error = element;
       return false;
     }
     catalogue.push_back(mode);
-    position = end;
+    start = text.find_first_not_of(kListSeparators, end);
   }
   return true;
 }

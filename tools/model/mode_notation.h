@@ -9,10 +9,7 @@
 // "800x600x32@60" for a catalogue entry.
 std::string FormatMode(const DEVMODEA& mode);
 
-// "mode 8 of 27: 800x600x32@60" for the entry at `index`; modes are numbered from 1.
-std::string DescribeCatalogueEntry(const ModeCatalogue& catalogue, size_t index);
-
-// Every entry of a catalogue as DescribeCatalogueEntry tells it, one a line.
+// Every entry of a catalogue, one a line, numbered from 1: "mode 8 of 27: 800x600x32@60".
 std::string FormatCatalogue(const ModeCatalogue& catalogue);
 
 // Parses a mode list into `catalogue` (replacing what it held). An empty list is an empty

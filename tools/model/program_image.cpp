@@ -5,6 +5,7 @@
 // its own count and its section's data allow.
 #include "tools/model/program_image.h"
 
+#include "tools/model/config_text.h"
 #include "tools/model/version_block.h"
 
 #include <algorithm>
@@ -49,10 +50,6 @@ struct Head {
     if (bytes.size() > size) bytes.resize(size);
     return true;
   }
-  // Exactly `size` bytes, or false.
-  bool ReadWhole(uint64_t offset, uint32_t size, std::string& bytes) {
-    return Read(offset, size, bytes) && bytes.size() == size;
-  }
 };
 
 struct Section {
@@ -79,6 +76,13 @@ struct ResourceTree {
     return false;
   }
 
+  // The whole `size` bytes of a structure `at` bytes from the root, which its section must hold;
+  // `offset` and `available` tell where it lies in the file and how much of the section follows.
+  bool ReadStructure(uint32_t at, uint32_t size, std::string& bytes, uint64_t& offset, uint32_t& available) const {
+    return Locate(static_cast<uint64_t>(root) + at, offset, available) && available >= size &&
+           head.Read(offset, size, bytes) && bytes.size() == size;
+  }
+
   struct Entry {
     uint32_t name;  // an id, or with its high bit set a string's offset (matching no id)
     uint32_t leads;  // kSubdirectory with a directory's offset, or a data entry's offset
@@ -90,10 +94,7 @@ struct ResourceTree {
     uint64_t offset = 0;
     uint32_t available = 0;
     std::string bytes;
-    if (!Locate(static_cast<uint64_t>(root) + at, offset, available) || available < kResourceDirectoryHeader ||
-        !head.ReadWhole(offset, kResourceDirectoryHeader, bytes)) {
-      return entries;
-    }
+    if (!ReadStructure(at, kResourceDirectoryHeader, bytes, offset, available)) return entries;
     uint32_t count = LittleEndian(bytes, 12, 2) + LittleEndian(bytes, 14, 2);
     count = std::min({count, kMostDirectoryEntries, (available - kResourceDirectoryHeader) / kResourceEntrySize});
     if (!head.Read(offset + kResourceDirectoryHeader, count * kResourceEntrySize, bytes)) return entries;
@@ -109,22 +110,20 @@ struct ResourceTree {
     return Directory(entry.leads & ~kSubdirectory);
   }
 
-  // The data of a resource, from the entry of its name: its first language's, at most `most`
-  // bytes of it. "" when the tree does not lead to data held in the file.
-  std::string Data(const Entry& name, uint32_t most) const {
+  // The data of a resource, from the entry of its name: its first language's, at most
+  // kLongestResource bytes of it. "" when the tree does not lead to data held in the file.
+  std::string Data(const Entry& name) const {
     std::string bytes;
     for (const Entry& language : Below(name)) {
       if ((language.leads & kSubdirectory) != 0) continue;
       uint64_t offset = 0;
       uint32_t available = 0;
       // IMAGE_RESOURCE_DATA_ENTRY: the data's address and size.
-      if (!Locate(static_cast<uint64_t>(root) + language.leads, offset, available) || available < 8 ||
-          !head.ReadWhole(offset, 8, bytes)) {
-        return "";
-      }
+      if (!ReadStructure(language.leads, 8, bytes, offset, available)) return "";
       uint32_t address = LittleEndian(bytes, 0, 4), size = LittleEndian(bytes, 4, 4);
-      if (!Locate(address, offset, available) || !head.Read(offset, std::min({size, available, most}), bytes)) return "";
-      return bytes;
+      bool read = Locate(address, offset, available) &&
+                  head.Read(offset, std::min({size, available, kLongestResource}), bytes);
+      return read ? bytes : "";
     }
     return "";
   }
@@ -132,12 +131,11 @@ struct ResourceTree {
 
 // A manifest's text as bytes: UTF-8 as it stands (with its mark dropped), UTF-16 little-endian by
 // its low bytes, since the names and values read here are ASCII.
-std::string ManifestText(const std::string& manifest) {
+std::string ManifestText(std::string manifest) {
   bool utf16 = manifest.size() >= 2 && (manifest.compare(0, 2, "\xFF\xFE") == 0 || manifest[1] == '\0');
-  if (!utf16) return manifest.compare(0, 3, "\xEF\xBB\xBF") == 0 ? manifest.substr(3) : manifest;
-  std::string text;
-  for (size_t at = 0; at + 1 < manifest.size(); at += 2) text += manifest[at + 1] == '\0' ? manifest[at] : '?';
-  return text;
+  if (utf16) return NarrowUtf16(manifest, 0, Utf16Order::LittleEndian);
+  StripUtf8Mark(manifest);
+  return manifest;
 }
 
 ExecutionLevel LevelNamed(const std::string& value) {
@@ -146,8 +144,6 @@ ExecutionLevel LevelNamed(const std::string& value) {
   if (value == "requireAdministrator") return ExecutionLevel::RequireAdministrator;
   return ExecutionLevel::Unknown;
 }
-
-bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // The `level` attribute of the first requestedExecutionLevel element (with or without a namespace
 // prefix) outside comments. Names and values are compared as XML compares them, with their case.
@@ -165,19 +161,14 @@ ExecutionLevel RequestedLevel(const std::string& manifest) {
     std::string name = text.substr(at + 1, nameEnd - at - 1);
     size_t colon = name.rfind(':');
     if (name.substr(colon == std::string::npos ? 0 : colon + 1) != kElement) continue;
-    size_t tagEnd = text.find('>', nameEnd);
-    if (tagEnd == std::string::npos) tagEnd = text.size();
+    size_t tagEnd = std::min(text.find('>', nameEnd), text.size());
     // Attributes: name, "=", a value in single or double quotes, blanks between.
     for (size_t cursor = nameEnd; cursor < tagEnd;) {
-      while (cursor < tagEnd && (IsXmlBlank(text[cursor]) || text[cursor] == '/')) ++cursor;
-      size_t attributeEnd = cursor;
-      while (attributeEnd < tagEnd && text[attributeEnd] != '=' && !IsXmlBlank(text[attributeEnd])) ++attributeEnd;
+      cursor = std::min(text.find_first_not_of(" \t\r\n/", cursor), tagEnd);
+      size_t attributeEnd = std::min(text.find_first_of("= \t\r\n", cursor), tagEnd);
       std::string attribute = text.substr(cursor, attributeEnd - cursor);
       size_t quote = text.find_first_not_of(" \t\r\n=", attributeEnd);
-      if (attribute.empty() || quote == std::string::npos || quote >= tagEnd ||
-          (text[quote] != '"' && text[quote] != '\'')) {
-        break;
-      }
+      if (attribute.empty() || quote >= tagEnd || (text[quote] != '"' && text[quote] != '\'')) break;
       size_t valueEnd = text.find(text[quote], quote + 1);
       if (valueEnd == std::string::npos) break;
       if (attribute == "level") return LevelNamed(text.substr(quote + 1, valueEnd - quote - 1));
@@ -221,11 +212,11 @@ void ReadPortable(Head& head, uint64_t at, ProgramImage& image) {
       for (const ResourceTree::Entry& name : tree.Below(type)) {
         if (name.name < 1 || name.name > kMostManifestId) continue;
         image.manifestIds |= 1u << (name.name - 1);
-        if (name.name == 1) image.level = RequestedLevel(tree.Data(name, kLongestResource));
+        if (name.name == 1) image.level = RequestedLevel(tree.Data(name));
       }
     } else if (type.name == kVersionType) {
       std::vector<ResourceTree::Entry> names = tree.Below(type);
-      if (!names.empty()) image.versionStrings = VersionBlockStrings(tree.Data(names[0], kLongestResource));
+      if (!names.empty()) image.versionStrings = VersionBlockStrings(tree.Data(names[0]));
     }
   }
 }

@@ -14,23 +14,24 @@ bool Runs(uint16_t native, uint16_t machine) {
 
 }  // namespace
 
-StartRefusal StartRefusedFor(const ProgramImage& image, const WindowsVersion& windows) {
+std::optional<FindingKind> StartRefusedFor(const ProgramImage& image, const WindowsVersion& windows) {
   bool native64 = windows.machine == kMachineX64 || windows.machine == kMachineArm64;
   switch (image.format) {
     case ProgramFormat::Unread:
-      return StartRefusal::None;
+      return std::nullopt;
     case ProgramFormat::NotProgram:
-      return StartRefusal::NotAProgram;
+      return FindingKind::ApplicationNotAProgram;
     case ProgramFormat::Dos:
     case ProgramFormat::Segmented:
     case ProgramFormat::Linear:
-      return native64 ? StartRefusal::SixteenBit : StartRefusal::None;
+      return native64 ? std::optional(FindingKind::ApplicationIs16Bit) : std::nullopt;
     case ProgramFormat::Portable:
       break;
   }
-  if (IsLauncherImage(image)) return StartRefusal::Launcher;
+  if (IsLauncherImage(image)) return FindingKind::ApplicationIsLauncher;
   bool known = windows.machine != 0 && image.headersWhole;
-  return known && !Runs(windows.machine, image.machine) ? StartRefusal::OtherProcessor : StartRefusal::None;
+  return known && !Runs(windows.machine, image.machine) ? std::optional(FindingKind::ApplicationForOtherProcessor)
+                                                        : std::nullopt;
 }
 
 bool DescribedAs(const ProgramImage& image, const std::string& description) {

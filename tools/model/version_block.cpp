@@ -3,6 +3,8 @@
 // read stays inside the block and inside the node that holds it.
 #include "tools/model/version_block.h"
 
+#include <algorithm>
+
 namespace {
 
 // The fixed file information starts with its signature, 0xFEEF04BD, in little-endian order; the
@@ -42,15 +44,14 @@ bool ReadNode(const std::string& block, size_t at, size_t limit, Node& node) {
   node.end = at + length;
   size_t cursor = at + kNodeHeader;
   if (!ReadUtf16(block, cursor, node.end, node.key)) return false;
-  node.value = Aligned(cursor + 2);
   size_t valueBytes = text ? valueLength * 2 : valueLength;
-  if (node.value > node.end) node.value = node.end;
-  node.valueEnd = node.value + valueBytes <= node.end ? node.value + valueBytes : node.end;
+  node.value = std::min(Aligned(cursor + 2), node.end);
+  node.valueEnd = std::min(node.value + valueBytes, node.end);
   node.children = Aligned(node.valueEnd);
   return true;
 }
 
-// The children of `parent` named `key`, handed to `found` in order.
+// The children of `parent`, handed to `found` in order.
 template <typename Found>
 void EachChild(const std::string& block, const Node& parent, Found&& found) {
   Node child;
