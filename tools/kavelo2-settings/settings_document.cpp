@@ -39,10 +39,9 @@ AppLayerSettings SettingsRead(const AppLayersReading& reading) {
                                                            : AppLayerSettings();
 }
 
-// The check of `text` in `document`'s folder with what `probe` says the machine holds, and the
+// The check of `text` in `document`'s folder with what the machine was last found to hold, and the
 // application's settings as saving would leave them (`withChoices`) or as they are.
-ConfigCheck CheckWith(const SettingsDocument& document, const std::string& text, bool withChoices,
-                      const std::function<PathKind(const std::string&)>& probe) {
+ConfigCheck CheckWith(const SettingsDocument& document, const std::string& text, bool withChoices) {
   CheckInput input;
   input.file.bytes = text;
   input.file.size = text.size();
@@ -53,7 +52,7 @@ ConfigCheck CheckWith(const SettingsDocument& document, const std::string& text,
   input.modesAreTheDisplays = true;
   input.currentMode = document.currentMode;
   input.windows = document.windows;
-  input.probe = probe;
+  input.probe = document.Launchers().probe;
   // The check sees the application's settings as saving would leave them, once they were read
   // for the application it names: a choice that saving cannot write leaves them as they are.
   input.layers = [&document, withChoices](const std::string& path, AppLayersReading& reading) {
@@ -241,9 +240,9 @@ std::string SettingsDocument::ComposeText() const {
   return text;
 }
 
-ConfigCheck SettingsDocument::Check() const { return CheckWith(*this, ComposeText(), true, Launchers().probe); }
+ConfigCheck SettingsDocument::Check() const { return CheckWith(*this, ComposeText(), true); }
 
-ConfigCheck SettingsDocument::SavedCheck() const { return CheckWith(*this, savedText, false, Launchers().probe); }
+ConfigCheck SettingsDocument::SavedCheck() const { return CheckWith(*this, savedText, false); }
 
 std::string SettingsDocument::ApplicationPath() const {
   ConfigCheck check = Check();
@@ -263,12 +262,12 @@ void SettingsDocument::AskMachine() {
   // With nothing known, the check and the folder's launchers ask about every path that can matter
   // to them; the machine answers each once.
   found.clear();
-  std::set<std::string> paths;
+  ConfigCheck check = Check();
+  std::set<std::string> paths(check.asked.begin(), check.asked.end());
   LauncherFolder asking{folder, launchers, [&paths](const std::string& path) {
                           paths.insert(path);
                           return PathKind::Unknown;
                         }};
-  CheckWith(*this, ComposeText(), true, asking.probe);
   asking.ReadersOf(fileName);
   asking.TakenOverBy(fileName);
   for (const std::string& launcher : launchers) paths.insert(folder + launcher);

@@ -13,6 +13,14 @@
 
 namespace {
 
+// What the machine holds at `path`, asked through the input's probe; the check keeps every path it
+// asks about, which is what a dialog asks the machine about when it settles.
+PathKind Probe(const CheckInput& input, ConfigCheck& check, const std::string& path) {
+  if (input.probe == nullptr) return PathKind::Unknown;
+  check.asked.push_back(path);
+  return input.probe(path);
+}
+
 // How the launcher finds a file of the input's name in the program directory: Kavelo2.ini always,
 // and NAME.ini for the launcher whose second candidate it is (NAME, the check's launcherName), when
 // no Kavelo2.ini opens there (the launcher's own rules).
@@ -36,7 +44,7 @@ NameRule RuleOfName(const CheckInput& input, ConfigCheck& check) {
   // The file NAME.exe reads, by the launcher's own rule: the first candidate that is there (none
   // where the machine is not asked).
   PathText reads;
-  auto isFile = [&input](const char* path) { return input.probe && input.probe(path) == PathKind::File; };
+  auto isFile = [&](const char* path) { return Probe(input, check, path) == PathKind::File; };
   bool found = ConfigFileReadBy(launcher.c_str(), reads, isFile);
   return found && !SameIgnoringAsciiCase(reads, second) ? NameRule::Shadowed : NameRule::NamedLauncher;
 }
@@ -156,7 +164,7 @@ bool RefusedStart(const CheckInput& input, const std::string& applicationPath, F
 void CheckApplication(const CheckInput& input, const LaunchContext& context, const PathEntry& path,
                       ConfigCheck& check) {
   Finding problem(FindingKind::PathEmpty);
-  PathKind kind = input.probe ? input.probe(context.applicationPath) : PathKind::Unknown;
+  PathKind kind = Probe(input, check, context.applicationPath);
   size_t length = std::strlen(context.applicationPath);
   if (path.present && CheckPathValue(path.value, input.programDirectory, context.applicationPath, problem)) {
     // A value read from the share or drive root may still name a file beside the launcher: one

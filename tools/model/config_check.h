@@ -88,6 +88,7 @@ struct ConfigCheck {
   bool layersRead = false;  // `layers` holds the application's compatibility layers
   AppLayersReading layers;
   std::vector<Finding> findings;  // in report order; the last one tells what the run does
+  std::vector<std::string> asked;  // the paths the check asked the machine about
 };
 
 ConfigCheck CheckConfiguration(const CheckInput& input);
