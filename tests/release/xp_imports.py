@@ -94,7 +94,7 @@ MSVCRT = set("""
     __set_app_type __setusermatherr __wgetmainargs __winitenv _amsg_exit _cexit _close _errno
     _fdopen _fileno _getch _fstat64 _initterm _iob _lock _lseeki64 _onexit _read _setmode _unlock
     _wfopen _write abort atoi calloc exit fclose ferror fflush fopen fprintf fputc fputs fputwc
-    fread free fseek ftell fwprintf fwrite isspace iswctype localeconv malloc memchr memcmp memcpy memmove
+    fread free fseek ftell fwprintf fwrite iswctype localeconv malloc memchr memcmp memcpy memmove
     memset realloc setlocale setvbuf signal strchr strcmp strcoll strerror strftime strlen
     strncmp strxfrm towlower towupper vfprintf wcscoll wcsftime wcslen wcsxfrm
 """.split())
