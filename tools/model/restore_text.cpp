@@ -2,6 +2,7 @@
 #include "tools/model/restore_text.h"
 
 #include "launcher/mode_switch.h"
+#include "tools/model/ascii_text.h"
 #include "tools/model/mode_notation.h"
 
 #include <utility>
@@ -22,10 +23,7 @@ std::string ResultName(LONG result) {
 using Row = std::pair<const char*, std::string>;
 
 // The sentence with a capital first letter.
-std::string Capitalised(std::string text) {
-  text[0] = static_cast<char>(text[0] - 'a' + 'A');
-  return text;
-}
+std::string Capitalised(const std::string& text) { return UpperAscii(text.substr(0, 1)) + text.substr(1); }
 
 // The hold the return went ahead against, if any; the modes before, in the registry and after, and
 // the platform's answer, in that order.
